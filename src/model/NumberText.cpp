@@ -1,0 +1,102 @@
+#include "NumberText.h"
+
+#include <cctype>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <locale.h>
+
+namespace navora {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length of the longest leading decimal number of text (0 when there is none).
+size_t numberLength(std::string_view text)
+{
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    size_t digits = 0;
+    while (i < text.size() && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        size_t j = i + 1;
+        size_t fraction = 0;
+        while (j < text.size() && isDigit(text[j])) {
+            ++j;
+            ++fraction;
+        }
+        if (digits + fraction > 0) {
+            i = j;
+            digits += fraction;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        const size_t exponentStart = j;
+        while (j < text.size() && isDigit(text[j]))
+            ++j;
+        if (j > exponentStart)
+            i = j;
+    }
+    return i;
+}
+
+locale_t cLocale()
+{
+    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+} // namespace
+
+double NumberText::readDouble(std::string_view text)
+{
+    size_t start = 0;
+    while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])))
+        ++start;
+    const std::string_view rest = text.substr(start);
+    const size_t length = numberLength(rest);
+    if (length == 0)
+        return 0.0;
+    // strtod_l rounds correctly and gives +/-HUGE_VAL beyond the range; the
+    // copy gives it a terminated string that holds only the number.
+    const std::string number(rest.substr(0, length));
+    return strtod_l(number.c_str(), nullptr, cLocale());
+}
+
+float NumberText::readFloat(std::string_view text)
+{
+    return static_cast<float>(readDouble(text));
+}
+
+std::string NumberText::formatFixed(double value)
+{
+    return formatFixed(value, 6);
+}
+
+std::string NumberText::formatFixed(double value, int decimals)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    // 309 integer digits, a sign, a point and the decimals always fit.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
+} // namespace navora

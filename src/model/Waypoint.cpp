@@ -1,0 +1,176 @@
+#include "Waypoint.h"
+
+#include "Geodesy.h"
+
+#include <cmath>
+#include <limits>
+
+namespace navora {
+
+namespace {
+
+constexpr float kUnknown = std::numeric_limits<float>::quiet_NaN();
+
+float checkedLatitude(float latitude)
+{
+    return (latitude >= -90.0f && latitude <= 90.0f) ? latitude : kUnknown;
+}
+
+float checkedLongitude(float longitude)
+{
+    return (longitude >= -180.0f && longitude <= 180.0f) ? longitude : kUnknown;
+}
+
+} // namespace
+
+Waypoint::Waypoint()
+    : Waypoint("", "", kUnknown, kUnknown, kUnknown)
+{
+}
+
+Waypoint::Waypoint(std::string wpName, std::string wpComment, float latitude, float longitude, float altitude)
+    : m_wpName(std::move(wpName))
+    , m_wpComment(std::move(wpComment))
+    , m_latitude(checkedLatitude(latitude))
+    , m_longitude(checkedLongitude(longitude))
+    , m_altitude(altitude)
+{
+}
+
+std::shared_ptr<Waypoint> Waypoint::create()
+{
+    return std::make_shared<Waypoint>();
+}
+
+std::shared_ptr<Waypoint> Waypoint::create(std::string wpName, std::string wpComment, float latitude,
+                                           float longitude, float altitude)
+{
+    return std::make_shared<Waypoint>(std::move(wpName), std::move(wpComment), latitude, longitude, altitude);
+}
+
+std::shared_ptr<Waypoint> Waypoint::copy() const
+{
+    const WaypointSnapshot s = snapshot();
+    auto waypoint = create(s.wpName, s.wpComment, 0.0f, 0.0f, s.altitude);
+    // Fields are copied as they are, even values that came unchecked from a file.
+    waypoint->m_latitude = s.latitude;
+    waypoint->m_longitude = s.longitude;
+    return waypoint;
+}
+
+std::string Waypoint::wpName() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_wpName;
+}
+
+void Waypoint::setWpName(std::string wpName)
+{
+    std::lock_guard lock(m_mutex);
+    m_wpName = std::move(wpName);
+}
+
+std::string Waypoint::wpComment() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_wpComment;
+}
+
+void Waypoint::setWpComment(std::string wpComment)
+{
+    std::lock_guard lock(m_mutex);
+    m_wpComment = std::move(wpComment);
+}
+
+float Waypoint::latitude() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_latitude;
+}
+
+void Waypoint::setLatitude(float latitude)
+{
+    std::lock_guard lock(m_mutex);
+    m_latitude = checkedLatitude(latitude);
+}
+
+float Waypoint::longitude() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_longitude;
+}
+
+void Waypoint::setLongitude(float longitude)
+{
+    std::lock_guard lock(m_mutex);
+    m_longitude = checkedLongitude(longitude);
+}
+
+float Waypoint::altitude() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_altitude;
+}
+
+void Waypoint::setAltitude(float altitude)
+{
+    std::lock_guard lock(m_mutex);
+    m_altitude = altitude;
+}
+
+void Waypoint::setPosition(float latitude, float longitude, float altitude, std::string wpComment)
+{
+    std::lock_guard lock(m_mutex);
+    m_latitude = checkedLatitude(latitude);
+    m_longitude = checkedLongitude(longitude);
+    m_altitude = altitude;
+    m_wpComment = std::move(wpComment);
+}
+
+WaypointSnapshot Waypoint::snapshot() const
+{
+    std::lock_guard lock(m_mutex);
+    return {m_wpName, m_wpComment, m_latitude, m_longitude, m_altitude};
+}
+
+Waypoint::Position Waypoint::position() const
+{
+    std::lock_guard lock(m_mutex);
+    return {m_latitude, m_longitude};
+}
+
+int Waypoint::nameAlpha(const Waypoint& other) const
+{
+    // UTF-8 byte order is code point order.
+    const int order = wpName().compare(other.wpName());
+    return (order > 0) - (order < 0);
+}
+
+std::string Waypoint::description() const
+{
+    return wpName();
+}
+
+float Waypoint::distanceFromPoint(const Waypoint& other) const
+{
+    const Position s = position();
+    const Position p = other.position();
+    return Geodesy::distanceNm(s.latitude, s.longitude, p.latitude, p.longitude);
+}
+
+float Waypoint::bearingFromPoint(const Waypoint& other) const
+{
+    const Position s = position();
+    const Position p = other.position();
+    return Geodesy::bearing(p.latitude, p.longitude, s.latitude, s.longitude);
+}
+
+float Waypoint::nmOffsetFromGCFromPoint(const Waypoint& a, const Waypoint& b) const
+{
+    const Position s = position();
+    const Position pa = a.position();
+    const Position pb = b.position();
+    return Geodesy::crossTrackNm(pa.latitude, pa.longitude, pb.latitude, pb.longitude, s.latitude, s.longitude);
+}
+
+} // namespace navora

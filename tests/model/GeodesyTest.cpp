@@ -1,0 +1,116 @@
+#include <Geodesy.h>
+#include <Waypoint.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace navora {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+WaypointPtr at(float latitude, float longitude)
+{
+    return Waypoint::create("", "", latitude, longitude, 0.0f);
+}
+
+struct BearingCase {
+    const char* name;
+    float fromLat, fromLon, toLat, toLon;
+    float expected;
+};
+
+class BearingTest : public testing::TestWithParam<BearingCase> { };
+
+TEST_P(BearingTest, InitialGreatCircleBearing)
+{
+    const BearingCase& c = GetParam();
+    // bearingFromPoint: the receiver is the destination, the argument the start.
+    EXPECT_NEAR(at(c.toLat, c.toLon)->bearingFromPoint(*at(c.fromLat, c.fromLon)), c.expected, 0.00005f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BearingTest,
+    testing::Values(BearingCase {"EastAlongEquator", 0, 0, 0, 1, 90.0f},
+        BearingCase {"WestAlongEquator", 0, 1, 0, 0, 270.0f}, BearingCase {"NorthAlongMeridian", 0, 0, 1, 0, 0.0f},
+        BearingCase {"SouthAlongMeridian", 1, 0, 0, 0, 180.0f},
+        // Initial great-circle bearings, not reciprocal rhumb lines.
+        BearingCase {"ChannelOutbound", 50, -1, 51, 0, 32.0747f},
+        BearingCase {"ChannelInbound", 51, 0, 50, -1, 212.8463f}, BearingCase {"EqualPoints", 10, 10, 10, 10, 0.0f},
+        BearingCase {"AcrossDateLineEast", 0, 179.5f, 0, -179.5f, 90.0f}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(Geodesy, BearingStaysWithinZeroTo360)
+{
+    for (float lon = -180.0f; lon <= 180.0f; lon += 7.5f) {
+        for (float lat = -89.0f; lat <= 89.0f; lat += 11.0f) {
+            const float b = at(lat, lon)->bearingFromPoint(*at(12.0f, 34.0f));
+            EXPECT_GE(b, 0.0f);
+            EXPECT_LE(b, 360.0f);
+        }
+    }
+}
+
+TEST(Geodesy, DistanceIsOneArcMinutePerNauticalMileRoughly)
+{
+    const float d = at(1, 0)->distanceFromPoint(*at(0, 0));
+    EXPECT_NEAR(d, 59.7f, 0.1f); // WGS84 meridian degree near the equator: 110.574 km
+    EXPECT_FLOAT_EQ(at(0, 0)->distanceFromPoint(*at(0, 0)), 0.0f);
+    EXPECT_FLOAT_EQ(at(0, 0)->distanceFromPoint(*at(1, 0)), d);
+}
+
+TEST(Geodesy, NearlyAntipodalPointsStillHaveADistance)
+{
+    // libgps's ellipsoidal iteration gives up on these; the sphere stands in.
+    const float d = at(0, 0)->distanceFromPoint(*at(0.5f, 179.7f));
+    ASSERT_FALSE(std::isnan(d));
+    EXPECT_NEAR(d, 10800.0f - 35.0f, 15.0f);
+    const float exact = at(0, 0)->distanceFromPoint(*at(0, 180));
+    EXPECT_FALSE(std::isnan(exact));
+    EXPECT_GT(exact, 10700.0f);
+}
+
+TEST(Geodesy, UnknownCoordinatesGiveNaN)
+{
+    const auto unknown = Waypoint::create();
+    const auto known = at(10, 10);
+    EXPECT_TRUE(std::isnan(known->distanceFromPoint(*unknown)));
+    EXPECT_TRUE(std::isnan(unknown->distanceFromPoint(*known)));
+    EXPECT_TRUE(std::isnan(known->bearingFromPoint(*unknown)));
+    EXPECT_TRUE(std::isnan(unknown->bearingFromPoint(*known)));
+    EXPECT_TRUE(std::isnan(at(10, kNaN)->nmOffsetFromGCFromPoint(*known, *at(11, 10))));
+}
+
+TEST(Geodesy, CrossTrackSignFollowsTheSideOfTravel)
+{
+    const auto a = at(0, 0);
+    const auto north = at(1, 0);
+    EXPECT_GT(at(0.5f, 0.1f)->nmOffsetFromGCFromPoint(*a, *north), 0.0f);
+    EXPECT_LT(at(0.5f, -0.1f)->nmOffsetFromGCFromPoint(*a, *north), 0.0f);
+    EXPECT_NEAR(at(0.5f, 0.0f)->nmOffsetFromGCFromPoint(*a, *north), 0.0f, 1e-3f);
+    // Travelling south the sides swap.
+    EXPECT_LT(at(0.5f, 0.1f)->nmOffsetFromGCFromPoint(*north, *a), 0.0f);
+}
+
+TEST(Geodesy, CrossTrackMeasuresFromTheWholeCircle)
+{
+    const auto a = at(0, 0);
+    const auto b = at(0, 1);
+    // 0.1 degree north of the equator is about 6 nm left of eastbound travel,
+    // behind A and beyond B as well as beside the segment.
+    for (const float lon : {-2.0f, 0.5f, 3.0f}) {
+        const float xte = at(0.1f, lon)->nmOffsetFromGCFromPoint(*a, *b);
+        EXPECT_NEAR(xte, -6.0f, 0.05f) << "longitude " << lon;
+    }
+}
+
+TEST(Geodesy, SphericalDistanceMatchesTheEllipsoidRoughly)
+{
+    const double sphere = Geodesy::sphericalDistanceMetres(50, -1, 51, 0);
+    const double ellipsoid = static_cast<double>(at(50, -1)->distanceFromPoint(*at(51, 0))) * 1852.0;
+    EXPECT_NEAR(sphere / ellipsoid, 1.0, 0.005);
+}
+
+} // namespace
+} // namespace navora

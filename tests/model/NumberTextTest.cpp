@@ -1,0 +1,93 @@
+#include <NumberText.h>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace navora {
+namespace {
+
+TEST(NumberText, ReadsTheLongestLeadingNumber)
+{
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    const Case cases[] = {
+        {"12.5", 12.5},
+        {"  -0.5", -0.5},
+        {"\t\n+3", 3.0},
+        {"45.5abc", 45.5},
+        {"12.34.56", 12.34},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"1e3", 1000.0},
+        {"1e", 1.0},
+        {"2E-2x", 0.02},
+        {"-122.4194", -122.4194},
+        {"", 0.0},
+        {"   ", 0.0},
+        {"N", 0.0},
+        {"-", 0.0},
+        {".", 0.0},
+        {"nan", 0.0},
+        {"inf", 0.0},
+        {"0x1A", 0.0},
+        {"1,5", 1.0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NumberText::readDouble(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(NumberText, OutOfRangeReadsAsInfinity)
+{
+    EXPECT_TRUE(std::isinf(NumberText::readDouble("1e999")));
+    EXPECT_TRUE(std::isinf(NumberText::readFloat("1e39")));
+    EXPECT_EQ(NumberText::readDouble("1e-999"), 0.0);
+}
+
+TEST(NumberText, FormatsLikePrintfFixed)
+{
+    struct Case {
+        double value;
+        int decimals;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0.0, 6, "0.000000"},
+        {-1.5, 6, "-1.500000"},
+        {static_cast<double>(37.7749f), 6, "37.774899"},
+        {1e20, 6, "100000000000000000000.000000"},
+        {46.4939, 4, "46.4939"},
+        {9.85107421875, 2, "9.85"},
+        {0.125, 2, "0.12"}, // ties to even, as printf does
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NumberText::formatFixed(c.value, c.decimals), c.expected);
+        char printed[512];
+        std::snprintf(printed, sizeof printed, "%.*f", c.decimals, c.value);
+        EXPECT_EQ(NumberText::formatFixed(c.value, c.decimals), printed);
+    }
+    EXPECT_EQ(NumberText::formatFixed(1.0), "1.000000");
+}
+
+// The files we write must not change with the user's locale.
+TEST(NumberText, IgnoresADecimalCommaLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 is not generated (scripts/setup.sh)";
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%f", 1.5);
+    EXPECT_STREQ(printed, "1,500000"); // the locale is really in force
+
+    EXPECT_EQ(NumberText::formatFixed(1.5), "1.500000");
+    EXPECT_EQ(NumberText::readDouble("1.5"), 1.5);
+    EXPECT_EQ(NumberText::readDouble("1,5"), 1.0);
+    std::setlocale(LC_ALL, previous.c_str());
+}
+
+} // namespace
+} // namespace navora
