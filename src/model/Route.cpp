@@ -1,5 +1,10 @@
 #include "Route.h"
 
+#include "ArchiveFormat.h"
+#include "ArchiveReader.h"
+#include "ArchiveWriter.h"
+#include "DocumentArchive.h"
+
 #include <algorithm>
 
 namespace navora {
@@ -57,6 +62,32 @@ float Route::distanceRemainingOnRouteFromIndex(int64_t index) const
 std::string Route::description() const
 {
     return m_routeName.value_or("(null)");
+}
+
+void Route::encodeWithCoder(ArchiveWriter& coder) const
+{
+    coder.beginObject(ArchiveFormat::kRouteClass, ArchiveFormat::kRouteFields);
+    coder.encodeInt32(m_activeIndex);
+    coder.encodeStringOrNil(m_routeName);
+    DocumentArchive::writeWaypointList(coder, m_routeWaypoints);
+    coder.endObject();
+}
+
+std::shared_ptr<Route> Route::initWithCoder(ArchiveReader& coder)
+{
+    int32_t activeIndex = 0;
+    std::optional<std::string> routeName;
+    if (!coder.beginObject(ArchiveFormat::kRouteClass, ArchiveFormat::kRouteFields) || !coder.decodeInt32(activeIndex)
+        || !coder.decodeStringOrNil(routeName))
+        return nullptr;
+    auto routeWaypoints = DocumentArchive::readWaypointList(coder);
+    if (!routeWaypoints || !coder.endObject())
+        return nullptr;
+    auto route = create();
+    route->m_activeIndex = activeIndex;
+    route->setRouteName(std::move(routeName));
+    route->setRouteWaypoints(std::move(*routeWaypoints));
+    return route;
 }
 
 } // namespace navora

@@ -1,5 +1,8 @@
 #include "Waypoint.h"
 
+#include "ArchiveFormat.h"
+#include "ArchiveReader.h"
+#include "ArchiveWriter.h"
 #include "Geodesy.h"
 
 #include <cmath>
@@ -171,6 +174,40 @@ float Waypoint::nmOffsetFromGCFromPoint(const Waypoint& a, const Waypoint& b) co
     const Position pa = a.position();
     const Position pb = b.position();
     return Geodesy::crossTrackNm(pa.latitude, pa.longitude, pb.latitude, pb.longitude, s.latitude, s.longitude);
+}
+
+void Waypoint::encodeWithCoder(ArchiveWriter& coder) const
+{
+    const WaypointSnapshot s = snapshot();
+    coder.beginObject(ArchiveFormat::kWaypointClass, ArchiveFormat::kWaypointFields);
+    coder.encodeString(s.wpName);
+    coder.encodeString(s.wpComment);
+    coder.encodeFloat(s.latitude);
+    coder.encodeFloat(s.longitude);
+    coder.encodeFloat(s.altitude);
+    coder.endObject();
+}
+
+std::shared_ptr<Waypoint> Waypoint::initWithCoder(ArchiveReader& coder)
+{
+    std::optional<std::string> name;
+    std::optional<std::string> comment;
+    float latitude = 0.0f;
+    float longitude = 0.0f;
+    float altitude = 0.0f;
+    if (!coder.beginObject(ArchiveFormat::kWaypointClass, ArchiveFormat::kWaypointFields)
+        || !coder.decodeStringOrNil(name) || !coder.decodeStringOrNil(comment) || !coder.decodeFloat(latitude)
+        || !coder.decodeFloat(longitude) || !coder.decodeFloat(altitude) || !coder.endObject())
+        return nullptr;
+    auto waypoint = create();
+    waypoint->setWpName(std::move(name).value_or(""));
+    waypoint->setWpComment(std::move(comment).value_or(""));
+    // A file gives back exactly what was saved: the setters' range checks
+    // would turn an unusual stored value into NaN.
+    waypoint->m_latitude = latitude;
+    waypoint->m_longitude = longitude;
+    waypoint->m_altitude = altitude;
+    return waypoint;
 }
 
 } // namespace navora

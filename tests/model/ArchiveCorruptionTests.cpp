@@ -1,0 +1,197 @@
+#include "ArchiveBytes.h"
+#include "ArchiveSamples.h"
+#include "TempDir.h"
+
+#include <DocumentArchive.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace navora::test {
+namespace {
+
+enum class Kind { WaypointList, Route };
+
+std::string validDocument(Kind kind)
+{
+    std::string error;
+    const auto bytes = kind == Kind::WaypointList ? DocumentArchive::encodeWaypointList(sampleWaypoints(), error)
+                                                  : DocumentArchive::encodeRoute(*sampleRoute(), error);
+    EXPECT_TRUE(bytes) << error;
+    return bytes.value_or("");
+}
+
+// Decodes, and holds the outcome to its contract: either a document and no
+// error, or an error and no document. A document that was accepted must
+// also survive another round trip unchanged.
+bool decodes(Kind kind, std::string_view data, std::string& error)
+{
+    error.clear();
+    if (kind == Kind::WaypointList) {
+        const auto list = DocumentArchive::decodeWaypointList(data, error);
+        EXPECT_NE(list.has_value(), !error.empty()) << error;
+        if (list) {
+            std::string again;
+            const auto bytes = DocumentArchive::encodeWaypointList(*list, again);
+            expectSameWaypoints(DocumentArchive::decodeWaypointList(bytes.value_or(""), again).value(), *list);
+        }
+        return list.has_value();
+    }
+    const RoutePtr route = DocumentArchive::decodeRoute(data, error);
+    EXPECT_NE(route != nullptr, !error.empty()) << error;
+    if (route) {
+        std::string again;
+        const auto bytes = DocumentArchive::encodeRoute(*route, again);
+        expectSameRoute(*DocumentArchive::decodeRoute(bytes.value_or(""), again), *route);
+    }
+    return route != nullptr;
+}
+
+bool loads(Kind kind, const std::string& path, std::string& error)
+{
+    return kind == Kind::WaypointList ? DocumentArchive::loadWaypointList(path, error).has_value()
+                                      : DocumentArchive::loadRoute(path, error) != nullptr;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TEST(ArchiveCorruption, FileCutAtAnyByteIsRefused)
+{
+    TempDir folder;
+    for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
+        const std::string path = folder.file("cut");
+        const std::string whole = validDocument(kind);
+        writeBytes(path, whole);
+        std::string error;
+        ASSERT_TRUE(loads(kind, path, error)) << error;
+        for (size_t length = 0; length < whole.size(); ++length) {
+            std::filesystem::resize_file(path, length);
+            ASSERT_FALSE(loads(kind, path, error)) << "cut at " << length;
+            EXPECT_NE(error.find(path), std::string::npos) << error;
+        }
+    }
+}
+
+TEST(ArchiveCorruption, RandomDamageEndsInAnErrorOrAValidDocument)
+{
+    std::mt19937 random(20240611);
+    for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
+        const std::string original = validDocument(kind);
+        std::uniform_int_distribution<size_t> position(0, original.size() - 1);
+        std::uniform_int_distribution<int> byte(0, 255);
+        int refused = 0;
+        int accepted = 0;
+        for (int variant = 0; variant < 4000; ++variant) {
+            std::string damaged = original;
+            const int changes = 1 + variant % 4;
+            for (int c = 0; c < changes; ++c) {
+                char& target = damaged[position(random)];
+                // Flip one bit, or overwrite with any byte, or with 0xff (huge counts).
+                const int how = byte(random) % 3;
+                if (how == 0)
+                    target = static_cast<char>(target ^ (1 << (byte(random) % 8)));
+                else
+                    target = static_cast<char>(how == 1 ? byte(random) : 0xff);
+            }
+            std::string error;
+            (decodes(kind, damaged, error) ? accepted : refused)++;
+        }
+        // Damage to float bits leaves a valid document; damage elsewhere does not.
+        EXPECT_GT(refused, 1000);
+        EXPECT_GT(accepted, 100);
+    }
+}
+
+TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
+{
+    const auto header = [] { return ArchiveBytes().header(); };
+    const auto waypoint = [] { return ArchiveBytes().waypoint("w", 1, 2, 3).bytes(); };
+    // Enough bytes after a damaged list entry that the list's count is plausible.
+    const std::string pad(32, '\0');
+    const struct {
+        const char* label;
+        Kind kind;
+        std::string bytes;
+        const char* reason;
+    } rows[] = {
+        {"empty", Kind::WaypointList, "", "empty"},
+        {"foreign file", Kind::WaypointList, "<?xml version=\"1.0\"?><gpx/>", "not a Navora document"},
+        {"wrong magic", Kind::Route, "\x89NVB\r\n\x1a\n\x01", "not a Navora document"},
+        {"header cut short", Kind::Route, "\x89NVA", "truncated"},
+        {"no root value", Kind::Route, header().bytes(), "truncated"},
+        {"newer version", Kind::WaypointList, ArchiveBytes().header(2).list(0).bytes(),
+            "unsupported archive version 2"},
+        {"huge list count", Kind::WaypointList, header().list(0xffffffffu).raw(waypoint()).bytes(),
+            "4294967295 entries"},
+        {"count beyond bytes left", Kind::WaypointList, header().list(3).raw(std::string(47, 'n')).bytes(),
+            "declares 3 entries"},
+        {"huge string length", Kind::WaypointList,
+            header().list(1).object("Waypoint", 5).className("String").u32(0xfffffff0u).raw("abc").bytes(),
+            "4294967280 bytes"},
+        {"string longer than the rest", Kind::Route,
+            header().object("Route", 3).i32(0).className("String").u32(10).raw("abc").bytes(), "only 3 follow"},
+        {"unknown class", Kind::WaypointList, header().list(1).object("Polygon", 5).raw(pad).bytes(),
+            "unknown class name \"Polygon\""},
+        {"unprintable class", Kind::WaypointList, header().list(1).object("\x01\xfe", 5).raw(pad).bytes(),
+            "\\x01\\xfe"},
+        {"route where a list belongs", Kind::WaypointList, header().object("Route", 3).bytes(), "expected List"},
+        {"list where a route belongs", Kind::Route, header().list(0).bytes(), "expected Route"},
+        {"unknown type code", Kind::WaypointList,
+            header().list(1).object("Waypoint", 5).string("").string("").raw("x").raw(pad).bytes(),
+            "unknown type code 0x78"},
+        {"int where a float belongs", Kind::WaypointList,
+            header().list(1).object("Waypoint", 5).string("").string("").i32(1).raw(pad).bytes(), "expected float"},
+        {"float where a name belongs", Kind::WaypointList,
+            header().list(1).object("Waypoint", 5).f32(1).raw(pad).bytes(), "expected String"},
+        {"waypoint with four fields", Kind::WaypointList, header().list(1).object("Waypoint", 4).raw(pad).bytes(),
+            "has 4 fields, expected 5"},
+        {"nil in the list", Kind::WaypointList, header().list(1).nil().raw(pad).bytes(),
+            "expected Waypoint at byte 20, found nil"},
+        {"float index of a route", Kind::Route, header().object("Route", 3).f32(2).bytes(), "expected int32"},
+        {"garbage after the root", Kind::Route, header().object("Route", 3).i32(0).nil().list(0).raw("zz").bytes(),
+            "2 bytes of unexpected data"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        std::string error;
+        EXPECT_FALSE(decodes(row.kind, row.bytes, error));
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
+    }
+}
+
+TEST(ArchiveCorruption, UnreadableFilesAreReportedWithPathAndReason)
+{
+    TempDir folder;
+    const std::string tooLarge = folder.file("huge.nvw");
+    writeBytes(tooLarge, "");
+    // Sparse: takes no disk space.
+    std::filesystem::resize_file(tooLarge, DocumentArchive::kMaxFileBytes + 1);
+    const std::string empty = folder.file("empty.nvw");
+    writeBytes(empty, "");
+
+    const struct {
+        std::string path;
+        const char* reason;
+    } rows[] = {
+        {folder.file("missing.nvw"), "No such file or directory"},
+        {folder.file(""), "Is a directory"},
+        {tooLarge, "larger than 256 MiB"},
+        {empty, "the file is empty"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        std::string error;
+        EXPECT_FALSE(DocumentArchive::loadWaypointList(row.path, error));
+        EXPECT_NE(error.find(row.path), std::string::npos) << error;
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
+    }
+}
+
+} // namespace
+} // namespace navora::test
