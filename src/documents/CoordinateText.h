@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace navora {
+
+// Conversions between a coordinate (a latitude or longitude float in signed
+// decimal degrees) and the texts of the document windows. Pure functions;
+// the editors only move field contents in and out.
+//
+// All arithmetic is single precision, one float rounding per step, in the
+// order written: the stored positions are floats and the last printed digits
+// of minutes and seconds depend on it. Nothing here depends on the locale.
+class CoordinateText {
+public:
+    enum class Axis { Latitude, Longitude };
+
+    // The entry fields of a coordinate in degrees, minutes and seconds.
+    struct DmsFields {
+        char hemisphere; // 'N'/'S' or 'E'/'W'
+        int degrees;
+        int minutes;
+        float seconds;
+    };
+
+    // 'N' or 'E' when positive is true, else 'S' or 'W'.
+    static char hemisphereLetter(Axis axis, bool positive);
+
+    // The read-only display of the route document, by the tag of the chosen
+    // format: 1 "37.774899° N", 2 "37° 46.4939' N", 3 "37° 46' 29.63\" N".
+    // nullopt for any other tag (the fields then keep what they show).
+    static std::optional<std::string> display(float value, Axis axis, int tag);
+
+    // Decimal entry -> degree, minute and second fields. A negative value
+    // (or NaN) takes the southern/western letter.
+    static DmsFields dmsFromDecimal(float value, Axis axis);
+    // The same from the decimal field's text, read leniently (no number: 0).
+    static DmsFields dmsFromDecimalText(std::string_view text, Axis axis);
+
+    // Degree, minute and second fields -> signed decimal degrees. Values are
+    // used as typed: no range check, carry or normalisation. Any hemisphere
+    // other than 'N' (latitude) or 'E' (longitude) makes the value negative.
+    static float decimalFromDms(float degrees, float minutes, float seconds, char hemisphere, Axis axis);
+    // The same from the fields' texts; nullopt while the degree text is empty
+    // (the decimal field then stays as it is). Other empty fields read as 0.
+    static std::optional<float> decimalFromDmsText(
+        std::string_view degrees, std::string_view minutes, std::string_view seconds, char hemisphere, Axis axis);
+};
+
+} // namespace navora

@@ -1,0 +1,54 @@
+#include "UnitSystem.h"
+
+#include <array>
+
+namespace navora {
+
+namespace {
+
+using UnitSystems = std::array<UnitSystem, 4>;
+
+const UnitSystems& unitSystems()
+{
+    // In preference-row order.
+    static constexpr UnitSystems systems = {{
+        {'n', 0, "nautical", 3.2808399, 1.9438445, 196.850394, 1.0, 3.2808399, "ft", "kt", "ft/min", "nm", "ft"},
+        {'m', 1, "metric", 1.0, 3.6, 1.0, 1.852, 1.0, "m", "km/h", "m/s", "km", "m"},
+        {'i', 2, "imperial", 3.2808399, 2.2369363, 196.850394, 1.1507794, 3.2808399, "ft", "mph", "ft/min", "mi", "ft"},
+        {'s', 3, "SI", 1.0, 1.0, 1.0, 1852.0, 1.0, "m", "m/s", "m/s", "m", "m"},
+    }};
+    return systems;
+}
+
+} // namespace
+
+const UnitSystem* UnitSystem::forCode(char code)
+{
+    for (const UnitSystem& system : unitSystems()) {
+        if (system.code == code)
+            return &system;
+    }
+    return nullptr;
+}
+
+const UnitSystem* UnitSystem::forRow(int row)
+{
+    const UnitSystems& systems = unitSystems();
+    if (row < 0 || static_cast<size_t>(row) >= systems.size())
+        return nullptr;
+    return &systems[static_cast<size_t>(row)];
+}
+
+std::optional<char> UnitSystem::codeForRow(int row)
+{
+    const UnitSystem* system = forRow(row);
+    return system ? std::optional<char>(system->code) : std::nullopt;
+}
+
+std::optional<int> UnitSystem::rowForCode(char code)
+{
+    const UnitSystem* system = forCode(code);
+    return system ? std::optional<int>(system->row) : std::nullopt;
+}
+
+} // namespace navora

@@ -1,0 +1,151 @@
+#include <CoordinateText.h>
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace navora {
+namespace {
+
+using Axis = CoordinateText::Axis;
+constexpr Axis Lat = Axis::Latitude;
+constexpr Axis Lon = Axis::Longitude;
+
+struct DisplayCase {
+    float value;
+    Axis axis;
+    const char* decimal;
+    const char* minutes;
+    const char* seconds;
+};
+
+// The degree sign is U+00B0, written out as UTF-8 bytes.
+const DisplayCase displayCases[] = {
+    {37.7749f, Lat, "37.774899\xC2\xB0 N", "37\xC2\xB0 46.4939' N", "37\xC2\xB0 46' 29.63\" N"},
+    {-122.4194f, Lon, "122.419403\xC2\xB0 W", "122\xC2\xB0 25.1642' W", "122\xC2\xB0 25' 9.85\" W"},
+    {-33.8568f, Lat, "33.856800\xC2\xB0 S", "33\xC2\xB0 51.4080' S", "33\xC2\xB0 51' 24.48\" S"},
+    {151.2153f, Lon, "151.215302\xC2\xB0 E", "151\xC2\xB0 12.9181' E", "151\xC2\xB0 12' 55.09\" E"},
+    {0.25f, Lat, "0.250000\xC2\xB0 N", "0\xC2\xB0 15.0000' N", "0\xC2\xB0 15' 0.00\" N"},
+    {-90.0f, Lat, "90.000000\xC2\xB0 S", "90\xC2\xB0 0.0000' S", "90\xC2\xB0 0' 0.00\" S"},
+    {0.0f, Lat, "0.000000\xC2\xB0 N", "0\xC2\xB0 0.0000' N", "0\xC2\xB0 0' 0.00\" N"},
+    {0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
+    // Negative zero is not negative: no "-0" and the positive letter.
+    {-0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
+    // An unknown position stays readable and takes the positive letter.
+    {std::numeric_limits<float>::quiet_NaN(), Lat, "nan\xC2\xB0 N", "0\xC2\xB0 nan' N", "0\xC2\xB0 0' nan\" N"},
+};
+
+void expectDisplays(const DisplayCase& c)
+{
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(CoordinateText::display(c.value, c.axis, 1), c.decimal);
+    EXPECT_EQ(CoordinateText::display(c.value, c.axis, 2), c.minutes);
+    EXPECT_EQ(CoordinateText::display(c.value, c.axis, 3), c.seconds);
+}
+
+TEST(CoordinateText, DisplayFormatsByTag)
+{
+    for (const DisplayCase& c : displayCases)
+        expectDisplays(c);
+}
+
+TEST(CoordinateText, DisplayIgnoresTheLocale)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "de_DE.UTF-8 is not generated (scripts/setup.sh)";
+    for (const DisplayCase& c : displayCases)
+        expectDisplays(c);
+    std::setlocale(LC_ALL, previous.c_str());
+}
+
+TEST(CoordinateText, OtherTagsLeaveTheFieldsAlone)
+{
+    for (const int tag : {0, 4, -1, 100})
+        EXPECT_FALSE(CoordinateText::display(12.5f, Lat, tag).has_value()) << tag;
+}
+
+TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
+{
+    struct Case {
+        const char* text;
+        Axis axis;
+        char hemisphere;
+        int degrees;
+        int minutes;
+        float seconds;
+    };
+    const Case cases[] = {
+        {"-0.5", Lat, 'S', 0, 30, 0.0f},
+        {"12.5", Lat, 'N', 12, 30, 0.0f},
+        {"-122.4194", Lon, 'W', 122, 25, 9.85107421875f},
+        {"59.999999", Lat, 'N', 60, 0, 0.0f}, // 60.0 as a float
+        {"0.7778", Lat, 'N', 0, 46, 40.0801849f}, // 40.0800858 in double precision
+        {"N", Lat, 'N', 0, 0, 0.0f},
+        {"", Lon, 'E', 0, 0, 0.0f},
+        {"  -10.25 deg", Lon, 'W', 10, 15, 0.0f},
+        {"-0", Lat, 'N', 0, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const CoordinateText::DmsFields fields = CoordinateText::dmsFromDecimalText(c.text, c.axis);
+        EXPECT_EQ(fields.hemisphere, c.hemisphere);
+        EXPECT_EQ(fields.degrees, c.degrees);
+        EXPECT_EQ(fields.minutes, c.minutes);
+        EXPECT_EQ(fields.seconds, c.seconds);
+    }
+}
+
+TEST(CoordinateText, DecimalEntryOfUnusableNumbersStaysDefined)
+{
+    const auto unknown = CoordinateText::dmsFromDecimal(std::numeric_limits<float>::quiet_NaN(), Lat);
+    EXPECT_EQ(unknown.hemisphere, 'S');
+    EXPECT_EQ(unknown.degrees, 0);
+    EXPECT_TRUE(std::isnan(unknown.seconds));
+    const auto huge = CoordinateText::dmsFromDecimalText("-1e30", Lon);
+    EXPECT_EQ(huge.hemisphere, 'W');
+    EXPECT_EQ(huge.degrees, std::numeric_limits<int>::max());
+}
+
+TEST(CoordinateText, DegreesMinutesSecondsEntryGivesTheDecimal)
+{
+    struct Case {
+        const char* degrees;
+        const char* minutes;
+        const char* seconds;
+        char hemisphere;
+        Axis axis;
+        float expected;
+    };
+    const Case cases[] = {
+        {"12", "30", "0", 'N', Lat, 12.5f}, {"0", "30", "0", 'S', Lat, -0.5f}, {"10", "75", "0", 'N', Lat, 11.25f},
+        {"-10", "30", "", 'N', Lat, -9.5f}, {"122", "25", "9.85107421875", 'W', Lon, -122.4194f},
+        {"122", "25", "9.85107421875", 'E', Lon, 122.4194f},
+        {"7", "7", "14.8", 'N', Lat, 7.12077808f}, // 7.12077761 in double precision
+        {"7", "14", "3.7", 'S', Lat, -7.23436069f}, {"45", "", "", 'E', Lon, 45.0f}, {"1", "0", "90", 'N', Lat, 1.025f},
+        {" ", "30", "0", 'N', Lat, 0.5f}, // a blank is not an empty field
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.degrees) + " " + c.minutes + " " + c.seconds + " " + c.hemisphere);
+        EXPECT_EQ(
+            CoordinateText::decimalFromDmsText(c.degrees, c.minutes, c.seconds, c.hemisphere, c.axis), c.expected);
+    }
+}
+
+TEST(CoordinateText, HemisphereSignFollowsThePositiveLetterOfTheAxis)
+{
+    // A latitude letter on a longitude (or anything else) counts as negative.
+    EXPECT_EQ(CoordinateText::decimalFromDms(1.0f, 0.0f, 0.0f, 'N', Lon), -1.0f);
+    EXPECT_EQ(CoordinateText::decimalFromDms(1.0f, 0.0f, 0.0f, 'E', Lat), -1.0f);
+    EXPECT_EQ(CoordinateText::decimalFromDms(1.0f, 0.0f, 0.0f, 'E', Lon), 1.0f);
+}
+
+TEST(CoordinateText, EmptyDegreeFieldComputesNothing)
+{
+    EXPECT_FALSE(CoordinateText::decimalFromDmsText("", "30", "15", 'N', Lat).has_value());
+}
+
+} // namespace
+} // namespace navora
