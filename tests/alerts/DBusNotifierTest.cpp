@@ -1,0 +1,211 @@
+#include "PrivateSessionBus.h"
+#include "QtTestApplication.h"
+#include "RecordingNotificationServer.h"
+
+#include <AlertController.h>
+#include <DBusDesktopNotifier.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <NotificationNames.h>
+#include <Settings.h>
+#include <SettingsKeys.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+namespace navora {
+namespace {
+
+using test::NotifyCall;
+using test::processEventsUntil;
+using test::RecordingNotificationServer;
+
+QString shippedTablePath()
+{
+    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
+}
+
+class DBusNotifierTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { test::ensureQtApplication(); }
+
+    void SetUp() override
+    {
+        m_bus = std::make_unique<test::PrivateSessionBus>();
+        ASSERT_TRUE(m_bus->isRunning()) << "dbus-daemon did not start";
+        m_settings.registerDefaults();
+    }
+    void TearDown() override
+    {
+        m_server.reset();
+        m_bus.reset();
+    }
+
+    QDBusConnection connect(const char* role)
+    {
+        static int serial = 0;
+        return m_bus->connect(QStringLiteral("navora-test-%1-%2").arg(QLatin1String(role)).arg(++serial));
+    }
+    void startServer()
+    {
+        m_server = std::make_unique<RecordingNotificationServer>(connect("server"));
+        ASSERT_TRUE(m_server->isRegistered());
+    }
+    std::unique_ptr<AlertController> makeAlerts(const QString& table = shippedTablePath())
+    {
+        AlertController::Services services;
+        services.notifier = std::make_unique<DBusDesktopNotifier>(connect("client"));
+        return std::make_unique<AlertController>(m_settings, m_center, std::move(services), table);
+    }
+    bool waitForCalls(size_t count)
+    {
+        return processEventsUntil([&] { return m_server->callCount() >= count; });
+    }
+
+    std::unique_ptr<test::PrivateSessionBus> m_bus;
+    std::unique_ptr<RecordingNotificationServer> m_server;
+    MemorySettingsStore m_store;
+    Settings m_settings{m_store};
+    NotificationCenter m_center;
+};
+
+void expectUrgency(const NotifyCall& call, uchar urgency)
+{
+    const QVariant hint = call.hints.value(QStringLiteral("urgency"));
+    EXPECT_EQ(hint.metaType().id(), QMetaType::UChar) << "urgency goes out as a D-Bus byte";
+    EXPECT_EQ(hint.value<uchar>(), urgency);
+    EXPECT_EQ(call.hints.size(), 1);
+}
+
+TEST_F(DBusNotifierTest, AlertsArriveWithTitleTextAndAppName)
+{
+    startServer();
+    auto alerts = makeAlerts();
+    const AlertEntry offline = *alerts->alertDictionary().entry("GPSOffline");
+    const AlertEntry arrival = *alerts->alertDictionary().entry("WaypointArrival");
+    alerts->alertAllForKey("GPSOffline");
+    alerts->alertAllForKey("WaypointArrival", "Buoy 7 in 30 seconds – über Kurs", "unused");
+    ASSERT_TRUE(waitForCalls(2));
+
+    const std::vector<NotifyCall> calls = m_server->calls();
+    EXPECT_EQ(calls[0].summary.toStdString(), *offline.title);
+    EXPECT_EQ(calls[0].body.toStdString(), *offline.description);
+    EXPECT_EQ(calls[1].summary.toStdString(), *arrival.title);
+    EXPECT_EQ(calls[1].body, QStringLiteral("Buoy 7 in 30 seconds – über Kurs"));
+    for (const NotifyCall& call : calls) {
+        EXPECT_EQ(call.appName, QStringLiteral("Navora"));
+        EXPECT_EQ(call.replacesId, 0U);
+        EXPECT_TRUE(call.appIcon.isEmpty());
+        EXPECT_TRUE(call.actions.isEmpty());
+    }
+}
+
+TEST_F(DBusNotifierTest, PriorityBecomesUrgencyAndStickyNeverExpires)
+{
+    struct Row {
+        const char* key;
+        const char* fields;
+        uchar urgency;
+        int expireTimeout;
+    };
+    const std::vector<Row> rows = {
+        {"VeryLow", "<key>AlertPriority</key><integer>-2</integer><key>AlertSticky</key><false/>", 0, -1},
+        {"Moderate", "<key>AlertPriority</key><integer>-1</integer><key>AlertSticky</key><true/>", 0, 0},
+        {"Normal", "<key>AlertPriority</key><integer>0</integer><key>AlertSticky</key><false/>", 1, -1},
+        {"High", "<key>AlertPriority</key><integer>1</integer><key>AlertSticky</key><true/>", 1, 0},
+        {"Emergency", "<key>AlertPriority</key><integer>2</integer><key>AlertSticky</key><false/>", 2, -1},
+        {"Beyond", "<key>AlertPriority</key><integer>40</integer><key>AlertSticky</key><false/>", 2, -1},
+        {"Unset", "", 1, -1},
+    };
+    std::string body;
+    for (const Row& row : rows)
+        body += std::string("<key>") + row.key + "</key><dict><key>AlertTitle</key><string>" + row.key + "</string>"
+            + row.fields + "</dict>";
+    QTemporaryDir dir;
+    const QString table = dir.filePath(QStringLiteral("Alerts.plist"));
+    std::ofstream(table.toStdString()) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << body
+                                       << "</dict></plist>";
+
+    startServer();
+    auto alerts = makeAlerts(table);
+    for (const Row& row : rows)
+        alerts->alertAllForKey(row.key, "text", "");
+    ASSERT_TRUE(waitForCalls(rows.size()));
+    const std::vector<NotifyCall> calls = m_server->calls();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].key);
+        EXPECT_EQ(calls[i].summary, QLatin1String(rows[i].key));
+        expectUrgency(calls[i], rows[i].urgency);
+        EXPECT_EQ(calls[i].expireTimeout, rows[i].expireTimeout);
+    }
+}
+
+TEST_F(DBusNotifierTest, NothingIsPostedWhileOffAndTheNextAlertFollowsTheCheckBox)
+{
+    m_settings.setBool(TRVGrowlOnKey, false);
+    startServer();
+    auto alerts = makeAlerts();
+    alerts->alertAllForKey("GPSOffline");
+    ControlState on;
+    on.state = true;
+    m_center.post(TRVGrowlChanged, on);
+    alerts->alertAllForKey("GPSOnline");
+    // One sender's messages arrive in order: once the second is in, the
+    // first would have been too.
+    ASSERT_TRUE(waitForCalls(1));
+    test::processEventsFor(100);
+    const std::vector<NotifyCall> calls = m_server->calls();
+    ASSERT_EQ(calls.size(), 1U);
+    EXPECT_EQ(calls[0].summary.toStdString(), *alerts->alertDictionary().entry("GPSOnline")->title);
+}
+
+// Alerts come from the GPS thread, which runs no Qt event loop.
+TEST_F(DBusNotifierTest, AlertsFromAPlainThreadReachTheBusInOrder)
+{
+    startServer();
+    auto alerts = makeAlerts();
+    constexpr size_t alertCount = 20;
+    std::thread gps([&] {
+        for (size_t i = 0; i < alertCount; ++i)
+            alerts->alertAllForKey("WaypointPassage", "Passed " + std::to_string(i), "");
+    });
+    gps.join();
+    ASSERT_TRUE(waitForCalls(alertCount));
+    const std::vector<NotifyCall> calls = m_server->calls();
+    for (size_t i = 0; i < alertCount; ++i)
+        EXPECT_EQ(calls[i].body, QStringLiteral("Passed %1").arg(i));
+}
+
+TEST_F(DBusNotifierTest, NoServiceOnTheBusIsHarmless)
+{
+    auto alerts = makeAlerts();
+    for (int i = 0; i < 5; ++i)
+        alerts->alertAllForKey("GPSModeUp3D");
+    // A server that comes up later gets the alerts raised from then on.
+    startServer();
+    alerts->alertAllForKey("GPSModeUp2D");
+    ASSERT_TRUE(waitForCalls(1));
+    test::processEventsFor(100);
+    EXPECT_EQ(m_server->callCount(), 1U);
+}
+
+TEST_F(DBusNotifierTest, NoBusAtAllIsHarmless)
+{
+    const QString name = QStringLiteral("navora-test-nowhere");
+    {
+        const QDBusConnection nowhere
+            = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/navora/bus"), name);
+        EXPECT_FALSE(nowhere.isConnected());
+        AlertController::Services services;
+        services.notifier = std::make_unique<DBusDesktopNotifier>(nowhere);
+        AlertController alerts(m_settings, m_center, std::move(services), shippedTablePath());
+        alerts.alertAllForKey("GPSOffline");
+        alerts.alertAllForKey("DestinationArrival", "Arrived", "Arrived");
+    }
+    QDBusConnection::disconnectFromBus(name);
+}
+
+} // namespace
+} // namespace navora

@@ -1,0 +1,34 @@
+#include "QtTestApplication.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace navora::test {
+
+void ensureQtApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    static int argc = 1;
+    static char name[] = "navora_alerts_tests";
+    static char* argv[] = {name, nullptr};
+    // Reachable through Qt's instance pointer for the whole run.
+    new QCoreApplication(argc, argv);
+}
+
+void pumpEventsOnce()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+}
+
+void processEventsFor(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        pumpEventsOnce();
+}
+
+} // namespace navora::test
