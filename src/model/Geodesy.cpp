@@ -26,7 +26,7 @@ double Geodesy::sphericalDistanceMetres(double lat1, double lon1, double lat2, d
     const double dPhi = phi2 - phi1;
     const double dLambda = (lon2 - lon1) * kDegreesToRadians;
     const double h = std::sin(dPhi / 2) * std::sin(dPhi / 2)
-                     + std::cos(phi1) * std::cos(phi2) * std::sin(dLambda / 2) * std::sin(dLambda / 2);
+        + std::cos(phi1) * std::cos(phi2) * std::sin(dLambda / 2) * std::sin(dLambda / 2);
     return 2.0 * kMeanEarthRadiusMetres * std::asin(std::sqrt(std::fmin(1.0, h)));
 }
 
@@ -49,7 +49,7 @@ float Geodesy::bearing(float fromLat, float fromLon, float toLat, float toLon)
 
     const double y = std::sin(double{dLambda}) * std::cos(double{phiS});
     const double x = std::cos(double{phiP}) * std::sin(double{phiS})
-                     - std::sin(double{phiP}) * std::cos(double{phiS}) * std::cos(double{dLambda});
+        - std::sin(double{phiP}) * std::cos(double{phiS}) * std::cos(double{dLambda});
 
     const float theta = static_cast<float>(std::atan2(y, x));
     float degrees = static_cast<float>(static_cast<double>(theta) * kRadiansToDegrees);

@@ -45,8 +45,8 @@ std::shared_ptr<Waypoint> Waypoint::create()
     return std::make_shared<Waypoint>();
 }
 
-std::shared_ptr<Waypoint> Waypoint::create(std::string wpName, std::string wpComment, float latitude,
-                                           float longitude, float altitude)
+std::shared_ptr<Waypoint> Waypoint::create(
+    std::string wpName, std::string wpComment, float latitude, float longitude, float altitude)
 {
     return std::make_shared<Waypoint>(std::move(wpName), std::move(wpComment), latitude, longitude, altitude);
 }

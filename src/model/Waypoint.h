@@ -34,8 +34,8 @@ public:
     Waypoint& operator=(const Waypoint&) = delete;
 
     static std::shared_ptr<Waypoint> create();
-    static std::shared_ptr<Waypoint> create(std::string wpName, std::string wpComment, float latitude,
-                                            float longitude, float altitude);
+    static std::shared_ptr<Waypoint> create(
+        std::string wpName, std::string wpComment, float latitude, float longitude, float altitude);
 
     // A new, independent waypoint with the same fields.
     std::shared_ptr<Waypoint> copy() const;

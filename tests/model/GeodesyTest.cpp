@@ -32,13 +32,13 @@ TEST_P(BearingTest, InitialGreatCircleBearing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BearingTest,
-    testing::Values(BearingCase {"EastAlongEquator", 0, 0, 0, 1, 90.0f},
-        BearingCase {"WestAlongEquator", 0, 1, 0, 0, 270.0f}, BearingCase {"NorthAlongMeridian", 0, 0, 1, 0, 0.0f},
-        BearingCase {"SouthAlongMeridian", 1, 0, 0, 0, 180.0f},
+    testing::Values(BearingCase{"EastAlongEquator", 0, 0, 0, 1, 90.0f},
+        BearingCase{"WestAlongEquator", 0, 1, 0, 0, 270.0f}, BearingCase{"NorthAlongMeridian", 0, 0, 1, 0, 0.0f},
+        BearingCase{"SouthAlongMeridian", 1, 0, 0, 0, 180.0f},
         // Initial great-circle bearings, not reciprocal rhumb lines.
-        BearingCase {"ChannelOutbound", 50, -1, 51, 0, 32.0747f},
-        BearingCase {"ChannelInbound", 51, 0, 50, -1, 212.8463f}, BearingCase {"EqualPoints", 10, 10, 10, 10, 0.0f},
-        BearingCase {"AcrossDateLineEast", 0, 179.5f, 0, -179.5f, 90.0f}),
+        BearingCase{"ChannelOutbound", 50, -1, 51, 0, 32.0747f},
+        BearingCase{"ChannelInbound", 51, 0, 50, -1, 212.8463f}, BearingCase{"EqualPoints", 10, 10, 10, 10, 0.0f},
+        BearingCase{"AcrossDateLineEast", 0, 179.5f, 0, -179.5f, 90.0f}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Geodesy, BearingStaysWithinZeroTo360)

@@ -16,7 +16,8 @@ TEST(Log, EachCallIsOneLine)
     Log::format("Unknown units - row %d - selected", 7);
     Log::line("two\nlines");
     EXPECT_EQ(capture.lines(),
-        (std::vector<std::string> {"loaded Harbour", "Unknown units - x", "Unknown units - row 7 - selected", "two lines"}));
+        (std::vector<std::string>{
+            "loaded Harbour", "Unknown units - x", "Unknown units - row 7 - selected", "two lines"}));
 }
 
 TEST(Log, LongLinesAreKeptWhole)
@@ -37,7 +38,7 @@ TEST(Log, CapturesNestAndRestore)
         EXPECT_TRUE(inner.contains("inner"));
     }
     Log::line("outer");
-    EXPECT_EQ(outer.lines(), std::vector<std::string> {"outer"});
+    EXPECT_EQ(outer.lines(), std::vector<std::string>{"outer"});
 }
 
 TEST(Log, LinesFromManyThreadsAllArrive)

@@ -105,7 +105,7 @@ TEST(Waypoint, SetPositionAppliesRangeChecksAsOneUnit)
 TEST(Waypoint, SnapshotNeverSeesAHalfWrittenPosition)
 {
     const auto ppos = Waypoint::create("PPOS", "0", 0.0f, 0.0f, 0.0f);
-    std::atomic<bool> done {false};
+    std::atomic<bool> done{false};
     std::thread writer([&] {
         for (int i = 1; i <= 20000; ++i) {
             const float v = static_cast<float>(i % 80);
