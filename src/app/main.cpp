@@ -1,4 +1,5 @@
 // The navora program: command-line modes first, otherwise the desktop program.
+#include "ConvertCommand.h"
 #include "QtSettingsStore.h"
 #include "SettingsKeys.h"
 #include "Settings.h"
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr const char* kUsage = "Usage: navora [FILE...]\n"
+                               "       navora convert [--route NAME] [--quiet] INPUT... OUTPUT\n"
                                "       navora --help | --version\n"
                                "\n"
                                "Navora is a GPS route-navigation program for gpsd.\n"
@@ -61,6 +63,8 @@ int runDesktop(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string_view(argv[1]) == "convert")
+        return navora::ConvertCommand::main(argc, argv);
     if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h")) {
         std::fputs(kUsage, stdout);
         return 0;

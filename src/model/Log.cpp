@@ -31,6 +31,25 @@ void writeToStandardError(std::string_view text)
     std::fwrite(buffer.data(), 1, buffer.size(), stderr);
 }
 
+// Lines of this thread's open Log::Batch, not yet written.
+thread_local int t_batchDepth = 0;
+constexpr size_t kBatchFlushBytes = 64 * 1024;
+
+std::string& batchBuffer()
+{
+    thread_local std::string buffer;
+    return buffer;
+}
+
+void flushBatch()
+{
+    std::string& buffer = batchBuffer();
+    if (buffer.empty())
+        return;
+    std::fwrite(buffer.data(), 1, buffer.size(), stderr);
+    buffer.clear();
+}
+
 std::string flattened(std::string_view text)
 {
     std::string out(text);
@@ -47,10 +66,15 @@ void Log::line(std::string_view text)
 {
     const std::string single = flattened(text);
     std::lock_guard lock(sinkMutex());
-    if (currentSink())
+    if (currentSink()) {
         currentSink()(single);
-    else
+    } else if (t_batchDepth > 0) {
+        batchBuffer().append(single).push_back('\n');
+        if (batchBuffer().size() >= kBatchFlushBytes)
+            flushBatch();
+    } else {
         writeToStandardError(single);
+    }
 }
 
 void Log::format(const char* fmt, ...)
@@ -66,6 +90,19 @@ void Log::format(const char* fmt, ...)
         std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
     va_end(args);
     line(std::string_view(buffer.data(), needed > 0 ? static_cast<size_t>(needed) : 0));
+}
+
+Log::Batch::Batch()
+{
+    ++t_batchDepth;
+}
+
+Log::Batch::~Batch()
+{
+    if (--t_batchDepth > 0)
+        return;
+    std::lock_guard lock(sinkMutex());
+    flushBatch();
 }
 
 Log::Sink Log::setSink(Sink sink)

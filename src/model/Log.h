@@ -23,6 +23,18 @@ public:
     // Replaces the sink; an empty sink restores standard error. Returns the
     // previous sink so that captures can nest.
     static Sink setSink(Sink sink);
+
+    // While a Batch lives, the lines this thread writes to standard error
+    // are gathered and written together (at its end, or whenever 64 KiB have
+    // gathered), so a loop that logs a line per item of a long file makes no
+    // system call per line. Installed sinks still get each line at once.
+    class Batch {
+    public:
+        Batch();
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+    };
 };
 
 } // namespace navora

@@ -1,0 +1,263 @@
+#include "ConvertCommand.h"
+
+#include "ExportController.h"
+#include "ImportController.h"
+#include "MemoryDocumentHost.h"
+#include "MemoryRouteDocument.h"
+#include "MemoryWaypointDocument.h"
+
+#include <DocumentArchive.h>
+#include <DocumentTypes.h>
+#include <Log.h>
+#include <NotificationCenter.h>
+#include <QtSettingsStore.h>
+#include <Settings.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+namespace navora {
+
+namespace {
+
+std::string extensionOf(const std::string& path)
+{
+    std::string extension = std::filesystem::path(path).extension().string();
+    if (!extension.empty())
+        extension.erase(0, 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+        [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return extension;
+}
+
+bool allOf(const std::vector<std::string>& paths, std::string_view a, std::string_view b)
+{
+    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) {
+        const std::string extension = extensionOf(path);
+        return extension == a || extension == b;
+    });
+}
+
+} // namespace
+
+ConvertCommand::ConvertCommand(const Settings& settings, std::ostream& out, std::ostream& err)
+    : m_settings(settings)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+int ConvertCommand::main(int argc, char** argv)
+{
+    QtSettingsStore store;
+    Settings settings(store);
+    settings.registerDefaults();
+    std::vector<std::string> arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return ConvertCommand(settings, std::cout, std::cerr).run(arguments);
+}
+
+int ConvertCommand::run(const std::vector<std::string>& arguments)
+{
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
+        m_out << kUsage;
+        return 0;
+    }
+    const std::optional<Options> options = parse(arguments);
+    if (!options)
+        return 2;
+    Log::Sink previous;
+    if (options->quiet)
+        previous = Log::setSink([](std::string_view) {});
+    const int status = convert(*options);
+    if (options->quiet)
+        Log::setSink(std::move(previous));
+    return status;
+}
+
+std::optional<ConvertCommand::Options> ConvertCommand::parse(const std::vector<std::string>& arguments)
+{
+    Options options;
+    std::vector<std::string> paths;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
+            paths.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--quiet") {
+            options.quiet = true;
+        } else if (argument == "--route" && i + 1 < arguments.size()) {
+            options.routeName = arguments[++i];
+        } else if (argument.rfind("--route=", 0) == 0) {
+            options.routeName = argument.substr(8);
+        } else {
+            m_err << "navora convert: unknown option " << argument << "\n" << kUsage;
+            return std::nullopt;
+        }
+    }
+    if (paths.size() < 2) {
+        m_err << "navora convert: give at least one input and the output\n" << kUsage;
+        return std::nullopt;
+    }
+    options.output = paths.back();
+    paths.pop_back();
+    options.inputs = std::move(paths);
+    return options;
+}
+
+int ConvertCommand::convert(const Options& options)
+{
+    const std::string type = extensionOf(options.output);
+    if (options.routeName && type != "nvr")
+        return fail("--route applies to a .nvr output only");
+    if (type == "nvw") {
+        if (!allOf(options.inputs, "gpx", "kml"))
+            return fail("a .nvw output is made from .gpx and .kml files");
+        return toWaypoints(options);
+    }
+    if (type == "nvr") {
+        if (options.inputs.size() != 1 || !allOf(options.inputs, "gpx", "kml"))
+            return fail("a .nvr output is made from one .gpx or .kml file");
+        if (options.routeName && extensionOf(options.inputs.front()) != "gpx")
+            return fail("--route picks a route of a .gpx file");
+        return toRoute(options);
+    }
+    if (type == "kml") {
+        if (options.inputs.size() != 1 || !allOf(options.inputs, "nvw", "nvr"))
+            return fail("a .kml output is made from one .nvw or .nvr file");
+        return toKml(options);
+    }
+    if (type == "gpx") {
+        if (!allOf(options.inputs, "nvw", "nvr"))
+            return fail("a .gpx output is made from .nvw and .nvr files");
+        return toGpx(options);
+    }
+    return fail("unknown output type " + options.output + " (use .nvw, .nvr, .kml or .gpx)");
+}
+
+int ConvertCommand::toWaypoints(const Options& options)
+{
+    MemoryDocumentHost host;
+    MemoryWaypointDocument document;
+    for (const std::string& input : options.inputs) {
+        ImportController importer(host, [&input](std::string_view) { return std::optional<std::string>(input); });
+        const bool read = extensionOf(input) == "kml" ? importer.importKMLforDocument(document, false)
+                                                      : importer.importGPXforDocument(document, false);
+        if (!read)
+            return fail("cannot read " + input + " (the log above says why); nothing written");
+    }
+    std::string error;
+    if (!DocumentArchive::saveWaypointList(options.output, document.waypointList(), error))
+        return fail("cannot write " + options.output + ": " + error);
+    m_out << options.output << ": " << document.waypointList().size() << " waypoints\n";
+    return 0;
+}
+
+int ConvertCommand::toRoute(const Options& options)
+{
+    const std::string& input = options.inputs.front();
+    MemoryDocumentHost host;
+    ImportController importer(host, [&input](std::string_view) { return std::optional<std::string>(input); });
+    RoutePtr route;
+    if (extensionOf(input) == "kml") {
+        MemoryRouteDocument document;
+        if (!importer.importKMLforDocument(document, true))
+            return fail("cannot read " + input + " (the log above says why); nothing written");
+        route = document.route();
+    } else {
+        if (!importer.importGPX())
+            return fail("cannot read " + input + " (the log above says why); nothing written");
+        std::vector<RoutePtr> routes;
+        std::string names;
+        for (ExchangeDocument* document : host.documents()) {
+            if (document->typeName() != kRouteDocumentType.name)
+                continue;
+            routes.push_back(document->route());
+            names += (names.empty() ? "" : ", ") + document->route()->description();
+        }
+        if (options.routeName) {
+            const auto named = std::find_if(routes.begin(), routes.end(),
+                [&](const RoutePtr& candidate) { return candidate->routeName() == options.routeName; });
+            if (named == routes.end())
+                return fail("no route named " + *options.routeName + " in " + input + " (routes: " + names + ")");
+            route = *named;
+        } else if (routes.size() == 1) {
+            route = routes.front();
+        } else if (routes.empty()) {
+            return fail(input + " holds no route");
+        } else {
+            return fail(input + " holds " + std::to_string(routes.size()) + " routes (" + names
+                + "); choose one with --route NAME");
+        }
+    }
+    std::string error;
+    if (!DocumentArchive::saveRoute(options.output, *route, error))
+        return fail("cannot write " + options.output + ": " + error);
+    m_out << options.output << ": route " << route->description() << ", " << route->count() << " waypoints\n";
+    return 0;
+}
+
+int ConvertCommand::toKml(const Options& options)
+{
+    MemoryDocumentHost host;
+    if (!loadDocument(options.inputs.front(), host))
+        return 1;
+    host.setKeyDocument(host.documents().front());
+    NotificationCenter center;
+    ExportController exporter(host, m_settings, center,
+        [&options](std::string_view, std::string_view) { return std::optional<std::string>(options.output); });
+    if (!exporter.exportKML())
+        return fail("cannot write " + options.output + " (the log above says why)");
+    m_out << options.output << ": written\n";
+    return 0;
+}
+
+int ConvertCommand::toGpx(const Options& options)
+{
+    MemoryDocumentHost host;
+    for (const std::string& input : options.inputs) {
+        if (!loadDocument(input, host))
+            return 1;
+    }
+    NotificationCenter center;
+    ExportController exporter(host, m_settings, center,
+        [&options](std::string_view, std::string_view) { return std::optional<std::string>(options.output); });
+    if (!exporter.exportAllToGPX())
+        return fail("cannot write " + options.output + " (the log above says why)");
+    m_out << options.output << ": " << options.inputs.size() << " documents written\n";
+    return 0;
+}
+
+bool ConvertCommand::loadDocument(const std::string& path, MemoryDocumentHost& host)
+{
+    std::string error;
+    if (extensionOf(path) == "nvw") {
+        std::optional<WaypointList> list = DocumentArchive::loadWaypointList(path, error);
+        if (!list) {
+            fail("cannot read " + path + ": " + error + "; nothing written");
+            return false;
+        }
+        host.addDocument(
+            std::make_unique<MemoryWaypointDocument>(std::filesystem::path(path).stem().string(), std::move(*list)));
+        return true;
+    }
+    RoutePtr route = DocumentArchive::loadRoute(path, error);
+    if (!route) {
+        fail("cannot read " + path + ": " + error + "; nothing written");
+        return false;
+    }
+    host.addDocument(std::make_unique<MemoryRouteDocument>(std::move(route)));
+    return true;
+}
+
+int ConvertCommand::fail(const std::string& message)
+{
+    m_err << "navora convert: " << message << "\n";
+    return 1;
+}
+
+} // namespace navora

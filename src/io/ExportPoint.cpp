@@ -1,0 +1,25 @@
+#include "ExportPoint.h"
+
+#include <Log.h>
+#include <NumberText.h>
+
+#include <cmath>
+
+namespace navora {
+
+std::optional<ExportPoint> ExportPoint::from(const Waypoint& waypoint)
+{
+    WaypointSnapshot snapshot = waypoint.snapshot();
+    if (std::isnan(snapshot.latitude) || std::isnan(snapshot.longitude)) {
+        Log::format("waypoint %s has no position - skipping...", snapshot.wpName.c_str());
+        return std::nullopt;
+    }
+    // An altitude beyond the float range reads as infinite: no file can
+    // hold it either, so it is written as unknown.
+    const bool knownAltitude = std::isfinite(snapshot.altitude);
+    return ExportPoint{std::move(snapshot.wpName), std::move(snapshot.wpComment),
+        NumberText::formatFixed(snapshot.latitude), NumberText::formatFixed(snapshot.longitude),
+        NumberText::formatFixed(knownAltitude ? snapshot.altitude : 0.0f), knownAltitude && snapshot.altitude != 0.0f};
+}
+
+} // namespace navora

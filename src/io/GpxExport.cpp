@@ -1,0 +1,75 @@
+#include "GpxExport.h"
+
+#include "ExchangeDocument.h"
+#include "ExportPoint.h"
+#include "XmlFragment.h"
+#include "XmlWriter.h"
+
+#include <DocumentTypes.h>
+
+namespace navora {
+
+std::string GpxExport::documents(const std::vector<ExchangeDocument*>& documents, const ErrorHandler& onError)
+{
+    XmlWriter writer;
+    writeDocuments(writer, documents, onError);
+    return writer.finish();
+}
+
+void GpxExport::writeDocuments(
+    XmlWriter& writer, const std::vector<ExchangeDocument*>& documents, const ErrorHandler& onError)
+{
+    writer.startElement("gpx");
+    writer.attribute("version", "1.1");
+    writer.attribute("creator", creator());
+    writer.attribute("xmlns", kNamespace);
+    const XmlFragment metadata(metadataText());
+    if (metadata.root() != nullptr)
+        writer.copyElement(metadata.root());
+    else if (onError)
+        onError(metadata.error());
+
+    // The schema wants every wpt before the first rte.
+    for (const ExchangeDocument* document : documents) {
+        if (document->typeName() != kWaypointsDocumentType.name)
+            continue;
+        for (const WaypointPtr& waypoint : document->waypointList())
+            writePoint(writer, "wpt", *waypoint);
+    }
+    for (const ExchangeDocument* document : documents) {
+        const RoutePtr route = document->route();
+        if (document->typeName() != kRouteDocumentType.name || !route)
+            continue;
+        writer.startElement("rte");
+        writer.textElement("name", route->routeName().value_or(std::string()));
+        for (const WaypointPtr& waypoint : route->routeWaypoints())
+            writePoint(writer, "rtept", *waypoint);
+        writer.endElement();
+    }
+}
+
+std::string GpxExport::creator()
+{
+    return "Navora - " + std::string(kMakerSite);
+}
+
+std::string GpxExport::metadataText()
+{
+    return "<metadata>    <link href=\"" + std::string(kMakerSite) + "/navora/\"/>\t</metadata>";
+}
+
+void GpxExport::writePoint(XmlWriter& writer, std::string_view element, const Waypoint& waypoint)
+{
+    const std::optional<ExportPoint> point = ExportPoint::from(waypoint);
+    if (!point)
+        return;
+    writer.startElement(element);
+    writer.attribute("lat", point->latitude);
+    writer.attribute("lon", point->longitude);
+    writer.textElement("ele", point->altitude);
+    writer.textElement("name", point->name);
+    writer.textElement("cmt", point->comment);
+    writer.endElement();
+}
+
+} // namespace navora

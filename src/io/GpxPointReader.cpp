@@ -1,0 +1,92 @@
+#include "GpxPointReader.h"
+
+#include "XmlFileReader.h"
+#include "XmlNodes.h"
+
+#include <NumberText.h>
+
+namespace navora {
+
+void GpxPointReader::reset()
+{
+    m_routes.clear();
+    m_waypoints.clear();
+    m_open.clear();
+    m_textTarget = nullptr;
+    m_numberTarget = nullptr;
+}
+
+bool GpxPointReader::elementStarted(const xmlNode* element)
+{
+    if (XmlNodes::isElement(element, "wpt")) {
+        m_waypoints.push_back(readAttributes(element));
+        m_open.push_back({element, Kind::Waypoint, 0, m_waypoints.size() - 1});
+        return false;
+    }
+    if (XmlNodes::isElement(element, "rte")) {
+        m_routes.emplace_back();
+        m_open.push_back({element, Kind::Route, m_routes.size() - 1, 0});
+        return false;
+    }
+    if (m_open.empty() || element->parent != m_open.back().element)
+        return false;
+    const OpenElement& parent = m_open.back();
+    if (parent.kind == Kind::Route) {
+        if (XmlNodes::isElement(element, "rtept")) {
+            auto& points = m_routes[parent.route].points;
+            points.push_back(readAttributes(element));
+            m_open.push_back({element, Kind::RoutePoint, parent.route, points.size() - 1});
+            return false;
+        }
+        std::optional<std::string>& name = m_routes[parent.route].name;
+        if (XmlNodes::isElement(element, "name") && !name) {
+            m_textTarget = &name;
+            return true;
+        }
+        return false;
+    }
+    // Only the first of each child counts.
+    Point* point = pointOf(parent);
+    if (XmlNodes::isElement(element, "name"))
+        m_textTarget = point->name ? nullptr : &point->name;
+    else if (XmlNodes::isElement(element, "cmt"))
+        m_textTarget = point->comment ? nullptr : &point->comment;
+    else if (XmlNodes::isElement(element, "ele"))
+        m_numberTarget = point->elevation ? nullptr : &point->elevation;
+    return m_textTarget != nullptr || m_numberTarget != nullptr;
+}
+
+void GpxPointReader::elementEnded(const xmlNode* element, std::string_view value)
+{
+    if (m_textTarget != nullptr) {
+        *m_textTarget = std::string(value);
+        m_textTarget = nullptr;
+        return;
+    }
+    if (m_numberTarget != nullptr) {
+        *m_numberTarget = NumberText::readFloat(value);
+        m_numberTarget = nullptr;
+        return;
+    }
+    if (!m_open.empty() && m_open.back().element == element)
+        m_open.pop_back();
+}
+
+GpxPointReader::Point* GpxPointReader::pointOf(const OpenElement& open)
+{
+    if (open.kind == Kind::Waypoint)
+        return &m_waypoints[open.index];
+    return &m_routes[open.route].points[open.index];
+}
+
+GpxPointReader::Point GpxPointReader::readAttributes(const xmlNode* element)
+{
+    Point point;
+    if (const auto latitude = XmlNodes::attribute(element, "lat", XmlFileReader::kMaxCapturedBytes))
+        point.latitude = NumberText::readFloat(*latitude);
+    if (const auto longitude = XmlNodes::attribute(element, "lon", XmlFileReader::kMaxCapturedBytes))
+        point.longitude = NumberText::readFloat(*longitude);
+    return point;
+}
+
+} // namespace navora

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "XmlRecordSink.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+// Collects the routes and free waypoints of a GPX file (1.0 or 1.1, with or
+// without a namespace): every "rte" element (//rte) with its name and its
+// "rtept" children, and every "wpt" element (//wpt), each in document order.
+// Tracks and everything else are passed over.
+class GpxPointReader : public XmlRecordSink {
+public:
+    // One "wpt" or "rtept" element: the string values of its first name and
+    // cmt children, and its ele child and lat and lon attributes read as
+    // numbers (leniently: text that is no number reads as 0).
+    struct Point {
+        std::optional<std::string> name;
+        std::optional<std::string> comment;
+        std::optional<float> elevation;
+        std::optional<float> latitude;
+        std::optional<float> longitude;
+
+        // Name, latitude and longitude are required.
+        bool isComplete() const { return name && latitude && longitude; }
+    };
+    struct RouteElement {
+        std::optional<std::string> name;
+        std::vector<Point> points;
+    };
+
+    void reset() override;
+    bool elementStarted(const xmlNode* element) override;
+    void elementEnded(const xmlNode* element, std::string_view value) override;
+
+    const std::vector<RouteElement>& routes() const { return m_routes; }
+    const std::deque<Point>& waypoints() const { return m_waypoints; }
+
+private:
+    enum class Kind { Waypoint, Route, RoutePoint };
+    // An open wpt, rte or rtept element.
+    struct OpenElement {
+        const xmlNode* element;
+        Kind kind;
+        size_t route;
+        size_t index;
+    };
+
+    Point* pointOf(const OpenElement& open);
+    static Point readAttributes(const xmlNode* element);
+
+    std::vector<RouteElement> m_routes;
+    // A deque: a file of many waypoints never moves those already read.
+    std::deque<Point> m_waypoints;
+    std::vector<OpenElement> m_open;
+    // Where the value of the captured element goes: a text or a number.
+    std::optional<std::string>* m_textTarget = nullptr;
+    std::optional<float>* m_numberTarget = nullptr;
+};
+
+} // namespace navora

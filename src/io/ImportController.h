@@ -1,0 +1,76 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace navora {
+
+class ExchangeDocument;
+class ExchangeDocumentHost;
+class XmlRecordSink;
+
+// The user's answer to the KML import question.
+enum class ImportChoice { Route, Cancel, Waypoints };
+
+// Reads waypoints out of KML and GPX files into documents. It keeps no state
+// between calls: every operation works on the document it is given or makes
+// through the host. The user-facing parts come in as callbacks: the open
+// panel (which file, as a path) and the KML import question, so the readers
+// run and are tested without a display.
+class ImportController {
+public:
+    // Asks for one file with the given extension ("kml", "gpx"); nullopt
+    // when the user cancels.
+    using OpenPanel = std::function<std::optional<std::string>(std::string_view extension)>;
+    // Asks kQuestionTitle / kQuestionMessage with the three buttons.
+    using ImportQuestion = std::function<ImportChoice()>;
+
+    static constexpr std::string_view kQuestionTitle = "Import waypoints or route?";
+    static constexpr std::string_view kQuestionMessage
+        = "KML files may contain unsorted waypoints, or a list of positions (such as driving directions) that should "
+          "be kept in order as a route.  Do you wish to import your KML file as unordered Waypoints or as an ordered "
+          "Route?";
+    static constexpr std::string_view kRouteButton = "Route";
+    static constexpr std::string_view kCancelButton = "cancel";
+    static constexpr std::string_view kWaypointsButton = "Waypoints";
+
+    ImportController(ExchangeDocumentHost& host, OpenPanel openPanel, ImportQuestion importQuestion = {});
+
+    // Lets the user choose a file of the type and streams it into sink: a
+    // strict parse, then the tolerant one; any parse error is logged. False
+    // when no file was chosen or neither parse gave a document.
+    bool openXMLforType(std::string_view extension, XmlRecordSink& sink);
+
+    // Appends the point placemarks of a KML file to document and refreshes
+    // it; with asRoute, document must be a route document and its route is
+    // renamed after the KML document (or "(imported)"). False when no file
+    // was read (the document is then untouched).
+    bool importKMLforDocument(ExchangeDocument& document, bool asRoute);
+    // A new route or waypoint-list document, filled from a KML file.
+    void importKMLasRoute(bool asRoute);
+    // Asks whether the KML file is a route or waypoints, then imports it.
+    void importKML();
+
+    // Every route of a GPX file into a new route document, its free
+    // waypoints into one new waypoint list. False when no file was read.
+    bool importGPX();
+    // Adds the free waypoints of a GPX file to document (asRoute is not
+    // used: only free waypoints are taken) and refreshes it. False when no
+    // file was read (the document is then untouched).
+    bool importGPXforDocument(ExchangeDocument& document, bool asRoute);
+
+    static void handleError(std::string_view description);
+
+private:
+    // The grouping of the KML strings into waypoints.
+    static void addPlacemarks(ExchangeDocument& document, const std::deque<std::string>& items);
+
+    ExchangeDocumentHost& m_host;
+    OpenPanel m_openPanel;
+    ImportQuestion m_importQuestion;
+};
+
+} // namespace navora

@@ -1,0 +1,33 @@
+#include "MemoryWaypointDocument.h"
+
+#include "WaypointListOrder.h"
+
+#include <DocumentTypes.h>
+#include <Log.h>
+
+namespace navora {
+
+MemoryWaypointDocument::MemoryWaypointDocument(std::string displayName, WaypointList waypointList)
+    : m_displayName(std::move(displayName))
+    , m_waypointList(std::move(waypointList))
+{
+}
+
+std::string_view MemoryWaypointDocument::typeName() const
+{
+    return kWaypointsDocumentType.name;
+}
+
+void MemoryWaypointDocument::addWP(WaypointPtr waypoint)
+{
+    m_waypointList.push_back(std::move(waypoint));
+}
+
+void MemoryWaypointDocument::refresh()
+{
+    const int removed = WaypointListOrder::sortByNameAndStripDuplicates(m_waypointList);
+    Log::format("Import complete - %d duplicates removed", removed);
+    ++m_changeCount;
+}
+
+} // namespace navora

@@ -1,0 +1,160 @@
+#include "IoTestSupport.h"
+
+#include <ConvertCommand.h>
+#include <DocumentArchive.h>
+#include <LogCapture.h>
+#include <MemorySettingsStore.h>
+#include <Settings.h>
+
+#include <sstream>
+
+namespace navora::test {
+namespace {
+
+const std::string kGpx = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">"
+                         "<wpt lat=\"2\" lon=\"3\"><ele>4</ele><name>W2</name><cmt>w</cmt></wpt>"
+                         "<wpt lat=\"1\" lon=\"1\"><name>W1</name></wpt>"
+                         "<rte><name>Out</name><rtept lat=\"5\" lon=\"6\"><name>O1</name></rtept>"
+                         "<rtept lat=\"7\" lon=\"8\"><name>O2</name></rtept></rte>"
+                         "<rte><name>Back</name><rtept lat=\"7\" lon=\"8\"><name>B1</name></rtept></rte></gpx>\n";
+const std::string kKml = "<?xml version=\"1.0\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Document>"
+                         "<name>Tour</name><Placemark><name>K2</name><Point><coordinates>1,2,3</coordinates></Point>"
+                         "</Placemark><Placemark><name>K1</name><description>k</description><Point><coordinates>4,5"
+                         "</coordinates></Point></Placemark></Document></kml>\n";
+
+class Convert : public ::testing::Test {
+protected:
+    Convert()
+        : m_settings(m_store)
+    {
+        m_settings.registerDefaults();
+        m_gpx = m_folder.write("in.gpx", kGpx);
+        m_kml = m_folder.write("in.kml", kKml);
+    }
+
+    int run(std::vector<std::string> arguments)
+    {
+        m_out.str({});
+        m_err.str({});
+        LogCapture quiet;
+        return ConvertCommand(m_settings, m_out, m_err).run(arguments);
+    }
+
+    std::vector<std::string> waypointsIn(const std::string& path)
+    {
+        std::string error;
+        auto list = DocumentArchive::loadWaypointList(path, error);
+        EXPECT_TRUE(list) << error;
+        return list ? describe(*list) : std::vector<std::string>{};
+    }
+
+    ScratchFolder m_folder;
+    MemorySettingsStore m_store;
+    Settings m_settings;
+    std::ostringstream m_out;
+    std::ostringstream m_err;
+    std::string m_gpx;
+    std::string m_kml;
+};
+
+TEST_F(Convert, GpxAndKmlIntoOneWaypointList)
+{
+    const std::string out = m_folder.path("all.nvw");
+    ASSERT_EQ(run({m_gpx, m_kml, out}), 0) << m_err.str();
+    EXPECT_EQ(waypointsIn(out),
+        (std::vector<std::string>{"K1 | k | 5.000000 | 4.000000 | 0.000000", "K2 |  | 2.000000 | 1.000000 | 3.000000",
+            "W1 |  | 1.000000 | 1.000000 | 0.000000", "W2 | w | 2.000000 | 3.000000 | 4.000000"}));
+    EXPECT_EQ(m_out.str(), out + ": 4 waypoints\n");
+}
+
+TEST_F(Convert, ARouteFromGpxOrKml)
+{
+    std::string error;
+    ASSERT_EQ(run({"--route", "Back", m_gpx, m_folder.path("back.nvr")}), 0) << m_err.str();
+    RoutePtr route = DocumentArchive::loadRoute(m_folder.path("back.nvr"), error);
+    ASSERT_TRUE(route) << error;
+    EXPECT_EQ(route->routeName(), "Back");
+    EXPECT_EQ(describe(route->routeWaypoints()), std::vector<std::string>{"B1 |  | 7.000000 | 8.000000 | 0.000000"});
+
+    ASSERT_EQ(run({m_kml, m_folder.path("tour.nvr")}), 0) << m_err.str();
+    route = DocumentArchive::loadRoute(m_folder.path("tour.nvr"), error);
+    ASSERT_TRUE(route) << error;
+    EXPECT_EQ(route->routeName(), "Tour");
+    EXPECT_EQ(describe(route->routeWaypoints()),
+        (std::vector<std::string>{
+            "K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}));
+
+    const std::string single = m_folder.write(
+        "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>");
+    ASSERT_EQ(run({single, m_folder.path("only.nvr")}), 0) << m_err.str();
+}
+
+TEST_F(Convert, DocumentsToKmlAndGpx)
+{
+    ASSERT_EQ(run({m_gpx, m_folder.path("list.nvw")}), 0);
+    ASSERT_EQ(run({"--route=Out", m_gpx, m_folder.path("out.nvr")}), 0);
+
+    ASSERT_EQ(run({m_folder.path("out.nvr"), m_folder.path("out.kml")}), 0) << m_err.str();
+    const std::string kml = readBytes(m_folder.path("out.kml"));
+    EXPECT_NE(kml.find("<color>ccff00ff</color>"), std::string::npos);
+    EXPECT_NE(kml.find("<name>Out</name>"), std::string::npos);
+
+    ASSERT_EQ(run({m_folder.path("list.nvw"), m_folder.path("out.nvr"), m_folder.path("all.gpx")}), 0) << m_err.str();
+    MemoryDocumentHost host;
+    ASSERT_TRUE(importerFor(host, m_folder.path("all.gpx")).importGPX());
+    ASSERT_EQ(host.documents().size(), 2u);
+    EXPECT_EQ(host.documents()[0]->route()->routeName(), "Out");
+    EXPECT_EQ(host.documents()[1]->waypointList().size(), 2u);
+}
+
+struct BadCase {
+    const char* label;
+    std::vector<std::string> arguments;
+    int status;
+    std::string message;
+};
+
+TEST_F(Convert, BadInputEndsWithAMessageAndWritesNothing)
+{
+    const std::string broken = m_folder.write("broken.gpx", "<gpx><wpt lat=\"1\"");
+    const std::string notArchive = m_folder.write("bad.nvw", "not an archive");
+    const std::string existing = m_folder.write("existing.nvw", "old");
+    const std::vector<BadCase> cases{
+        {"NoOutput", {m_gpx}, 2, "give at least one input and the output"},
+        {"UnknownOption", {"--fast", m_gpx, m_folder.path("x.nvw")}, 2, "unknown option --fast"},
+        {"UnknownType", {m_gpx, m_folder.path("x.txt")}, 1, "unknown output type"},
+        {"WrongInputForNvw", {notArchive, m_folder.path("x.nvw")}, 1, "a .nvw output is made from .gpx and .kml files"},
+        {"TwoInputsForNvr", {m_gpx, m_kml, m_folder.path("x.nvr")}, 1, "from one .gpx or .kml file"},
+        {"SeveralRoutes", {m_gpx, m_folder.path("x.nvr")}, 1,
+            "holds 2 routes (Out, Back); choose one with --route NAME"},
+        {"NoSuchRoute", {"--route", "Nope", m_gpx, m_folder.path("x.nvr")}, 1, "no route named Nope"},
+        {"RouteForKml", {"--route", "Out", m_kml, m_folder.path("x.nvr")}, 1, "--route picks a route of a .gpx file"},
+        {"RouteForNvw", {"--route", "Out", m_gpx, m_folder.path("x.nvw")}, 1, "--route applies to a .nvr output only"},
+        {"KmlToGpx", {m_kml, m_folder.path("x.gpx")}, 1, "a .gpx output is made from .nvw and .nvr files"},
+        {"BrokenInput", {m_kml, broken, existing}, 1, "cannot read " + broken},
+        {"MissingInput", {m_folder.path("missing.gpx"), m_folder.path("x.nvw")}, 1, "cannot read"},
+        {"UnreadableArchive", {notArchive, m_folder.path("x.kml")}, 1, "cannot read " + notArchive},
+        {"UnwritableOutput", {m_gpx, m_folder.path("no/such/folder/x.nvw")}, 1, "cannot write"},
+    };
+    for (const BadCase& bad : cases) {
+        SCOPED_TRACE(bad.label);
+        EXPECT_EQ(run(bad.arguments), bad.status);
+        EXPECT_NE(m_err.str().find(bad.message), std::string::npos) << m_err.str();
+        EXPECT_EQ(m_out.str(), "");
+    }
+    EXPECT_EQ(readBytes(existing), "old");
+    for (const char* name : {"x.nvw", "x.nvr", "x.kml", "x.gpx", "x.txt"})
+        EXPECT_FALSE(std::filesystem::exists(m_folder.path(name))) << name;
+}
+
+TEST_F(Convert, HelpAndQuiet)
+{
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(m_out.str(), std::string(ConvertCommand::kUsage));
+    LogCapture log;
+    EXPECT_EQ(ConvertCommand(m_settings, m_out, m_err).run({"--quiet", m_kml, m_folder.path("q.nvw")}), 0);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+} // namespace
+} // namespace navora::test

@@ -1,0 +1,139 @@
+// Every file under data/golden is imported the way the desktop program does
+// it and exported again; what that gives is compared with the expected files
+// beside it (.import.txt, .export.gpx, .export-N.kml). With
+// NAVORA_UPDATE_GOLDEN=1 in the environment the expected files are written
+// instead, to be reviewed before they are committed.
+#include "IoTestSupport.h"
+
+#include <DocumentTypes.h>
+#include <ExportController.h>
+#include <LogCapture.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <Settings.h>
+
+#include <sstream>
+
+namespace navora::test {
+namespace {
+
+bool updating()
+{
+    const char* update = std::getenv("NAVORA_UPDATE_GOLDEN");
+    return update != nullptr && std::string(update) == "1";
+}
+
+void compareWithExpected(const std::string& actual, const std::string& expectedPath)
+{
+    if (updating()) {
+        writeBytes(expectedPath, actual);
+        return;
+    }
+    ASSERT_TRUE(std::filesystem::exists(expectedPath)) << expectedPath << " is missing (NAVORA_UPDATE_GOLDEN=1)";
+    EXPECT_EQ(actual, readBytes(expectedPath)) << expectedPath;
+}
+
+std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out.push_back(c);
+    }
+    return out;
+}
+
+std::string dump(const ExchangeDocumentHost& host, const std::vector<std::string>& log, const std::string& folder)
+{
+    std::ostringstream out;
+    int number = 0;
+    for (const ExchangeDocument* document : host.documents()) {
+        out << "document " << ++number << ": " << document->typeName();
+        if (document->route())
+            out << " named " << escaped(document->route()->description());
+        out << "\n";
+        for (const WaypointPtr& waypoint : document->waypointList())
+            out << "  " << escaped(describe(*waypoint)) << "\n";
+    }
+    for (const std::string& line : log) {
+        std::string text = line;
+        // Paths differ from one checkout to the next.
+        for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder))
+            text.replace(at, folder.size(), "DATA");
+        out << "log: " << escaped(text) << "\n";
+    }
+    return out.str();
+}
+
+class GoldenFile : public ::testing::TestWithParam<std::string> { };
+
+TEST_P(GoldenFile, ImportsAndExportsAsExpected)
+{
+    const std::string input = GetParam();
+    const bool isKml = std::filesystem::path(input).extension() == ".kml";
+    MemoryDocumentHost host;
+    std::vector<std::string> logLines;
+    {
+        LogCapture log;
+        if (isKml) {
+            importerFor(host, input, [] { return ImportChoice::Route; }).importKML();
+            importerFor(host, input, [] { return ImportChoice::Waypoints; }).importKML();
+        } else {
+            importerFor(host, input).importGPX();
+        }
+        logLines = log.lines();
+    }
+    compareWithExpected(dump(host, logLines, ioDataPath("golden")), input + ".import.txt");
+
+    MemorySettingsStore store;
+    Settings settings(store);
+    settings.registerDefaults();
+    NotificationCenter center;
+    ScratchFolder scratch;
+    LogCapture quiet;
+    ExportController exporter(host, settings, center,
+        [&](std::string_view extension, std::string_view) { return scratch.path("out." + std::string(extension)); });
+    ASSERT_TRUE(exporter.exportAllToGPX());
+    compareWithExpected(readBytes(scratch.path("out.gpx")), input + ".export.gpx");
+    const std::string validate
+        = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " " + scratch.path("out.gpx") + " 2>/dev/null";
+    EXPECT_EQ(std::system(validate.c_str()), 0) << "not valid GPX 1.1";
+    int number = 0;
+    for (ExchangeDocument* document : host.documents()) {
+        host.setKeyDocument(document);
+        ASSERT_TRUE(exporter.exportKML());
+        compareWithExpected(readBytes(scratch.path("out.kml")), input + ".export-" + std::to_string(++number) + ".kml");
+    }
+}
+
+std::vector<std::string> goldenInputs()
+{
+    std::vector<std::string> inputs;
+    for (const auto& entry : std::filesystem::directory_iterator(ioDataPath("golden"))) {
+        const std::string name = entry.path().filename().string();
+        const bool input = (entry.path().extension() == ".kml" || entry.path().extension() == ".gpx")
+            && name.find(".export") == std::string::npos;
+        if (input)
+            inputs.push_back(entry.path().string());
+    }
+    std::sort(inputs.begin(), inputs.end());
+    return inputs;
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, GoldenFile, ::testing::ValuesIn(goldenInputs()), [](const auto& row) {
+    std::string name = std::filesystem::path(row.param).filename().string();
+    for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    }
+    return name;
+});
+
+} // namespace
+} // namespace navora::test

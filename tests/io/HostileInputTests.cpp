@@ -1,0 +1,265 @@
+#include "IoTestSupport.h"
+
+#include <LogCapture.h>
+#include <MemoryRouteDocument.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace navora::test {
+namespace {
+
+constexpr std::string_view kSecret = "navora-secret-6f1c";
+
+std::string repeated(std::string_view text, size_t count)
+{
+    std::string out;
+    out.reserve(text.size() * count);
+    for (size_t i = 0; i < count; ++i)
+        out.append(text);
+    return out;
+}
+
+std::string billionLaughs()
+{
+    std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE gpx [\n <!ENTITY lol0 \"lol\">\n";
+    for (int level = 1; level <= 9; ++level) {
+        text += " <!ENTITY lol" + std::to_string(level) + " \"";
+        text += repeated("&lol" + std::to_string(level - 1) + ";", 10);
+        text += "\">\n";
+    }
+    return text + "]>\n<gpx>%RECORD%</gpx>\n";
+}
+
+// A loopback port that counts who connects to it.
+class Listener {
+public:
+    Listener()
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(::listen(m_fd, 4), 0);
+        socklen_t length = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+    }
+    ~Listener() { ::close(m_fd); }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    int port() const { return m_port; }
+    bool anyoneConnected() const
+    {
+        const int client = ::accept(m_fd, nullptr, nullptr);
+        if (client >= 0)
+            ::close(client);
+        return client >= 0;
+    }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+// A hostile file: its text, where %RECORD% stands for one waypoint (GPX) or
+// placemark (KML) with the given name, so that each reader gets its own.
+struct Hostile {
+    std::string label;
+    std::string text;
+    std::string name = "A";
+};
+
+std::string forReader(const Hostile& hostile, bool kml)
+{
+    const std::string record = kml ? "<Placemark><name>" + hostile.name
+            + "</name><Point><coordinates>1,2"
+              "</coordinates></Point></Placemark>"
+                                   : "<wpt lat=\"1\" lon=\"2\"><name>" + hostile.name + "</name></wpt>";
+    std::string text = hostile.text;
+    const size_t at = text.find("%RECORD%");
+    if (at != std::string::npos)
+        text.replace(at, 8, record);
+    return text;
+}
+
+// Each file ends in the logged error: nothing is imported, no document made.
+void expectRefused(const ScratchFolder& folder, const Hostile& hostile)
+{
+    SCOPED_TRACE(hostile.label);
+    MemoryDocumentHost host;
+    LogCapture log;
+    const std::string gpxPath = folder.write(hostile.label + ".gpx", forReader(hostile, false));
+    EXPECT_FALSE(importerFor(host, gpxPath).importGPX());
+    EXPECT_TRUE(host.documents().empty());
+    const std::string kmlPath = folder.write(hostile.label + ".kml", forReader(hostile, true));
+    MemoryRouteDocument route;
+    EXPECT_FALSE(importerFor(host, kmlPath).importKMLforDocument(route, true));
+    EXPECT_EQ(route.changeCount(), 0);
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("Error importing KML file: " + gpxPath, 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("Error importing KML file: " + kmlPath, 0), 0u) << lines[1];
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find(kSecret), std::string::npos) << line;
+}
+
+TEST(HostileInput, EndsInTheLoggedErrorWithNothingImported)
+{
+    ScratchFolder folder;
+    const std::string secret = folder.write("secret.txt", kSecret);
+    Listener listener;
+    const std::string url = "http://127.0.0.1:" + std::to_string(listener.port());
+    const std::string wpt = "%RECORD%";
+    std::mt19937 random(7);
+    std::string garbage(64 * 1024, '\0');
+    for (char& c : garbage)
+        c = static_cast<char>(random());
+
+    const std::vector<Hostile> cases{
+        {"billion-laughs", billionLaughs(), "&lol9;"},
+        {"quadratic-blowup", "<!DOCTYPE gpx [<!ENTITY e \"" + std::string(100000, 'a') + "\">]><gpx>" + wpt + "</gpx>",
+            repeated("&e;", 1000)},
+        {"external-entity", "<!DOCTYPE gpx [<!ENTITY x SYSTEM \"file://" + secret + "\">]><gpx>" + wpt + "</gpx>",
+            "&x;"},
+        {"external-parameter-entity",
+            "<!DOCTYPE gpx [<!ENTITY % p SYSTEM \"file://" + secret + "\"> %p;]><gpx>" + wpt + "</gpx>"},
+        {"unparsed-entity",
+            "<!DOCTYPE gpx [<!NOTATION n SYSTEM \"n\"><!ENTITY u SYSTEM \"" + url + "/u\" NDATA n>]><gpx>" + wpt
+                + "</gpx>"},
+        {"dtd-at-a-url", "<!DOCTYPE gpx SYSTEM \"" + url + "/gpx.dtd\"><gpx>" + wpt + "</gpx>"},
+        {"public-dtd", "<!DOCTYPE gpx PUBLIC \"-//X//DTD GPX//EN\" \"" + url + "/gpx.dtd\"><gpx>" + wpt + "</gpx>"},
+        {"entity-at-a-url", "<!DOCTYPE gpx [<!ENTITY x SYSTEM \"" + url + "/x\">]><gpx>" + wpt + "</gpx>", "&x;"},
+        {"deep-nesting", "<gpx>" + wpt + repeated("<a>", 100000) + repeated("</a>", 100000) + "</gpx>"},
+        {"huge-single-line", "<gpx>" + wpt + "</gpx>", std::string(50u << 20, 'x')},
+        {"huge-attribute", "<gpx><x a=\"" + std::string(50u << 20, '1') + "\"/>" + wpt + "</gpx>"},
+        {"many-nodes-in-a-value", "<gpx>" + wpt + "</gpx>", repeated("<b/>", 20000)},
+        {"binary-garbage", garbage},
+        {"nul-bytes", std::string(4096, '\0')},
+        {"empty", ""},
+        {"truncated", "<?xml version=\"1.0\"?>\n<gpx>" + wpt + wpt + "<wpt lat=\"3\" lon=\"4\"><name>B</na"},
+    };
+    for (const Hostile& hostile : cases)
+        expectRefused(folder, hostile);
+    EXPECT_FALSE(listener.anyoneConnected());
+}
+
+TEST(HostileInput, TruncatedAtAnyPointGivesNothing)
+{
+    const std::string whole = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+                              "<wpt lat=\"1\" lon=\"2\"><name>A</name><cmt>first</cmt></wpt>\n"
+                              "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><name>B</name></rtept></rte>\n"
+                              "</gpx>";
+    ScratchFolder folder;
+    const size_t rootEnd = whole.rfind("</gpx>");
+    for (size_t length = 0; length <= rootEnd + 1; ++length) {
+        MemoryDocumentHost host;
+        LogCapture log;
+        EXPECT_FALSE(importerFor(host, folder.write("cut.gpx", whole.substr(0, length))).importGPX()) << length;
+        EXPECT_TRUE(host.documents().empty()) << length;
+        EXPECT_EQ(log.lines().size(), 1u) << length;
+    }
+    // Cut inside the root's end tag, the file still holds all of its content:
+    // the tolerant parse reads it (with the error logged).
+    for (size_t length = rootEnd + 2; length <= whole.size(); ++length) {
+        MemoryDocumentHost host;
+        EXPECT_TRUE(importerFor(host, folder.write("cut.gpx", whole.substr(0, length))).importGPX()) << length;
+        EXPECT_EQ(host.documents().size(), 2u) << length;
+    }
+}
+
+TEST(HostileInput, OnlyRegularFilesAreRead)
+{
+    ScratchFolder folder;
+    for (const std::string& path : {folder.path(""), std::string("/dev/zero"), folder.path("missing.gpx")}) {
+        MemoryDocumentHost host;
+        LogCapture log;
+        EXPECT_FALSE(importerFor(host, path).importGPX()) << path;
+        EXPECT_EQ(log.lines().size(), 1u) << path;
+    }
+}
+
+TEST(HostileInput, WhatIsNeverFetchedNeverShows)
+{
+    // Well-formed files that point elsewhere: XInclude is not processed, and
+    // entity references outside the values read cost nothing.
+    ScratchFolder folder;
+    const std::string secret = folder.write("secret.txt", kSecret);
+    const std::string text = "<!DOCTYPE gpx [<!ENTITY e \"x\">]><gpx xmlns:xi=\"http://www.w3.org/2001/XInclude\">"
+        + repeated("&e;", 1000000) + "<wpt lat=\"1\" lon=\"2\"><name>A<xi:include href=\"file://" + secret
+        + "\" parse=\"text\"/></name><cmt>&e;&e;</cmt></wpt></gpx>";
+    MemoryDocumentHost host;
+    ASSERT_TRUE(importerFor(host, folder.write("in.gpx", text)).importGPX());
+    ASSERT_EQ(host.documents().size(), 1u);
+    EXPECT_EQ(describe(host.documents().front()->waypointList()),
+        std::vector<std::string>{"A | xx | 1.000000 | 2.000000 | 0.000000"});
+}
+
+struct TolerantCase {
+    const char* label;
+    std::string text;
+    std::vector<std::string> waypoints;
+    std::string error;
+};
+
+void PrintTo(const TolerantCase& row, std::ostream* out)
+{
+    *out << row.label;
+}
+
+class OnlyTheTolerantParse : public ::testing::TestWithParam<TolerantCase> { };
+
+TEST_P(OnlyTheTolerantParse, ReadsTheFileAndLogsTheError)
+{
+    ScratchFolder folder;
+    MemoryDocumentHost host;
+    LogCapture log;
+    const std::string path = folder.write("in.gpx", GetParam().text);
+    ASSERT_TRUE(importerFor(host, path).importGPX());
+    ASSERT_EQ(host.documents().size(), 1u);
+    EXPECT_EQ(describe(host.documents().front()->waypointList()), GetParam().waypoints);
+    EXPECT_EQ(log.lines().front(), "Error importing KML file: " + path + ":" + GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, OnlyTheTolerantParse,
+    ::testing::Values(TolerantCase{"UnescapedAmpersand", "<gpx><wpt lat=\"1\" lon=\"2\"><name>A & B</name></wpt></gpx>",
+                          {"A  B |  | 1.000000 | 2.000000 | 0.000000"}, "1: xmlParseEntityRef: no name"},
+        TolerantCase{"MismatchedEndTag",
+            "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>A</nam><cmt>c</cmt></wpt>\n<wpt lat=\"3\" "
+            "lon=\"4\"><name>B</name></wpt>\n</gpx>",
+            {"A | c | 1.000000 | 2.000000 | 0.000000", "B |  | 3.000000 | 4.000000 | 0.000000"},
+            "2: Opening and ending tag mismatch: name line 2 and nam"},
+        TolerantCase{"Latin1BytesInUtf8", "<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>",
+            {"M\xC3\xBCnchen |  | 1.000000 | 2.000000 | 0.000000"},
+            "1: Input is not proper UTF-8, indicate encoding ! Bytes: 0xFC 0x6E 0x63 0x68"},
+        TolerantCase{"UndeclaredEntity", "<gpx><wpt lat=\"1\" lon=\"2\"><name>A&nbsp;B</name></wpt></gpx>",
+            {"AB |  | 1.000000 | 2.000000 | 0.000000"}, "1: Entity 'nbsp' not defined"}),
+    [](const auto& row) { return std::string(row.param.label); });
+
+TEST(XmlEncodings, DeclaredEncodingsAndByteOrderMarksAreRead)
+{
+    const std::string body = "<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>";
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>")) {
+        utf16.push_back(c);
+        utf16.push_back('\0');
+    }
+    ScratchFolder folder;
+    for (const std::string& text : {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + body, utf16}) {
+        MemoryDocumentHost host;
+        LogCapture log;
+        ASSERT_TRUE(importerFor(host, folder.write("in.gpx", text)).importGPX());
+        EXPECT_TRUE(log.lines().size() == 3u) << log.lines().front();
+        EXPECT_EQ(host.documents().front()->waypointList().front()->wpName(), "M\xC3\xBCnchen");
+    }
+}
+
+} // namespace
+} // namespace navora::test
