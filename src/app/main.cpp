@@ -1,16 +1,9 @@
 // The navora program: command-line modes first, otherwise the desktop program.
 #include "ConvertCommand.h"
-#include "QtSettingsStore.h"
-#include "SettingsKeys.h"
-#include "Settings.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMenuBar>
+#include "DesktopApplication.h"
+#include "HeadlessCommand.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 namespace {
@@ -18,10 +11,15 @@ namespace {
 constexpr const char* kUsage = "Usage: navora [FILE...]\n"
                                "       navora convert [--route NAME] [--quiet] INPUT... OUTPUT\n"
                                "       navora --help | --version\n"
+                               "       navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]\n"
                                "\n"
                                "Navora is a GPS route-navigation program for gpsd.\n"
                                "\n"
                                "  FILE...     waypoint lists (.nvw) and routes (.nvr) to open\n"
+                               "  convert     converts between .gpx, .kml, .nvw and .nvr files\n"
+                               "              (navora convert --help tells more)\n"
+                               "  --headless  the GPS link without windows: the fix display as JSON lines\n"
+                               "              on standard output (navora --headless --help tells more)\n"
                                "  --help      show this help and exit\n"
                                "  --version   show the version and exit\n";
 
@@ -36,33 +34,15 @@ bool hasOption(int argc, char** argv, std::string_view option)
 
 int runDesktop(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName("Navora");
-    QApplication::setApplicationName("Navora");
-    QApplication::setApplicationVersion(NAVORA_VERSION);
-
-    navora::QtSettingsStore store;
-    navora::Settings settings(store);
-    settings.registerDefaults();
-
-    QMainWindow window;
-    window.setWindowTitle("Navora");
-    QMenu* file = window.menuBar()->addMenu("&File");
-    file->addAction("&Quit", QKeySequence::Quit, &app, &QApplication::quit);
-    auto* status = new QLabel(&window);
-    status->setMargin(24);
-    status->setText(QString("Navora %1\ngpsd server %2, port %3")
-                        .arg(NAVORA_VERSION, QString::fromStdString(settings.stringForKey(navora::TRVgpsdServerKey)),
-                            QString::fromStdString(settings.stringForKey(navora::TRVgpsdPortKey))));
-    window.setCentralWidget(status);
-    window.show();
-    return app.exec();
+    return navora::DesktopApplication::run(argc, argv);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (navora::HeadlessCommand::wanted(argc, argv))
+        return navora::HeadlessCommand::run(argc, argv);
     if (argc > 1 && std::string_view(argv[1]) == "convert")
         return navora::ConvertCommand::main(argc, argv);
     if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h")) {

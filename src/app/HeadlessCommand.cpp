@@ -1,0 +1,188 @@
+#include "HeadlessCommand.h"
+
+#include "HeadlessAlertDispatcher.h"
+#include "MemorySettingsStore.h"
+#include "NotificationCenter.h"
+#include "QtSettingsStore.h"
+#include "Settings.h"
+#include "SettingsKeys.h"
+
+#include <AlertController.h>
+#include <DBusDesktopNotifier.h>
+#include <GPSController.h>
+#include <GpsdLink.h>
+#include <JsonLinesDisplay.h>
+#include <QtSpeechSynthesizer.h>
+#include <SystemBeeper.h>
+#include <UnitSystem.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <string_view>
+
+#include <pthread.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace navora {
+
+namespace {
+
+constexpr const char* usageText
+    = "Usage: navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]\n"
+      "\n"
+      "Connects to gpsd and runs the GPS link and fix display without windows.\n"
+      "What the GPS window would show goes to standard output as JSON lines: one\n"
+      "object per gpsd report, from field name to value (\"fixLatitude\": 52.5,\n"
+      "\"fixBox.title\": \"3D fix\"), and one line per alert ({\"alert\": \"GPSOffline\"}).\n"
+      "The log goes to standard error. Runs until interrupted (Ctrl-C, SIGTERM).\n"
+      "\n"
+      "  --server HOST   gpsd server (default: the \"GPSd server\" setting)\n"
+      "  --port PORT     gpsd port, at most 5 characters (default: the \"GPSd port\" setting)\n"
+      "  --units CODE    n nautical, m metric, i imperial, s SI (default: the \"Units\" setting)\n"
+      "  --help          show this help and exit\n"
+      "\n"
+      "The user's settings are read, never written. Exit status: 0 after an\n"
+      "interrupt, 1 when gpsd cannot be reached, 2 for a command line in error.\n";
+
+constexpr size_t maxPortLength = 5;
+
+bool refuse(const std::string& message)
+{
+    std::fprintf(stderr, "navora: %s\n%s", message.c_str(), usageText);
+    return false;
+}
+
+bool takeOption(HeadlessCommand::Options& options, std::string_view option, const char* value)
+{
+    if (!value)
+        return refuse(std::string(option) + " needs a value");
+    const std::string text(value);
+    if (option == "--server") {
+        if (text.empty())
+            return refuse("--server needs a host name");
+        options.server = text;
+    } else if (option == "--port") {
+        if (text.empty() || text.size() > maxPortLength)
+            return refuse("--port takes a port of 1 to 5 characters");
+        options.port = text;
+    } else {
+        if (text.size() != 1 || !UnitSystem::forCode(text[0]))
+            return refuse("--units takes one of n, m, i, s");
+        options.units = text[0];
+    }
+    return true;
+}
+
+// The user's settings, copied: the command line may override them for this
+// run without anything being written back.
+void copySettings(const SettingsStore& from, SettingsStore& to)
+{
+    for (const std::string& key : from.keys())
+        to.setValue(key, from.value(key));
+}
+
+std::shared_ptr<AlertDispatcher> makeAlertDispatcher(
+    const Settings& settings, NotificationCenter& center, const std::shared_ptr<JsonLinesDisplay>& output)
+{
+    AlertController::Services services;
+    services.notifier = std::make_unique<DBusDesktopNotifier>();
+    // A speech engine only when speech is wanted: starting one costs time
+    // and may start a speech server.
+    if (settings.boolForKey(TRVSpeechOnKey))
+        services.speechSynth = QtSpeechSynthesizer::create();
+    services.beeper = std::make_unique<SystemBeeper>();
+    auto alerts = std::make_shared<AlertController>(settings, center, std::move(services));
+    return std::make_shared<HeadlessAlertDispatcher>(output, alerts);
+}
+
+} // namespace
+
+bool HeadlessCommand::wanted(int argc, char** argv)
+{
+    return argc > 1 && std::string_view(argv[1]) == "--headless";
+}
+
+const char* HeadlessCommand::usage()
+{
+    return usageText;
+}
+
+std::optional<HeadlessCommand::Options> HeadlessCommand::parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--server" || argument == "--port" || argument == "--units") {
+            if (!takeOption(options, argument, i + 1 < argc ? argv[i + 1] : nullptr))
+                return std::nullopt;
+            ++i;
+        } else {
+            refuse("unknown argument " + std::string(argument));
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+int HeadlessCommand::run(int argc, char** argv)
+{
+    const std::optional<Options> options = parse(argc, argv);
+    if (!options)
+        return 2;
+    if (options->help) {
+        std::fputs(usageText, stdout);
+        return 0;
+    }
+
+    // SIGINT and SIGTERM are blocked in every thread (the GPS thread inherits
+    // the mask) and read from a descriptor by the event loop.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    const int stopDescriptor = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Navora");
+    QCoreApplication::setApplicationName("Navora");
+
+    const QtSettingsStore userSettings;
+    MemorySettingsStore store;
+    copySettings(userSettings, store);
+    Settings settings(store);
+    settings.registerDefaults();
+    if (options->server)
+        settings.setString(TRVgpsdServerKey, *options->server);
+    if (options->port)
+        settings.setString(TRVgpsdPortKey, *options->port);
+    if (options->units)
+        settings.setInteger(TRVUnitsKey, *options->units);
+
+    NotificationCenter center;
+    auto output = std::make_shared<JsonLinesDisplay>(JsonLinesDisplay::standardOutput());
+    int status = 0;
+    {
+        GPSController controller(GPSController::Services{settings, center, output, std::make_unique<GpsdLink>(),
+            [&] { return makeAlertDispatcher(settings, center, output); }, GPSTimings{}});
+        controller.windowDidLoad();
+        if (controller.running()) {
+            QSocketNotifier stop(stopDescriptor, QSocketNotifier::Read);
+            QObject::connect(&stop, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+            QCoreApplication::exec();
+            controller.stopAll();
+        } else {
+            status = 1;
+        }
+    }
+    ::close(stopDescriptor);
+    return status;
+}
+
+} // namespace navora

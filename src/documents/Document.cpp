@@ -1,0 +1,112 @@
+#include "Document.h"
+
+#include <AtomicFile.h>
+#include <DocumentArchive.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace navora {
+
+namespace {
+
+bool readWholeFile(const std::string& path, std::string& data, std::string& error)
+{
+    std::error_code code;
+    if (std::filesystem::is_directory(path, code)) {
+        error = path + " is a folder, not a document";
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "Cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const auto size = std::filesystem::file_size(path, code);
+    if (code) {
+        error = "Cannot read " + path + ": " + code.message();
+        return false;
+    }
+    if (size > DocumentArchive::kMaxFileBytes) {
+        error = path + " is too large to be a document";
+        return false;
+    }
+    data.resize(static_cast<size_t>(size));
+    if (!in.read(data.data(), static_cast<std::streamsize>(data.size()))) {
+        error = "Cannot read " + path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string Document::displayName() const
+{
+    if (m_fileName.empty())
+        return m_untitledName;
+    return std::filesystem::path(m_fileName).filename().string();
+}
+
+void Document::setFileName(std::string fileName)
+{
+    m_fileName = std::move(fileName);
+    stateChanged();
+}
+
+void Document::setUntitledName(std::string untitledName)
+{
+    m_untitledName = std::move(untitledName);
+    stateChanged();
+}
+
+void Document::updateChangeCount(ChangeType change)
+{
+    const bool wasEdited = isDocumentEdited();
+    m_changeCount = change == ChangeType::Done ? m_changeCount + 1 : 0;
+    if (wasEdited != isDocumentEdited())
+        stateChanged();
+}
+
+bool Document::readFromFile(const std::string& path, std::string& error)
+{
+    std::string data;
+    if (!readWholeFile(path, data, error))
+        return false;
+    if (!loadDataRepresentation(data, typeName(), error))
+        return false;
+    m_fileName = path;
+    m_changeCount = 0;
+    stateChanged();
+    return true;
+}
+
+bool Document::writeToFile(const std::string& path, std::string& error)
+{
+    const std::optional<std::string> data = dataRepresentationOfType(typeName(), error);
+    if (!data || !AtomicFile::writeFile(path, *data, error))
+        return false;
+    m_fileName = path;
+    m_changeCount = 0;
+    stateChanged();
+    return true;
+}
+
+bool Document::revertToSaved(std::string& error)
+{
+    if (m_fileName.empty()) {
+        error = "The document has never been saved";
+        return false;
+    }
+    return readFromFile(m_fileName, error);
+}
+
+void Document::stateChanged() const
+{
+    if (m_stateListener)
+        m_stateListener();
+}
+
+} // namespace navora

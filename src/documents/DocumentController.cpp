@@ -1,0 +1,434 @@
+#include "DocumentController.h"
+
+#include "Dialogs.h"
+#include "DocumentWindow.h"
+#include "RouteDocument.h"
+#include "RouteWindow.h"
+#include "WaypointDocument.h"
+#include "WaypointWindow.h"
+
+#include "ui_MainMenu.h"
+
+#include <DocumentTypes.h>
+#include <Log.h>
+#include <SettingsStore.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include <algorithm>
+
+namespace navora {
+
+namespace {
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::optional<DocumentType> typeForPath(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const DocumentType& type : {kWaypointsDocumentType, kRouteDocumentType}) {
+        if (suffix == qs(type.extension))
+            return type;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+DocumentController::DocumentController(Services services)
+    : m_services(std::move(services))
+    , m_documentServices{m_services.center, *this, m_services.currentPosOf}
+    , m_menuUi(std::make_unique<Ui::MainMenu>())
+    , m_mainWindow(std::make_unique<QMainWindow>())
+{
+    m_menuUi->setupUi(m_mainWindow.get());
+    for (QAction* action : m_mainWindow->findChildren<QAction*>())
+        action->setShortcutContext(Qt::ApplicationShortcut);
+    m_mainWindow->installEventFilter(this);
+    connectMenu();
+}
+
+DocumentController::~DocumentController()
+{
+    m_mainWindow->removeEventFilter(this);
+    // Windows first: they let go of their documents as they go.
+    std::vector<Entry> entries = std::move(m_entries);
+    for (Entry& entry : entries)
+        delete entry.window.data();
+}
+
+ExchangeDocument* DocumentController::makeUntitledDocumentOfType(std::string_view typeName)
+{
+    DocumentPtr document = makeDocumentOfType(typeName);
+    if (!document)
+        return nullptr;
+    ++m_untitledCount;
+    document->setUntitledName(m_untitledCount == 1 ? "Untitled" : "Untitled " + std::to_string(m_untitledCount));
+    addDocument(document, true);
+    return document.get();
+}
+
+std::vector<ExchangeDocument*> DocumentController::documents() const
+{
+    std::vector<ExchangeDocument*> documents;
+    documents.reserve(m_entries.size());
+    for (const Entry& entry : m_entries)
+        documents.push_back(entry.document.get());
+    return documents;
+}
+
+ExchangeDocument* DocumentController::keyDocument() const
+{
+    return currentDocument();
+}
+
+std::optional<std::string> DocumentController::chooseFileToOpen(std::string_view extension)
+{
+    const std::optional<QString> path = dialogs().openFile(dialogParent(), tr("Open"), {qs(extension)});
+    if (!path)
+        return std::nullopt;
+    return path->toStdString();
+}
+
+DocumentPtr DocumentController::openDocumentWithContentsOfFile(
+    const std::string& path, bool display, std::string& error)
+{
+    const QString absolute = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    for (const Entry& entry : m_entries) {
+        if (!entry.document->fileName().empty()
+            && QFileInfo(QString::fromStdString(entry.document->fileName())).absoluteFilePath() == absolute) {
+            if (display)
+                showDocument(*entry.document);
+            return entry.document;
+        }
+    }
+    const std::optional<DocumentType> type = typeForPath(absolute);
+    if (!type) {
+        error = QFileInfo(absolute).fileName().toStdString() + " is not a Navora waypoint list (.nvw) or route (.nvr)";
+        return nullptr;
+    }
+    DocumentPtr document = makeDocumentOfType(type->name);
+    if (!document->readFromFile(absolute.toStdString(), error))
+        return nullptr;
+    addDocument(document, display);
+    noteRecentDocument(absolute.toStdString());
+    return document;
+}
+
+void DocumentController::showDocument(Document& document)
+{
+    if (DocumentWindow* window = windowFor(document)) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void DocumentController::newDocument()
+{
+    makeUntitledDocumentOfType(kRouteDocumentType.name);
+}
+
+void DocumentController::openNewWaypointsList()
+{
+    makeUntitledDocumentOfType(kWaypointsDocumentType.name);
+}
+
+void DocumentController::openDocument()
+{
+    const std::optional<QString> path = dialogs().openFile(
+        dialogParent(), tr("Open"), {qs(kWaypointsDocumentType.extension), qs(kRouteDocumentType.extension)});
+    if (path)
+        openDocumentReportingErrors(*path);
+}
+
+void DocumentController::closeDocument()
+{
+    if (Document* document = currentDocument()) {
+        if (DocumentWindow* window = windowFor(*document))
+            window->close();
+    }
+}
+
+void DocumentController::saveDocument()
+{
+    if (Document* document = currentDocument())
+        saveDocument(*document);
+}
+
+void DocumentController::saveDocumentAs()
+{
+    if (Document* document = currentDocument())
+        saveDocumentAs(*document);
+}
+
+void DocumentController::revertDocumentToSaved()
+{
+    Document* document = currentDocument();
+    if (!document || document->fileName().empty())
+        return;
+    if (document->isDocumentEdited()
+        && dialogs().ask(windowFor(*document), tr("Revert to saved?"),
+               tr("Do you want to revert %1 to the most recently saved version? Your current changes will be lost.")
+                   .arg(documentTitle(*document)),
+               {tr("Revert"), tr("Cancel")})
+            != 0)
+        return;
+    std::string error;
+    if (!document->revertToSaved(error))
+        dialogs().tell(windowFor(*document), tr("The document could not be reverted."), QString::fromStdString(error));
+}
+
+void DocumentController::quit()
+{
+    if (m_quitting)
+        return;
+    m_quitting = true;
+    const bool closed = closeAllDocuments();
+    m_quitting = false;
+    if (closed)
+        QApplication::quit();
+}
+
+DocumentPtr DocumentController::openDocumentReportingErrors(const QString& path)
+{
+    std::string error;
+    DocumentPtr document = openDocumentWithContentsOfFile(path.toStdString(), true, error);
+    if (!document) {
+        Log::format("Error opening document %s: %s", path.toUtf8().constData(), error.c_str());
+        dialogs().tell(dialogParent(),
+            tr("The document \u201c%1\u201d could not be opened.").arg(QFileInfo(path).fileName()),
+            QString::fromStdString(error));
+    }
+    return document;
+}
+
+bool DocumentController::saveDocument(Document& document)
+{
+    if (document.fileName().empty())
+        return saveDocumentAs(document);
+    std::string error;
+    if (!document.writeToFile(document.fileName(), error)) {
+        dialogs().tell(windowFor(document), tr("The document could not be saved."), QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentController::saveDocumentAs(Document& document)
+{
+    const DocumentType type
+        = document.typeName() == kRouteDocumentType.name ? kRouteDocumentType : kWaypointsDocumentType;
+    const QString extension = qs(type.extension);
+    QString proposed = document.fileName().empty()
+        ? QDir::home().filePath(QString::fromStdString(document.displayName()) + '.' + extension)
+        : QString::fromStdString(document.fileName());
+    std::optional<QString> path = dialogs().saveFile(windowFor(document), tr("Save As"), proposed, extension);
+    if (!path)
+        return false;
+    if (QFileInfo(*path).suffix().toLower() != extension)
+        *path += '.' + extension;
+    std::string error;
+    if (!document.writeToFile(QFileInfo(*path).absoluteFilePath().toStdString(), error)) {
+        dialogs().tell(windowFor(document), tr("The document could not be saved."), QString::fromStdString(error));
+        return false;
+    }
+    noteRecentDocument(document.fileName());
+    return true;
+}
+
+bool DocumentController::canCloseDocument(Document& document)
+{
+    if (!document.isDocumentEdited())
+        return true;
+    showDocument(document);
+    const int answer = dialogs().ask(windowFor(document), tr("Save changes?"),
+        tr("Do you want to save the changes you made in %1?\nYour changes will be lost if you don't save them.")
+            .arg(documentTitle(document)),
+        {tr("Save"), tr("Don't Save"), tr("Cancel")});
+    if (answer == 0)
+        return saveDocument(document);
+    return answer == 1;
+}
+
+bool DocumentController::closeAllDocuments()
+{
+    for (const DocumentPtr& document : openDocuments()) {
+        if (!canCloseDocument(*document))
+            return false;
+    }
+    for (const DocumentPtr& document : openDocuments()) {
+        if (DocumentWindow* window = windowFor(*document))
+            window->closeWithoutAsking();
+    }
+    return true;
+}
+
+std::vector<DocumentPtr> DocumentController::openDocuments() const
+{
+    std::vector<DocumentPtr> documents;
+    for (const Entry& entry : m_entries)
+        documents.push_back(entry.document);
+    return documents;
+}
+
+DocumentWindow* DocumentController::windowFor(const Document& document) const
+{
+    for (const Entry& entry : m_entries) {
+        if (entry.document.get() == &document)
+            return entry.window.data();
+    }
+    return nullptr;
+}
+
+Document* DocumentController::currentDocument() const
+{
+    for (QWidget* widget = QApplication::activeWindow(); widget; widget = widget->parentWidget()) {
+        if (auto* window = qobject_cast<DocumentWindow*>(widget))
+            return &window->document();
+    }
+    return nullptr;
+}
+
+QList<QMenu*> DocumentController::mainMenu() const
+{
+    QList<QMenu*> menus;
+    for (QAction* action : m_mainWindow->menuBar()->actions()) {
+        if (action->menu())
+            menus << action->menu();
+    }
+    return menus;
+}
+
+QStringList DocumentController::recentDocuments() const
+{
+    return m_services.store.value(kRecentDocumentsKey).toStringList();
+}
+
+void DocumentController::documentWindowClosed(DocumentWindow& window)
+{
+    const auto it = std::find_if(
+        m_entries.begin(), m_entries.end(), [&window](const Entry& entry) { return entry.window == &window; });
+    if (it == m_entries.end())
+        return;
+    m_entries.erase(it);
+    window.deleteLater();
+}
+
+bool DocumentController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mainWindow.get() && event->type() == QEvent::Close) {
+        event->ignore();
+        quit();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+DocumentPtr DocumentController::makeDocumentOfType(std::string_view typeName)
+{
+    if (typeName == kWaypointsDocumentType.name)
+        return std::make_shared<WaypointDocument>(m_documentServices);
+    if (typeName == kRouteDocumentType.name)
+        return std::make_shared<RouteDocument>(m_documentServices);
+    return nullptr;
+}
+
+void DocumentController::addDocument(const DocumentPtr& document, bool display)
+{
+    DocumentWindow* window = nullptr;
+    if (document->typeName() == kWaypointsDocumentType.name)
+        window = new WaypointWindow(*this, std::static_pointer_cast<WaypointDocument>(document));
+    else
+        window = new RouteWindow(*this, std::static_pointer_cast<RouteDocument>(document));
+    installMenus(*window);
+    document->setStateListener([window] { window->updateTitle(); });
+    // Each new window a little below and right of the one before.
+    const int step = 28 * static_cast<int>(m_entries.size() % 8);
+    window->move(80 + step, 60 + step);
+    m_entries.push_back({document, window});
+    if (display)
+        showDocument(*document);
+}
+
+void DocumentController::installMenus(QMainWindow& window)
+{
+    QMenuBar* bar = window.menuBar();
+    const QList<QAction*> own = bar->actions();
+    QAction* before = own.isEmpty() ? nullptr : own.front();
+    for (QMenu* menu : mainMenu())
+        bar->insertMenu(before, menu);
+}
+
+void DocumentController::connectMenu()
+{
+    Ui::MainMenu& ui = *m_menuUi;
+    connect(ui.newDocument, &QAction::triggered, this, [this] { newDocument(); });
+    connect(ui.openNewWaypointsList, &QAction::triggered, this, [this] { openNewWaypointsList(); });
+    connect(ui.openDocument, &QAction::triggered, this, [this] { openDocument(); });
+    connect(ui.closeDocument, &QAction::triggered, this, [this] { closeDocument(); });
+    connect(ui.saveDocument, &QAction::triggered, this, [this] { saveDocument(); });
+    connect(ui.saveDocumentAs, &QAction::triggered, this, [this] { saveDocumentAs(); });
+    connect(ui.revertDocumentToSaved, &QAction::triggered, this, [this] { revertDocumentToSaved(); });
+    connect(ui.quit, &QAction::triggered, this, [this] { quit(); });
+    connect(ui.fileMenu, &QMenu::aboutToShow, this, [this, &ui] {
+        Document* document = currentDocument();
+        ui.closeDocument->setEnabled(document != nullptr);
+        ui.saveDocument->setEnabled(document != nullptr);
+        ui.saveDocumentAs->setEnabled(document != nullptr);
+        ui.revertDocumentToSaved->setEnabled(document && !document->fileName().empty() && document->isDocumentEdited());
+    });
+    connect(ui.openRecentMenu, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+    fillRecentMenu();
+}
+
+void DocumentController::noteRecentDocument(const std::string& path)
+{
+    QStringList recent = recentDocuments();
+    const QString entry = QString::fromStdString(path);
+    recent.removeAll(entry);
+    recent.prepend(entry);
+    while (recent.size() > kMaxRecentDocuments)
+        recent.removeLast();
+    m_services.store.setValue(kRecentDocumentsKey, recent);
+}
+
+void DocumentController::fillRecentMenu()
+{
+    QMenu* menu = m_menuUi->openRecentMenu;
+    menu->clear();
+    const QStringList recent = recentDocuments();
+    for (const QString& path : recent) {
+        QAction* action = menu->addAction(QFileInfo(path).fileName());
+        action->setToolTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { openDocumentReportingErrors(path); });
+    }
+    if (!recent.isEmpty())
+        menu->addSeparator();
+    QAction* clear = menu->addAction(tr("Clear Menu"));
+    clear->setEnabled(!recent.isEmpty());
+    connect(
+        clear, &QAction::triggered, this, [this] { m_services.store.setValue(kRecentDocumentsKey, QStringList()); });
+}
+
+QWidget* DocumentController::dialogParent() const
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return m_mainWindow.get();
+}
+
+QString DocumentController::documentTitle(const Document& document) const
+{
+    return QStringLiteral("\u201c%1\u201d").arg(QString::fromStdString(document.displayName()));
+}
+
+} // namespace navora

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "DocumentHost.h"
+#include "DocumentServices.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QMainWindow;
+class QMenu;
+
+namespace Ui {
+class MainMenu;
+} // namespace Ui
+
+namespace navora {
+
+class Dialogs;
+class DocumentWindow;
+class NotificationCenter;
+class SettingsStore;
+
+// The document framework: the two document types by name and extension,
+// the list of open documents in opening order, and the File commands (new,
+// open, open recent, close, save, save as, revert, quit) with the usual
+// unsaved-changes questions. It owns the main window built from the main
+// menu's layout ("MainMenu"); every document window shows the same menus,
+// so later commands are added in one place (mainMenu()). File panels and
+// questions go through Dialogs.
+class DocumentController : public QObject, public DocumentHost {
+    Q_OBJECT
+public:
+    struct Services {
+        NotificationCenter& center;
+        // Keeps the recent-documents list.
+        SettingsStore& store;
+        std::shared_ptr<Dialogs> dialogs;
+        DocumentServices::CurrentPosResolver currentPosOf;
+    };
+
+    static constexpr const char* kRecentDocumentsKey = "NavoraRecentDocuments";
+    static constexpr int kMaxRecentDocuments = 10;
+
+    explicit DocumentController(Services services);
+    ~DocumentController() override;
+
+    // ExchangeDocumentHost and DocumentHost.
+    ExchangeDocument* makeUntitledDocumentOfType(std::string_view typeName) override;
+    std::vector<ExchangeDocument*> documents() const override;
+    ExchangeDocument* keyDocument() const override;
+    std::optional<std::string> chooseFileToOpen(std::string_view extension) override;
+    DocumentPtr openDocumentWithContentsOfFile(const std::string& path, bool display, std::string& error) override;
+    void showDocument(Document& document) override;
+
+    // The File menu.
+    void newDocument();
+    void openNewWaypointsList();
+    void openDocument();
+    void closeDocument();
+    void saveDocument();
+    void saveDocumentAs();
+    void revertDocumentToSaved();
+    // Asks about every unsaved document, then ends the application.
+    void quit();
+
+    // Opens and shows a document; a failure is told in a message box and
+    // opens nothing.
+    DocumentPtr openDocumentReportingErrors(const QString& path);
+    bool saveDocument(Document& document);
+    bool saveDocumentAs(Document& document);
+    // Asks about unsaved changes; true when the document may close.
+    bool canCloseDocument(Document& document);
+    // Closes every document, asking about each unsaved one; false when the
+    // user cancelled.
+    bool closeAllDocuments();
+
+    std::vector<DocumentPtr> openDocuments() const;
+    DocumentWindow* windowFor(const Document& document) const;
+    // The document of the window in front (or of its sheet), or nullptr.
+    Document* currentDocument() const;
+    QMainWindow& mainWindow() const { return *m_mainWindow; }
+    // The main menu's menus, shown in every window.
+    QList<QMenu*> mainMenu() const;
+    QStringList recentDocuments() const;
+    Dialogs& dialogs() const { return *m_services.dialogs; }
+
+    // From DocumentWindow: its window has closed.
+    void documentWindowClosed(DocumentWindow& window);
+
+protected:
+    // Closing the main window quits, asking first.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry {
+        DocumentPtr document;
+        QPointer<DocumentWindow> window;
+    };
+
+    DocumentPtr makeDocumentOfType(std::string_view typeName);
+    void addDocument(const DocumentPtr& document, bool display);
+    void installMenus(QMainWindow& window);
+    void connectMenu();
+    void noteRecentDocument(const std::string& path);
+    void fillRecentMenu();
+    QWidget* dialogParent() const;
+    QString documentTitle(const Document& document) const;
+
+    Services m_services;
+    DocumentServices m_documentServices;
+    std::unique_ptr<Ui::MainMenu> m_menuUi;
+    std::unique_ptr<QMainWindow> m_mainWindow;
+    std::vector<Entry> m_entries;
+    int m_untitledCount = 0;
+    bool m_quitting = false;
+};
+
+} // namespace navora

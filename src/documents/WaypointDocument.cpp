@@ -1,0 +1,518 @@
+#include "WaypointDocument.h"
+
+#include "CoordinateText.h"
+#include "DocumentFieldNames.h"
+#include "DocumentHost.h"
+#include "FieldText.h"
+#include "UiThread.h"
+#include "WaypointDocumentView.h"
+
+#include <DocumentArchive.h>
+#include <DocumentTypes.h>
+#include <ImportController.h>
+#include <Log.h>
+#include <NotificationCenter.h>
+#include <NotificationNames.h>
+#include <NumberText.h>
+#include <WaypointListOrder.h>
+
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+
+namespace navora {
+
+namespace {
+
+constexpr std::string_view kActivateTitle = "Activate";
+constexpr std::string_view kSelectTitle = "Select";
+
+float floatOf(const FormState& form, std::string_view name)
+{
+    return NumberText::readFloat(form.text(name));
+}
+
+char hemisphereOf(const FormState& form, std::string_view name, char positive)
+{
+    const std::string text = form.text(name);
+    return text.empty() ? positive : text.front();
+}
+
+} // namespace
+
+WaypointDocument::WaypointDocument(DocumentServices services)
+    : m_services(std::move(services))
+    , m_wpTableModel(std::make_unique<WaypointTableModel>([this] { return &m_waypointList; }))
+    , m_nearestTableModel(std::make_unique<WaypointTableModel>(
+          [this]() -> const WaypointList* { return m_nearestList ? &*m_nearestList : nullptr; }))
+    , m_uiThread(std::make_unique<UiThread>())
+{
+    m_wpTableModel->setEditor([this](int row, const QString& column, const QString& text) {
+        return setCellValue(row, column.toStdString(), text.toStdString());
+    });
+    QStringList nearestColumns = WaypointTableModel::defaultColumns();
+    nearestColumns.insert(1, "distance");
+    m_nearestTableModel->setColumns(nearestColumns);
+}
+
+WaypointDocument::~WaypointDocument()
+{
+    m_services.center.removeObserver(this);
+}
+
+std::string_view WaypointDocument::typeName() const
+{
+    return kWaypointsDocumentType.name;
+}
+
+void WaypointDocument::addWP(WaypointPtr waypoint)
+{
+    if (waypoint)
+        m_waypointList.push_back(std::move(waypoint));
+}
+
+void WaypointDocument::refresh()
+{
+    const int removed = WaypointListOrder::sortByNameAndStripDuplicates(m_waypointList);
+    Log::format("Import complete - %d duplicates removed", removed);
+    reloadTable();
+    updateChangeCount(ChangeType::Done);
+}
+
+std::optional<std::string> WaypointDocument::dataRepresentationOfType(std::string_view, std::string& error)
+{
+    if (m_view)
+        m_view->deselectAll();
+    return DocumentArchive::encodeWaypointList(m_waypointList, error);
+}
+
+bool WaypointDocument::loadDataRepresentation(std::string_view data, std::string_view, std::string& error)
+{
+    std::optional<WaypointList> list = DocumentArchive::decodeWaypointList(data, error);
+    if (!list)
+        return false;
+    // The sheet and the nearest panel work on the list being replaced.
+    if (m_view) {
+        m_view->closeDetailSheet();
+        m_view->closeNearestPanel();
+    }
+    m_nearestList.reset();
+    m_nearestTableModel->reload();
+    m_waypointList = std::move(*list);
+    reloadTable();
+    return true;
+}
+
+void WaypointDocument::windowControllerDidLoadNib(WaypointDocumentView& view)
+{
+    m_view = &view;
+    m_form.setEnabled(field::wpEditButton, false);
+    m_form.setEnabled(field::wpDeleteButton, false);
+    m_form.setEnabled(field::wpActivateButton, false);
+    m_form.setEnabled(field::showNearestButton, false);
+    m_form.setEnabled(field::detailCurrentPosButton, false);
+    m_form.setEnabled(field::nearestActivateButton, false);
+    if (!m_observing) {
+        m_observing = true;
+        m_services.center.addObserver(
+            this, TRVcpUpdated, [this](const NotificationObject& object) { handleCPUpdate(object); });
+    }
+    m_services.center.post(TRVWDneedsCP, static_cast<Document*>(this));
+    reloadTable();
+}
+
+void WaypointDocument::windowWillClose()
+{
+    m_services.center.removeObserver(this);
+    m_observing = false;
+    m_view = nullptr;
+}
+
+void WaypointDocument::setOpenedForRoute(const DocumentPtr& routeDocument)
+{
+    m_openedForRoute = routeDocument;
+    setActivateTitles(m_wpTableHasSelection);
+}
+
+void WaypointDocument::wpAdd()
+{
+    m_currentIndex = static_cast<int>(m_waypointList.size());
+    openDetailPanel();
+}
+
+void WaypointDocument::wpEdit(std::optional<int> row)
+{
+    if (!row || *row < 0 || static_cast<size_t>(*row) >= m_waypointList.size())
+        return;
+    m_currentIndex = *row;
+    openDetailPanel();
+}
+
+void WaypointDocument::wpDelete(std::optional<int> row)
+{
+    if (!row || *row < 0 || static_cast<size_t>(*row) >= m_waypointList.size())
+        return;
+    wpEdit(row);
+    detailDelete();
+}
+
+void WaypointDocument::wpActivateSelect(std::optional<int> row)
+{
+    if (!row || *row < 0 || static_cast<size_t>(*row) >= m_waypointList.size())
+        return;
+    activate(m_waypointList[static_cast<size_t>(*row)], true, true);
+}
+
+bool WaypointDocument::importKML()
+{
+    DocumentHost& host = m_services.host;
+    ImportController importer(host, [&host](std::string_view extension) { return host.chooseFileToOpen(extension); });
+    return importer.importKMLforDocument(*this, false);
+}
+
+bool WaypointDocument::importGPX()
+{
+    DocumentHost& host = m_services.host;
+    ImportController importer(host, [&host](std::string_view extension) { return host.chooseFileToOpen(extension); });
+    return importer.importGPXforDocument(*this, false);
+}
+
+void WaypointDocument::showNearest()
+{
+    m_nearestList.reset();
+    if (m_currentPos && m_currentPosOffered) {
+        m_nearestList = sortedByDistance(m_waypointList, *m_currentPos);
+        if (m_view)
+            m_view->openNearestPanel();
+    }
+    m_nearestTableModel->reload();
+    m_nearestHasSelection = false;
+    m_form.setEnabled(field::nearestActivateButton, false);
+}
+
+void WaypointDocument::nearestActivateSelect(std::optional<int> row)
+{
+    if (!m_nearestList || !row || *row < 0 || static_cast<size_t>(*row) >= m_nearestList->size())
+        return;
+    const WaypointPtr waypoint = (*m_nearestList)[static_cast<size_t>(*row)];
+    activate(waypoint, false, true);
+    closeNearest();
+}
+
+void WaypointDocument::closeNearest()
+{
+    if (m_view)
+        m_view->closeNearestPanel();
+}
+
+void WaypointDocument::lookupWPName()
+{
+    const std::string name = m_form.text(field::wpName);
+    const auto it = std::find_if(m_waypointList.begin(), m_waypointList.end(),
+        [&name](const WaypointPtr& waypoint) { return waypoint->wpName() == name; });
+    if (it != m_waypointList.end()) {
+        m_currentIndex = static_cast<int>(it - m_waypointList.begin());
+        updateDetailUI();
+    } else {
+        m_currentIndex = static_cast<int>(m_waypointList.size());
+        m_form.setText(field::wpBox, "New waypoint");
+        m_form.setText(field::detailAddUpdButton, "Add");
+        m_form.setEnabled(field::detailDeleteButton, false);
+    }
+    checkButtons();
+}
+
+void WaypointDocument::detailAddUpd()
+{
+    if (!readyForAddUpdate())
+        return;
+    addUpdateWithDetail();
+    endDetailWindow();
+    updateChangeCount(ChangeType::Done);
+}
+
+void WaypointDocument::detailDelete()
+{
+    if (m_currentIndex < 0 || static_cast<size_t>(m_currentIndex) >= m_waypointList.size() || !m_view)
+        return;
+    const std::string name = m_waypointList[static_cast<size_t>(m_currentIndex)]->wpName();
+    const std::string message = QString::fromUtf8(kDeleteMessage.data(), static_cast<qsizetype>(kDeleteMessage.size()))
+                                    .arg(QString::fromStdString(name))
+                                    .toStdString();
+    if (!m_view->askQuestion(std::string(kDeleteTitle), message, std::string(kDeleteYes), std::string(kDeleteNo)))
+        return;
+    // The question ran an event loop: the list may have changed under it.
+    if (!m_view || static_cast<size_t>(m_currentIndex) >= m_waypointList.size())
+        return;
+    m_waypointList.erase(m_waypointList.begin() + m_currentIndex);
+    reloadTable();
+    m_currentIndex = static_cast<int>(m_waypointList.size());
+    updateDetailUI();
+    updateChangeCount(ChangeType::Done);
+}
+
+void WaypointDocument::detailActivateWP()
+{
+    if (!readyForAddUpdate())
+        return;
+    const WaypointPtr waypoint = addUpdateWithDetail();
+    updateChangeCount(ChangeType::Done);
+    activate(waypoint, false, false);
+    endDetailWindow();
+}
+
+void WaypointDocument::currentPosToLatLon()
+{
+    if (!m_currentPos || !m_currentPosOffered) {
+        m_form.setEnabled(field::detailCurrentPosButton, false);
+        return;
+    }
+    const WaypointSnapshot position = m_currentPos->snapshot();
+    m_form.setText(field::wpLatitude, FieldText::fromFloat(position.latitude));
+    m_form.setText(field::wpLongitude, FieldText::fromFloat(position.longitude));
+    m_form.setText(field::wpAltitude, FieldText::fromFloat(position.altitude));
+    m_form.setText(field::wpComment, position.wpComment);
+    updateWPLat(0);
+    updateWPLon(0);
+}
+
+void WaypointDocument::updateWPComment()
+{
+    checkButtons();
+}
+
+void WaypointDocument::updateWPLat(int senderTag)
+{
+    using Axis = CoordinateText::Axis;
+    if (senderTag == 0) {
+        const auto dms = CoordinateText::dmsFromDecimalText(m_form.text(field::wpLatitude), Axis::Latitude);
+        m_form.setText(field::wpNS, std::string(1, dms.hemisphere));
+        m_form.setText(field::wpLatDeg, FieldText::fromInt(dms.degrees));
+        m_form.setText(field::wpLatMin, FieldText::fromInt(dms.minutes));
+        m_form.setText(field::wpLatSec, FieldText::fromFloat(dms.seconds));
+    } else if (const auto value
+        = CoordinateText::decimalFromDmsText(m_form.text(field::wpLatDeg), m_form.text(field::wpLatMin),
+            m_form.text(field::wpLatSec), hemisphereOf(m_form, field::wpNS, 'N'), Axis::Latitude)) {
+        m_form.setText(field::wpLatitude, FieldText::fromFloat(*value));
+    }
+    checkButtons();
+}
+
+void WaypointDocument::updateWPLon(int senderTag)
+{
+    using Axis = CoordinateText::Axis;
+    if (senderTag == 0) {
+        const auto dms = CoordinateText::dmsFromDecimalText(m_form.text(field::wpLongitude), Axis::Longitude);
+        m_form.setText(field::wpEW, std::string(1, dms.hemisphere));
+        m_form.setText(field::wpLonDeg, FieldText::fromInt(dms.degrees));
+        m_form.setText(field::wpLonMin, FieldText::fromInt(dms.minutes));
+        m_form.setText(field::wpLonSec, FieldText::fromFloat(dms.seconds));
+    } else if (const auto value
+        = CoordinateText::decimalFromDmsText(m_form.text(field::wpLonDeg), m_form.text(field::wpLonMin),
+            m_form.text(field::wpLonSec), hemisphereOf(m_form, field::wpEW, 'E'), Axis::Longitude)) {
+        m_form.setText(field::wpLongitude, FieldText::fromFloat(*value));
+    }
+    checkButtons();
+}
+
+void WaypointDocument::changeAltUnits()
+{
+    // The altitude is stored as typed; the unit pop-up converts nothing.
+}
+
+void WaypointDocument::endDetailWindow()
+{
+    if (m_view)
+        m_view->closeDetailSheet();
+}
+
+void WaypointDocument::sheetDidEnd()
+{
+    reloadTable();
+}
+
+void WaypointDocument::tableViewSelectionDidChange(Table table, bool hasSelection)
+{
+    if (table == Table::Nearest) {
+        m_nearestHasSelection = hasSelection;
+        m_form.setEnabled(field::nearestActivateButton, hasSelection);
+    } else {
+        m_wpTableHasSelection = hasSelection;
+        m_form.setEnabled(field::wpEditButton, hasSelection);
+        m_form.setEnabled(field::wpDeleteButton, hasSelection);
+        m_form.setEnabled(field::wpActivateButton, hasSelection);
+    }
+    setActivateTitles(hasSelection);
+}
+
+bool WaypointDocument::setCellValue(int row, std::string_view column, std::string_view text)
+{
+    if (row < 0 || static_cast<size_t>(row) >= m_waypointList.size())
+        return false;
+    Waypoint& waypoint = *m_waypointList[static_cast<size_t>(row)];
+    if (column == "wpName")
+        waypoint.setWpName(std::string(text));
+    else if (column == "wpComment")
+        waypoint.setWpComment(std::string(text));
+    else if (column == "latitude")
+        waypoint.setLatitude(NumberText::readFloat(text));
+    else if (column == "longitude")
+        waypoint.setLongitude(NumberText::readFloat(text));
+    else if (column == "altitude")
+        waypoint.setAltitude(NumberText::readFloat(text));
+    else
+        return false;
+    updateChangeCount(ChangeType::Done);
+    return true;
+}
+
+void WaypointDocument::handleCPUpdate(const NotificationObject& object)
+{
+    // Asked on the posting thread, while the sender is sure to exist.
+    WaypointPtr currentPos = m_services.currentPosOf ? m_services.currentPosOf(object) : object.waypoint();
+    m_uiThread->run([this, currentPos = std::move(currentPos)]() mutable { applyCurrentPos(std::move(currentPos)); });
+}
+
+bool WaypointDocument::readyForAddUpdate() const
+{
+    if (m_form.text(field::wpLatitude).empty() || m_form.text(field::wpLongitude).empty()
+        || m_form.text(field::wpName).empty())
+        return false;
+    const float latitude = floatOf(m_form, field::wpLatitude);
+    const float longitude = floatOf(m_form, field::wpLongitude);
+    return latitude >= -90.0f && latitude <= 90.0f && longitude >= -180.0f && longitude <= 180.0f;
+}
+
+void WaypointDocument::checkButtons()
+{
+    const bool ready = readyForAddUpdate();
+    m_form.setEnabled(field::detailAddUpdButton, ready);
+    m_form.setEnabled(field::detailActivateButton, ready);
+}
+
+void WaypointDocument::updateDetailUI()
+{
+    if (m_currentIndex >= 0 && static_cast<size_t>(m_currentIndex) < m_waypointList.size()) {
+        const WaypointSnapshot waypoint = m_waypointList[static_cast<size_t>(m_currentIndex)]->snapshot();
+        m_form.setText(field::wpBox, waypoint.wpName);
+        m_form.setText(field::detailAddUpdButton, "Update");
+        m_form.setEnabled(field::detailDeleteButton, true);
+        m_form.setEnabled(field::detailActivateButton, true);
+        m_form.setText(field::wpLatitude, FieldText::fromFloat(waypoint.latitude));
+        m_form.setText(field::wpLongitude, FieldText::fromFloat(waypoint.longitude));
+        m_form.setText(field::wpAltitude, FieldText::fromFloat(waypoint.altitude));
+        m_form.setText(field::wpName, waypoint.wpName);
+        m_form.setText(field::wpComment, waypoint.wpComment);
+        updateWPLat(0);
+        updateWPLon(0);
+        changeAltUnits();
+        return;
+    }
+    m_form.setText(field::wpBox, "New waypoint");
+    m_form.setText(field::detailAddUpdButton, "Add");
+    m_form.setEnabled(field::detailDeleteButton, false);
+    m_form.setEnabled(field::detailActivateButton, false);
+    m_form.setEnabled(field::detailAddUpdButton, false);
+    for (const std::string_view name :
+        {field::wpLatitude, field::wpLongitude, field::wpAltitude, field::wpName, field::wpComment, field::wpLatDeg,
+            field::wpLatMin, field::wpLatSec, field::wpLonDeg, field::wpLonMin, field::wpLonSec})
+        m_form.setText(name, {});
+}
+
+WaypointPtr WaypointDocument::addUpdateWithDetail()
+{
+    const float altitude = floatOf(m_form, field::wpAltitude);
+    const float longitude = floatOf(m_form, field::wpLongitude);
+    const float latitude = floatOf(m_form, field::wpLatitude);
+    if (m_currentIndex >= 0 && static_cast<size_t>(m_currentIndex) < m_waypointList.size()) {
+        const WaypointPtr& waypoint = m_waypointList[static_cast<size_t>(m_currentIndex)];
+        waypoint->setWpComment(m_form.text(field::wpComment));
+        waypoint->setLatitude(latitude);
+        waypoint->setLongitude(longitude);
+        waypoint->setAltitude(altitude);
+        return waypoint;
+    }
+    WaypointPtr waypoint
+        = Waypoint::create(m_form.text(field::wpName), m_form.text(field::wpComment), latitude, longitude, altitude);
+    m_waypointList.push_back(waypoint);
+    WaypointListOrder::sortByName(m_waypointList);
+    return waypoint;
+}
+
+WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const Waypoint& origin)
+{
+    // Each distance once; a NaN distance (no position) would break the
+    // ordering, so it goes after every real one.
+    std::vector<std::pair<float, size_t>> keyed;
+    keyed.reserve(list.size());
+    for (size_t i = 0; i < list.size(); ++i)
+        keyed.emplace_back(list[i]->distanceFromPoint(origin), i);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        if (std::isnan(a.first) || std::isnan(b.first))
+            return !std::isnan(a.first) && std::isnan(b.first);
+        return a.first < b.first;
+    });
+    WaypointList sorted;
+    sorted.reserve(list.size());
+    for (const auto& [distance, index] : keyed)
+        sorted.push_back(list[index]);
+    return sorted;
+}
+
+void WaypointDocument::openDetailPanel()
+{
+    if (m_view)
+        m_view->openDetailSheet();
+    updateDetailUI();
+}
+
+void WaypointDocument::applyCurrentPos(WaypointPtr currentPos)
+{
+    if (currentPos) {
+        m_currentPos = std::move(currentPos);
+        m_currentPosOffered = true;
+        m_nearestTableModel->setDistanceOrigin(m_currentPos);
+    } else {
+        m_currentPosOffered = false;
+    }
+    m_form.setEnabled(field::showNearestButton, m_currentPosOffered);
+    m_form.setEnabled(field::detailCurrentPosButton, m_currentPosOffered);
+}
+
+void WaypointDocument::activate(const WaypointPtr& waypoint, bool checkGPS, bool bringRouteForward)
+{
+    if (const DocumentPtr routeDocument = m_openedForRoute.lock()) {
+        m_services.center.post(TRVRouteWaypointSelected, waypoint);
+        if (bringRouteForward)
+            m_services.host.showDocument(*routeDocument);
+        endPickListRole();
+        return;
+    }
+    // A route document closed while this list served it: the role is over
+    // and this activation navigates as usual.
+    m_openedForRoute.reset();
+    if (checkGPS)
+        m_services.center.post(TRVCheckGPSRunning, static_cast<Document*>(this));
+    m_services.center.post(TRVWaypointActivated, waypoint);
+}
+
+void WaypointDocument::endPickListRole()
+{
+    m_openedForRoute.reset();
+    setActivateTitles(m_wpTableHasSelection);
+}
+
+void WaypointDocument::reloadTable()
+{
+    m_wpTableModel->reload();
+}
+
+void WaypointDocument::setActivateTitles(bool)
+{
+    const std::string_view title = m_openedForRoute.expired() ? kActivateTitle : kSelectTitle;
+    m_form.setText(field::wpActivateButton, std::string(title));
+    m_form.setText(field::nearestActivateButton, std::string(title));
+}
+
+} // namespace navora

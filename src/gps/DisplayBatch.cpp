@@ -1,0 +1,107 @@
+#include "DisplayBatch.h"
+
+namespace navora {
+
+DisplayBatch::DisplayBatch()
+{
+    // A fix report makes about fifty writes.
+    m_writes.reserve(64);
+}
+
+DisplayBatch::Write& DisplayBatch::add(Kind kind, std::string_view field)
+{
+    Write& write = m_writes.emplace_back();
+    write.kind = kind;
+    write.field = field;
+    return write;
+}
+
+void DisplayBatch::setText(std::string_view field, std::string text)
+{
+    add(Kind::Text, field).text = std::move(text);
+}
+
+void DisplayBatch::setNumber(std::string_view field, double value)
+{
+    add(Kind::Number, field).number = value;
+}
+
+void DisplayBatch::setDate(std::string_view field, std::chrono::sys_seconds date)
+{
+    add(Kind::Date, field).number = static_cast<double>(date.time_since_epoch().count());
+}
+
+void DisplayBatch::setVisible(std::string_view field, bool visible)
+{
+    add(Kind::Visible, field).flag = visible;
+}
+
+void DisplayBatch::setEnabled(std::string_view field, bool enabled)
+{
+    add(Kind::Enabled, field).flag = enabled;
+}
+
+void DisplayBatch::setHighlight(std::string_view field, bool highlighted)
+{
+    add(Kind::Highlight, field).flag = highlighted;
+}
+
+void DisplayBatch::setBoxTitle(std::string_view field, std::string title)
+{
+    add(Kind::BoxTitle, field).text = std::move(title);
+}
+
+void DisplayBatch::setColour(std::string_view field, Colour colour)
+{
+    add(Kind::Colour, field).colour = colour;
+}
+
+void DisplayBatch::setSliderRange(std::string_view field, double minimum, double maximum)
+{
+    Write& write = add(Kind::SliderRange, field);
+    write.number = minimum;
+    write.maximum = maximum;
+}
+
+void DisplayBatch::setSliderValue(std::string_view field, double value)
+{
+    add(Kind::SliderValue, field).number = value;
+}
+
+void DisplayBatch::stepIndicator(std::string_view field)
+{
+    add(Kind::IndicatorStep, field);
+}
+
+void DisplayBatch::setMatrixColumns(std::string_view field, int columns)
+{
+    add(Kind::MatrixColumns, field).column = columns;
+}
+
+void DisplayBatch::setMatrixCell(std::string_view field, int row, int column, std::string text, bool highlighted)
+{
+    Write& write = add(Kind::MatrixCell, field);
+    write.row = row;
+    write.column = column;
+    write.text = std::move(text);
+    write.flag = highlighted;
+}
+
+std::string_view DisplayBatch::colourName(Colour colour)
+{
+    switch (colour) {
+    case Colour::Clear:
+        return "clear";
+    case Colour::Gray:
+        return "gray";
+    case Colour::Red:
+        return "red";
+    case Colour::Yellow:
+        return "yellow";
+    case Colour::Green:
+        return "green";
+    }
+    return "clear";
+}
+
+} // namespace navora

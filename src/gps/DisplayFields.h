@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string_view>
+
+// Names of the window fields the GPS controller writes: the objectName of
+// each control in the "GPSController" layout. Each constant is named after
+// its text so a search for either finds both.
+namespace navora::fields {
+
+// The three windows of the layout: the GPS window is the controller's own.
+inline constexpr std::string_view window = "window";
+inline constexpr std::string_view navDataWindow = "navDataWindow";
+inline constexpr std::string_view miniNavWindow = "miniNavWindow";
+
+// GPS window.
+inline constexpr std::string_view fixBox = "fixBox";
+inline constexpr std::string_view fixMode = "fixMode";
+inline constexpr std::string_view fixModeColor = "fixModeColor";
+inline constexpr std::string_view fixLatitude = "fixLatitude";
+inline constexpr std::string_view fixLongitude = "fixLongitude";
+inline constexpr std::string_view fixAltitude = "fixAltitude";
+inline constexpr std::string_view fixSpeed = "fixSpeed";
+inline constexpr std::string_view fixTrack = "fixTrack";
+inline constexpr std::string_view fixTime = "fixTime";
+inline constexpr std::string_view fixTimeLocal = "fixTimeLocal";
+inline constexpr std::string_view fixVSpeed = "fixVSpeed";
+inline constexpr std::string_view fixHError = "fixHError";
+inline constexpr std::string_view fixHErrorMeter = "fixHErrorMeter";
+inline constexpr std::string_view fixVError = "fixVError";
+inline constexpr std::string_view fixVErrorMeter = "fixVErrorMeter";
+inline constexpr std::string_view gpsDataIndicator = "gpsDataIndicator";
+inline constexpr std::string_view satsInView = "satsInView";
+
+// Navigation window.
+inline constexpr std::string_view wpDistance = "wpDistance";
+inline constexpr std::string_view wpETE = "wpETE";
+inline constexpr std::string_view wpCrossTrackCDI = "wpCrossTrackCDI";
+inline constexpr std::string_view wpBearing = "wpBearing";
+inline constexpr std::string_view wpCrossTrack = "wpCrossTrack";
+inline constexpr std::string_view wpETA = "wpETA";
+inline constexpr std::string_view wpETALocal = "wpETALocal";
+inline constexpr std::string_view wpVMG = "wpVMG";
+inline constexpr std::string_view dDistance = "dDistance";
+inline constexpr std::string_view dETA = "dETA";
+inline constexpr std::string_view dETE = "dETE";
+
+// MiniNav window.
+inline constexpr std::string_view mnBox = "mnBox";
+inline constexpr std::string_view mnModeColor = "mnModeColor";
+inline constexpr std::string_view mnLatitude = "mnLatitude";
+inline constexpr std::string_view mnLongitude = "mnLongitude";
+inline constexpr std::string_view mnAltitude = "mnAltitude";
+inline constexpr std::string_view mnSpeed = "mnSpeed";
+inline constexpr std::string_view mnTrack = "mnTrack";
+inline constexpr std::string_view mnTime = "mnTime";
+inline constexpr std::string_view mnDataIndicator = "mnDataIndicator";
+inline constexpr std::string_view mnDistance = "mnDistance";
+inline constexpr std::string_view mnETE = "mnETE";
+inline constexpr std::string_view mnCDI = "mnCDI";
+
+// Unit labels.
+inline constexpr std::string_view unitsAltitude = "unitsAltitude";
+inline constexpr std::string_view mnUnitsAltitude = "mnUnitsAltitude";
+inline constexpr std::string_view unitsSpeed = "unitsSpeed";
+inline constexpr std::string_view unitsVMG = "unitsVMG";
+inline constexpr std::string_view mnUnitsSpeed = "mnUnitsSpeed";
+inline constexpr std::string_view unitsVSpeed = "unitsVSpeed";
+inline constexpr std::string_view unitsDistance = "unitsDistance";
+inline constexpr std::string_view unitsDDistance = "unitsDDistance";
+inline constexpr std::string_view unitsCrossTrack = "unitsCrossTrack";
+inline constexpr std::string_view mnUnitsDistance = "mnUnitsDistance";
+inline constexpr std::string_view unitsHError = "unitsHError";
+inline constexpr std::string_view unitsVError = "unitsVError";
+
+} // namespace navora::fields

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Waypoint.h>
+
+#include <chrono>
+
+namespace navora {
+
+// The GPS controller's copy of the last fix, as the navigation engine reads
+// it. Altitude and speed are already in display units. The numbers change
+// only on reports with a 2D or 3D fix, fixDate only on those with a time.
+struct FixState {
+    double lat = 0.0;
+    double lon = 0.0;
+    double alt = 0.0;
+    double spd = 0.0;
+    double trk = 0.0;
+    // Whole seconds.
+    std::chrono::sys_seconds fixDate{};
+    // "PPOS", shared with the waypoint documents; empty without a usable fix.
+    WaypointPtr currentPos;
+    // The fix mode of the previous report: 0 at start and after off line.
+    int lastMode = 0;
+};
+
+} // namespace navora

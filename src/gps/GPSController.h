@@ -1,0 +1,200 @@
+#pragma once
+
+#include "DisplayBatch.h"
+#include "FixState.h"
+#include "GPSLink.h"
+#include "GPSTimings.h"
+#include "WakeEvent.h"
+
+#include <NotificationObject.h>
+#include <Route.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace navora {
+
+class AlertDispatcher;
+class Display;
+class NotificationCenter;
+class Settings;
+struct UnitSystem;
+
+// The controller of the GPS link, the fix display and (with the navigation
+// engine) the navigation displays. It owns the link to gpsd and the GPS
+// thread that waits on it; each report posts "TRVgpsUpdateReceived", and
+// updateGPS takes it into the fix state, the "PPOS" waypoint, the display
+// and the mode alerts, on the GPS thread.
+//
+// Member functions live in several files by concern: GPSController.cpp
+// (life cycle and settings), GPSControllerLink.cpp (link and GPS thread),
+// GPSControllerFix.cpp (fix ingestion), GPSControllerUnits.cpp (units) and
+// GPSControllerNavigation.cpp (the navigation engine's entry points).
+class GPSController {
+public:
+    // What the controller works with; tests give their own.
+    struct Services {
+        Settings& settings;
+        NotificationCenter& center;
+        std::shared_ptr<Display> display;
+        // Never empty: a real GpsdLink, or a test's own.
+        std::unique_ptr<GPSLink> link;
+        // Makes the alert dispatcher when the window loads.
+        std::function<std::shared_ptr<AlertDispatcher>()> makeAlertDispatcher;
+        GPSTimings timings;
+    };
+
+    explicit GPSController(Services services);
+    // Logs "GPS Controller shutting down", stops the GPS thread and waits for
+    // it to end, then closes the link.
+    ~GPSController();
+    GPSController(const GPSController&) = delete;
+    GPSController& operator=(const GPSController&) = delete;
+
+    // Link and GPS thread (user-interface thread).
+    void windowDidLoad();
+    void stopAll();
+    void handleChangeServerPort(const NotificationObject& object);
+    bool running() const { return m_running.load(); }
+    std::string server() const;
+    std::string port() const;
+    int gpsdProtocol() const { return m_gpsdProtocol; }
+    GPSLink& gps1() const { return *m_gps1; }
+    AlertDispatcher* ac() const { return m_ac.get(); }
+
+    // Fix ingestion (GPS thread; also callable directly).
+    void updateGPS(const NotificationObject& object);
+    void clearFixFields();
+    void clearSats();
+    FixState fixState() const;
+    double lat() const;
+    double lon() const;
+    double alt() const;
+    double spd() const;
+    double trk() const;
+    std::chrono::sys_seconds fixDate() const;
+    WaypointPtr currentPos() const;
+    int lastMode() const;
+    bool mnOn() const { return m_mnOn.load(); }
+    void setMnOn(bool mnOn);
+
+    // Units.
+    void changeUnits(char c);
+    void handleChangeUnits(const NotificationObject& object);
+    char units() const;
+    double altconv() const;
+    double spdconv() const;
+    double vspconv() const;
+    double dstconv() const;
+    double errconv() const;
+    std::string alt_units() const;
+    std::string spd_units() const;
+    std::string vsp_units() const;
+    std::string dst_units() const;
+    std::string err_units() const;
+
+    // Arrival-alert lead time.
+    void handleChangeArrivalAlert(const NotificationObject& object);
+    int arrivalAlertSeconds() const { return m_arrivalAlertSeconds.load(); }
+    float arrivalAlertHours() const { return m_arrivalAlertHours.load(); }
+
+    // Waypoint documents asking for the current position.
+    void handleWDneedsCP(const NotificationObject& object);
+
+    // The navigation engine's entry points.
+    void updateNavData();
+    void activateRoute(const RoutePtr& route, int index);
+    void handleWaypointActivated(const NotificationObject& object);
+    void handleRouteActivated(const NotificationObject& object);
+    void handleChangeMNFloat(const NotificationObject& object);
+
+private:
+    // The fields one report writes: the GPS window's or the MiniNav's.
+    struct FieldSet;
+    struct UnitState {
+        char units = 0;
+        // nullptr before the first known system: factors 0, labels empty.
+        const UnitSystem* system = nullptr;
+    };
+    enum class Wait { Readable, Woken, Timeout, Failed };
+
+    // GPSController.cpp
+    void readSettings();
+    void registerObservers();
+    void copyServerPort();
+    void apply(DisplayBatch batch);
+
+    // GPSControllerLink.cpp
+    void openLink();
+    void runGpsThread();
+    Wait waitForReport();
+    bool reopenLink();
+    void installRawHook();
+    void update_notify(const GPSRecord& record, std::string_view text);
+    void askAgainForStatus();
+    void logConnecting(const std::string& server, const std::string& port) const;
+
+    // GPSControllerFix.cpp
+    const FieldSet& currentSet() const;
+    void clearFixFields(DisplayBatch& batch, const FieldSet& set);
+    void clearSats(DisplayBatch& batch);
+    void showOffline(DisplayBatch& batch, const FieldSet& set);
+    void showModeState(DisplayBatch& batch, const FieldSet& set, int mode);
+    void takeFix(DisplayBatch& batch, const FieldSet& set, const GPSRecord& record, const UnitState& units);
+    void showErrorVisibility(DisplayBatch& batch, const GPSRecord& record);
+    void raiseModeChangeAlert(int mode, int lastMode);
+    void takeFixTime(DisplayBatch& batch, const FieldSet& set, const GPSRecord& record);
+    void showSats(DisplayBatch& batch, const GPSRecord& record);
+    void raiseAlert(std::string_view key);
+
+    // GPSControllerUnits.cpp
+    UnitState unitState() const;
+    void writeUnitLabels(DisplayBatch& batch, const UnitState& units) const;
+
+    Settings& m_settings;
+    NotificationCenter& m_center;
+    std::shared_ptr<Display> m_display;
+    std::unique_ptr<GPSLink> m_gps1;
+    std::function<std::shared_ptr<AlertDispatcher>()> m_makeAlertDispatcher;
+    const GPSTimings m_timings;
+    std::shared_ptr<AlertDispatcher> m_ac;
+
+    // The link: the server and port to connect to, set by the user-interface
+    // thread and read by the GPS thread when it reopens.
+    mutable std::mutex m_endpointMutex;
+    std::string m_server;
+    std::string m_port = "2947";
+    int m_gpsdProtocol = 0;
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_reopenRequested{false};
+    WakeEvent m_wake;
+    std::thread m_thread;
+    // When "omyx" was last sent, so a server that keeps reporting mode 0 is
+    // asked again once per quiet interval rather than once per report.
+    std::chrono::steady_clock::time_point m_lastStatusRequest{};
+
+    // Written by the GPS thread, read by any.
+    mutable std::mutex m_fixMutex;
+    FixState m_fix;
+
+    mutable std::mutex m_unitsMutex;
+    UnitState m_units;
+
+    std::atomic<bool> m_mnOn{false};
+    std::atomic<int> m_arrivalAlertSeconds{0};
+    std::atomic<float> m_arrivalAlertHours{0.0f};
+
+    // Serialises reports, navigation passes, activations and display switches;
+    // recursive, so a pass may activate. The report's batch is open while it
+    // is held by a report, and the navigation pass writes into it.
+    std::recursive_mutex m_navMutex;
+    DisplayBatch* m_reportBatch = nullptr;
+};
+
+} // namespace navora

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "GPSLink.h"
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+
+namespace navora {
+
+class GpsdDialect;
+
+// The link to a real gpsd server. Each connection picks its protocol: gpsd 3
+// and later greet every client at once with a JSON VERSION report, older
+// servers say nothing until asked. So open() connects (within a time bound),
+// waits briefly for that greeting and then talks JSON through libgps, or the
+// single-letter protocol on the connection it already has.
+class GpsdLink : public GPSLink {
+public:
+    enum class Protocol { None, Json, SingleLetter };
+
+    struct Timeouts {
+        // Name lookup and connection, together.
+        std::chrono::milliseconds connect{3000};
+        // How long a silent server is given to greet before it is taken for
+        // a single-letter server.
+        std::chrono::milliseconds greeting{1000};
+    };
+
+    GpsdLink();
+    explicit GpsdLink(Timeouts timeouts);
+    ~GpsdLink() override;
+    GpsdLink(const GpsdLink&) = delete;
+    GpsdLink& operator=(const GpsdLink&) = delete;
+
+    bool open(const std::string& server, const std::string& port) override;
+    int query(std::string_view command) override;
+    int poll() override;
+    void setRawHook(RawHook hook) override;
+    void close() override;
+    int descriptor() const override;
+    bool pending() const override;
+    const GPSRecord& record() const override { return m_record; }
+
+    // May be read from any thread.
+    Protocol protocol() const { return m_protocol.load(); }
+
+private:
+    Timeouts m_timeouts;
+    std::unique_ptr<GpsdDialect> m_dialect;
+    std::atomic<Protocol> m_protocol{Protocol::None};
+    GPSRecord m_record;
+    RawHook m_hook;
+};
+
+} // namespace navora

@@ -1,0 +1,222 @@
+#include "JsonDialect.h"
+
+#include "GpsdText.h"
+
+#include <Log.h>
+
+#include <QByteArray>
+#include <QJsonDocument>
+
+#include <gps.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+#include <csignal>
+#include <fcntl.h>
+#include <pthread.h>
+
+namespace navora {
+
+namespace {
+
+// Reports handed on per poll before the GPS thread gets to look at its own
+// flags again; the rest stay buffered and count as pending.
+constexpr int maxReportsPerPoll = 64;
+
+double seconds(const timespec_t& t)
+{
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+int channelValue(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return static_cast<int>(std::clamp(std::lround(value), -1000000L, 1000000L));
+}
+
+bool isJsonObject(std::string_view line)
+{
+    return QJsonDocument::fromJson(QByteArray(line.data(), static_cast<qsizetype>(line.size()))).isObject();
+}
+
+bool startsWith(std::string_view line, std::string_view prefix)
+{
+    return line.substr(0, prefix.size()) == prefix;
+}
+
+// libgps writes commands with write(2): a server that has gone away would
+// raise SIGPIPE, which ends the process. The signal is blocked on this thread
+// for the write and a pending one taken back afterwards.
+int sendWithoutSigpipe(gps_data_t* gps, const std::string& text)
+{
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipe, &previous);
+    const int result = gps_send(gps, "%s", text.c_str());
+    sigset_t pending;
+    sigpending(&pending);
+    if (sigismember(&pending, SIGPIPE) == 1) {
+        const timespec zero{0, 0};
+        sigtimedwait(&pipe, nullptr, &zero);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return result;
+}
+
+} // namespace
+
+JsonDialect::JsonDialect(std::unique_ptr<gps_data_t> gps)
+    : m_gps(std::move(gps))
+    // libgps buffers two maximal reports; a line never exceeds that.
+    , m_message(2 * GpsdText::maxLine + 1)
+{
+}
+
+std::unique_ptr<JsonDialect> JsonDialect::open(const std::string& host, const std::string& port)
+{
+    auto gps = std::make_unique<gps_data_t>();
+    if (gps_open(host.c_str(), port.c_str(), gps.get()) != 0)
+        return nullptr;
+    // gps_read must never wait: the GPS thread waits in poll(2), where it can
+    // also be woken, and a half-received line must not hold it in recv(2).
+    const int flags = fcntl(gps->gps_fd, F_GETFL);
+    if (flags < 0 || fcntl(gps->gps_fd, F_SETFL, flags | O_NONBLOCK) < 0) {
+        gps_close(gps.get());
+        return nullptr;
+    }
+    return std::unique_ptr<JsonDialect>(new JsonDialect(std::move(gps)));
+}
+
+JsonDialect::~JsonDialect()
+{
+    gps_close(m_gps.get());
+}
+
+int JsonDialect::descriptor() const
+{
+    return m_gps->gps_fd;
+}
+
+std::string JsonDialect::translate(std::string_view command)
+{
+    // Current fix, mode, satellites and receiver state.
+    if (command == "omyx\n")
+        return "?POLL;?DEVICES;\n";
+    // Watch on; gpsd answers with the device list as well.
+    if (command == "w+x\n")
+        return "?WATCH={\"enable\":true,\"json\":true};\n";
+    if (command == "X\n")
+        return "?DEVICES;\n";
+    if (command.substr(0, 2) == "N=" && command.size() > 3 && command.back() == '\n') {
+        const std::string_view digits = command.substr(2, command.size() - 3);
+        int mode = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mode);
+        if (error == std::errc() && end == digits.data() + digits.size())
+            return "?DEVICE={\"native\":" + std::to_string(mode) + "};\n";
+    }
+    return {};
+}
+
+int JsonDialect::query(std::string_view command)
+{
+    const std::string text = translate(command);
+    if (text.empty()) {
+        Log::line("No gpsd JSON command for " + GpsdText::excerpt(command));
+        return -1;
+    }
+    return sendWithoutSigpipe(m_gps.get(), text) == 0 ? 0 : -1;
+}
+
+int JsonDialect::poll(GPSRecord& record, const GPSLink::RawHook& hook)
+{
+    m_pending = false;
+    int reports = 0;
+    while (reports < maxReportsPerPoll) {
+        m_message[0] = '\0';
+        // What the next line sets, alone.
+        m_gps->set = 0;
+        const int status = gps_read(m_gps.get(), m_message.data(), static_cast<int>(m_message.size()));
+        const bool gotLine = (m_gps->set & PACKET_SET) != 0;
+        if (!gotLine)
+            // No whole line buffered and none readable now, or the connection
+            // failed: the server closed it, or a line overran libgps's buffer.
+            return status < 0 ? -1 : reports;
+        std::string_view line(m_message.data());
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        takeReport(line, record);
+        ++reports;
+        if (hook)
+            hook(record, line);
+    }
+    m_pending = true;
+    return reports;
+}
+
+void JsonDialect::takeReport(std::string_view line, GPSRecord& record)
+{
+    const GpsdDeviceList::State before = m_devices.state();
+    const bool deviceReport = m_devices.read(line);
+    if (!deviceReport && (startsWith(line, "{\"class\":\"TPV\"") || startsWith(line, "{\"class\":\"SKY\"")))
+        m_devices.sawDataFrom(m_gps->dev.path);
+    // libgps reads what it can and says nothing of the rest; a line that
+    // neither it nor a JSON parser can read is worth a line in the log.
+    if (!deviceReport && !line.empty() && (m_gps->set & ~PACKET_SET) == 0 && !isJsonObject(line))
+        Log::line("Ignoring gpsd report that is not JSON: " + GpsdText::excerpt(line));
+    const GpsdDeviceList::State after = m_devices.state();
+    // A closed receiver's last fix is history: the next one starts afresh.
+    if (after == GpsdDeviceList::State::Inactive && before != after)
+        forgetFix();
+    copyInto(record);
+    switch (after) {
+    case GpsdDeviceList::State::Unknown:
+        // Not yet told: counts as on line, as an unknown state does.
+        record.online = GPSRecord::unknown;
+        break;
+    case GpsdDeviceList::State::Active:
+        record.online = std::max(seconds(m_gps->online), 1.0);
+        break;
+    case GpsdDeviceList::State::Inactive:
+        record.online = 0.0;
+        break;
+    }
+}
+
+void JsonDialect::forgetFix()
+{
+    gps_clear_fix(&m_gps->fix);
+    m_gps->fix.mode = MODE_NOT_SEEN;
+    m_gps->satellites_visible = 0;
+}
+
+void JsonDialect::copyInto(GPSRecord& record) const
+{
+    const gps_fix_t& fix = m_gps->fix;
+    record.fix.mode = fix.mode;
+    record.fix.time = seconds(fix.time);
+    record.fix.latitude = fix.latitude;
+    record.fix.longitude = fix.longitude;
+    record.fix.altitude = fix.altMSL;
+    record.fix.eph = fix.eph;
+    record.fix.epv = fix.epv;
+    record.fix.track = fix.track;
+    record.fix.speed = fix.speed;
+    record.fix.climb = fix.climb;
+    const int visible = std::clamp(m_gps->satellites_visible, 0, std::min(MAXCHANNELS, GPSRecord::channelCount));
+    record.satellites = visible;
+    for (int i = 0; i < visible; ++i) {
+        const satellite_t& satellite = m_gps->skyview[i];
+        record.channels[static_cast<size_t>(i)] = {satellite.PRN, channelValue(satellite.ss), satellite.used ? 1 : 0};
+    }
+}
+
+} // namespace navora

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "GpsdDeviceList.h"
+#include "GpsdDialect.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct gps_data_t;
+
+namespace navora {
+
+// gpsd's JSON protocol (gpsd 3 and later) through libgps: gps_open,
+// gps_send, gps_read and gps_close. The single-letter commands go out as
+// their JSON equivalents; the record is filled from TPV, SKY and the device
+// reports. This is the one place that knows libgps.
+class JsonDialect : public GpsdDialect {
+public:
+    // Connects with libgps; nullptr when gps_open fails.
+    static std::unique_ptr<JsonDialect> open(const std::string& host, const std::string& port);
+    ~JsonDialect() override;
+    JsonDialect(const JsonDialect&) = delete;
+    JsonDialect& operator=(const JsonDialect&) = delete;
+
+    int query(std::string_view command) override;
+    int poll(GPSRecord& record, const GPSLink::RawHook& hook) override;
+    int descriptor() const override;
+    bool pending() const override { return m_pending; }
+
+    // The JSON text sent for a single-letter command; empty when there is none.
+    static std::string translate(std::string_view command);
+
+private:
+    explicit JsonDialect(std::unique_ptr<gps_data_t> gps);
+
+    void takeReport(std::string_view line, GPSRecord& record);
+    void forgetFix();
+    void copyInto(GPSRecord& record) const;
+
+    std::unique_ptr<gps_data_t> m_gps;
+    GpsdDeviceList m_devices;
+    std::vector<char> m_message;
+    bool m_pending = false;
+};
+
+} // namespace navora

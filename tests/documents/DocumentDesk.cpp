@@ -1,0 +1,215 @@
+#include "DocumentDesk.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+// Fontconfig keeps a cache for the life of the process that the leak
+// checker reports when the first widget loads its fonts; it is not ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace navora::test {
+
+void fatal(const std::string& message)
+{
+    std::fprintf(stderr, "test set-up: %s\n", message.c_str());
+    std::abort();
+}
+
+void ensureWidgetApplication()
+{
+    static QApplication* application = nullptr;
+    if (application)
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "navora_documents_tests";
+    static char* argv[] = {name, nullptr};
+    application = new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void processEvents()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, const QStringList& buttons)
+{
+    questions.push_back({title, text, buttons});
+    if (answers.empty())
+        return static_cast<int>(buttons.size()) - 1;
+    const QString answer = answers.front();
+    answers.pop_front();
+    const auto index = buttons.indexOf(answer);
+    if (index < 0) {
+        ADD_FAILURE() << "scripted answer is not a button: " << answer.toStdString();
+        return static_cast<int>(buttons.size()) - 1;
+    }
+    return static_cast<int>(index);
+}
+
+void ScriptedDialogs::tell(QWidget*, const QString& title, const QString& text)
+{
+    messages.push_back({title, text, {}});
+}
+
+std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const QStringList& extensions)
+{
+    openExtensions.push_back(extensions);
+    if (openPaths.empty())
+        return std::nullopt;
+    auto path = openPaths.front();
+    openPaths.pop_front();
+    return path;
+}
+
+std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString&, const QString&, const QString&)
+{
+    if (savePaths.empty())
+        return std::nullopt;
+    auto path = savePaths.front();
+    savePaths.pop_front();
+    return path;
+}
+
+PostRecorder::PostRecorder(NotificationCenter& center, std::vector<std::string_view> names)
+    : m_center(center)
+{
+    for (const std::string_view name : names) {
+        m_center.addObserver(this, name, [this, name = std::string(name)](const NotificationObject& object) {
+            posts.push_back({name, object});
+        });
+    }
+}
+
+PostRecorder::~PostRecorder()
+{
+    m_center.removeObserver(this);
+}
+
+std::vector<std::string> PostRecorder::names() const
+{
+    std::vector<std::string> names;
+    for (const Post& post : posts)
+        names.push_back(post.name);
+    return names;
+}
+
+DocumentDesk::DocumentDesk()
+    : dialogs(std::make_shared<ScriptedDialogs>())
+{
+    ensureWidgetApplication();
+    controller = std::make_unique<DocumentController>(DocumentController::Services{center, store, dialogs, {}});
+}
+
+DocumentDesk::~DocumentDesk()
+{
+    controller.reset();
+    processEvents();
+}
+
+WaypointWindow& DocumentDesk::newWaypointList(const std::vector<WaypointPtr>& waypoints)
+{
+    ExchangeDocument* document = controller->makeUntitledDocumentOfType("Navora Waypoints File");
+    for (const WaypointPtr& waypoint : waypoints)
+        document->addWP(waypoint);
+    auto& window = waypointWindow(*static_cast<Document*>(static_cast<WaypointDocument*>(document)));
+    window.waypointDocument().wpTableModel().reload();
+    return window;
+}
+
+RouteWindow& DocumentDesk::newRoute(const std::vector<WaypointPtr>& waypoints, std::string name)
+{
+    ExchangeDocument* document = controller->makeUntitledDocumentOfType("Navora Route File");
+    for (const WaypointPtr& waypoint : waypoints)
+        document->addWP(waypoint);
+    if (!name.empty())
+        document->route()->setRouteName(name);
+    auto& window = routeWindow(*static_cast<Document*>(static_cast<RouteDocument*>(document)));
+    // As an import completes: the name shown, the table reloaded; then
+    // taken as unedited.
+    window.routeDocument().refresh();
+    window.routeDocument().updateChangeCount(Document::ChangeType::Cleared);
+    return window;
+}
+
+WaypointWindow& DocumentDesk::waypointWindow(Document& document) const
+{
+    auto* window = qobject_cast<WaypointWindow*>(controller->windowFor(document));
+    if (!window)
+        fatal("no waypoint window");
+    return *window;
+}
+
+RouteWindow& DocumentDesk::routeWindow(Document& document) const
+{
+    auto* window = qobject_cast<RouteWindow*>(controller->windowFor(document));
+    if (!window)
+        fatal("no route window");
+    return *window;
+}
+
+void typeInto(QLineEdit& field, const QString& text)
+{
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, text);
+}
+
+void enterInto(QLineEdit& field, const QString& text)
+{
+    typeInto(field, text);
+    QTest::keyClick(&field, Qt::Key_Return);
+}
+
+void click(QAbstractButton& button)
+{
+    if (!button.isEnabled()) {
+        ADD_FAILURE() << "clicking a disabled button: " << button.objectName().toStdString();
+        return;
+    }
+    QTest::mouseClick(&button, Qt::LeftButton);
+}
+
+void selectRow(QTableView& table, int row)
+{
+    if (row < 0)
+        table.clearSelection();
+    else
+        table.selectRow(row);
+}
+
+void doubleClickRow(QTableView& table, int row)
+{
+    const QRect rect = table.visualRect(table.model()->index(row, 0));
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QString cell(const QTableView& table, int row, int column)
+{
+    return table.model()->index(row, column).data().toString();
+}
+
+std::vector<std::string> namesOf(const WaypointList& list)
+{
+    std::vector<std::string> names;
+    for (const WaypointPtr& waypoint : list)
+        names.push_back(waypoint->wpName());
+    return names;
+}
+
+} // namespace navora::test

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <Dialogs.h>
+#include <DocumentController.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <NotificationNames.h>
+#include <RouteDocument.h>
+#include <RouteWindow.h>
+#include <WaypointDocument.h>
+#include <WaypointWindow.h>
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QLineEdit;
+class QTableView;
+
+namespace navora::test {
+
+// The one QApplication of a test program (offscreen platform), made on
+// first use.
+void ensureWidgetApplication();
+// Runs pending events, deferred deletions included.
+void processEvents();
+
+// Answers the framework's questions and file panels from a script and
+// records what was asked.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Question {
+        QString title;
+        QString text;
+        QStringList buttons;
+    };
+
+    int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) override;
+    void tell(QWidget* parent, const QString& title, const QString& text) override;
+    std::optional<QString> openFile(QWidget* parent, const QString& caption, const QStringList& extensions) override;
+    std::optional<QString> saveFile(
+        QWidget* parent, const QString& caption, const QString& proposedPath, const QString& extension) override;
+
+    // Answers, by button title, in order; an unscripted question takes the
+    // last button.
+    std::deque<QString> answers;
+    std::deque<std::optional<QString>> openPaths;
+    std::deque<std::optional<QString>> savePaths;
+    std::vector<Question> questions;
+    std::vector<Question> messages;
+    std::vector<QStringList> openExtensions;
+};
+
+// Records the posts of some notification names, in order.
+class PostRecorder {
+public:
+    PostRecorder(NotificationCenter& center, std::vector<std::string_view> names);
+    ~PostRecorder();
+    PostRecorder(const PostRecorder&) = delete;
+    PostRecorder& operator=(const PostRecorder&) = delete;
+
+    struct Post {
+        std::string name;
+        NotificationObject object;
+    };
+    std::vector<std::string> names() const;
+    std::vector<Post> posts;
+
+private:
+    NotificationCenter& m_center;
+};
+
+// A document framework with its own notification centre, settings and
+// scripted panels, and a temporary folder for files.
+class DocumentDesk {
+public:
+    DocumentDesk();
+    ~DocumentDesk();
+
+    WaypointWindow& newWaypointList(const std::vector<WaypointPtr>& waypoints = {});
+    RouteWindow& newRoute(const std::vector<WaypointPtr>& waypoints = {}, std::string name = {});
+    WaypointWindow& waypointWindow(Document& document) const;
+    RouteWindow& routeWindow(Document& document) const;
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+    NotificationCenter center;
+    MemorySettingsStore store;
+    std::shared_ptr<ScriptedDialogs> dialogs;
+    std::unique_ptr<DocumentController> controller;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Widget helpers.
+// Ends the test program with a message: a test's own set-up is broken.
+[[noreturn]] void fatal(const std::string& message);
+
+template <typename T> T& control(const QWidget& root, const char* name)
+{
+    T* widget = root.findChild<T*>(QString::fromLatin1(name));
+    if (!widget)
+        fatal(std::string("no control ") + name);
+    return *widget;
+}
+// Types text into a field as the user would: replaces what it holds.
+void typeInto(QLineEdit& field, const QString& text);
+// Types, then presses Return (the field's action).
+void enterInto(QLineEdit& field, const QString& text);
+void click(QAbstractButton& button);
+void selectRow(QTableView& table, int row);
+void doubleClickRow(QTableView& table, int row);
+// The text of a table cell.
+QString cell(const QTableView& table, int row, int column);
+std::vector<std::string> namesOf(const WaypointList& list);
+
+} // namespace navora::test

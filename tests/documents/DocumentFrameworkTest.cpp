@@ -1,0 +1,228 @@
+#include "DocumentDesk.h"
+
+#include <DocumentArchive.h>
+#include <LogCapture.h>
+
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace navora {
+namespace {
+
+bool sameBits(float a, float b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+class DocumentFrameworkTest : public testing::Test {
+protected:
+    std::vector<ExchangeDocument*> documents() const { return desk.controller->documents(); }
+    void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    test::DocumentDesk desk;
+};
+
+TEST_F(DocumentFrameworkTest, AWaypointListSavesAndReopensUnchanged)
+{
+    WaypointWindow& window = desk.newWaypointList(
+        {Waypoint::create("Buoy", "red", 90.0f, -0.125f, NAN), Waypoint::create("Pier", "", -12.3456f, 179.5f, 3.75f)});
+    window.waypointDocument().updateChangeCount(Document::ChangeType::Done);
+    EXPECT_EQ(window.windowTitle(), "Untitled[*]");
+    EXPECT_TRUE(window.isWindowModified());
+
+    // The extension is added when the name has none.
+    desk.dialogs->savePaths = {desk.file("harbour")};
+    ASSERT_TRUE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    const QString path = desk.file("harbour.nvw");
+    EXPECT_EQ(window.waypointDocument().fileName(), path.toStdString());
+    EXPECT_EQ(window.windowTitle(), "harbour.nvw[*]");
+    EXPECT_FALSE(window.isWindowModified());
+    EXPECT_EQ(desk.controller->recentDocuments().value(0), path);
+    window.close();
+    test::processEvents();
+    EXPECT_TRUE(documents().empty());
+
+    const DocumentPtr reopened = desk.controller->openDocumentReportingErrors(path);
+    ASSERT_NE(reopened, nullptr);
+    const WaypointList& list = reopened->waypointList();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]->wpName(), "Buoy");
+    EXPECT_EQ(list[0]->wpComment(), "red");
+    EXPECT_TRUE(sameBits(list[0]->latitude(), 90.0f));
+    EXPECT_TRUE(std::isnan(list[0]->altitude()));
+    EXPECT_TRUE(sameBits(list[1]->latitude(), -12.3456f));
+    EXPECT_TRUE(sameBits(list[1]->altitude(), 3.75f));
+    EXPECT_FALSE(reopened->isDocumentEdited());
+    EXPECT_EQ(desk.waypointWindow(*reopened).waypointDocument().wpTableModel().rowCount(), 2);
+
+    // Opening it again finds the open document.
+    EXPECT_EQ(desk.controller->openDocumentReportingErrors(path), reopened);
+    EXPECT_EQ(documents().size(), 1u);
+}
+
+TEST_F(DocumentFrameworkTest, ARouteSavesAndReopensUnchanged)
+{
+    test::LogCapture log;
+    WaypointWindow& list = desk.newWaypointList(
+        {Waypoint::create("A", "", 1.0f, 1.0f, 0.0f), Waypoint::create("B", "", 2.0f, 2.0f, 0.0f)});
+    const WaypointList& points = list.waypointDocument().waypointList();
+    RouteWindow& window = desk.newRoute({points[0], points[1], points[0]}, "Coast Run");
+    window.routeDocument().route()->setActiveIndex(2);
+    const QString path = desk.file("coast.nvr");
+    desk.dialogs->savePaths = {path};
+    ASSERT_TRUE(desk.controller->saveDocumentAs(window.routeDocument()));
+    // A saved route is titled after its file.
+    EXPECT_EQ(window.windowTitle(), "coast.nvr[*]");
+    window.close();
+    test::processEvents();
+
+    const DocumentPtr reopened = desk.controller->openDocumentReportingErrors(path);
+    ASSERT_NE(reopened, nullptr);
+    const RoutePtr route = reopened->route();
+    EXPECT_EQ(route->routeName(), "Coast Run");
+    EXPECT_EQ(route->activeIndex(), 2);
+    EXPECT_EQ(test::namesOf(route->routeWaypoints()), (std::vector<std::string>{"A", "B", "A"}));
+    EXPECT_TRUE(log.contains("loaded Coast Run"));
+    EXPECT_EQ(test::control<QLineEdit>(desk.routeWindow(*reopened), "routeName").text(), "Coast Run");
+}
+
+TEST_F(DocumentFrameworkTest, AFileThatDoesNotLoadIsReportedAndOpensNothing)
+{
+    std::string error;
+    const std::optional<std::string> good
+        = DocumentArchive::encodeWaypointList({Waypoint::create("A", "", 1.0f, 1.0f, 0.0f)}, error);
+    ASSERT_TRUE(good.has_value());
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } rows[] = {
+        {"garbage.nvw", QByteArray("this is not a document")},
+        {"empty.nvw", QByteArray()},
+        {"truncated.nvw", QByteArray::fromStdString(good->substr(0, good->size() / 2))},
+        {"list-as-route.nvr", QByteArray::fromStdString(*good)},
+        {"notes.txt", QByteArray::fromStdString(*good)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        writeFile(desk.file(row.name), row.bytes);
+        desk.dialogs->messages.clear();
+        EXPECT_EQ(desk.controller->openDocumentReportingErrors(desk.file(row.name)), nullptr);
+        ASSERT_EQ(desk.dialogs->messages.size(), 1u);
+        EXPECT_EQ(
+            desk.dialogs->messages[0].title, QString("The document \u201c%1\u201d could not be opened.").arg(row.name));
+        EXPECT_FALSE(desk.dialogs->messages[0].text.isEmpty());
+        EXPECT_TRUE(documents().empty());
+    }
+    EXPECT_EQ(desk.controller->openDocumentReportingErrors(desk.file("missing.nvw")), nullptr);
+    EXPECT_TRUE(documents().empty());
+}
+
+TEST_F(DocumentFrameworkTest, DocumentsAreListedInOpeningOrder)
+{
+    EXPECT_EQ(desk.controller->makeUntitledDocumentOfType("Navora Chart File"), nullptr);
+    ExchangeDocument* first = desk.controller->makeUntitledDocumentOfType("Navora Waypoints File");
+    ExchangeDocument* second = desk.controller->makeUntitledDocumentOfType("Navora Route File");
+    desk.controller->openNewWaypointsList();
+    desk.controller->newDocument();
+    const auto all = documents();
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0], first);
+    EXPECT_EQ(all[1], second);
+    EXPECT_EQ(all[2]->typeName(), "Navora Waypoints File");
+    EXPECT_EQ(all[3]->typeName(), "Navora Route File");
+    EXPECT_EQ(first->displayName(), "Untitled");
+    EXPECT_EQ(second->displayName(), "Untitled 2");
+    // Every document window shows the main menu first.
+    DocumentWindow* window = desk.controller->windowFor(*static_cast<WaypointDocument*>(first));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->menuBar()->actions().value(0)->menu(), desk.controller->mainMenu().value(0));
+    EXPECT_EQ(window->menuBar()->actions().value(1)->menu()->title(), "&Waypoints");
+}
+
+TEST_F(DocumentFrameworkTest, ClosingAnEditedDocumentAsksFirst)
+{
+    WaypointWindow& window = desk.newWaypointList();
+    WaypointDocument& document = window.waypointDocument();
+    document.updateChangeCount(Document::ChangeType::Done);
+
+    desk.dialogs->answers = {"Cancel"};
+    window.close();
+    test::processEvents();
+    ASSERT_EQ(documents().size(), 1u);
+    ASSERT_EQ(desk.dialogs->questions.size(), 1u);
+    EXPECT_EQ(desk.dialogs->questions[0].buttons, (QStringList{"Save", "Don't Save", "Cancel"}));
+
+    // Saving, with the panel cancelled, keeps it open too.
+    desk.dialogs->answers = {"Save"};
+    window.close();
+    test::processEvents();
+    EXPECT_EQ(documents().size(), 1u);
+
+    desk.dialogs->answers = {"Don't Save"};
+    window.close();
+    test::processEvents();
+    EXPECT_TRUE(documents().empty());
+}
+
+TEST_F(DocumentFrameworkTest, QuitAsksAboutEveryUnsavedDocument)
+{
+    WaypointWindow& list = desk.newWaypointList();
+    RouteWindow& route = desk.newRoute();
+    desk.newWaypointList(); // unedited: not asked about
+    list.waypointDocument().updateChangeCount(Document::ChangeType::Done);
+    route.routeDocument().updateChangeCount(Document::ChangeType::Done);
+
+    // Saved the first, cancelled at the second: nothing closes.
+    desk.dialogs->answers = {"Save", "Cancel"};
+    desk.dialogs->savePaths = {desk.file("first.nvw")};
+    EXPECT_FALSE(desk.controller->closeAllDocuments());
+    EXPECT_EQ(documents().size(), 3u);
+    EXPECT_FALSE(list.waypointDocument().isDocumentEdited());
+    EXPECT_TRUE(QFile::exists(desk.file("first.nvw")));
+
+    desk.dialogs->answers = {"Don't Save"};
+    EXPECT_TRUE(desk.controller->closeAllDocuments());
+    test::processEvents();
+    EXPECT_TRUE(documents().empty());
+}
+
+TEST_F(DocumentFrameworkTest, RevertGoesBackToTheSavedFile)
+{
+    WaypointWindow& window = desk.newWaypointList({Waypoint::create("A", "", 1.0f, 1.0f, 0.0f)});
+    WaypointDocument& document = window.waypointDocument();
+    std::string error;
+    ASSERT_TRUE(document.writeToFile(desk.file("a.nvw").toStdString(), error)) << error;
+    document.addWP(Waypoint::create("B", "", 2.0f, 2.0f, 0.0f));
+    document.refresh();
+    ASSERT_EQ(document.waypointList().size(), 2u);
+    ASSERT_TRUE(document.revertToSaved(error)) << error;
+    EXPECT_EQ(test::namesOf(document.waypointList()), (std::vector<std::string>{"A"}));
+    EXPECT_FALSE(document.isDocumentEdited());
+    EXPECT_EQ(window.waypointDocument().wpTableModel().rowCount(), 1);
+}
+
+TEST_F(DocumentFrameworkTest, AFailedSaveIsReportedAndKeepsTheDocumentEdited)
+{
+    WaypointWindow& window = desk.newWaypointList();
+    window.waypointDocument().updateChangeCount(Document::ChangeType::Done);
+    desk.dialogs->savePaths = {desk.file("no/such/folder/list.nvw")};
+    EXPECT_FALSE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    ASSERT_EQ(desk.dialogs->messages.size(), 1u);
+    EXPECT_EQ(desk.dialogs->messages[0].title, "The document could not be saved.");
+    EXPECT_TRUE(window.waypointDocument().isDocumentEdited());
+    EXPECT_TRUE(window.waypointDocument().fileName().empty());
+}
+
+} // namespace
+} // namespace navora

@@ -1,0 +1,136 @@
+#include <DocumentFieldNames.h>
+
+#include <QFile>
+#include <QMap>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace navora {
+namespace {
+
+// What a layout file holds: each named widget or action with its class, its
+// "tag" and "columns" properties and its items' titles.
+struct Control {
+    QString className;
+    std::optional<int> tag;
+    QString columns;
+    QStringList items;
+};
+
+QMap<QString, Control> readLayout(const char* name)
+{
+    QMap<QString, Control> controls;
+    QFile file(QStringLiteral(NAVORA_SOURCE_DIR "/src/documents/layouts/") + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot read layout " << name;
+        return controls;
+    }
+    QXmlStreamReader xml(&file);
+    QStringList open; // names of the enclosing widgets
+    QString property;
+    QStringList elements; // the open elements
+    bool inItem = false; // an item of a pop-up (not of a layout)
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const auto element = xml.name();
+            const QString parent = elements.isEmpty() ? QString() : elements.back();
+            elements << element.toString();
+            if (element == QLatin1String("widget") || element == QLatin1String("action")) {
+                const QString objectName = xml.attributes().value("name").toString();
+                controls[objectName].className = xml.attributes().value("class").toString();
+                open.push_back(objectName);
+            } else if (element == QLatin1String("item")) {
+                inItem = parent == QLatin1String("widget");
+            } else if (element == QLatin1String("property")) {
+                property = xml.attributes().value("name").toString();
+            } else if (!open.isEmpty() && (element == QLatin1String("number") || element == QLatin1String("string"))) {
+                const QString text = xml.readElementText();
+                elements.pop_back();
+                Control& control = controls[open.back()];
+                if (inItem && property == QLatin1String("text"))
+                    control.items << text;
+                else if (!inItem && property == QLatin1String("tag"))
+                    control.tag = text.toInt();
+                else if (!inItem && property == QLatin1String("columns"))
+                    control.columns = text;
+            }
+        } else if (xml.isEndElement()) {
+            const auto element = xml.name();
+            elements.pop_back();
+            if (element == QLatin1String("widget") || element == QLatin1String("action"))
+                open.pop_back();
+            else if (element == QLatin1String("item"))
+                inItem = false;
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << name << ": " << xml.errorString().toStdString();
+    return controls;
+}
+
+template <typename Names> void expectNames(const char* layout, const Names& names)
+{
+    const QMap<QString, Control> controls = readLayout(layout);
+    for (const std::string_view name : names)
+        EXPECT_TRUE(controls.contains(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))))
+            << layout << " has no control " << name;
+}
+
+TEST(LayoutNamesTest, EveryNameTheLogicUsesIsInItsLayout)
+{
+    expectNames("WaypointDocument.ui", field::waypointWindowNames);
+    expectNames("WaypointDetailPanel.ui", field::waypointDetailNames);
+    expectNames("NearestPanel.ui", field::nearestNames);
+    expectNames("RouteDocument.ui", field::routeWindowNames);
+    expectNames("RouteDetailPanel.ui", field::routeDetailNames);
+    const QMap<QString, Control> menu = readLayout("MainMenu.ui");
+    for (const char* name : {"newDocument", "openNewWaypointsList", "openDocument", "openRecentMenu", "closeDocument",
+             "saveDocument", "saveDocumentAs", "revertDocumentToSaved", "quit"})
+        EXPECT_TRUE(menu.contains(name)) << name;
+}
+
+TEST(LayoutNamesTest, TheEntryFieldsCarryTheirTagsAndItems)
+{
+    const QMap<QString, Control> detail = readLayout("WaypointDetailPanel.ui");
+    for (const char* name : {"wpLatitude", "wpLongitude"})
+        EXPECT_EQ(detail[name].tag, 0) << name;
+    for (const char* name : {"wpLatDeg", "wpLatMin", "wpLatSec", "wpNS", "wpLonDeg", "wpLonMin", "wpLonSec", "wpEW"}) {
+        ASSERT_TRUE(detail[name].tag.has_value()) << name;
+        EXPECT_NE(*detail[name].tag, 0) << name;
+    }
+    EXPECT_EQ(detail["wpNS"].items, (QStringList{"N", "S"}));
+    EXPECT_EQ(detail["wpEW"].items, (QStringList{"E", "W"}));
+    EXPECT_EQ(detail["wpDetailPanel"].className, "QDialog");
+    EXPECT_EQ(readLayout("RouteDetailPanel.ui")["wpLatLonFormat"].items.size(), 3);
+}
+
+TEST(LayoutNamesTest, TablesNameKnownColumns)
+{
+    const QStringList fields{"wpName", "wpComment", "latitude", "longitude", "altitude"};
+    const struct {
+        const char* layout;
+        const char* table;
+        QString extra;
+    } tables[] = {
+        {"WaypointDocument.ui", "wpTable", {}},
+        {"NearestPanel.ui", "nearestTable", "distance"},
+        {"RouteDocument.ui", "routeTable", "index"},
+    };
+    for (const auto& row : tables) {
+        const QString columns = readLayout(row.layout)[row.table].columns;
+        ASSERT_FALSE(columns.isEmpty()) << row.table;
+        for (const QString& column : columns.split(',')) {
+            EXPECT_TRUE(fields.contains(column) || column == row.extra) << row.table << ": " << column.toStdString();
+        }
+        if (!row.extra.isEmpty()) {
+            EXPECT_TRUE(columns.split(',').contains(row.extra)) << row.table;
+        }
+    }
+}
+
+} // namespace
+} // namespace navora

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "RecordingAlertDispatcher.h"
+
+#include <GPSController.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <RecordingDisplay.h>
+#include <Settings.h>
+
+#include <memory>
+
+namespace navora::test {
+
+// A GPS controller with its services in memory: settings with the
+// registered defaults, a centre of its own, a recording display and a
+// recording alert dispatcher.
+class ControllerHarness {
+public:
+    ControllerHarness();
+    ~ControllerHarness();
+
+    // Protocol timings short enough for the suite.
+    static GPSTimings fastTimings();
+
+    GPSController& make(std::unique_ptr<GPSLink> link, GPSTimings timings = fastTimings());
+    void destroy();
+
+    MemorySettingsStore store;
+    Settings settings{store};
+    NotificationCenter center;
+    std::shared_ptr<RecordingDisplay> display = std::make_shared<RecordingDisplay>();
+    std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
+    std::unique_ptr<GPSController> controller;
+};
+
+} // namespace navora::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace navora::test {
+
+// A real gpsd replaying an NMEA log, run by gpsd's own gpsfake on a free
+// loopback port: started by the constructor (which waits until gpsd
+// answers), stopped with everything it started by the destructor. The log
+// is played once; the device is gone when it ends.
+class GpsFake {
+public:
+    // cycle: seconds between two sentences.
+    explicit GpsFake(const std::filesystem::path& log, double cycle = 0.01);
+    ~GpsFake();
+    GpsFake(const GpsFake&) = delete;
+    GpsFake& operator=(const GpsFake&) = delete;
+
+    static bool available();
+
+    bool ready() const { return m_ready; }
+    int port() const { return m_port; }
+    std::string portText() const { return std::to_string(m_port); }
+
+private:
+    pid_t m_pid = -1;
+    int m_port = 0;
+    bool m_ready = false;
+};
+
+} // namespace navora::test

@@ -1,0 +1,182 @@
+// Reading gpsd's replies: single-letter replies, line splitting, the JSON
+// commands and the device reports that say whether the receiver is on line.
+#include <GpsdDeviceList.h>
+#include <JsonDialect.h>
+#include <LetterReply.h>
+#include <LineBuffer.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace navora::test {
+namespace {
+
+TEST(LetterReply, ReadsFixModeSatellitesAndOnlineState)
+{
+    GPSRecord r;
+    ASSERT_TRUE(LetterReply::apply("GPSD,O=RMC 1714564812.700 0.005 52.500000 -13.300000 120.50 17.10 27.60 "
+                                   "45.0000 5.144 0.100 ? ? ? 3,M=3,Y=GSV 1714564812.700 3:1 40 83 46 1:"
+                                   "2 17 308 41 0:3 7 344 39 1:,X=1714564812.700",
+        r));
+    EXPECT_EQ(r.fix.mode, 3);
+    EXPECT_DOUBLE_EQ(r.fix.time, 1714564812.7);
+    EXPECT_DOUBLE_EQ(r.fix.latitude, 52.5);
+    EXPECT_DOUBLE_EQ(r.fix.longitude, -13.3);
+    EXPECT_DOUBLE_EQ(r.fix.altitude, 120.5);
+    EXPECT_DOUBLE_EQ(r.fix.eph, 17.1);
+    EXPECT_DOUBLE_EQ(r.fix.epv, 27.6);
+    EXPECT_DOUBLE_EQ(r.fix.track, 45.0);
+    EXPECT_DOUBLE_EQ(r.fix.speed, 5.144);
+    EXPECT_DOUBLE_EQ(r.fix.climb, 0.1);
+    EXPECT_EQ(r.satellites, 3);
+    EXPECT_EQ(r.channels[1].prn, 2);
+    EXPECT_EQ(r.channels[1].ss, 41);
+    EXPECT_EQ(r.channels[1].used, 0);
+    EXPECT_EQ(r.channels[2].used, 1);
+    EXPECT_DOUBLE_EQ(r.online, 1714564812.7);
+}
+
+TEST(LetterReply, TakesUnknownsAndRejectsWhatItCannotRead)
+{
+    struct Row {
+        const char* line;
+        bool readable;
+        int mode;
+        bool hasPosition;
+        int satellites;
+        double online;
+    };
+    const double kept = 5.0;
+    const Row rows[] = {
+        {"GPSD,O=?", true, 1, false, 2, kept},
+        {"GPSD,M=?", true, 0, true, 2, kept},
+        {"GPSD,M=2", true, 2, true, 2, kept},
+        {"GPSD,X=0", true, 3, true, 2, 0.0},
+        {"GPSD,Y=?", true, 3, true, 0, kept},
+        {"GPSD,W=1,N=0", true, 3, true, 2, kept},
+        // Fourteen fields: no mode, the mode stays.
+        {"GPSD,O=GGA 1.0 ? 1.5 2.5 ? ? ? ? ? ? ? ? ?", true, 3, true, 2, kept},
+        {"GPSD,O=RMC 1.0 0.1 a b", false, 3, true, 2, kept},
+        {"GPSD,M=three", false, 3, true, 2, kept},
+        {"GPSD,X=soon", false, 3, true, 2, kept},
+        {"GPSD,Y=GSV 1.0 2:1 40 83 46 1:", false, 3, true, 1, kept},
+        {"GPSD,Y=GSV 1.0 -4:", false, 3, true, 2, kept},
+        {"GPSD,garbage", false, 3, true, 2, kept},
+        {"\x01\xff random", false, 3, true, 2, kept},
+        {"", false, 3, true, 2, kept},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        GPSRecord r;
+        r.fix.mode = 3;
+        r.fix.latitude = 1.0;
+        r.satellites = 2;
+        r.online = kept;
+        EXPECT_EQ(LetterReply::apply(row.line, r), row.readable);
+        EXPECT_EQ(r.fix.mode, row.mode);
+        EXPECT_EQ(!std::isnan(r.fix.latitude), row.hasPosition);
+        EXPECT_EQ(r.satellites, row.satellites);
+        EXPECT_EQ(r.online, row.online);
+    }
+}
+
+TEST(LetterReply, KeepsAtMostTheRecordsChannels)
+{
+    std::string line = "GPSD,Y=GSV 1.0 20:";
+    for (int prn = 1; prn <= 20; ++prn)
+        line += std::to_string(prn) + " 10 20 30 1:";
+    GPSRecord r;
+    LetterReply::apply(line, r);
+    EXPECT_EQ(r.satellites, GPSRecord::channelCount);
+    EXPECT_EQ(r.channels[13].prn, 14);
+}
+
+TEST(LineBuffer, SplitsLinesAcrossChunksAndDropsOverlongOnes)
+{
+    struct Row {
+        const char* name;
+        std::vector<std::string> chunks;
+        std::vector<std::string> lines;
+        size_t dropped;
+    };
+    const std::string longLine(11, 'x');
+    const std::string fitting(10, 'y');
+    const Row rows[] = {
+        {"CR LF and LF", {"a\r\nb\n"}, {"a", "b"}, 0},
+        {"a line in pieces", {"ab", "c\r", "\nd"}, {"abc"}, 0},
+        {"empty lines", {"\r\n\n"}, {"", ""}, 0},
+        {"a line at the limit, with CR", {fitting + "\r\n"}, {fitting}, 0},
+        {"over the limit", {longLine + "\nnext\n"}, {"next"}, 1},
+        {"over the limit in pieces", {"xxxxxx", "xxxxxx", "xxx\nok\n"}, {"ok"}, 1},
+        {"no line feed ever", {longLine, longLine, longLine}, {}, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LineBuffer buffer(10);
+        std::vector<std::string> lines;
+        size_t dropped = 0;
+        for (const std::string& chunk : row.chunks)
+            dropped += buffer.append(chunk, [&](std::string_view line) { lines.emplace_back(line); });
+        EXPECT_EQ(lines, row.lines);
+        EXPECT_EQ(dropped, row.dropped);
+        EXPECT_LE(buffer.buffered(), 11u);
+    }
+}
+
+TEST(JsonDialect, SendsTheJsonEquivalentOfEachCommand)
+{
+    EXPECT_EQ(JsonDialect::translate("omyx\n"), "?POLL;?DEVICES;\n");
+    EXPECT_EQ(JsonDialect::translate("N=0\n"), "?DEVICE={\"native\":0};\n");
+    EXPECT_EQ(JsonDialect::translate("N=1\n"), "?DEVICE={\"native\":1};\n");
+    EXPECT_EQ(JsonDialect::translate("w+x\n"), "?WATCH={\"enable\":true,\"json\":true};\n");
+    EXPECT_EQ(JsonDialect::translate("X\n"), "?DEVICES;\n");
+    for (const char* unknown : {"N=x\n", "N=\n", "p\n", "omyx", ""})
+        EXPECT_EQ(JsonDialect::translate(unknown), "") << unknown;
+}
+
+TEST(GpsdDeviceList, FollowsTheDeviceReports)
+{
+    using State = GpsdDeviceList::State;
+    struct Row {
+        const char* line;
+        bool read;
+        State state;
+    };
+    // One session, in order.
+    const Row rows[] = {
+        {R"({"class":"VERSION","release":"3.22"})", false, State::Unknown},
+        {R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/pts/3"}]})", true, State::Inactive},
+        {R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/pts/3","activated":"2024-05-01T12:00:00.000Z"}]})",
+            true, State::Active},
+        {R"({"class":"DEVICE","path":"/dev/pts/4","activated":"2024-05-01T12:00:01.000Z"})", true, State::Active},
+        {R"({"class":"DEVICE","path":"/dev/pts/3","activated":0})", true, State::Active},
+        {R"({"class":"DEVICE","path":"/dev/pts/4","activated":0})", true, State::Inactive},
+        {R"({"class":"DEVICE","path":"/dev/pts/4","activated":)", false, State::Inactive},
+        {R"({"class":"DEVICES","devices":"none"})", false, State::Inactive},
+        {R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/pts/3","activated":"2024"}]})", true,
+            State::Active},
+        {R"({"class":"DEVICES","devices":[]})", true, State::Inactive},
+    };
+    GpsdDeviceList devices;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(devices.read(row.line), row.read);
+        EXPECT_EQ(devices.state(), row.state);
+    }
+    devices.sawDataFrom("/dev/ttyUSB0");
+    EXPECT_EQ(devices.state(), State::Active);
+}
+
+TEST(GpsdDeviceList, BelievesABoundedNumberOfDevices)
+{
+    GpsdDeviceList devices;
+    for (int i = 0; i < 1000; ++i)
+        devices.sawDataFrom("/dev/fake" + std::to_string(i));
+    EXPECT_LE(devices.activeCount(), 64u);
+}
+
+} // namespace
+} // namespace navora::test

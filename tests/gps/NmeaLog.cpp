@@ -1,0 +1,140 @@
+#include "NmeaLog.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+
+namespace navora::test {
+
+namespace {
+
+constexpr double metresPerDegree = 111320.0;
+constexpr double metresPerSecondPerKnot = 1852.0 / 3600.0;
+
+__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...)
+{
+    char text[256];
+    va_list values;
+    va_start(values, pattern);
+    std::vsnprintf(text, sizeof(text), pattern, values);
+    va_end(values);
+    return text;
+}
+
+std::string angle(double degrees, bool latitude)
+{
+    const double magnitude = std::fabs(degrees);
+    const int whole = static_cast<int>(magnitude);
+    const double minutes = (magnitude - whole) * 60.0;
+    const char hemisphere = latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E');
+    if (latitude)
+        return format("%02d%07.4f,%c", whole, minutes, hemisphere);
+    return format("%03d%07.4f,%c", whole, minutes, hemisphere);
+}
+
+std::tm utc(double time)
+{
+    const auto whole = static_cast<std::time_t>(std::floor(time));
+    std::tm parts{};
+    gmtime_r(&whole, &parts);
+    return parts;
+}
+
+std::string clock(double time)
+{
+    const std::tm t = utc(time);
+    const int hundredths = static_cast<int>(std::lround((time - std::floor(time)) * 100.0)) % 100;
+    return format("%02d%02d%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec, hundredths);
+}
+
+std::string date(double time)
+{
+    const std::tm t = utc(time);
+    return format("%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
+}
+
+} // namespace
+
+std::vector<NmeaLog::Satellite> NmeaLog::satellitesFor(int mode)
+{
+    std::vector<Satellite> satellites;
+    for (int i = 0; i < 14; ++i)
+        satellites.push_back({i * 2 + 1, 10 + i * 5, (i * 25) % 360, 20 + i, mode >= 2 && i < 12});
+    return satellites;
+}
+
+std::vector<NmeaLog::Epoch> NmeaLog::path(
+    double time, double latitude, double longitude, double speedKnots, double track, const std::vector<Phase>& phases)
+{
+    const double metresPerEpoch = speedKnots * metresPerSecondPerKnot;
+    const double radians = track * M_PI / 180.0;
+    std::vector<Epoch> epochs;
+    for (const Phase& phase : phases) {
+        for (int i = 0; i < phase.epochs; ++i) {
+            const double altitude = 100.0 + static_cast<double>(epochs.size()) * 0.5;
+            epochs.push_back(
+                {time, phase.mode, latitude, longitude, altitude, speedKnots, track, satellitesFor(phase.mode)});
+            time += 1.0;
+            latitude += metresPerEpoch * std::cos(radians) / metresPerDegree;
+            longitude += metresPerEpoch * std::sin(radians) / (metresPerDegree * std::cos(latitude * M_PI / 180.0));
+        }
+    }
+    return epochs;
+}
+
+std::string NmeaLog::sentence(std::string_view body)
+{
+    unsigned char sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    return "$" + std::string(body) + format("*%02X\r\n", static_cast<unsigned>(sum));
+}
+
+std::string NmeaLog::sentencesOf(const Epoch& e)
+{
+    std::string out;
+    const bool fix = e.mode >= 2;
+    const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
+    if (fix) {
+        out += sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
+            + date(e.time) + ",,,A");
+        const std::string altitude = e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M");
+        out += sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
+    } else {
+        out += sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
+        out += sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
+    }
+    std::string used;
+    int listed = 0;
+    for (const Satellite& s : e.satellites) {
+        if (s.used && listed < 12) {
+            used += format("%02d,", s.prn);
+            ++listed;
+        }
+    }
+    for (; listed < 12; ++listed)
+        used += ",";
+    out += sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
+    const int count = static_cast<int>(e.satellites.size());
+    const int sentences = (count + 3) / 4;
+    for (int n = 0; n < sentences; ++n) {
+        std::string body = format("GPGSV,%d,%d,%02d", sentences, n + 1, count);
+        for (int i = n * 4; i < std::min(count, n * 4 + 4); ++i) {
+            const Satellite& s = e.satellites[static_cast<size_t>(i)];
+            body += format(",%02d,%02d,%03d,%02d", s.prn, s.elevation, s.azimuth, s.snr);
+        }
+        out += sentence(body);
+    }
+    return out;
+}
+
+void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)
+{
+    std::ofstream file(path, std::ios::binary);
+    for (const Epoch& epoch : epochs)
+        file << sentencesOf(epoch);
+}
+
+} // namespace navora::test

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace navora::test {
+
+// A TCP server on the loopback interface that plays a script against each
+// client, one client at a time, on a thread of its own: a fake gpsd of any
+// kind, well-behaved or not. Everything a client sends is recorded.
+class ScriptedServer {
+public:
+    class Connection;
+    using Script = std::function<void(Connection& client)>;
+
+    // What one client sees; used by the script on the server's thread.
+    class Connection {
+    public:
+        Connection(ScriptedServer& server, int fd, int number);
+
+        // 1 for the first client, and so on.
+        int number() const { return m_number; }
+
+        // The next line the client sent (with its line feed), or nullopt when
+        // the client closed, the server stops or the time runs out.
+        std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(30));
+        bool send(std::string_view bytes);
+        // Waits without reading; false when the server is stopping.
+        bool idle(std::chrono::milliseconds duration);
+        bool stopping() const;
+        // The client has closed its end (or the connection failed).
+        bool closed() const { return m_closed; }
+
+    private:
+        ScriptedServer& m_server;
+        int m_fd;
+        int m_number;
+        bool m_closed = false;
+        std::string m_buffer;
+    };
+
+    explicit ScriptedServer(Script script);
+    ~ScriptedServer();
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    int port() const { return m_port; }
+    std::string portText() const { return std::to_string(m_port); }
+    int connections() const { return m_connections.load(); }
+
+    struct Received {
+        int connection;
+        std::string line;
+        std::chrono::steady_clock::time_point when;
+    };
+    std::vector<Received> received() const;
+    // The lines of one connection (numbered from 1).
+    std::vector<std::string> linesOf(int connection) const;
+
+    // Serves the script of the old-style gpsd: silent until asked, then one
+    // reply per command line.
+    static Script singleLetterServer();
+    // A single-letter reply with a 3D fix, mode, satellites and on-line state.
+    static std::string fixReply();
+
+private:
+    void serve();
+    void record(int connection, std::string line);
+
+    Script m_script;
+    int m_listenFd = -1;
+    int m_stopFd = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::atomic<int> m_connections{0};
+    mutable std::mutex m_mutex;
+    std::vector<Received> m_received;
+    std::thread m_thread;
+};
+
+} // namespace navora::test

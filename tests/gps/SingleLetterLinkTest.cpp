@@ -1,0 +1,237 @@
+// The link against a fake gpsd of the single-letter protocol: the commands,
+// their order and timing, the status query after silence, reconnection,
+// the change of server and stopping.
+#include "ControllerHarness.h"
+#include "Eventually.h"
+#include "LinkTestSupport.h"
+#include "ScriptedServer.h"
+
+#include <DisplayFields.h>
+#include <LogCapture.h>
+#include <NotificationNames.h>
+#include <SettingsKeys.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace navora::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+class SingleLetterLink : public testing::Test {
+protected:
+    GPSController& start(const ScriptedServer& server, GPSTimings timings = ControllerHarness::fastTimings())
+    {
+        harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+        harness.settings.setString(TRVgpsdPortKey, server.portText());
+        GPSController& controller = harness.make(fastLink(), timings);
+        controller.windowDidLoad();
+        return controller;
+    }
+
+    static std::string connecting(int port)
+    {
+        return "Connecting to gpsd server 127.0.0.1, port " + std::to_string(port) + "...";
+    }
+
+    LogCapture log;
+    ControllerHarness harness;
+};
+
+TEST_F(SingleLetterLink, StartSendsTheCommandsInOrderAndReportsReachTheDisplay)
+{
+    harness.settings.setInteger(TRVProtocolKey, 1);
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    GPSController& controller = start(server);
+    EXPECT_TRUE(controller.running());
+    EXPECT_EQ(log.lines(), (Strings{connecting(server.port()), "Connected to gpsd."}));
+    EXPECT_EQ(dynamic_cast<GpsdLink&>(controller.gps1()).protocol(), GpsdLink::Protocol::SingleLetter);
+
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+    const auto received = server.received();
+    EXPECT_EQ(server.linesOf(1), (Strings{"omyx\n", "N=1\n", "w+x\n"}));
+    EXPECT_GE(received[1].when - received[0].when, 90ms) << "a pause between the first two commands";
+
+    ASSERT_TRUE(eventually([&] { return harness.display->state().title(fields::fixBox) == "3D fix"; }));
+    EXPECT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }));
+    EXPECT_DOUBLE_EQ(controller.lat(), 52.5);
+    EXPECT_EQ(harness.alerts->keys(), Strings{"GPSModeUp3D"});
+}
+
+TEST_F(SingleLetterLink, SilenceBringsOneStatusQueryThenAPause)
+{
+    // Answers the start commands, then stays silent whatever it is asked.
+    ScriptedServer server([](ScriptedServer::Connection& client) {
+        int answered = 0;
+        while (const auto line = client.readLine()) {
+            if (++answered <= 3)
+                client.send(ScriptedServer::fixReply());
+        }
+    });
+    start(server);
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 6; }));
+    const auto received = server.received();
+    for (size_t i = 3; i < 6; ++i) {
+        EXPECT_EQ(received[i].line, "X\n");
+        if (i > 3) {
+            EXPECT_GE(received[i].when - received[i - 1].when, 480ms) << "quiet wait plus pause";
+        }
+    }
+    EXPECT_GE(received[3].when - received[2].when, 380ms);
+}
+
+TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
+{
+    ScriptedServer server([](ScriptedServer::Connection& client) {
+        for (int i = 0; const auto line = client.readLine(); ++i) {
+            client.send(ScriptedServer::fixReply());
+            if (client.number() == 1 && i == 2)
+                return; // hang up after the start commands
+        }
+    });
+    start(server);
+    ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
+    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
+        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(server.port()),
+            "Connection re-established"}));
+    ASSERT_TRUE(eventually([&] { return server.linesOf(2).size() >= 2; }));
+    EXPECT_EQ(server.linesOf(1), (Strings{"omyx\n", "N=0\n", "w+x\n"}));
+    EXPECT_EQ(server.linesOf(2), (Strings{"w+x\n", "X\n"}));
+}
+
+TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
+{
+    auto server = std::make_unique<ScriptedServer>(ScriptedServer::singleLetterServer());
+    const int port = server->port();
+    GPSTimings timings = ControllerHarness::fastTimings();
+    timings.pause = 300ms;
+    GPSController& controller = start(*server, timings);
+    ASSERT_TRUE(eventually([&] { return server->linesOf(1).size() >= 3; }));
+    server.reset(); // hangs up and stops listening
+    ASSERT_TRUE(eventually([&] { return !controller.running(); }));
+    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
+        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(port),
+            "Unable to open gpsd connection."}));
+    harness.destroy();
+    EXPECT_FALSE(log.contains("exiting GPS thread"));
+}
+
+TEST_F(SingleLetterLink, EmptyRepliesPostNothing)
+{
+    ScriptedServer server([](ScriptedServer::Connection& client) {
+        while (client.readLine())
+            client.send("\r\n\n");
+    });
+    std::atomic<int> reports{0};
+    harness.center.addObserver(this, TRVgpsUpdateReceived, [&](const NotificationObject&) { ++reports; });
+    start(server);
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 4; }));
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(harness.display->state().steps(fields::gpsDataIndicator), 0);
+    harness.destroy();
+    harness.center.removeObserver(this);
+}
+
+TEST_F(SingleLetterLink, AServerNameIsLookedUp)
+{
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    harness.settings.setString(TRVgpsdServerKey, "localhost");
+    harness.settings.setString(TRVgpsdPortKey, server.portText());
+    GPSController& controller = harness.make(fastLink());
+    controller.windowDidLoad();
+    EXPECT_TRUE(controller.running());
+    EXPECT_EQ(log.lines(),
+        (Strings{"Connecting to gpsd server localhost, port " + server.portText() + "...", "Connected to gpsd."}));
+    EXPECT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+}
+
+TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
+{
+    const int port = unusedPort();
+    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+    harness.settings.setString(TRVgpsdPortKey, std::to_string(port));
+    GPSController& controller = harness.make(fastLink());
+    controller.windowDidLoad();
+    EXPECT_FALSE(controller.running());
+    EXPECT_EQ(log.lines(), (Strings{connecting(port), "Unable to open gpsd connection."}));
+    EXPECT_EQ(harness.center.observerCount(TRVgpsUpdateReceived), 0u);
+    harness.destroy();
+    EXPECT_EQ(log.lines().back(), "GPS Controller shutting down");
+    EXPECT_FALSE(log.contains("exiting GPS thread"));
+}
+
+TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
+{
+    BlackHole hole;
+    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+    harness.settings.setString(TRVgpsdPortKey, std::to_string(hole.port()));
+    GPSController& controller = harness.make(fastLink());
+    const auto started = std::chrono::steady_clock::now();
+    controller.windowDidLoad();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_FALSE(controller.running());
+    EXPECT_TRUE(log.contains("Unable to open gpsd connection."));
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 5s) << "bounded by the connect bound, not by TCP's own minutes";
+}
+
+TEST_F(SingleLetterLink, AServerChangeMakesTheGPSThreadReopenOnTheNewServer)
+{
+    ScriptedServer first(ScriptedServer::singleLetterServer());
+    ScriptedServer second(ScriptedServer::singleLetterServer());
+    GPSController& controller = start(first);
+    ASSERT_TRUE(eventually([&] { return first.linesOf(1).size() >= 3; }));
+
+    harness.settings.setString(TRVgpsdPortKey, second.portText());
+    harness.center.post(TRVServerPortChanged);
+    ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
+    // The new connection starts from a blank record, so "PPOS" may go until
+    // the new server's fix arrives; the link's own lines come first.
+    Strings lines
+        = linesFrom(log.lines(), "Change of server received - closing gpsd connection (should reopen automatically)");
+    lines.resize(std::min<size_t>(lines.size(), 5));
+    EXPECT_EQ(lines,
+        (Strings{"Change of server received - closing gpsd connection (should reopen automatically)",
+            "gps: socket error", "Attempting to reopen gpsd connection...", connecting(second.port()),
+            "Connection re-established"}));
+    EXPECT_EQ(controller.port(), second.portText());
+    ASSERT_TRUE(eventually([&] { return !second.linesOf(1).empty(); }));
+    EXPECT_EQ(second.linesOf(1).front(), "w+x\n");
+    EXPECT_TRUE(controller.running());
+    EXPECT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }));
+}
+
+TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
+{
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    // The protocol's own timings: the thread would notice a stop after at
+    // most one quiet wait and one pause.
+    GPSController& controller = start(server, GPSTimings{});
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+    const auto stopped = std::chrono::steady_clock::now();
+    controller.stopAll();
+    EXPECT_FALSE(controller.running());
+    ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 7s));
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 6s);
+    const DisplayState shown = harness.display->state();
+    for (const auto window : {fields::window, fields::navDataWindow, fields::miniNavWindow})
+        EXPECT_EQ(shown.visible(window), false) << window;
+    harness.destroy();
+    EXPECT_EQ(log.count("exiting GPS thread"), 1u);
+}
+
+TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)
+{
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    start(server);
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+    harness.destroy();
+    EXPECT_EQ(linesFrom(log.lines(), "GPS Controller shutting down"),
+        (Strings{"GPS Controller shutting down", "exiting GPS thread"}));
+}
+
+} // namespace
+} // namespace navora::test
