@@ -61,6 +61,21 @@ int ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, co
     return static_cast<int>(index);
 }
 
+// A scripted answer; an empty optional stands for a cancelled panel. The
+// answer is taken apart before the pop, which keeps GCC's uninitialised-value
+// analysis of std::optional<QString> quiet.
+static std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
+{
+    if (answers.empty() || !answers.front().has_value()) {
+        if (!answers.empty())
+            answers.pop_front();
+        return std::nullopt;
+    }
+    QString path = *answers.front();
+    answers.pop_front();
+    return path;
+}
+
 void ScriptedDialogs::tell(QWidget*, const QString& title, const QString& text)
 {
     messages.push_back({title, text, {}});
@@ -69,20 +84,12 @@ void ScriptedDialogs::tell(QWidget*, const QString& title, const QString& text)
 std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const QStringList& extensions)
 {
     openExtensions.push_back(extensions);
-    if (openPaths.empty())
-        return std::nullopt;
-    auto path = openPaths.front();
-    openPaths.pop_front();
-    return path;
+    return takeFront(openPaths);
 }
 
 std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString&, const QString&, const QString&)
 {
-    if (savePaths.empty())
-        return std::nullopt;
-    auto path = savePaths.front();
-    savePaths.pop_front();
-    return path;
+    return takeFront(savePaths);
 }
 
 PostRecorder::PostRecorder(NotificationCenter& center, std::vector<std::string_view> names)
