@@ -12,6 +12,7 @@
 #include <GPSController.h>
 #include <GpsdLink.h>
 #include <JsonLinesDisplay.h>
+#include <NavigationRequest.h>
 #include <QtSpeechSynthesizer.h>
 #include <SystemBeeper.h>
 #include <UnitSystem.h>
@@ -19,6 +20,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <string_view>
@@ -33,6 +35,7 @@ namespace {
 
 constexpr const char* usageText
     = "Usage: navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]\n"
+      "                         [--navigate FILE (--index N | --join | --waypoint NAME)]\n"
       "\n"
       "Connects to gpsd and runs the GPS link and fix display without windows.\n"
       "What the GPS window would show goes to standard output as JSON lines: one\n"
@@ -43,10 +46,17 @@ constexpr const char* usageText
       "  --server HOST   gpsd server (default: the \"GPSd server\" setting)\n"
       "  --port PORT     gpsd port, at most 5 characters (default: the \"GPSd port\" setting)\n"
       "  --units CODE    n nautical, m metric, i imperial, s SI (default: the \"Units\" setting)\n"
+      "  --navigate FILE navigate a route (.nvr) or a waypoint of a list (.nvw), once a\n"
+      "                  position is known; navigation fields and alerts (key, text,\n"
+      "                  speech) appear in the JSON lines\n"
+      "  --index N       route: head for its waypoint N (from 0) directly, then on\n"
+      "  --join          route: join it at the leg nearest the position\n"
+      "  --waypoint NAME list: the waypoint to head for\n"
       "  --help          show this help and exit\n"
       "\n"
       "The user's settings are read, never written. Exit status: 0 after an\n"
-      "interrupt, 1 when gpsd cannot be reached, 2 for a command line in error.\n";
+      "interrupt, 1 when gpsd cannot be reached, 2 for a command line in error\n"
+      "or a file to navigate that cannot be followed.\n";
 
 constexpr size_t maxPortLength = 5;
 
@@ -69,6 +79,18 @@ bool takeOption(HeadlessCommand::Options& options, std::string_view option, cons
         if (text.empty() || text.size() > maxPortLength)
             return refuse("--port takes a port of 1 to 5 characters");
         options.port = text;
+    } else if (option == "--navigate") {
+        if (text.empty())
+            return refuse("--navigate needs a file");
+        options.navigate = text;
+    } else if (option == "--waypoint") {
+        options.waypoint = text;
+    } else if (option == "--index") {
+        int index = -1;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+        if (error != std::errc() || end != text.data() + text.size() || index < 0)
+            return refuse("--index takes a waypoint number from 0");
+        options.index = index;
     } else {
         if (text.size() != 1 || !UnitSystem::forCode(text[0]))
             return refuse("--units takes one of n, m, i, s");
@@ -118,7 +140,10 @@ std::optional<HeadlessCommand::Options> HeadlessCommand::parse(int argc, char** 
         const std::string_view argument(argv[i]);
         if (argument == "--help" || argument == "-h") {
             options.help = true;
-        } else if (argument == "--server" || argument == "--port" || argument == "--units") {
+        } else if (argument == "--join") {
+            options.join = true;
+        } else if (argument == "--server" || argument == "--port" || argument == "--units" || argument == "--navigate"
+            || argument == "--index" || argument == "--waypoint") {
             if (!takeOption(options, argument, i + 1 < argc ? argv[i + 1] : nullptr))
                 return std::nullopt;
             ++i;
@@ -126,6 +151,15 @@ std::optional<HeadlessCommand::Options> HeadlessCommand::parse(int argc, char** 
             refuse("unknown argument " + std::string(argument));
             return std::nullopt;
         }
+    }
+    const bool choice = options.index || options.join || options.waypoint;
+    if (choice && !options.navigate) {
+        refuse("--index, --join and --waypoint go with --navigate");
+        return std::nullopt;
+    }
+    if (options.navigate && (options.index ? 1 : 0) + (options.join ? 1 : 0) + (options.waypoint ? 1 : 0) != 1) {
+        refuse("--navigate takes one of --index N, --join or --waypoint NAME");
+        return std::nullopt;
     }
     return options;
 }
@@ -138,6 +172,14 @@ int HeadlessCommand::run(int argc, char** argv)
     if (options->help) {
         std::fputs(usageText, stdout);
         return 0;
+    }
+
+    std::optional<NavigationRequest> navigation;
+    if (options->navigate) {
+        navigation = NavigationRequest::load(
+            NavigationRequest::Target{*options->navigate, options->index, options->join, options->waypoint});
+        if (!navigation)
+            return 2;
     }
 
     // SIGINT and SIGTERM are blocked in every thread (the GPS thread inherits
@@ -175,8 +217,12 @@ int HeadlessCommand::run(int argc, char** argv)
         if (controller.running()) {
             QSocketNotifier stop(stopDescriptor, QSocketNotifier::Read);
             QObject::connect(&stop, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+            if (navigation)
+                navigation->start(controller, center);
             QCoreApplication::exec();
             controller.stopAll();
+            if (navigation)
+                navigation->stop(center);
         } else {
             status = 1;
         }

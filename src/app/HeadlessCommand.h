@@ -15,12 +15,18 @@ public:
         std::optional<std::string> server;
         std::optional<std::string> port;
         std::optional<char> units;
+        // --navigate FILE with --index N, --join or --waypoint NAME.
+        std::optional<std::string> navigate;
+        std::optional<int> index;
+        bool join = false;
+        std::optional<std::string> waypoint;
     };
 
     // True when the command line asks for this mode: "--headless" first.
     static bool wanted(int argc, char** argv);
     // Runs the mode; returns the process's exit status: 0 after an interrupt,
-    // 1 when gpsd could not be reached, 2 for a command line it cannot use.
+    // 1 when gpsd could not be reached, 2 for a command line it cannot use
+    // (or a file to navigate that cannot be followed).
     static int run(int argc, char** argv);
 
     static const char* usage();

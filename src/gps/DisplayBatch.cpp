@@ -87,6 +87,16 @@ void DisplayBatch::setMatrixCell(std::string_view field, int row, int column, st
     write.flag = highlighted;
 }
 
+void DisplayBatch::bringToFront(std::string_view window)
+{
+    add(Kind::Front, window);
+}
+
+void DisplayBatch::setFloating(std::string_view window, bool floating)
+{
+    add(Kind::Floating, window).flag = floating;
+}
+
 std::string_view DisplayBatch::colourName(Colour colour)
 {
     switch (colour) {

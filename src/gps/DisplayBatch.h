@@ -35,6 +35,10 @@ public:
         MatrixColumns,
         // A matrix cell's title and background.
         MatrixCell,
+        // A window shown, brought to the front and given the keyboard focus.
+        Front,
+        // A window's level: floating above other windows, or normal.
+        Floating,
     };
 
     struct Write {
@@ -48,7 +52,7 @@ public:
         int row = 0;
         // The column of a cell, or the column count.
         int column = 0;
-        // Visible, Enabled, Highlight, and a cell's highlight.
+        // Visible, Enabled, Highlight, Floating, and a cell's highlight.
         bool flag = false;
         Colour colour = Colour::Clear;
     };
@@ -68,6 +72,8 @@ public:
     void stepIndicator(std::string_view field);
     void setMatrixColumns(std::string_view field, int columns);
     void setMatrixCell(std::string_view field, int row, int column, std::string text, bool highlighted);
+    void bringToFront(std::string_view window);
+    void setFloating(std::string_view window, bool floating);
 
     const std::vector<Write>& writes() const { return m_writes; }
     bool empty() const { return m_writes.empty(); }

@@ -43,6 +43,13 @@ inline constexpr std::string_view wpVMG = "wpVMG";
 inline constexpr std::string_view dDistance = "dDistance";
 inline constexpr std::string_view dETA = "dETA";
 inline constexpr std::string_view dETE = "dETE";
+inline constexpr std::string_view wpBox = "wpBox";
+inline constexpr std::string_view nextWP = "nextWP";
+inline constexpr std::string_view wpLatitude = "wpLatitude";
+inline constexpr std::string_view wpLongitude = "wpLongitude";
+inline constexpr std::string_view wpDTK = "wpDTK";
+inline constexpr std::string_view unitsDTK = "unitsDTK";
+inline constexpr std::string_view wpCDIScale = "wpCDIScale";
 
 // MiniNav window.
 inline constexpr std::string_view mnBox = "mnBox";

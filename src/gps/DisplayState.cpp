@@ -54,6 +54,13 @@ void DisplayState::applyWrite(const DisplayBatch::Write& write)
     case Kind::MatrixCell:
         field.cells[cellKey(write.row, write.column)] = Cell{write.text, write.flag};
         break;
+    case Kind::Front:
+        field.visible = true;
+        ++field.fronts;
+        break;
+    case Kind::Floating:
+        field.floating = write.flag;
+        break;
     }
 }
 

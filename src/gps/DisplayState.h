@@ -32,6 +32,9 @@ public:
         std::optional<DisplayBatch::Colour> colour;
         std::optional<std::pair<double, double>> range;
         int steps = 0;
+        // Windows: how often brought to the front, and the level.
+        int fronts = 0;
+        std::optional<bool> floating;
         std::optional<int> columns;
         // By cellKey(row, column).
         std::unordered_map<long long, Cell> cells;

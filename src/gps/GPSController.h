@@ -4,8 +4,11 @@
 #include "FixState.h"
 #include "GPSLink.h"
 #include "GPSTimings.h"
+#include "LegCache.h"
+#include "SequencingState.h"
 #include "WakeEvent.h"
 
+#include <ControlState.h>
 #include <NotificationObject.h>
 #include <Route.h>
 
@@ -17,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 namespace navora {
 
@@ -34,8 +38,11 @@ struct UnitSystem;
 //
 // Member functions live in several files by concern: GPSController.cpp
 // (life cycle and settings), GPSControllerLink.cpp (link and GPS thread),
-// GPSControllerFix.cpp (fix ingestion), GPSControllerUnits.cpp (units) and
-// GPSControllerNavigation.cpp (the navigation engine's entry points).
+// GPSControllerFix.cpp (fix ingestion), GPSControllerUnits.cpp (units), and
+// in src/nav the navigation engine: GPSControllerSolution.cpp (the pass),
+// GPSControllerSequencing.cpp (arrival, passage, reversal, destination),
+// GPSControllerActivation.cpp (routes and waypoints made active) and
+// GPSControllerNavDisplay.cpp (display modes, CDI scale, closing).
 class GPSController {
 public:
     // What the controller works with; tests give their own.
@@ -107,12 +114,40 @@ public:
     // Waypoint documents asking for the current position.
     void handleWDneedsCP(const NotificationObject& object);
 
-    // The navigation engine's entry points.
+    // Navigation pass: the solution to the active waypoint, written to the
+    // showing display, with the sequencing decisions.
     void updateNavData();
+
+    // Activation. An index outside the route, or auto-location on fewer than
+    // two waypoints, is refused with a log line and changes nothing.
     void activateRoute(const RoutePtr& route, int index);
+    void autoLocateOnRoute(const RoutePtr& route);
     void handleWaypointActivated(const NotificationObject& object);
     void handleRouteActivated(const NotificationObject& object);
+    void clearAllWpFields();
+
+    // Navigation state (copies taken under the navigation lock).
+    RoutePtr activeRoute() const;
+    WaypointPtr prevWaypoint() const;
+    WaypointPtr activeWaypoint() const;
+    WaypointPtr nextWaypoint() const;
+    void setActiveRoute(const RoutePtr& route);
+    void setActiveWaypoint(const WaypointPtr& waypoint);
+    void setPrevWaypoint(const WaypointPtr& waypoint);
+    LegCache legCache() const;
+    SequencingState sequencingState() const;
+
+    // Display modes, CDI scale and closing.
+    void showNav();
+    void toggleMiniNav();
+    void changeCDIScale(const ControlState& sender);
+    std::pair<double, double> cdiRange() const;
     void handleChangeMNFloat(const NotificationObject& object);
+    // Asked before the navigation window closes; true answers "Yes".
+    using StopQuestion = std::function<bool(
+        std::string_view title, std::string_view message, std::string_view yes, std::string_view no)>;
+    void setStopQuestion(StopQuestion question);
+    bool windowShouldClose(std::string_view window);
 
 private:
     // The fields one report writes: the GPS window's or the MiniNav's.
@@ -155,6 +190,48 @@ private:
 
     // GPSControllerUnits.cpp
     UnitState unitState() const;
+
+    // src/nav: the fix as the navigation pass reads it, copied per report so
+    // a pass run by an activation never reads the link's record.
+    struct NavFix {
+        int mode = 0;
+        // Metres per second and degrees true, as gpsd gives them.
+        double speed = 0.0;
+        double track = 0.0;
+    };
+    // The quantities of one pass from the position to the active waypoint.
+    struct Solution {
+        float bearing = 0.0f;
+        float distance = 0.0f;
+        float vmg = 0.0f;
+        // Hours; only when vmg > 0.
+        float timeEnRoute = 0.0f;
+    };
+    // Opens a batch for the writes of an activation or switch unless a
+    // report's batch is open, and hands it to the display when done.
+    class BatchScope;
+    void takeNavFix(const GPSRecord& record);
+    void noteFixStatus(std::string_view title);
+    DisplayBatch& batch();
+    void updateFullNav(const WaypointPtr& cp);
+    void updateMiniNav(const WaypointPtr& cp);
+    void writeLegTitle();
+    void writeCurrentLeg(const WaypointPtr& cp, bool usable);
+    void writeTimes(const Solution& solution);
+    void writeRouteTotals(const Solution& solution);
+    float routeRemaining();
+    void nextLegStep();
+    void currentLegStep();
+    Solution solve(const Waypoint& cp) const;
+    bool usableFix(const WaypointPtr& cp) const;
+    void arrivalAlertStep(std::string_view eteField, const Solution& solution);
+    void passageCheck(const Waypoint& cp, const Solution& solution);
+    void destinationArrivalCheck(const Solution& solution);
+    void stationPassage();
+    void resetLegState();
+    bool validRouteIndex(const RoutePtr& route, int index) const;
+    static int nearestLeg(const Waypoint& cp, const Route& route);
+
     void writeUnitLabels(DisplayBatch& batch, const UnitState& units) const;
 
     Settings& m_settings;
@@ -193,8 +270,25 @@ private:
     // Serialises reports, navigation passes, activations and display switches;
     // recursive, so a pass may activate. The report's batch is open while it
     // is held by a report, and the navigation pass writes into it.
-    std::recursive_mutex m_navMutex;
+    mutable std::recursive_mutex m_navMutex;
     DisplayBatch* m_reportBatch = nullptr;
+
+    // Navigation state, under m_navMutex. The next waypoint is held too, so
+    // an edit of the active route can never leave it dangling.
+    RoutePtr m_activeRoute;
+    WaypointPtr m_prevWaypoint;
+    WaypointPtr m_activeWaypoint;
+    WaypointPtr m_nextWaypoint;
+    LegCache m_legCache;
+    SequencingState m_sequencingState;
+    NavFix m_navFix;
+    // The fix-status text last written into the showing display's box.
+    std::string m_fixStatus;
+    // The range of wpCrossTrackCDI, set by changeCDIScale (1 nautical mile
+    // to start, as the layout's initial choice).
+    double m_cdiMinimum = -1.0;
+    double m_cdiMaximum = 1.0;
+    StopQuestion m_stopQuestion;
 };
 
 } // namespace navora

@@ -132,6 +132,7 @@ void GPSController::updateGPS(const NotificationObject& object)
     clearFixFields(batch, set);
     batch.stepIndicator(set.dataIndicator);
     const int lastMode = this->lastMode();
+    takeNavFix(record);
     if (isOffline(record.online)) {
         showOffline(batch, set);
         if (lastMode > 0)
@@ -160,6 +161,7 @@ void GPSController::updateGPS(const NotificationObject& object)
 void GPSController::showOffline(DisplayBatch& batch, const FieldSet& set)
 {
     batch.setBoxTitle(set.box, "GPS OFFLINE");
+    noteFixStatus("GPS OFFLINE");
     batch.setVisible(set.dataIndicator, false);
     if (set.gpsWindow)
         clearSats(batch);
@@ -171,6 +173,7 @@ void GPSController::showModeState(DisplayBatch& batch, const FieldSet& set, int 
     if (!state)
         return;
     batch.setBoxTitle(set.box, std::string(state->title));
+    noteFixStatus(state->title);
     if (!set.mode.empty())
         batch.setText(set.mode, std::string(state->text));
     batch.setColour(set.modeColor, state->colour);

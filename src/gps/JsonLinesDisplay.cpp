@@ -173,6 +173,12 @@ void addWrite(Members& members, const DisplayBatch::Write& write)
         members.set(property(cell, "highlight"), jsonBool(write.flag));
         break;
     }
+    case Kind::Front:
+        members.set(property(field, "front"), jsonBool(true));
+        break;
+    case Kind::Floating:
+        members.set(property(field, "floating"), jsonBool(write.flag));
+        break;
     }
 }
 

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <Route.h>
+
+#include <optional>
+#include <string>
+
+namespace navora {
+
+class GPSController;
+class NotificationCenter;
+
+// What to navigate from the command line: a route file (.nvr) joined at its
+// nearest leg or headed for the waypoint at an index (as direct-to does), or
+// a waypoint of a list file (.nvw) by name. It is made active once a
+// position is known, or at once when one already is.
+class NavigationRequest {
+public:
+    struct Target {
+        std::string path;
+        std::optional<int> index;
+        bool join = false;
+        std::optional<std::string> waypoint;
+    };
+
+    // Reads the file and checks the choice against it; nullopt after a log
+    // line saying why it cannot be followed.
+    static std::optional<NavigationRequest> load(const Target& target);
+
+    // Activates now if the controller holds a position, otherwise at the
+    // first "TRVcpUpdated" that brings one. Call stop before the centre or
+    // the controller goes.
+    void start(GPSController& controller, NotificationCenter& center);
+    void stop(NotificationCenter& center);
+
+    const RoutePtr& route() const { return m_route; }
+    const WaypointPtr& waypoint() const { return m_waypoint; }
+
+private:
+    void activate(NotificationCenter& center) const;
+
+    RoutePtr m_route;
+    // The waypoint navigated to directly: from a list, or the route's at the index.
+    WaypointPtr m_waypoint;
+    bool m_join = false;
+    int m_index = 0;
+};
+
+} // namespace navora

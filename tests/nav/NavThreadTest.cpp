@@ -1,0 +1,80 @@
+// Passes, activations and display switches from two threads: reports arrive
+// on one (advancing the route at each passage, from inside the pass) while
+// the other activates, switches the display and reads the state. Run under
+// ThreadSanitizer with the threaded tests.
+#include "NavGeometry.h"
+#include "NavHarness.h"
+
+#include <NotificationNames.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace navora::test {
+namespace {
+
+constexpr double nm = NavGeometry::nm;
+
+TEST(NavThreads, ActivationsWhileReportsArrive)
+{
+    NavHarness nav;
+    // A zig-zag with sharp turns, so passages happen inside passes.
+    RoutePtr zig = NavHarness::route("Zig",
+        {{0.0, 0.0}, {1 * nm, 0.0}, {0.2 * nm, 0.2 * nm}, {1.2 * nm, 0.4 * nm}, {0.4 * nm, 0.6 * nm},
+            {1.4 * nm, 0.8 * nm}});
+    RoutePtr other = NavHarness::route("Other", {{0.0, 0.0}, {2 * nm, 0.0}, {2 * nm, 2 * nm}});
+    std::mutex seenMutex;
+    std::set<std::thread::id> announcingThreads;
+    nav.harness.center.addObserver(&seenMutex, TRVRouteIsActive, [&](const NotificationObject&) {
+        std::lock_guard lock(seenMutex);
+        announcingThreads.insert(std::this_thread::get_id());
+    });
+    nav.controller().activateRoute(zig, 1);
+
+    std::atomic<bool> done{false};
+    std::thread gps([&] {
+        // Back and forth across the route's waypoints, passing each.
+        for (int t = 0; t < 3000; ++t) {
+            const double lat = (t % 40 < 20 ? t % 20 : 20 - t % 20) * 0.07 * nm;
+            nav.report(lat, 0.02 * (t % 30) * nm, 8.0, t % 40 < 20 ? 0.0 : 180.0, t);
+        }
+        done = true;
+    });
+    int round = 0;
+    while (!done) {
+        switch (round++ % 5) {
+        case 0:
+            nav.controller().activateRoute(zig, 1 + round % 4);
+            break;
+        case 1:
+            other->setActiveIndex(3);
+            nav.harness.center.post(TRVRouteActivated, NotificationObject(other));
+            break;
+        case 2:
+            nav.harness.center.post(TRVWaypointActivated, NotificationObject(zig->waypointAtIndex(2)));
+            break;
+        case 3:
+            nav.controller().toggleMiniNav();
+            break;
+        default:
+            (void)nav.controller().legCache();
+            (void)nav.controller().sequencingState();
+            (void)nav.controller().nextWaypoint();
+            break;
+        }
+        std::this_thread::yield();
+    }
+    gps.join();
+    nav.controller().activateRoute(nullptr, 0);
+    nav.harness.center.removeObserver(&seenMutex);
+    EXPECT_FALSE(nav.controller().activeWaypoint());
+    std::lock_guard lock(seenMutex);
+    EXPECT_FALSE(announcingThreads.empty());
+}
+
+} // namespace
+} // namespace navora::test

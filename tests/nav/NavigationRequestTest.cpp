@@ -1,0 +1,124 @@
+// What "--navigate" accepts: route and list files, the choice checked
+// against the file before anything connects, and activation once a
+// position is known.
+#include "NavGeometry.h"
+#include "NavHarness.h"
+
+#include <DocumentArchive.h>
+#include <HeadlessCommand.h>
+#include <LogCapture.h>
+#include <NavigationRequest.h>
+#include <ScratchDirectory.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace navora::test {
+namespace {
+
+constexpr double nm = NavGeometry::nm;
+
+class Navigate : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        RoutePtr route = NavHarness::route("R", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
+        ASSERT_TRUE(DocumentArchive::saveRoute(path("r.nvr"), *route, error));
+        ASSERT_TRUE(DocumentArchive::saveRoute(path("one.nvr"), *NavHarness::route("One", {{0.0, 0.0}}), error));
+        ASSERT_TRUE(DocumentArchive::saveWaypointList(path("l.nvw"), route->routeWaypoints(), error));
+        std::ofstream(path("bad.nvr")) << "not an archive";
+    }
+
+    std::string path(const char* name) { return scratch.file(name).string(); }
+
+    ScratchDirectory scratch;
+};
+
+TEST_F(Navigate, FilesAndChoicesAreCheckedFirst)
+{
+    struct Row {
+        const char* file;
+        std::optional<int> index;
+        bool join;
+        std::optional<std::string> waypoint;
+        const char* logged; // nullptr: accepted
+    };
+    const Row rows[] = {
+        {"r.nvr", 2, false, {}, nullptr},
+        {"r.nvr", {}, true, {}, nullptr},
+        {"l.nvw", {}, false, "B", nullptr},
+        {"r.nvr", 3, false, {}, "index 3 is outside its 3 waypoints"},
+        {"one.nvr", {}, true, {}, "joining needs a route of at least two waypoints"},
+        {"l.nvw", {}, false, "Z", "it has no waypoint named \"Z\""},
+        {"l.nvw", {}, false, {}, "a waypoint list needs --waypoint NAME"},
+        {"bad.nvr", 0, false, {}, "Cannot navigate"},
+        {"missing.nvr", 0, false, {}, "Cannot navigate"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        LogCapture log;
+        const auto request = NavigationRequest::load({path(row.file), row.index, row.join, row.waypoint});
+        EXPECT_EQ(request.has_value(), row.logged == nullptr);
+        if (row.logged) {
+            ASSERT_EQ(log.lines().size(), 1u);
+            EXPECT_NE(log.lines()[0].find(row.logged), std::string::npos) << log.lines()[0];
+        }
+    }
+}
+
+TEST_F(Navigate, ActivatesOnceAPositionIsKnown)
+{
+    NavHarness nav;
+    auto request = NavigationRequest::load({path("r.nvr"), 2, false, {}});
+    ASSERT_TRUE(request);
+    request->start(nav.controller(), nav.harness.center);
+    EXPECT_FALSE(nav.controller().activeWaypoint());
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
+    // Direct to the waypoint at the index, the route continuing after it.
+    ASSERT_TRUE(nav.controller().activeWaypoint());
+    EXPECT_EQ(nav.controller().activeWaypoint()->wpName(), "C");
+    EXPECT_EQ(nav.controller().prevWaypoint()->wpName(), "PPOS");
+    EXPECT_EQ(nav.controller().activeRoute(), request->route());
+    // Later positions do not activate again.
+    nav.controller().activateRoute(nullptr, 0);
+    nav.report(6 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_FALSE(nav.controller().activeWaypoint());
+    request->stop(nav.harness.center);
+
+    auto join = NavigationRequest::load({path("r.nvr"), {}, true, {}});
+    join->start(nav.controller(), nav.harness.center); // a position is held: at once
+    EXPECT_EQ(nav.controller().activeRoute()->activeIndex(), 1);
+    join->stop(nav.harness.center);
+}
+
+TEST(NavigateOptions, ChoicesGoWithNavigate)
+{
+    struct Row {
+        std::vector<std::string> arguments;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {{"--navigate", "r.nvr", "--index", "2"}, true},
+        {{"--navigate", "r.nvr", "--join"}, true},
+        {{"--navigate", "l.nvw", "--waypoint", "B"}, true},
+        {{"--index", "2"}, false},
+        {{"--navigate", "r.nvr"}, false},
+        {{"--navigate", "r.nvr", "--join", "--index", "1"}, false},
+        {{"--navigate", "r.nvr", "--index", "-1"}, false},
+        {{"--navigate", "r.nvr", "--index", "2x"}, false},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> words = {"navora", "--headless"};
+        words.insert(words.end(), row.arguments.begin(), row.arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        EXPECT_EQ(HeadlessCommand::parse(static_cast<int>(argv.size()), argv.data()).has_value(), row.accepted)
+            << testing::PrintToString(row.arguments);
+    }
+}
+
+} // namespace
+} // namespace navora::test
