@@ -1,13 +1,13 @@
 // Cost of taking one gpsd report in: record -> fix state, "PPOS" and the
 // display batch, as the GPS thread does it for every report.
 #include <GPSController.h>
-#include <GPSLink.h>
 #include <JsonLinesDisplay.h>
 #include <Log.h>
 #include <MemorySettingsStore.h>
 #include <NotificationCenter.h>
 #include <RecordingDisplay.h>
 #include <Settings.h>
+#include <StubGPSLink.h>
 
 #include <benchmark/benchmark.h>
 
@@ -15,8 +15,8 @@ namespace {
 
 using namespace navora;
 
-// A link that never connects; its record is the report.
-class FixedLink : public GPSLink {
+// A link that never connects (the tests' stub); its record is the report.
+class FixedLink : public test::StubGPSLink {
 public:
     FixedLink()
     {
@@ -26,16 +26,6 @@ public:
         for (int i = 0; i < 12; ++i)
             data.channels[static_cast<size_t>(i)] = {i * 2 + 1, 30 + i, i < 8 ? 1 : 0};
     }
-    bool open(const std::string&, const std::string&) override { return false; }
-    int query(std::string_view) override { return 0; }
-    int poll() override { return -1; }
-    void setRawHook(RawHook) override { }
-    void close() override { }
-    int descriptor() const override { return -1; }
-    bool pending() const override { return false; }
-    const GPSRecord& record() const override { return data; }
-
-    GPSRecord data;
 };
 
 void ingest(benchmark::State& state, std::shared_ptr<Display> display)

@@ -2,11 +2,11 @@
 // ingestion plus the full pass), and auto-location on a very long route.
 #include <Display.h>
 #include <GPSController.h>
-#include <GPSLink.h>
 #include <Log.h>
 #include <MemorySettingsStore.h>
 #include <NotificationCenter.h>
 #include <Settings.h>
+#include <StubGPSLink.h>
 
 #include <benchmark/benchmark.h>
 
@@ -14,23 +14,14 @@ namespace {
 
 using namespace navora;
 
-class FixedLink : public GPSLink {
+// A link that never connects (the tests' stub); its record is the report.
+class FixedLink : public test::StubGPSLink {
 public:
     FixedLink()
     {
         data.online = 1714564812.0;
         data.fix = {3, 1714564812.7, -1.0, -150.0, 10.0, 17.1, 27.6, 0.0, 5.1, 0.1};
     }
-    bool open(const std::string&, const std::string&) override { return false; }
-    int query(std::string_view) override { return 0; }
-    int poll() override { return -1; }
-    void setRawHook(RawHook) override { }
-    void close() override { }
-    int descriptor() const override { return -1; }
-    bool pending() const override { return false; }
-    const GPSRecord& record() const override { return data; }
-
-    GPSRecord data;
 };
 
 class DroppingDisplay : public Display {
