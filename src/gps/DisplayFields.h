@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 
 // Names of the window fields the GPS controller writes: the objectName of
@@ -78,5 +79,71 @@ inline constexpr std::string_view unitsCrossTrack = "unitsCrossTrack";
 inline constexpr std::string_view mnUnitsDistance = "mnUnitsDistance";
 inline constexpr std::string_view unitsHError = "unitsHError";
 inline constexpr std::string_view unitsVError = "unitsVError";
+
+// Every name above, for the layouts' checks and for snapshots of all fields.
+inline constexpr std::array all{
+    window,
+    navDataWindow,
+    miniNavWindow,
+    fixBox,
+    fixMode,
+    fixModeColor,
+    fixLatitude,
+    fixLongitude,
+    fixAltitude,
+    fixSpeed,
+    fixTrack,
+    fixTime,
+    fixTimeLocal,
+    fixVSpeed,
+    fixHError,
+    fixHErrorMeter,
+    fixVError,
+    fixVErrorMeter,
+    gpsDataIndicator,
+    satsInView,
+    wpDistance,
+    wpETE,
+    wpCrossTrackCDI,
+    wpBearing,
+    wpCrossTrack,
+    wpETA,
+    wpETALocal,
+    wpVMG,
+    dDistance,
+    dETA,
+    dETE,
+    wpBox,
+    nextWP,
+    wpLatitude,
+    wpLongitude,
+    wpDTK,
+    unitsDTK,
+    wpCDIScale,
+    mnBox,
+    mnModeColor,
+    mnLatitude,
+    mnLongitude,
+    mnAltitude,
+    mnSpeed,
+    mnTrack,
+    mnTime,
+    mnDataIndicator,
+    mnDistance,
+    mnETE,
+    mnCDI,
+    unitsAltitude,
+    mnUnitsAltitude,
+    unitsSpeed,
+    unitsVMG,
+    mnUnitsSpeed,
+    unitsVSpeed,
+    unitsDistance,
+    unitsDDistance,
+    unitsCrossTrack,
+    mnUnitsDistance,
+    unitsHError,
+    unitsVError,
+};
 
 } // namespace navora::fields

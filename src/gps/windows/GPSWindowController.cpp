@@ -1,0 +1,101 @@
+#include "GPSWindowController.h"
+
+#include "ControllerWindow.h"
+#include "GPSWindows.h"
+#include "QtDisplay.h"
+
+#include <ControlState.h>
+#include <DisplayFields.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace navora {
+
+namespace {
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+GPSWindowController::GPSWindowController(Services services)
+    : m_windows(std::make_unique<GPSWindows>())
+    , m_display(std::make_shared<QtDisplay>(m_windows->all()))
+{
+    m_controller = std::make_unique<GPSController>(GPSController::Services{services.settings, services.center,
+        m_display, std::move(services.link), std::move(services.makeAlertDispatcher), services.timings});
+    if (services.stopQuestion) {
+        m_controller->setStopQuestion(std::move(services.stopQuestion));
+    } else {
+        m_controller->setStopQuestion([this](std::string_view title, std::string_view message, std::string_view yes,
+                                          std::string_view no) { return askToStop(title, message, yes, no); });
+    }
+    connectActions();
+    m_controller->windowDidLoad();
+}
+
+GPSWindowController::~GPSWindowController()
+{
+    // The GPS thread ends with the controller; only then may the display
+    // and the windows it writes go.
+    m_controller.reset();
+    m_display.reset();
+    m_windows.reset();
+}
+
+GPSController& GPSWindowController::controller() const
+{
+    return *m_controller;
+}
+
+void GPSWindowController::showWindow()
+{
+    // Through the display, so it comes after the writes still queued.
+    DisplayBatch batch;
+    batch.bringToFront(fields::window);
+    m_display->apply(std::move(batch));
+}
+
+QWidget* GPSWindowController::window(std::string_view name) const
+{
+    return m_windows->window(name);
+}
+
+std::map<std::string, std::string> GPSWindowController::fieldSnapshot() const
+{
+    return m_display->snapshot(fields::all);
+}
+
+void GPSWindowController::connectActions()
+{
+    for (const std::string_view name : {fields::window, fields::navDataWindow, fields::miniNavWindow})
+        m_windows->window(name)->setCloseQuestion([this, name] { return m_controller->windowShouldClose(name); });
+    int column = 0;
+    for (QAbstractButton* choice : m_windows->cdiScaleChoices()) {
+        connect(choice, &QAbstractButton::clicked, this, [this, column] {
+            ControlState sender;
+            sender.selectedRow = 0;
+            sender.selectedColumn = column;
+            m_controller->changeCDIScale(sender);
+        });
+        ++column;
+    }
+}
+
+bool GPSWindowController::askToStop(
+    std::string_view title, std::string_view message, std::string_view yes, std::string_view no)
+{
+    QMessageBox box(
+        QMessageBox::Question, qText(title), qText(message), QMessageBox::NoButton, &m_windows->navDataWindow());
+    QPushButton* yesButton = box.addButton(qText(yes), QMessageBox::AcceptRole);
+    box.addButton(qText(no), QMessageBox::RejectRole);
+    box.setDefaultButton(yesButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}
+
+} // namespace navora

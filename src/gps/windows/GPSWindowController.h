@@ -1,0 +1,70 @@
+#pragma once
+
+#include <GPSController.h>
+#include <GPSLink.h>
+#include <GPSTimings.h>
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace navora {
+
+class AlertDispatcher;
+class GPSWindows;
+class NotificationCenter;
+class QtDisplay;
+class Settings;
+
+// The GPS controller with its three windows: the GPS window, the navigation
+// window and the MiniNav, built from their layouts, and the display that
+// binds the controller's field names to their widgets. The controller writes
+// the windows only through that display, from either thread; the display
+// applies each batch on the user-interface thread, in order.
+class GPSWindowController : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        Settings& settings;
+        NotificationCenter& center;
+        // GpsdLink in the program; tests give a stub or a real one.
+        std::unique_ptr<GPSLink> link;
+        std::function<std::shared_ptr<AlertDispatcher>()> makeAlertDispatcher;
+        GPSTimings timings = {};
+        // Asked before the navigation window closes; empty: a message box asks.
+        GPSController::StopQuestion stopQuestion = {};
+    };
+
+    // Loads the windows (hidden), then lets the controller connect
+    // (windowDidLoad).
+    explicit GPSWindowController(Services services);
+    // The controller (and its GPS thread) goes before the windows.
+    ~GPSWindowController() override;
+    GPSWindowController(const GPSWindowController&) = delete;
+    GPSWindowController& operator=(const GPSWindowController&) = delete;
+
+    GPSController& controller() const;
+    // The GPS window shown, raised and activated.
+    void showWindow();
+    // fields::window, fields::navDataWindow or fields::miniNavWindow;
+    // nullptr for any other name.
+    QWidget* window(std::string_view name) const;
+    // Every named field and what it shows, as text.
+    std::map<std::string, std::string> fieldSnapshot() const;
+
+private:
+    void connectActions();
+    bool askToStop(std::string_view title, std::string_view message, std::string_view yes, std::string_view no);
+
+    std::unique_ptr<GPSWindows> m_windows;
+    std::shared_ptr<QtDisplay> m_display;
+    std::unique_ptr<GPSController> m_controller;
+};
+
+} // namespace navora

@@ -1,0 +1,76 @@
+#include "GPSWindows.h"
+
+#include "ControllerWindow.h"
+#include "ui_GPSController.h"
+#include "ui_GPSControllerMiniNav.h"
+#include "ui_GPSControllerNavData.h"
+
+#include <DisplayFields.h>
+
+#include <QFontMetrics>
+#include <QLabel>
+
+namespace navora {
+
+GPSWindows::GPSWindows()
+    : m_gpsUi(std::make_unique<Ui::GPSController>())
+    , m_navDataUi(std::make_unique<Ui::GPSControllerNavData>())
+    , m_miniNavUi(std::make_unique<Ui::GPSControllerMiniNav>())
+    , m_gpsWindow(std::make_unique<ControllerWindow>())
+    , m_navDataWindow(std::make_unique<ControllerWindow>())
+    , m_miniNavWindow(std::make_unique<ControllerWindow>())
+{
+    m_gpsUi->setupUi(m_gpsWindow.get());
+    m_navDataUi->setupUi(m_navDataWindow.get());
+    m_miniNavUi->setupUi(m_miniNavWindow.get());
+    for (ControllerWindow* window : {m_gpsWindow.get(), m_navDataWindow.get(), m_miniNavWindow.get()})
+        prepareFields(*window);
+}
+
+GPSWindows::~GPSWindows() = default;
+
+ControllerWindow* GPSWindows::window(std::string_view name) const
+{
+    if (name == fields::window)
+        return m_gpsWindow.get();
+    if (name == fields::navDataWindow)
+        return m_navDataWindow.get();
+    if (name == fields::miniNavWindow)
+        return m_miniNavWindow.get();
+    return nullptr;
+}
+
+std::vector<QWidget*> GPSWindows::all() const
+{
+    return {m_gpsWindow.get(), m_navDataWindow.get(), m_miniNavWindow.get()};
+}
+
+std::array<QAbstractButton*, 3> GPSWindows::cdiScaleChoices() const
+{
+    return {m_navDataUi->cdiScale5, m_navDataUi->cdiScale1, m_navDataUi->cdiScale03};
+}
+
+void GPSWindows::prepareFields(QWidget& window)
+{
+    // The style sheet sets the fonts, so widths are measured once it applies.
+    window.ensurePolished();
+    for (QWidget* widget : window.findChildren<QWidget*>()) {
+        // A hidden field keeps its place: the others do not move.
+        QSizePolicy policy = widget->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        widget->setSizePolicy(policy);
+    }
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        // Names and comments come from files: never taken as markup.
+        label->setTextFormat(Qt::PlainText);
+        const QString widest = label->property("widestText").toString();
+        if (widest.isEmpty())
+            continue;
+        const QMargins margins = label->contentsMargins();
+        const int width = QFontMetrics(label->font()).horizontalAdvance(widest) + margins.left() + margins.right()
+            + 2 * label->margin() + 4;
+        label->setMinimumWidth(width);
+    }
+}
+
+} // namespace navora
