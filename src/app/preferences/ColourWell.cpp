@@ -1,0 +1,76 @@
+#include "ColourWell.h"
+
+#include <QColorDialog>
+#include <QPainter>
+#include <QPixmap>
+
+namespace navora {
+
+namespace {
+
+constexpr QSize swatchSize(56, 20);
+
+} // namespace
+
+ColourWell::ColourWell(QWidget* parent)
+    : QToolButton(parent)
+{
+    setIconSize(swatchSize);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    connect(this, &QToolButton::clicked, this, [this] { chooseColour(); });
+    showSwatch();
+}
+
+void ColourWell::setColour(const RouteColour& colour)
+{
+    m_colour = colour;
+    showSwatch();
+}
+
+QColor ColourWell::toQColor(const RouteColour& colour)
+{
+    return QColor::fromRgbF(static_cast<float>(colour.red), static_cast<float>(colour.green),
+        static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
+}
+
+RouteColour ColourWell::fromQColor(const QColor& colour)
+{
+    const QColor rgb = colour.toRgb();
+    return {rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF()};
+}
+
+void ColourWell::chooseColour()
+{
+    // Qt's own dialog: not every desktop's native one offers transparency.
+    const QColor chosen = QColorDialog::getColor(toQColor(m_colour), this, tr("Route Colour"),
+        QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
+    if (!chosen.isValid())
+        return;
+    setColour(fromQColor(chosen));
+    emit colourChosen();
+}
+
+void ColourWell::showSwatch()
+{
+    // A checkerboard under the colour makes its transparency visible.
+    QPixmap swatch(swatchSize);
+    swatch.fill(Qt::white);
+    QPainter painter(&swatch);
+    const int square = swatchSize.height() / 2;
+    for (int y = 0; y < swatchSize.height(); y += square) {
+        for (int x = (y / square) % 2 * square; x < swatchSize.width(); x += 2 * square)
+            painter.fillRect(x, y, square, square, Qt::lightGray);
+    }
+    painter.fillRect(swatch.rect(), toQColor(m_colour));
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+    painter.end();
+    setIcon(QIcon(swatch));
+    setToolTip(tr("Red %1, green %2, blue %3, opacity %4 %")
+                   .arg(qRound(m_colour.red * 255))
+                   .arg(qRound(m_colour.green * 255))
+                   .arg(qRound(m_colour.blue * 255))
+                   .arg(qRound(m_colour.alpha * 100)));
+}
+
+} // namespace navora

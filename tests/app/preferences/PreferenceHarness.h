@@ -1,0 +1,71 @@
+#pragma once
+
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <PreferenceController.h>
+#include <Settings.h>
+
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace navora::test {
+
+// A QApplication for the whole test program, on the offscreen platform.
+void ensureWidgetApplication();
+
+// One preferences window on settings of its own (defaults registered, then
+// the given values stored), shown, with every notification it posts recorded.
+class PreferenceHarness {
+public:
+    struct Post {
+        std::string name;
+        NotificationObject object;
+    };
+    using StoredValues = std::vector<std::pair<std::string_view, QVariant>>;
+
+    explicit PreferenceHarness(
+        const StoredValues& stored = {}, const QString& alertTablePath = AlertTable::defaultPath());
+    ~PreferenceHarness();
+
+    PreferenceController& controller() { return *m_controller; }
+    Settings& settings() { return m_settings; }
+    MemorySettingsStore& store() { return m_store; }
+    NotificationCenter& center() { return m_center; }
+    const std::vector<Post>& posts() const { return m_posts; }
+    void clearPosts() { m_posts.clear(); }
+
+    // Everything in the store, key to value.
+    std::map<std::string, QVariant> storedValues() const;
+
+    // The window's control with that objectName; fails the test if missing.
+    template <typename Widget> Widget& control(const char* name) const
+    {
+        auto* widget = m_controller->window().findChild<Widget*>(QString::fromLatin1(name));
+        if (widget == nullptr)
+            throw std::runtime_error(std::string("no control ") + name);
+        return *widget;
+    }
+
+    // Types text into a line edit as the user would and presses Return.
+    void typeAndReturn(const char* field, const QString& text);
+    // Empties a line edit and moves the focus away, ending its editing.
+    void emptyAndLeave(const char* field);
+    void click(const char* button);
+
+private:
+    MemorySettingsStore m_store;
+    Settings m_settings;
+    NotificationCenter m_center;
+    std::vector<Post> m_posts;
+    std::unique_ptr<PreferenceController> m_controller;
+};
+
+} // namespace navora::test
