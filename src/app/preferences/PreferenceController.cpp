@@ -191,7 +191,12 @@ void PreferenceController::connectActions()
     connect(m_ui->serverBox, &QLineEdit::returnPressed, this, [this] { applyNewServerPort(); });
     connect(m_ui->portBox, &QLineEdit::returnPressed, this, [this] { applyNewServerPort(); });
     connect(m_ui->applyServerPort, &QPushButton::clicked, this, [this] { applyNewServerPort(); });
-    connect(m_ui->arrivalTiming, &QLineEdit::editingFinished, this, [this] { changeArrivalTime(); });
+    // Editing also ends whenever the field loses the focus; only a changed
+    // text is a new value.
+    connect(m_ui->arrivalTiming, &QLineEdit::editingFinished, this, [this] {
+        if (m_ui->arrivalTiming->isModified())
+            changeArrivalTime();
+    });
     connect(m_ui->growlCheck, &QCheckBox::clicked, this, [this] { toggleGrowl(); });
     connect(m_ui->mnFloatCheck, &QCheckBox::clicked, this, [this] { toggleMNFloat(); });
     connect(m_ui->speechCheck, &QCheckBox::clicked, this, [this] { toggleSpeech(); });

@@ -322,6 +322,15 @@ TEST_P(PreferenceBadArrivalTest, KeepsTheLastGoodValue)
 INSTANTIATE_TEST_SUITE_P(Typed, PreferenceBadArrivalTest,
     testing::Values("abc", "12.5", "-3", "15s", "", "86401", "99999999999", "1e3", "0x10"));
 
+TEST(PreferenceArrivalTest, LeavingTheFieldUnchangedIsNoChange)
+{
+    PreferenceHarness harness;
+    harness.control<QLineEdit>("arrivalTiming").setFocus();
+    harness.control<QWidget>("growlCheck").setFocus();
+    EXPECT_TRUE(harness.posts().empty());
+    EXPECT_FALSE(harness.store().contains(TRVArrivalAlertKey));
+}
+
 // --- Units -------------------------------------------------------------------
 
 TEST(PreferenceUnitsTest, UnknownStoredUnitsSelectNoRowAndTheActionStoresNothing)

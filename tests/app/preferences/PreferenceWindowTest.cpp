@@ -28,31 +28,6 @@ namespace {
 
 // --- The layout --------------------------------------------------------------
 
-struct ControlCase {
-    const char* name;
-    const char* className;
-};
-
-class PreferenceLayoutTest : public testing::TestWithParam<ControlCase> { };
-
-TEST_P(PreferenceLayoutTest, HasTheNamedControl)
-{
-    PreferenceHarness harness;
-    const QWidget* control = harness.controller().window().findChild<QWidget*>(QString::fromLatin1(GetParam().name));
-    ASSERT_NE(control, nullptr);
-    EXPECT_TRUE(control->inherits(GetParam().className)) << control->metaObject()->className();
-}
-
-INSTANTIATE_TEST_SUITE_P(Fields, PreferenceLayoutTest,
-    testing::Values(ControlCase{"unitChoice", "QWidget"}, ControlCase{"serverBox", "QLineEdit"},
-        ControlCase{"portBox", "QLineEdit"}, ControlCase{"gpsdProtocol", "QWidget"},
-        ControlCase{"wpSpeechPrompt", "QLabel"}, ControlCase{"wpSpeechOption", "QWidget"},
-        ControlCase{"growlCheck", "QCheckBox"}, ControlCase{"speechCheck", "QCheckBox"},
-        ControlCase{"arrivalTiming", "QLineEdit"}, ControlCase{"routeColourWell", "navora::ColourWell"},
-        ControlCase{"mnFloatCheck", "QCheckBox"}, ControlCase{"applyServerPort", "QPushButton"},
-        ControlCase{"alertNotificationList", "QTreeWidget"}),
-    [](const testing::TestParamInfo<ControlCase>& row) { return std::string(row.param.name); });
-
 struct MatrixCase {
     const char* matrix;
     std::vector<const char*> buttons; // in the order of their row or column
