@@ -58,14 +58,4 @@ void UpdateProgressPanel::finish()
     hide();
 }
 
-QString UpdateProgressPanel::stage() const
-{
-    return m_field->text();
-}
-
-bool UpdateProgressPanel::animating() const
-{
-    return m_indicator->minimum() == 0 && m_indicator->maximum() == 0;
-}
-
 } // namespace navora

@@ -22,9 +22,6 @@ public:
     // Empties the text, stops the indicator and hides the panel.
     void finish();
 
-    QString stage() const;
-    bool animating() const;
-
 private:
     std::function<void()> m_cancel;
     QProgressBar* m_indicator = nullptr;

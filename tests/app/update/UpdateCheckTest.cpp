@@ -1,0 +1,452 @@
+#include "HttpsTestServer.h"
+#include "ModalAnswerer.h"
+#include "PlistBytes.h"
+#include "TestCertificate.h"
+
+#include <LogCapture.h>
+#include <UpdateCheck.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QNetworkReply>
+#include <QProgressBar>
+#include <QSslSocket>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+// Fontconfig keeps a cache for the life of the process that the leak
+// checker reports when the first widget loads its fonts; it is not ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\n";
+}
+
+namespace navora::test {
+namespace {
+
+const QString ownVersion = QStringLiteral("1.0.0");
+const QUrl downloadPage(QStringLiteral("https://navora.org/download"));
+const QByteArray documentRequest = "GET /versions/nvx/Beta.plist HTTP/1.1";
+const QString noUpdate = QStringLiteral("No Updates Available");
+const QString unableToConnect = QStringLiteral("Unable to Connect");
+
+QString updateAvailable(const QString& serverVersion)
+{
+    return QStringLiteral("Update Available %1 / %2").arg(serverVersion, ownVersion);
+}
+
+void ensureApplication()
+{
+    static QApplication* application = nullptr;
+    if (application)
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "navora_update_tests";
+    static char* argv[] = {name, nullptr};
+    application = new QApplication(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// Generous: this waits for an outcome, it does not time anything.
+bool waitFor(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 60000);
+}
+
+class UpdateCheckTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ensureApplication();
+        ASSERT_TRUE(QSslSocket::supportsSsl()) << "no TLS backend";
+        s_certificate = std::make_unique<TestCertificate>();
+    }
+    static void TearDownTestSuite() { s_certificate.reset(); }
+
+    UpdateCheck::Options options() const
+    {
+        UpdateCheck::Options options;
+        options.server = server.address();
+        options.channel = QStringLiteral("Beta");
+        options.versionString = ownVersion;
+        options.downloadPage = downloadPage;
+        options.extraCaCertificates = {s_certificate->certificate()};
+        return options;
+    }
+
+    UpdateCheck::Prompts recordingPrompts()
+    {
+        return {
+            [this](const QString& serverVersion, const QString& own) {
+                alerts.append(QStringLiteral("Update Available %1 / %2").arg(serverVersion, own));
+                return goToDownloadPage;
+            },
+            [this] { alerts.append(noUpdate); },
+            [this] { alerts.append(unableToConnect); },
+            [this](const QUrl& url) { opened.append(url); },
+        };
+    }
+
+    std::unique_ptr<UpdateCheck> makeCheck(const UpdateCheck::Options& checkOptions)
+    {
+        return std::make_unique<UpdateCheck>(checkOptions, recordingPrompts());
+    }
+
+    static void run(UpdateCheck& check)
+    {
+        check.checkForUpdates();
+        ASSERT_TRUE(waitFor([&] { return !check.running(); }));
+    }
+
+    bool loggedLineStartingWith(const QString& start) const
+    {
+        const auto lines = log.lines();
+        return std::any_of(lines.begin(), lines.end(),
+            [&](const std::string& line) { return QString::fromStdString(line).startsWith(start); });
+    }
+
+    std::string logText() const
+    {
+        std::string text;
+        for (const std::string& line : log.lines())
+            text += line + "\n";
+        return text;
+    }
+
+    static QString stage(const UpdateCheck& check)
+    {
+        return check.progressPanel().findChild<QLabel*>(QStringLiteral("progressField"))->text();
+    }
+
+    static bool animating(const UpdateCheck& check)
+    {
+        const auto* bar = check.progressPanel().findChild<QProgressBar*>(QStringLiteral("progressIndicator"));
+        return bar->minimum() == 0 && bar->maximum() == 0;
+    }
+
+    static void expectIdle(const UpdateCheck& check)
+    {
+        EXPECT_FALSE(check.running());
+        EXPECT_FALSE(check.progressPanel().isVisible());
+        EXPECT_EQ(stage(check), QString());
+        EXPECT_FALSE(animating(check));
+    }
+
+    static inline std::unique_ptr<TestCertificate> s_certificate;
+    HttpsTestServer server{s_certificate->certificate(), s_certificate->key()};
+    LogCapture log;
+    QStringList alerts;
+    QList<QUrl> opened;
+    bool goToDownloadPage = false;
+};
+
+struct ReplyCase {
+    const char* name;
+    QByteArray reply;
+    QString alert;
+    QString logLine; // the start of a line the check must log
+};
+
+std::ostream& operator<<(std::ostream& out, const ReplyCase& row)
+{
+    return out << row.name;
+}
+
+QByteArray plistReply(const QByteArray& body)
+{
+    return HttpsTestServer::response(200, body);
+}
+
+const QByteArray sameVersion = PlistBytes::xmlWithVersion(ownVersion);
+const QByteArray twoMebibytes(2 * 1024 * 1024, ' ');
+
+const ReplyCase replyCases[] = {
+    {"SameVersion", plistReply(sameVersion), noUpdate,
+        "Update check: the server names version 1.0.0; this is version 1.0.0"},
+    {"SameVersionBinary", plistReply(PlistBytes::binaryFromXml(sameVersion)), noUpdate,
+        "Update check: the server names version 1.0.0"},
+    {"ShorterVersionDiffers", plistReply(PlistBytes::xmlWithVersion("1.0")), updateAvailable("1.0"),
+        "Update check: the server names version 1.0; this is version 1.0.0"},
+    {"OlderVersionDiffers", plistReply(PlistBytes::xmlWithVersion("0.9")), updateAvailable("0.9"),
+        "Update check: the server names version 0.9"},
+    {"KeyMissing", plistReply(PlistBytes::xmlWithBody("<dict><key>Version</key><string>2</string></dict>")),
+        unableToConnect, "Update check: the reply has no \"CFBundleVersion\""},
+    {"MalformedPlist", plistReply("<?xml version=\"1.0\"?><plist><dict><key>CFBundleVersion</key>"), unableToConnect,
+        "Update check: the reply is not a property list"},
+    {"EmptyReply", plistReply({}), unableToConnect, "Update check: the reply is empty"},
+    {"NotFound", HttpsTestServer::response(404, sameVersion), unableToConnect,
+        "Update check: the server answered with HTTP status 404"},
+    {"ServerError", HttpsTestServer::response(500, sameVersion), unableToConnect,
+        "Update check: the server answered with HTTP status 500"},
+    {"OversizeAnnounced", plistReply(twoMebibytes), unableToConnect,
+        "Update check: the reply announces 2097152 bytes, more than 1048576"},
+    {"OversizeUnannounced", HttpsTestServer::head(200, {}) + twoMebibytes, unableToConnect,
+        "Update check: the reply is larger than 1048576 bytes"},
+    {"ClosedMidReply", HttpsTestServer::head(200, "Content-Length: 5000\r\n") + sameVersion.left(60), unableToConnect,
+        "Update check: the transfer failed: "},
+    {"RedirectToHttp", HttpsTestServer::response(302, {}, "Location: http://127.0.0.1:9/x.plist\r\n"), unableToConnect,
+        "Update check: refusing the redirect to \"http://127.0.0.1:9/x.plist\": only https addresses are used"},
+};
+
+class UpdateCheckReplyTest : public UpdateCheckTest, public testing::WithParamInterface<ReplyCase> { };
+
+TEST_P(UpdateCheckReplyTest, EndsInOneAlertAndIdle)
+{
+    const ReplyCase& row = GetParam();
+    server.answer({}, row.reply);
+    const auto check = makeCheck(options());
+    run(*check);
+    EXPECT_EQ(alerts, QStringList{row.alert});
+    EXPECT_TRUE(loggedLineStartingWith(row.logLine)) << logText();
+    EXPECT_EQ(server.requests(), QList<QByteArray>{documentRequest});
+    EXPECT_TRUE(opened.isEmpty()); // the user answers Cancel
+    expectIdle(*check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, UpdateCheckReplyTest, testing::ValuesIn(replyCases),
+    [](const testing::TestParamInfo<ReplyCase>& row) { return std::string(row.param.name); });
+
+TEST_F(UpdateCheckTest, GoingToTheDownloadPageOpensIt)
+{
+    server.answer({}, plistReply(PlistBytes::xmlWithVersion("1.1")));
+    goToDownloadPage = true;
+    const auto check = makeCheck(options());
+    run(*check);
+    EXPECT_EQ(alerts, QStringList{updateAvailable("1.1")});
+    EXPECT_EQ(opened, QList<QUrl>{downloadPage});
+}
+
+TEST_F(UpdateCheckTest, UntrustedCertificateIsUnableToConnect)
+{
+    server.answer({}, plistReply(sameVersion));
+    auto untrusting = options();
+    untrusting.extraCaCertificates.clear();
+    const auto check = makeCheck(untrusting);
+    run(*check);
+    EXPECT_EQ(alerts, QStringList{unableToConnect});
+    EXPECT_TRUE(loggedLineStartingWith("Update check: certificate refused: ")) << logText();
+    EXPECT_TRUE(loggedLineStartingWith("Update check: the secure connection failed: "));
+    EXPECT_TRUE(server.requests().isEmpty());
+    expectIdle(*check);
+}
+
+struct AddressCase {
+    const char* name;
+    QString server; // empty: the test server
+    QString channel;
+    QString logLine;
+};
+
+std::ostream& operator<<(std::ostream& out, const AddressCase& row)
+{
+    return out << row.name;
+}
+
+const AddressCase refusedAddresses[] = {
+    {"PlainHttp", "http://127.0.0.1:9", "Beta",
+        "Update check: refusing the update server \"http://127.0.0.1:9\": only https addresses are used"},
+    {"Ftp", "ftp://127.0.0.1", "Beta", "Update check: refusing the update server \"ftp://127.0.0.1\""},
+    {"NoHost", "https:///versions", "Beta", "Update check: refusing the update server"},
+    {"ChannelLeavingTheFolder", {}, "../../secret", "Update check: \"../../secret\" is not a channel name"},
+    {"EmptyChannel", {}, {}, "Update check: \"\" is not a channel name"},
+};
+
+class UpdateCheckAddressTest : public UpdateCheckTest, public testing::WithParamInterface<AddressCase> { };
+
+TEST_P(UpdateCheckAddressTest, IsRefusedBeforeAnyTransfer)
+{
+    const AddressCase& row = GetParam();
+    server.answer({}, plistReply(sameVersion));
+    auto refused = options();
+    if (!row.server.isEmpty())
+        refused.server = QUrl(row.server);
+    refused.channel = row.channel;
+    const auto check = makeCheck(refused);
+    check->checkForUpdates();
+    EXPECT_EQ(alerts, QStringList{unableToConnect});
+    EXPECT_TRUE(loggedLineStartingWith(row.logLine)) << logText();
+    expectIdle(*check);
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, UpdateCheckAddressTest, testing::ValuesIn(refusedAddresses),
+    [](const testing::TestParamInfo<AddressCase>& row) { return std::string(row.param.name); });
+
+TEST_F(UpdateCheckTest, ChannelAndPathPrefixNameTheDocument)
+{
+    server.answer({}, plistReply(sameVersion));
+    auto release = options();
+    release.server.setPath(QStringLiteral("/navora/"));
+    release.channel = QStringLiteral("Release");
+    const auto check = makeCheck(release);
+    run(*check);
+    EXPECT_EQ(server.requests(), QList<QByteArray>{"GET /navora/versions/nvx/Release.plist HTTP/1.1"});
+}
+
+TEST_F(UpdateCheckTest, HttpsRedirectIsFollowed)
+{
+    server.answer(
+        "/versions/nvx/Beta.plist", HttpsTestServer::response(301, "moved", "Location: /versions/nvx/Moved.plist\r\n"));
+    server.answer("/versions/nvx/Moved.plist", plistReply(sameVersion));
+    const auto check = makeCheck(options());
+    run(*check);
+    EXPECT_EQ(alerts, QStringList{noUpdate});
+    EXPECT_EQ(server.requests(), (QList<QByteArray>{documentRequest, "GET /versions/nvx/Moved.plist HTTP/1.1"}));
+}
+
+TEST_F(UpdateCheckTest, PanelShowsTheStagesAndClosesAtTheEnd)
+{
+    server.holdRequests();
+    const auto check = makeCheck(options());
+    check->checkForUpdates();
+    EXPECT_TRUE(check->running());
+    EXPECT_TRUE(check->progressPanel().isVisible());
+    EXPECT_EQ(stage(*check), QStringLiteral("Connecting to server"));
+    EXPECT_TRUE(animating(*check));
+
+    ASSERT_TRUE(waitFor([&] { return server.heldCount() == 1; }));
+    server.sendToHeld(HttpsTestServer::head(200, "Content-Length: " + QByteArray::number(sameVersion.size()) + "\r\n"));
+    EXPECT_TRUE(waitFor([&] { return stage(*check) == QStringLiteral("Connected to server"); }));
+    server.sendToHeld(sameVersion.left(40));
+    EXPECT_TRUE(waitFor([&] { return stage(*check) == QStringLiteral("Receiving data"); }));
+    EXPECT_TRUE(check->progressPanel().isVisible());
+    EXPECT_TRUE(alerts.isEmpty());
+
+    server.sendToHeld(sameVersion.mid(40));
+    server.closeHeld();
+    ASSERT_TRUE(waitFor([&] { return !check->running(); }));
+    EXPECT_EQ(alerts, QStringList{noUpdate});
+    expectIdle(*check);
+}
+
+struct CancelCase {
+    const char* name;
+    std::function<void(QWidget& panel)> cancel;
+};
+
+std::ostream& operator<<(std::ostream& out, const CancelCase& row)
+{
+    return out << row.name;
+}
+
+const CancelCase cancelCases[] = {
+    {"CancelButton",
+        [](QWidget& panel) { panel.findChild<QAbstractButton*>(QStringLiteral("cancelButton"))->click(); }},
+    {"EscapeKey", [](QWidget& panel) { QTest::keyClick(&panel, Qt::Key_Escape); }},
+    {"ClosingThePanel", [](QWidget& panel) { panel.close(); }},
+};
+
+class UpdateCheckCancelTest : public UpdateCheckTest, public testing::WithParamInterface<CancelCase> { };
+
+TEST_P(UpdateCheckCancelTest, ClosesThePanelWithoutAlertAndDropsTheConnection)
+{
+    server.holdRequests();
+    const auto check = makeCheck(options());
+    check->checkForUpdates();
+    ASSERT_TRUE(waitFor([&] { return server.heldCount() == 1; }));
+    GetParam().cancel(check->progressPanel());
+    expectIdle(*check);
+    EXPECT_TRUE(log.contains("Update check: cancelled"));
+    EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }));
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, UpdateCheckCancelTest, testing::ValuesIn(cancelCases),
+    [](const testing::TestParamInfo<CancelCase>& row) { return std::string(row.param.name); });
+
+TEST_F(UpdateCheckTest, CancelWhenIdleDoesNothing)
+{
+    const auto check = makeCheck(options());
+    check->cancelUpdate();
+    expectIdle(*check);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(UpdateCheckTest, SecondCheckWhileOneRunsIsIgnored)
+{
+    server.holdRequests();
+    const auto check = makeCheck(options());
+    check->checkForUpdates();
+    check->checkForUpdates();
+    EXPECT_EQ(check->findChildren<QNetworkReply*>().size(), 1); // one transfer, not two
+    ASSERT_TRUE(waitFor([&] { return server.heldCount() == 1; }));
+    server.sendToHeld(plistReply(sameVersion));
+    server.closeHeld();
+    ASSERT_TRUE(waitFor([&] { return !check->running(); }));
+    EXPECT_EQ(alerts, QStringList{noUpdate});
+    EXPECT_EQ(server.requests().size(), 1);
+}
+
+TEST_F(UpdateCheckTest, SilentServerTimesOut)
+{
+    server.holdRequests();
+    auto impatient = options();
+    impatient.transferTimeout = std::chrono::milliseconds(300);
+    const auto check = makeCheck(impatient);
+    run(*check);
+    EXPECT_EQ(alerts, QStringList{unableToConnect});
+    EXPECT_TRUE(log.contains("Update check: no complete answer within 0.3 seconds"));
+    expectIdle(*check);
+}
+
+struct AlertCase {
+    const char* name;
+    QByteArray reply;
+    QString answer;
+    ModalAnswerer::Seen expected;
+    bool opensDownloadPage;
+};
+
+std::ostream& operator<<(std::ostream& out, const AlertCase& row)
+{
+    return out << row.name;
+}
+
+const QString ok = QStringLiteral("OK");
+const QString goButton = QStringLiteral("Go to download page");
+const QString cancelButton = QStringLiteral("Cancel");
+const ModalAnswerer::Seen updateAlert{QStringLiteral("Update Available"),
+    QStringLiteral("The following Navora update is available:\n1.0\nYour version:\n1.0.0"), {goButton, cancelButton},
+    goButton};
+
+const AlertCase alertCases[] = {
+    {"NoUpdate", plistReply(sameVersion), ok,
+        {noUpdate, QStringLiteral("Your copy of Navora is up to date."), {ok}, ok}, false},
+    {"UpdateGo", plistReply(PlistBytes::xmlWithVersion("1.0")), goButton, updateAlert, true},
+    {"UpdateCancel", plistReply(PlistBytes::xmlWithVersion("1.0")), cancelButton, updateAlert, false},
+    {"UnableToConnect", HttpsTestServer::response(503, {}), ok,
+        {unableToConnect, QStringLiteral("Navora was not able to connect to the update server."), {ok}, ok}, false},
+};
+
+class UpdateCheckAlertTest : public UpdateCheckTest, public testing::WithParamInterface<AlertCase> { };
+
+TEST_P(UpdateCheckAlertTest, MessageBoxSaysItExactly)
+{
+    const AlertCase& row = GetParam();
+    server.answer({}, row.reply);
+    UpdateCheck::Prompts prompts;
+    prompts.openUrl = [this](const QUrl& url) { opened.append(url); };
+    UpdateCheck check(options(), prompts);
+    const ModalAnswerer answerer(row.answer);
+    run(check);
+    ASSERT_EQ(answerer.seen().size(), 1);
+    const ModalAnswerer::Seen& seen = answerer.seen().front();
+    EXPECT_EQ(seen.title, row.expected.title);
+    EXPECT_EQ(seen.text, row.expected.text);
+    EXPECT_EQ(seen.buttons, row.expected.buttons);
+    EXPECT_EQ(seen.defaultButton, row.expected.defaultButton);
+    EXPECT_EQ(opened, row.opensDownloadPage ? QList<QUrl>{downloadPage} : QList<QUrl>{});
+    expectIdle(check);
+}
+
+INSTANTIATE_TEST_SUITE_P(Alerts, UpdateCheckAlertTest, testing::ValuesIn(alertCases),
+    [](const testing::TestParamInfo<AlertCase>& row) { return std::string(row.param.name); });
+
+} // namespace
+} // namespace navora::test
