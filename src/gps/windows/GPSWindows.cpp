@@ -7,7 +7,6 @@
 
 #include <DisplayFields.h>
 
-#include <QFontMetrics>
 #include <QLabel>
 
 namespace navora {
@@ -63,13 +62,16 @@ void GPSWindows::prepareFields(QWidget& window)
     for (QLabel* label : window.findChildren<QLabel*>()) {
         // Names and comments come from files: never taken as markup.
         label->setTextFormat(Qt::PlainText);
+        // Measured with the widest text it is to show (or a digit): an empty
+        // label would be lower, and a narrower one would grow.
         const QString widest = label->property("widestText").toString();
-        if (widest.isEmpty())
-            continue;
-        const QMargins margins = label->contentsMargins();
-        const int width = QFontMetrics(label->font()).horizontalAdvance(widest) + margins.left() + margins.right()
-            + 2 * label->margin() + 4;
-        label->setMinimumWidth(width);
+        const QString shown = label->text();
+        label->setText(widest.isEmpty() ? QStringLiteral("0") : widest);
+        const QSize size = label->sizeHint();
+        label->setText(shown);
+        label->setMinimumHeight(size.height());
+        if (!widest.isEmpty())
+            label->setMinimumWidth(size.width());
     }
 }
 

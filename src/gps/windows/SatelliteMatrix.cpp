@@ -11,6 +11,7 @@ namespace {
 // A cell holds a three-digit satellite number or signal strength.
 const QString widestCell = QStringLiteral("888");
 const QColor usedColour(46, 160, 67);
+const QString rowTitles[SatelliteMatrix::rowCount] = {QStringLiteral("SAT"), QStringLiteral("SIGNAL")};
 
 } // namespace
 
@@ -61,11 +62,28 @@ QSize SatelliteMatrix::cellSize() const
     return {metrics.horizontalAdvance(widestCell) + 12, metrics.height() + 8};
 }
 
+int SatelliteMatrix::titleWidth() const
+{
+    const QFontMetrics metrics(titleFont());
+    int width = 0;
+    for (const QString& title : rowTitles)
+        width = std::max(width, metrics.horizontalAdvance(title));
+    return width + 10;
+}
+
+QFont SatelliteMatrix::titleFont() const
+{
+    QFont small = font();
+    small.setBold(true);
+    small.setPointSizeF(small.pointSizeF() * 0.75);
+    return small;
+}
+
 QSize SatelliteMatrix::sizeHint() const
 {
     const QSize cell = cellSize();
     const int columns = std::max(reservedColumns, columnCount());
-    return {columns * cell.width() + 1, rowCount * cell.height() + 1};
+    return {titleWidth() + columns * cell.width() + 1, rowCount * cell.height() + 1};
 }
 
 QSize SatelliteMatrix::minimumSizeHint() const
@@ -77,11 +95,18 @@ void SatelliteMatrix::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QSize size = cellSize();
+    const int left = titleWidth();
+    painter.setFont(titleFont());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    for (int row = 0; row < rowCount; ++row)
+        painter.drawText(
+            QRect(0, row * size.height(), left - 6, size.height()), Qt::AlignRight | Qt::AlignVCenter, rowTitles[row]);
+    painter.setFont(font());
     const QColor grid = palette().color(QPalette::Mid);
     for (int column = 0; column < columnCount(); ++column) {
         for (int row = 0; row < rowCount; ++row) {
             const Cell& shown = *cell(row, column);
-            const QRect box(column * size.width(), row * size.height(), size.width(), size.height());
+            const QRect box(left + column * size.width(), row * size.height(), size.width(), size.height());
             painter.fillRect(box, shown.highlighted ? usedColour : palette().color(QPalette::Base));
             painter.setPen(grid);
             painter.drawRect(box);

@@ -9,7 +9,7 @@
 namespace navora {
 
 // The satellites in view: two rows of cells, satellite numbers above their
-// signal strengths, one column per satellite; the cells of satellites used
+// signal strengths (each row titled at its left), one column per satellite; the cells of satellites used
 // in the solution are drawn highlighted. It starts with one column and
 // reserves the width of twelve, so the window never changes size.
 class SatelliteMatrix : public QWidget {
@@ -43,6 +43,9 @@ private:
 
     const Cell* cell(int row, int column) const;
     QSize cellSize() const;
+    // The row titles at the left.
+    int titleWidth() const;
+    QFont titleFont() const;
 
     std::vector<Column> m_columns;
 };

@@ -1,0 +1,195 @@
+// How writes show in the widgets: number and date formats from the layout,
+// the highlight, plain text, and writes the windows cannot take.
+#include <DisplayFields.h>
+#include <FieldWriter.h>
+#include <LogCapture.h>
+
+#include <ControllerWindow.h>
+#include <DocumentDesk.h>
+#include <GPSWindows.h>
+#include <QtDisplay.h>
+
+#include <QLabel>
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <map>
+#include <memory>
+
+namespace navora::test {
+namespace {
+
+namespace f = navora::fields;
+
+class LocaleScope {
+public:
+    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~LocaleScope() { QLocale::setDefault(QLocale::system()); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+};
+
+TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
+{
+    const struct {
+        QLocale::Language language;
+        int decimals;
+        int integerDigits;
+        const char* positive;
+        const char* negative;
+        const char* suffix;
+        double value;
+        const char* text;
+    } rows[] = {
+        {QLocale::English, 0, 3, nullptr, nullptr, nullptr, 5.4, "005"},
+        {QLocale::English, 0, 3, nullptr, nullptr, nullptr, 359.6, "360"},
+        {QLocale::English, 2, 1, "R ", "L ", nullptr, -0.256, "L 0.26"},
+        {QLocale::English, 2, 1, "R ", "L ", nullptr, 1.5, "R 1.50"},
+        {QLocale::English, 2, 1, "R ", "L ", nullptr, -0.004, "0.00"},
+        {QLocale::English, 1, 1, nullptr, nullptr, nullptr, -12.24, "-12.2"},
+        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, 12345.678, "12345.68"},
+        {QLocale::English, 5, 1, "N ", "S ", "°", -33.868, "S 33.86800°"},
+        {QLocale::German, 5, 1, "N ", "S ", "°", 48.1374, "N 48,13740°"},
+        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, std::nan(""), ""},
+        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, INFINITY, ""},
+    };
+    ensureWidgetApplication();
+    for (const auto& row : rows) {
+        LocaleScope locale{QLocale(row.language)};
+        QLabel label;
+        label.setProperty("decimals", row.decimals);
+        label.setProperty("integerDigits", row.integerDigits);
+        if (row.positive)
+            label.setProperty("positivePrefix", QString::fromUtf8(row.positive));
+        if (row.negative)
+            label.setProperty("negativePrefix", QString::fromUtf8(row.negative));
+        if (row.suffix)
+            label.setProperty("suffix", QString::fromUtf8(row.suffix));
+        EXPECT_EQ(FieldWriter::numberText(label, row.value), QString::fromUtf8(row.text)) << row.value;
+    }
+}
+
+TEST(FieldWriter, DatesShowInLocalTimeInTheirFormat)
+{
+    ensureWidgetApplication();
+    QLabel label;
+    label.setProperty("dateFormat", "yyyy-MM-dd HH:mm:ss");
+    const double instant = 1714564800.0; // 2024-05-01 12:00:00 UTC
+    const QString expected
+        = QDateTime::fromSecsSinceEpoch(1714564800, Qt::UTC).toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
+    EXPECT_EQ(FieldWriter::dateText(label, instant), expected);
+    EXPECT_EQ(FieldWriter::dateText(label, std::nan("")), "");
+}
+
+// Whether the middle of the label's top edge shows the amber background.
+bool amber(QLabel& label)
+{
+    const QImage image = label.grab().toImage();
+    const QColor colour = image.pixelColor(image.width() / 2, 1);
+    return colour.red() > 200 && colour.green() > 140 && colour.green() < 200 && colour.blue() < 60;
+}
+
+class WindowDisplay : public testing::Test {
+protected:
+    void SetUp() override { ensureWidgetApplication(); }
+
+    void apply(const DisplayBatch& batch) { display->apply(batch); }
+
+    std::unique_ptr<GPSWindows> windows = [] {
+        ensureWidgetApplication();
+        return std::make_unique<GPSWindows>();
+    }();
+    std::unique_ptr<QtDisplay> display = std::make_unique<QtDisplay>(windows->all());
+};
+
+TEST_F(WindowDisplay, HighlightDrawsTheBackgroundOfTheTimeEnRoute)
+{
+    windows->navDataWindow().show();
+    auto* ete = windows->navDataWindow().findChild<QLabel*>("wpETE");
+    DisplayBatch on;
+    on.setText(f::wpETE, "0:00:09");
+    on.setHighlight(f::wpETE, true);
+    apply(on);
+    EXPECT_TRUE(amber(*ete));
+    DisplayBatch off;
+    off.setHighlight(f::wpETE, false);
+    apply(off);
+    EXPECT_FALSE(amber(*ete));
+    EXPECT_EQ(ete->text(), "0:00:09");
+}
+
+TEST_F(WindowDisplay, NamesAndMarkupFromFilesShowAsPlainText)
+{
+    DisplayBatch batch;
+    batch.setText(f::nextWP, "<b>Rock</b> & <i>Reef</i>");
+    batch.setBoxTitle(f::wpBox, "<h1>Coast</h1>: A->B (1 of 2)");
+    apply(batch);
+    auto* next = windows->navDataWindow().findChild<QLabel*>("nextWP");
+    EXPECT_EQ(next->textFormat(), Qt::PlainText);
+    EXPECT_EQ(display->snapshot(std::array{f::nextWP, f::wpBox}),
+        (std::map<std::string, std::string>{
+            {"nextWP", "<b>Rock</b> & <i>Reef</i>"}, {"wpBox", "<h1>Coast</h1>: A->B (1 of 2)"}}));
+}
+
+TEST_F(WindowDisplay, WritesNoWidgetCanShowAreLoggedOnceAndDropped)
+{
+    LogCapture log;
+    DisplayBatch batch;
+    batch.setText("noSuchField", "x");
+    batch.setColour(f::fixLatitude, DisplayBatch::Colour::Red);
+    batch.setMatrixCell(f::satsInView, 0, 5, "12", true);
+    batch.setText(f::fixMode, "3D fix");
+    apply(batch);
+    apply(batch);
+    EXPECT_EQ(log.count("No window field is named \"noSuchField\" - its writes are dropped"), 1u);
+    EXPECT_EQ(log.count("Window field \"fixLatitude\" cannot show a colour - dropped"), 1u);
+    EXPECT_EQ(log.count("Window field \"satsInView\" cannot show a matrix cell - dropped"), 1u);
+    EXPECT_EQ(display->snapshot(std::array{f::fixMode, f::satsInView}),
+        (std::map<std::string, std::string>{{"fixMode", "3D fix"}, {"satsInView", "/"}}));
+}
+
+TEST_F(WindowDisplay, FrontShowsRaisesAndFloatingChangesTheLevelOfAShownWindow)
+{
+    DisplayBatch front;
+    front.bringToFront(f::miniNavWindow);
+    front.setFloating(f::miniNavWindow, true);
+    apply(front);
+    QWidget& mini = windows->miniNavWindow();
+    EXPECT_TRUE(mini.isVisible());
+    EXPECT_TRUE(mini.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    DisplayBatch lower;
+    lower.setFloating(f::miniNavWindow, false);
+    apply(lower);
+    EXPECT_TRUE(mini.isVisible());
+    EXPECT_FALSE(mini.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    DisplayBatch hide;
+    hide.setVisible(f::miniNavWindow, false);
+    apply(hide);
+    EXPECT_FALSE(mini.isVisible());
+}
+
+TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChange)
+{
+    windows->navDataWindow().show();
+    auto* distance = windows->navDataWindow().findChild<QLabel*>("wpDistance");
+    auto* ete = windows->navDataWindow().findChild<QLabel*>("wpETE");
+    const QSize windowSize = windows->navDataWindow().size();
+    const int distanceWidth = distance->width();
+    for (const double value : {0.0, 9.5, 1234.56, 88888.88}) {
+        DisplayBatch batch;
+        batch.setNumber(f::wpDistance, value);
+        batch.setText(f::wpETE, "123:59:59");
+        apply(batch);
+        processEvents();
+        EXPECT_EQ(distance->width(), distanceWidth) << value;
+        EXPECT_GE(distance->contentsRect().width(), distance->fontMetrics().horizontalAdvance(distance->text()));
+        EXPECT_GE(ete->contentsRect().width(), ete->fontMetrics().horizontalAdvance(ete->text()));
+        EXPECT_EQ(windows->navDataWindow().size(), windowSize);
+    }
+}
+
+} // namespace
+} // namespace navora::test

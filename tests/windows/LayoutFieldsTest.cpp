@@ -1,0 +1,138 @@
+// The layouts against the logic: every field name has its widget in its
+// window, and every write the controller makes lands on a widget that can
+// show it.
+#include "WindowHarness.h"
+
+#include <DisplayFields.h>
+#include <FieldWriter.h>
+#include <NavHarness.h>
+#include <NotificationNames.h>
+
+#include <QAbstractButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+namespace navora::test {
+namespace {
+
+namespace f = navora::fields;
+using Kind = DisplayBatch::Kind;
+constexpr double nm = WindowHarness::nm;
+
+// The window each field belongs in, by the prefixes of its name.
+std::string_view windowOf(std::string_view name)
+{
+    if (name == f::window || name == f::navDataWindow || name == f::miniNavWindow)
+        return name;
+    if (name.starts_with("mn"))
+        return f::miniNavWindow;
+    const bool destination = name.size() > 1 && name[0] == 'd' && std::isupper(static_cast<unsigned char>(name[1]));
+    if (name.starts_with("wp") || name == f::nextWP || destination || name == f::unitsDistance
+        || name == f::unitsDDistance || name == f::unitsCrossTrack || name == f::unitsVMG || name == f::unitsDTK)
+        return f::navDataWindow;
+    return f::window;
+}
+
+// Drives the logic through everything that writes the windows and gathers
+// the field names with the kinds of write each is given.
+std::set<std::pair<std::string, Kind>> writesOfTheLogic()
+{
+    NavHarness nav;
+    GPSRecord& record = nav.link->data;
+    record.satellites = 3;
+    record.channels[0] = {5, 40, 1};
+    record.channels[1] = {12, 33, 0};
+    record.channels[2] = {29, 18, 1};
+    nav.reportNoFix(0);
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 1, 2);
+    record.fix.eph = 7.0;
+    record.fix.epv = 11.0;
+    nav.report(5 * nm, 0.1 * nm, 5.0, 0.0, 2);
+    RoutePtr route = NavHarness::route("Coast", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
+    nav.controller().activateRoute(route, 1);
+    nav.report(5 * nm, 0.1 * nm, 5.0, 0.0, 3);
+    nav.report(9.999 * nm, 0.0, 5.0, 0.0, 4);
+    nav.report(10.2 * nm, 0.0, 5.0, 0.0, 5);
+    nav.controller().activateRoute(route, 0);
+    nav.report(1 * nm, 0.0, 5.0, 180.0, 6);
+    ControlState scale;
+    scale.selectedColumn = 2;
+    nav.controller().changeCDIScale(scale);
+    nav.controller().toggleMiniNav();
+    nav.controller().activateRoute(route, 1);
+    nav.report(5 * nm, 0.1 * nm, 5.0, 0.0, 7);
+    nav.report(9.999 * nm, 0.0, 5.0, 0.0, 8);
+    nav.controller().activateRoute(route, 0);
+    nav.report(1 * nm, 0.0, 5.0, 180.0, 9);
+    nav.reportNoFix(10);
+    ControlState box;
+    box.state = false;
+    nav.harness.center.post(TRVMNFloatChanged, NotificationObject(box));
+    nav.controller().showNav();
+    nav.controller().toggleMiniNav();
+    nav.controller().changeUnits('m');
+    record = GPSRecord{};
+    nav.controller().updateGPS(NotificationObject(0.0));
+    nav.controller().stopAll();
+
+    std::set<std::pair<std::string, Kind>> writes;
+    for (const DisplayBatch& batch : nav.harness.display->batches()) {
+        for (const DisplayBatch::Write& write : batch.writes())
+            writes.emplace(std::string(write.field), write.kind);
+    }
+    return writes;
+}
+
+TEST(LayoutFields, EveryFieldNameHasOneWidgetInItsWindow)
+{
+    WindowHarness harness;
+    for (const std::string_view name : f::all) {
+        SCOPED_TRACE(std::string(name));
+        QWidget* widget = harness.field<QWidget>(name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->window(), harness.windows().window(windowOf(name)));
+        int named = 0;
+        for (const std::string_view window : {f::window, f::navDataWindow, f::miniNavWindow})
+            named += static_cast<int>(
+                harness.windows().window(window)->findChildren<QWidget*>(QString::fromUtf8(name.data())).size());
+        EXPECT_LE(named, 1) << "two widgets carry the name";
+    }
+}
+
+TEST(LayoutFields, EveryWriteOfTheLogicLandsOnAWidgetThatShowsIt)
+{
+    const auto writes = writesOfTheLogic();
+    WindowHarness harness;
+    std::set<std::string> written;
+    for (const auto& [name, kind] : writes) {
+        SCOPED_TRACE(name + " " + FieldWriter::kindName(kind));
+        written.insert(name);
+        EXPECT_NE(std::find(f::all.begin(), f::all.end(), name), f::all.end()) << "not in fields::all";
+        QWidget* widget = harness.field<QWidget>(name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_TRUE(FieldWriter::canTake(*widget, kind));
+    }
+    // The drive reaches every field: the check above covers the layouts whole.
+    for (const std::string_view name : f::all)
+        EXPECT_TRUE(written.count(std::string(name))) << "never written: " << name;
+}
+
+TEST(LayoutFields, CdiScaleChoicesAreOneRowOfThreeStartingAtOneMile)
+{
+    WindowHarness harness;
+    QWidget* scale = harness.field<QWidget>(f::wpCDIScale);
+    ASSERT_NE(scale, nullptr);
+    const auto choices = scale->findChildren<QAbstractButton*>();
+    ASSERT_EQ(choices.size(), 3);
+    EXPECT_EQ(harness.shown(f::wpCDIScale), "1 nm");
+    const auto [minimum, maximum] = harness.controller().cdiRange();
+    EXPECT_EQ(
+        harness.shown(f::wpCrossTrackCDI), QString("0.000 in %1..%2").arg(minimum, 0, 'f', 1).arg(maximum, 0, 'f', 1));
+}
+
+} // namespace
+} // namespace navora::test

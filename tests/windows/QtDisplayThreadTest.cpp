@@ -1,0 +1,111 @@
+// Batches handed over from another thread reach the windows whole and in
+// the order given; one given on the user-interface thread goes after those
+// still on their way.
+#include <ControllerWindow.h>
+#include <DisplayFields.h>
+#include <DocumentDesk.h>
+#include <GPSWindows.h>
+#include <QtDisplay.h>
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace navora::test {
+namespace {
+
+namespace f = navora::fields;
+
+class DisplayThreads : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ensureWidgetApplication();
+        windows = std::make_unique<GPSWindows>();
+        display = std::make_shared<QtDisplay>(windows->all());
+    }
+
+    void TearDown() override
+    {
+        display.reset();
+        windows.reset();
+    }
+
+    std::string shown(std::string_view name) const { return display->snapshot(std::array{name}).at(std::string(name)); }
+
+    std::unique_ptr<GPSWindows> windows;
+    std::shared_ptr<QtDisplay> display;
+};
+
+// One report's worth: the sequence number in two fields, one indicator step.
+DisplayBatch numbered(int sequence)
+{
+    DisplayBatch batch;
+    batch.setText(f::fixTime, std::to_string(sequence));
+    batch.stepIndicator(f::gpsDataIndicator);
+    for (int i = 0; i < 20; ++i)
+        batch.setNumber(f::fixAltitude, i);
+    batch.setText(f::fixMode, std::to_string(sequence));
+    return batch;
+}
+
+TEST_F(DisplayThreads, BatchesFromTheGpsThreadArriveWholeAndInOrder)
+{
+    constexpr int count = 2000;
+    std::thread gps([display = display] {
+        for (int sequence = 1; sequence <= count; ++sequence)
+            display->apply(numbered(sequence));
+    });
+    int last = 0;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (last < count && std::chrono::steady_clock::now() < giveUp) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const std::string time = shown(f::fixTime);
+        const int now = time.empty() ? 0 : std::stoi(time);
+        // Between events the windows show one whole batch, never part of one.
+        ASSERT_EQ(shown(f::fixMode), time);
+        ASSERT_GE(now, last);
+        last = now;
+    }
+    gps.join();
+    processEvents();
+    EXPECT_EQ(shown(f::fixTime), std::to_string(count));
+    EXPECT_EQ(shown(f::gpsDataIndicator), std::to_string(count));
+}
+
+TEST_F(DisplayThreads, ABatchOfTheUserInterfaceThreadGoesAfterThoseQueued)
+{
+    std::thread gps([display = display] {
+        for (int sequence = 1; sequence <= 50; ++sequence)
+            display->apply(numbered(sequence));
+    });
+    gps.join();
+    // Nothing has run on this thread yet: the fifty wait in the queue.
+    EXPECT_EQ(shown(f::fixTime), "");
+    DisplayBatch mine;
+    mine.setText(f::fixTime, "closed");
+    mine.setVisible(f::window, false);
+    display->apply(std::move(mine));
+    EXPECT_EQ(shown(f::fixTime), "closed");
+    EXPECT_EQ(shown(f::fixMode), "50");
+    EXPECT_EQ(shown(f::gpsDataIndicator), "50");
+    processEvents();
+    EXPECT_EQ(shown(f::fixTime), "closed");
+}
+
+TEST_F(DisplayThreads, BatchesStillQueuedWhenTheDisplayGoesAreDropped)
+{
+    std::thread gps([display = display] { display->apply(numbered(1)); });
+    gps.join();
+    display.reset();
+    processEvents();
+    EXPECT_EQ(windows->gpsWindow().findChild<QWidget*>("fixTime")->property("text").toString(), "");
+}
+
+} // namespace
+} // namespace navora::test

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <GPSWindowController.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <Settings.h>
+#include <StubGPSLink.h>
+
+#include <QWidget>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace navora::test {
+
+// The GPS windows with their controller, fed report by report through a stub
+// link on the test's (user-interface) thread, offscreen. The question before
+// the navigation window closes is answered from a script.
+class WindowHarness {
+public:
+    static constexpr double startTime = 1714564800.0;
+    // About a nautical mile of latitude, in degrees.
+    static constexpr double nm = 1.0 / 60.0;
+
+    WindowHarness();
+    ~WindowHarness();
+
+    GPSWindowController& windows() const { return *m_windows; }
+    GPSController& controller() const { return m_windows->controller(); }
+
+    // A field of any of the three windows by its name; fails the test when
+    // there is none of that type.
+    template <typename Widget> Widget* field(std::string_view name) const
+    {
+        for (const std::string_view window : {"window", "navDataWindow", "miniNavWindow"}) {
+            QWidget* top = m_windows->window(window);
+            if (top->objectName() == QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+                return qobject_cast<Widget*>(top);
+            if (auto* found
+                = top->findChild<Widget*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))))
+                return found;
+        }
+        return nullptr;
+    }
+    QString shown(std::string_view name) const;
+
+    // One report with a fix at (lat, lon) moving at speed m/s on track, with
+    // the given satellites (prn, strength, used).
+    struct Satellite {
+        int prn;
+        int ss;
+        bool used;
+    };
+    void report(double lat, double lon, double speed, double track, double secondsAfterStart, int mode = 3,
+        const std::vector<Satellite>& satellites = {});
+    void reportOffline();
+
+    MemorySettingsStore store;
+    Settings settings{store};
+    NotificationCenter center;
+    StubGPSLink* link = nullptr;
+    // Answers to the question before closing, in order: true is "Yes".
+    std::deque<bool> answers;
+    std::vector<std::string> questions;
+
+private:
+    std::unique_ptr<GPSWindowController> m_windows;
+};
+
+} // namespace navora::test
