@@ -8,14 +8,15 @@ namespace navora {
 
 namespace {
 
-constexpr QSize swatchSize(56, 20);
+constexpr int swatchWidth = 56;
+constexpr int swatchHeight = 20;
 
 } // namespace
 
 ColourWell::ColourWell(QWidget* parent)
     : QToolButton(parent)
 {
-    setIconSize(swatchSize);
+    setIconSize(QSize(swatchWidth, swatchHeight));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
     connect(this, &QToolButton::clicked, this, [this] { chooseColour(); });
     showSwatch();
@@ -53,12 +54,12 @@ void ColourWell::chooseColour()
 void ColourWell::showSwatch()
 {
     // A checkerboard under the colour makes its transparency visible.
-    QPixmap swatch(swatchSize);
+    QPixmap swatch(swatchWidth, swatchHeight);
     swatch.fill(Qt::white);
     QPainter painter(&swatch);
-    const int square = swatchSize.height() / 2;
-    for (int y = 0; y < swatchSize.height(); y += square) {
-        for (int x = (y / square) % 2 * square; x < swatchSize.width(); x += 2 * square)
+    const int square = swatchHeight / 2;
+    for (int y = 0; y < swatchHeight; y += square) {
+        for (int x = (y / square) % 2 * square; x < swatchWidth; x += 2 * square)
             painter.fillRect(x, y, square, square, Qt::lightGray);
     }
     painter.fillRect(swatch.rect(), toQColor(m_colour));
