@@ -3,7 +3,6 @@
 #include <AlertTable.h>
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <memory>
