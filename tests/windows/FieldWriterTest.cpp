@@ -171,6 +171,32 @@ TEST_F(WindowDisplay, FrontShowsRaisesAndFloatingChangesTheLevelOfAShownWindow)
     EXPECT_FALSE(mini.isVisible());
 }
 
+TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount)
+{
+    DisplayBatch batch;
+    batch.setText(f::fixHError, "");
+    batch.setNumber(f::fixHErrorMeter, 0.0);
+    batch.setEnabled(f::wpCrossTrackCDI, false);
+    batch.setSliderValue(f::wpCrossTrackCDI, 0.0);
+    batch.stepIndicator(f::gpsDataIndicator);
+    batch.setVisible(f::window, false);
+    batch.setNumber(f::fixHError, 27.94);
+    batch.setNumber(f::fixHErrorMeter, 8.5);
+    batch.setEnabled(f::wpCrossTrackCDI, true);
+    batch.setSliderValue(f::wpCrossTrackCDI, -0.25);
+    batch.stepIndicator(f::gpsDataIndicator);
+    batch.bringToFront(f::window);
+    batch.setMatrixColumns(f::satsInView, 2);
+    batch.setMatrixCell(f::satsInView, 0, 1, "17", true);
+    batch.setMatrixColumns(f::satsInView, 3);
+    apply(batch);
+    EXPECT_EQ(display->snapshot(std::array{
+                  f::fixHError, f::fixHErrorMeter, f::wpCrossTrackCDI, f::gpsDataIndicator, f::window, f::satsInView}),
+        (std::map<std::string, std::string>{{"fixHError", "27.9"}, {"fixHErrorMeter", "9"},
+            {"wpCrossTrackCDI", "-0.250 in -1.0..1.0"}, {"gpsDataIndicator", "2"}, {"window", "shown"},
+            {"satsInView", "/ 17/* /"}}));
+}
+
 TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChange)
 {
     windows->navDataWindow().show();

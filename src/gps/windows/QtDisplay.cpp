@@ -72,16 +72,67 @@ void QtDisplay::drain()
 
 void QtDisplay::applyBatch(const DisplayBatch& batch)
 {
-    for (const DisplayBatch::Write& write : batch.writes()) {
-        QWidget* widget = field(write.field);
-        if (!widget) {
+    const std::vector<DisplayBatch::Write>& writes = batch.writes();
+    std::vector<QWidget*> widgets;
+    widgets.reserve(writes.size());
+    for (const DisplayBatch::Write& write : writes)
+        widgets.push_back(field(write.field));
+    const std::vector<bool> superseded = supersededWrites(writes, widgets);
+    for (size_t i = 0; i < writes.size(); ++i) {
+        const DisplayBatch::Write& write = writes[i];
+        if (!widgets[i]) {
             reportOnce("No window field is named \"" + std::string(write.field) + "\" - its writes are dropped");
             continue;
         }
-        if (!FieldWriter::write(*widget, write))
+        if (superseded[i])
+            continue;
+        if (!FieldWriter::write(*widgets[i], write))
             reportOnce("Window field \"" + std::string(write.field) + "\" cannot show a "
                 + FieldWriter::kindName(write.kind) + " - dropped");
     }
+}
+
+std::vector<bool> QtDisplay::supersededWrites(
+    const std::vector<DisplayBatch::Write>& writes, const std::vector<QWidget*>& widgets)
+{
+    // A report first blanks the fields and then fills them: only the last
+    // value of a field in a batch is shown, so the earlier ones are skipped
+    // (a meter would otherwise repaint twice). Steps, matrix cells and the
+    // windows' own writes all count, and keep their order.
+    using Kind = DisplayBatch::Kind;
+    const auto slot = [](Kind kind) {
+        switch (kind) {
+        case Kind::Text:
+        case Kind::Number:
+        case Kind::Date:
+        case Kind::SliderValue:
+            return Kind::Text;
+        default:
+            return kind;
+        }
+    };
+    const auto settles = [](Kind kind, const QWidget* widget) {
+        switch (kind) {
+        case Kind::IndicatorStep:
+        case Kind::MatrixColumns:
+        case Kind::MatrixCell:
+        case Kind::Front:
+        case Kind::Floating:
+            return false;
+        case Kind::Visible:
+            return !widget->isWindow();
+        default:
+            return true;
+        }
+    };
+    std::vector<bool> superseded(writes.size(), false);
+    std::set<std::pair<const QWidget*, Kind>> later;
+    for (size_t i = writes.size(); i-- > 0;) {
+        if (!widgets[i] || !settles(writes[i].kind, widgets[i]))
+            continue;
+        superseded[i] = !later.emplace(widgets[i], slot(writes[i].kind)).second;
+    }
+    return superseded;
 }
 
 void QtDisplay::reportOnce(std::string line)

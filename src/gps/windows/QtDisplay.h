@@ -47,6 +47,8 @@ private:
     void bind(QWidget& widget);
     void drain();
     void applyBatch(const DisplayBatch& batch);
+    static std::vector<bool> supersededWrites(
+        const std::vector<DisplayBatch::Write>& writes, const std::vector<QWidget*>& widgets);
     void reportOnce(std::string line);
 
     std::unordered_map<std::string, QPointer<QWidget>> m_fields;

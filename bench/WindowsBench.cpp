@@ -1,0 +1,112 @@
+// Cost of showing one report in the GPS windows: the batch of a fix with a
+// route active and ten satellites, applied to the real windows (offscreen)
+// on the user-interface thread, with and without the repaint it causes,
+// against the recording display the tests use.
+#include <GPSController.h>
+#include <GPSWindows.h>
+#include <Log.h>
+#include <MemorySettingsStore.h>
+#include <NotificationCenter.h>
+#include <QtDisplay.h>
+#include <RecordingDisplay.h>
+#include <Settings.h>
+#include <StubGPSLink.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace navora;
+
+constexpr double nm = 1.0 / 60.0;
+
+// The batch that one report writes while a route is navigated.
+DisplayBatch reportBatch()
+{
+    const Log::Sink previous = Log::setSink([](std::string_view) {});
+    MemorySettingsStore store;
+    Settings settings{store};
+    settings.registerDefaults();
+    NotificationCenter center;
+    auto display = std::make_shared<RecordingDisplay>();
+    auto owned = std::make_unique<test::StubGPSLink>();
+    test::StubGPSLink& link = *owned;
+    GPSController controller(GPSController::Services{settings, center, display, std::move(owned), {}, GPSTimings{}});
+    controller.windowDidLoad();
+    RoutePtr route = Route::create();
+    route->setRouteName("Harbour run");
+    route->appendWaypoint(Waypoint::create("Marina", "", 0.0f, 0.0f, 0.0f));
+    route->appendWaypoint(Waypoint::create("Red buoy", "", static_cast<float>(10 * nm), 0.0f, 0.0f));
+    route->appendWaypoint(Waypoint::create("Lighthouse", "", static_cast<float>(20 * nm), 0.1f, 0.0f));
+    GPSRecord& record = link.data;
+    record.online = 1714564812.0;
+    record.fix = {3, 1714564812.7, 5 * nm, 0.3 * nm, 10.0, 8.5, 14.0, 355.0, 3.2, 0.1};
+    record.satellites = 10;
+    for (int i = 0; i < 10; ++i)
+        record.channels[static_cast<size_t>(i)] = {3 * i + 1, 20 + i, i % 3 ? 1 : 0};
+    controller.updateGPS(NotificationObject(3.0));
+    controller.activateRoute(route, 1);
+    display->clear();
+    controller.updateGPS(NotificationObject(3.0));
+    Log::setSink(previous);
+    return display->batches().back();
+}
+
+void BM_ApplyToRecordingDisplay(benchmark::State& state)
+{
+    const DisplayBatch batch = reportBatch();
+    RecordingDisplay display(false);
+    for (auto _ : state)
+        display.apply(batch);
+    state.counters["writes"] = static_cast<double>(batch.size());
+}
+BENCHMARK(BM_ApplyToRecordingDisplay);
+
+// The windows shown, so the widgets do what they would for a user.
+void applyToWindows(benchmark::State& state, bool repaint)
+{
+    const DisplayBatch batch = reportBatch();
+    GPSWindows windows;
+    for (QWidget* window : windows.all())
+        window->show();
+    QtDisplay display(windows.all());
+    QCoreApplication::processEvents();
+    int sequence = 0;
+    for (auto _ : state) {
+        // A new time each round, as each report brings.
+        DisplayBatch round = batch;
+        round.setText("fixTime", std::to_string(++sequence));
+        display.apply(std::move(round));
+        if (repaint)
+            QCoreApplication::processEvents();
+    }
+    state.counters["writes"] = static_cast<double>(batch.size());
+}
+
+void BM_ApplyToWindows(benchmark::State& state)
+{
+    applyToWindows(state, false);
+}
+BENCHMARK(BM_ApplyToWindows);
+
+void BM_ApplyToWindowsAndRepaint(benchmark::State& state)
+{
+    applyToWindows(state, true);
+}
+BENCHMARK(BM_ApplyToWindowsAndRepaint);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
