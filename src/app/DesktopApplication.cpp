@@ -1,20 +1,55 @@
 #include "DesktopApplication.h"
 
+#include "AlertLogger.h"
+#include "AppController.h"
+#include "CommandOptions.h"
 #include "NotificationCenter.h"
+#include "OverrideSettingsStore.h"
 #include "QtSettingsStore.h"
 #include "Settings.h"
+#include "SettingsKeys.h"
+#include "SignalWatcher.h"
+#include "SnapshotWriter.h"
 
+#include <AlertController.h>
 #include <DocumentController.h>
 #include <GPSController.h>
+#include <GPSWindowController.h>
+#include <GpsdLink.h>
+#include <Log.h>
+#include <NavigationRequest.h>
 #include <QtDialogs.h>
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+#include <optional>
 
 namespace navora {
 
 namespace {
+
+constexpr const char* usageText = "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]\n"
+                                  "              [--navigate FILE (--index N | --join | --waypoint NAME)] [FILE...]\n"
+                                  "\n"
+                                  "  FILE...         waypoint lists (.nvw) and routes (.nvr) to open\n"
+                                  "  --server HOST   gpsd server for this run (the setting is left as it is)\n"
+                                  "  --port PORT     gpsd port for this run, at most 5 characters\n"
+                                  "  --navigate FILE opens FILE, connects to gpsd, shows the navigation window\n"
+                                  "                  and navigates from the first position: a route (.nvr)\n"
+                                  "                  with --index N (head for its waypoint N, from 0) or --join\n"
+                                  "                  (the leg nearest the position), a list (.nvw) with\n"
+                                  "                  --waypoint NAME\n"
+                                  "  --snapshots DIR on SIGUSR1, writes every visible window as\n"
+                                  "                  DIR/<seq>-<window>.png and the GPS windows' fields as\n"
+                                  "                  DIR/<seq>-fields.json, then logs \"Snapshot <seq> written\"\n"
+                                  "\n"
+                                  "SIGUSR2 switches the MiniNav on or off (logging \"MiniNav on\" or \"MiniNav\n"
+                                  "off\"); SIGINT and SIGTERM quit, asking only about unsaved documents. The\n"
+                                  "log, with a line \"Alert: KEY\" for every alert raised, goes to standard\n"
+                                  "error. --server and --port are never written to the settings.\n";
 
 // "TRVcpUpdated" carries the GPS controller; the documents want its "PPOS".
 WaypointPtr currentPosOf(const NotificationObject& object)
@@ -24,10 +59,50 @@ WaypointPtr currentPosOf(const NotificationObject& object)
     return object.waypoint();
 }
 
+std::optional<CommandOptions> parseArguments(int argc, char** argv)
+{
+    std::string error;
+    std::optional<CommandOptions> options = CommandOptions::parse(
+        std::vector<std::string>(argv + std::min(argc, 1), argv + argc), CommandOptions::Mode::Desktop, error);
+    if (!options)
+        std::fprintf(stderr, "navora: %s\n%s", error.c_str(), usageText);
+    return options;
+}
+
+std::shared_ptr<AlertDispatcher> makeAlertDispatcher(const Settings& settings, NotificationCenter& center)
+{
+    // The beep comes from the GPS thread; the toolkit's beep belongs to the
+    // user-interface thread.
+    AlertController::Services services = AlertController::systemServices([] {
+        QMetaObject::invokeMethod(
+            qApp, [] { QApplication::beep(); }, Qt::QueuedConnection);
+    });
+    return std::make_shared<AlertLogger>(std::make_shared<AlertController>(settings, center, std::move(services)));
+}
+
 } // namespace
+
+const char* DesktopApplication::usage()
+{
+    return usageText;
+}
 
 int DesktopApplication::run(int argc, char** argv)
 {
+    const std::optional<CommandOptions> options = parseArguments(argc, argv);
+    if (!options)
+        return 2;
+    std::optional<NavigationRequest> navigation;
+    if (options->navigate) {
+        navigation = NavigationRequest::load(
+            NavigationRequest::Target{*options->navigate, options->index, options->join, options->waypoint});
+        if (!navigation)
+            return 2;
+    }
+
+    // Before any thread starts: Qt's, the GPS thread, speech and D-Bus.
+    SignalWatcher::block({SIGINT, SIGTERM, SIGUSR1, SIGUSR2});
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Navora");
     QApplication::setApplicationName("Navora");
@@ -36,20 +111,62 @@ int DesktopApplication::run(int argc, char** argv)
     // about unsaved documents first.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    QtSettingsStore store;
+    QtSettingsStore userStore;
+    OverrideSettingsStore store(userStore);
+    if (options->server)
+        store.override(TRVgpsdServerKey, QString::fromStdString(*options->server));
+    if (options->port)
+        store.override(TRVgpsdPortKey, QString::fromStdString(*options->port));
     Settings settings(store);
     settings.registerDefaults();
+    NotificationCenter& center = NotificationCenter::defaultCenter();
 
-    DocumentController documents(
-        {NotificationCenter::defaultCenter(), store, std::make_shared<QtDialogs>(), currentPosOf});
-    documents.mainWindow().show();
+    DocumentController documents({center, store, std::make_shared<QtDialogs>(), currentPosOf});
+    AppController controller({settings, center, documents, [] { return std::make_unique<GpsdLink>(); },
+        [&settings, &center] { return makeAlertDispatcher(settings, center); }});
+    documents.setBeforeQuit([&controller, &navigation, &center] {
+        if (navigation)
+            navigation->stop(center);
+        controller.stopGPS();
+    });
 
-    const QStringList arguments = QApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (!arguments[i].startsWith('-'))
-            documents.openDocumentReportingErrors(arguments[i]);
+    std::optional<SnapshotWriter> snapshots;
+    if (options->snapshots) {
+        snapshots.emplace(QString::fromStdString(*options->snapshots), [&controller] {
+            GPSWindowController* gps = controller.gpsController();
+            return gps ? gps->fieldSnapshot() : std::map<std::string, std::string>();
+        });
     }
-    return app.exec();
+    SignalWatcher watcher({SIGINT, SIGTERM, SIGUSR1, SIGUSR2}, [&](int signal) {
+        if (signal == SIGUSR1) {
+            if (snapshots)
+                snapshots->write();
+            else
+                Log::line("SIGUSR1 ignored: no --snapshots folder was given");
+        } else if (signal == SIGUSR2) {
+            controller.toggleMiniNav();
+            Log::line(controller.gpsController()->controller().mnOn() ? "MiniNav on" : "MiniNav off");
+        } else {
+            documents.quit();
+        }
+    });
+
+    documents.mainWindow().show();
+    for (const std::string& file : options->files)
+        documents.openDocumentReportingErrors(QString::fromStdString(file));
+    if (navigation) {
+        // The document's own route (or waypoint) is navigated, so its window
+        // locks while it is active.
+        if (const DocumentPtr document
+            = documents.openDocumentReportingErrors(QString::fromStdString(*options->navigate)))
+            navigation->adopt(document->route(), document->waypointList());
+        controller.showNavWindow();
+        navigation->start(controller.gpsController()->controller(), center);
+    }
+    const int status = QApplication::exec();
+    if (navigation)
+        navigation->stop(center);
+    return status;
 }
 
 } // namespace navora

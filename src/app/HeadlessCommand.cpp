@@ -6,6 +6,7 @@
 #include "QtSettingsStore.h"
 #include "Settings.h"
 #include "SettingsKeys.h"
+#include "SignalWatcher.h"
 
 #include <AlertController.h>
 #include <DBusDesktopNotifier.h>
@@ -15,19 +16,14 @@
 #include <NavigationRequest.h>
 #include <QtSpeechSynthesizer.h>
 #include <SystemBeeper.h>
-#include <UnitSystem.h>
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <charconv>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string_view>
-
-#include <pthread.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
+#include <vector>
 
 namespace navora {
 
@@ -57,47 +53,6 @@ constexpr const char* usageText
       "The user's settings are read, never written. Exit status: 0 after an\n"
       "interrupt, 1 when gpsd cannot be reached, 2 for a command line in error\n"
       "or a file to navigate that cannot be followed.\n";
-
-constexpr size_t maxPortLength = 5;
-
-bool refuse(const std::string& message)
-{
-    std::fprintf(stderr, "navora: %s\n%s", message.c_str(), usageText);
-    return false;
-}
-
-bool takeOption(HeadlessCommand::Options& options, std::string_view option, const char* value)
-{
-    if (!value)
-        return refuse(std::string(option) + " needs a value");
-    const std::string text(value);
-    if (option == "--server") {
-        if (text.empty())
-            return refuse("--server needs a host name");
-        options.server = text;
-    } else if (option == "--port") {
-        if (text.empty() || text.size() > maxPortLength)
-            return refuse("--port takes a port of 1 to 5 characters");
-        options.port = text;
-    } else if (option == "--navigate") {
-        if (text.empty())
-            return refuse("--navigate needs a file");
-        options.navigate = text;
-    } else if (option == "--waypoint") {
-        options.waypoint = text;
-    } else if (option == "--index") {
-        int index = -1;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-        if (error != std::errc() || end != text.data() + text.size() || index < 0)
-            return refuse("--index takes a waypoint number from 0");
-        options.index = index;
-    } else {
-        if (text.size() != 1 || !UnitSystem::forCode(text[0]))
-            return refuse("--units takes one of n, m, i, s");
-        options.units = text[0];
-    }
-    return true;
-}
 
 // The user's settings, copied: the command line may override them for this
 // run without anything being written back.
@@ -135,32 +90,11 @@ const char* HeadlessCommand::usage()
 
 std::optional<HeadlessCommand::Options> HeadlessCommand::parse(int argc, char** argv)
 {
-    Options options;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view argument(argv[i]);
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-        } else if (argument == "--join") {
-            options.join = true;
-        } else if (argument == "--server" || argument == "--port" || argument == "--units" || argument == "--navigate"
-            || argument == "--index" || argument == "--waypoint") {
-            if (!takeOption(options, argument, i + 1 < argc ? argv[i + 1] : nullptr))
-                return std::nullopt;
-            ++i;
-        } else {
-            refuse("unknown argument " + std::string(argument));
-            return std::nullopt;
-        }
-    }
-    const bool choice = options.index || options.join || options.waypoint;
-    if (choice && !options.navigate) {
-        refuse("--index, --join and --waypoint go with --navigate");
-        return std::nullopt;
-    }
-    if (options.navigate && (options.index ? 1 : 0) + (options.join ? 1 : 0) + (options.waypoint ? 1 : 0) != 1) {
-        refuse("--navigate takes one of --index N, --join or --waypoint NAME");
-        return std::nullopt;
-    }
+    std::string error;
+    std::optional<Options> options = CommandOptions::parse(
+        std::vector<std::string>(argv + std::min(argc, 2), argv + argc), CommandOptions::Mode::Headless, error);
+    if (!options)
+        std::fprintf(stderr, "navora: %s\n%s", error.c_str(), usageText);
     return options;
 }
 
@@ -182,14 +116,8 @@ int HeadlessCommand::run(int argc, char** argv)
             return 2;
     }
 
-    // SIGINT and SIGTERM are blocked in every thread (the GPS thread inherits
-    // the mask) and read from a descriptor by the event loop.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    const int stopDescriptor = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
+    // Blocked before any thread starts, then read by the event loop.
+    SignalWatcher::block({SIGINT, SIGTERM});
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Navora");
@@ -215,8 +143,7 @@ int HeadlessCommand::run(int argc, char** argv)
             [&] { return makeAlertDispatcher(settings, center, output); }, GPSTimings{}});
         controller.windowDidLoad();
         if (controller.running()) {
-            QSocketNotifier stop(stopDescriptor, QSocketNotifier::Read);
-            QObject::connect(&stop, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+            SignalWatcher stop({SIGINT, SIGTERM}, [](int) { QCoreApplication::quit(); });
             if (navigation)
                 navigation->start(controller, center);
             QCoreApplication::exec();
@@ -227,7 +154,6 @@ int HeadlessCommand::run(int argc, char** argv)
             status = 1;
         }
     }
-    ::close(stopDescriptor);
     return status;
 }
 

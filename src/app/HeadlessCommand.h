@@ -1,7 +1,8 @@
 #pragma once
 
+#include "CommandOptions.h"
+
 #include <optional>
-#include <string>
 
 namespace navora {
 
@@ -10,17 +11,7 @@ namespace navora {
 // standard error, until SIGINT or SIGTERM stops the link cleanly.
 class HeadlessCommand {
 public:
-    struct Options {
-        bool help = false;
-        std::optional<std::string> server;
-        std::optional<std::string> port;
-        std::optional<char> units;
-        // --navigate FILE with --index N, --join or --waypoint NAME.
-        std::optional<std::string> navigate;
-        std::optional<int> index;
-        bool join = false;
-        std::optional<std::string> waypoint;
-    };
+    using Options = CommandOptions;
 
     // True when the command line asks for this mode: "--headless" first.
     static bool wanted(int argc, char** argv);

@@ -4,18 +4,25 @@
 #include "HeadlessCommand.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace {
 
-constexpr const char* kUsage = "Usage: navora [FILE...]\n"
+constexpr const char* kUsage = "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]\n"
+                               "              [--navigate FILE (--index N | --join | --waypoint NAME)] [FILE...]\n"
                                "       navora convert [--route NAME] [--quiet] INPUT... OUTPUT\n"
-                               "       navora --help | --version\n"
                                "       navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]\n"
+                               "                         [--navigate FILE (--index N | --join | --waypoint NAME)]\n"
+                               "       navora --help | --version\n"
                                "\n"
                                "Navora is a GPS route-navigation program for gpsd.\n"
                                "\n"
-                               "  FILE...     waypoint lists (.nvw) and routes (.nvr) to open\n"
+                               "Without a mode it is the desktop program:\n"
+                               "\n";
+
+constexpr const char* kModes = "\n"
+                               "Modes:\n"
                                "  convert     converts between .gpx, .kml, .nvw and .nvr files\n"
                                "              (navora convert --help tells more)\n"
                                "  --headless  the GPS link without windows: the fix display as JSON lines\n"
@@ -47,6 +54,10 @@ int main(int argc, char** argv)
         return navora::ConvertCommand::main(argc, argv);
     if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h")) {
         std::fputs(kUsage, stdout);
+        // The desktop's options, without its own usage lines.
+        const std::string_view desktop = navora::DesktopApplication::usage();
+        std::fputs(std::string(desktop.substr(desktop.find("\n\n") + 2)).c_str(), stdout);
+        std::fputs(kModes, stdout);
         return 0;
     }
     if (hasOption(argc, argv, "--version")) {

@@ -194,8 +194,16 @@ void DocumentController::quit()
     m_quitting = true;
     const bool closed = closeAllDocuments();
     m_quitting = false;
-    if (closed)
-        QApplication::quit();
+    if (!closed)
+        return;
+    if (m_beforeQuit)
+        m_beforeQuit();
+    QApplication::quit();
+}
+
+void DocumentController::setBeforeQuit(std::function<void()> beforeQuit)
+{
+    m_beforeQuit = std::move(beforeQuit);
 }
 
 DocumentPtr DocumentController::openDocumentReportingErrors(const QString& path)
@@ -308,6 +316,11 @@ QList<QMenu*> DocumentController::mainMenu() const
     return menus;
 }
 
+QAction* DocumentController::action(const QString& objectName) const
+{
+    return m_mainWindow->findChild<QAction*>(objectName);
+}
+
 QStringList DocumentController::recentDocuments() const
 {
     return m_services.store.value(kRecentDocumentsKey).toStringList();
@@ -361,11 +374,12 @@ void DocumentController::addDocument(const DocumentPtr& document, bool display)
 
 void DocumentController::installMenus(QMainWindow& window)
 {
+    // The main menu's before the window's own, Help last.
     QMenuBar* bar = window.menuBar();
     const QList<QAction*> own = bar->actions();
     QAction* before = own.isEmpty() ? nullptr : own.front();
     for (QMenu* menu : mainMenu())
-        bar->insertMenu(before, menu);
+        bar->insertMenu(menu == m_menuUi->helpMenu ? nullptr : before, menu);
 }
 
 void DocumentController::connectMenu()

@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+class QAction;
 class QMainWindow;
 class QMenu;
 
@@ -64,8 +66,12 @@ public:
     void saveDocument();
     void saveDocumentAs();
     void revertDocumentToSaved();
-    // Asks about every unsaved document, then ends the application.
+    // Asks about every unsaved document, then runs the before-quit hook and
+    // ends the application.
     void quit();
+    // Runs once the documents may go and before Qt closes any window (the
+    // GPS link stops first, without questions from its windows).
+    void setBeforeQuit(std::function<void()> beforeQuit);
 
     // Opens and shows a document; a failure is told in a message box and
     // opens nothing.
@@ -85,6 +91,10 @@ public:
     QMainWindow& mainWindow() const { return *m_mainWindow; }
     // The main menu's menus, shown in every window.
     QList<QMenu*> mainMenu() const;
+    // The main menu's command with that objectName, or nullptr.
+    QAction* action(const QString& objectName) const;
+    // The window in front, else the main window: the parent of panels.
+    QWidget* dialogParent() const;
     QStringList recentDocuments() const;
     Dialogs& dialogs() const { return *m_services.dialogs; }
 
@@ -107,7 +117,6 @@ private:
     void connectMenu();
     void noteRecentDocument(const std::string& path);
     void fillRecentMenu();
-    QWidget* dialogParent() const;
     QString documentTitle(const Document& document) const;
 
     Services m_services;
@@ -117,6 +126,7 @@ private:
     std::vector<Entry> m_entries;
     int m_untitledCount = 0;
     bool m_quitting = false;
+    std::function<void()> m_beforeQuit;
 };
 
 } // namespace navora

@@ -76,6 +76,25 @@ std::optional<NavigationRequest> NavigationRequest::load(const Target& target)
     return request;
 }
 
+bool NavigationRequest::adopt(const RoutePtr& route, const WaypointList& waypoints)
+{
+    if (m_route) {
+        if (!route || route->count() != m_route->count())
+            return false;
+        m_route = route;
+        if (m_waypoint)
+            m_waypoint = route->waypointAtIndex(static_cast<size_t>(m_index));
+        return true;
+    }
+    for (const WaypointPtr& waypoint : waypoints) {
+        if (waypoint && m_waypoint && waypoint->wpName() == m_waypoint->wpName()) {
+            m_waypoint = waypoint;
+            return true;
+        }
+    }
+    return false;
+}
+
 void NavigationRequest::start(GPSController& controller, NotificationCenter& center)
 {
     if (controller.currentPos()) {

@@ -27,6 +27,12 @@ public:
     // line saying why it cannot be followed.
     static std::optional<NavigationRequest> load(const Target& target);
 
+    // Navigates an open document's own objects in place of the file's
+    // copies (its route, or the waypoint of the same name in its list), so
+    // the document shows and locks what is navigated. False, changing
+    // nothing, when they do not match what was loaded.
+    bool adopt(const RoutePtr& route, const WaypointList& waypoints);
+
     // Activates now if the controller holds a position, otherwise at the
     // first "TRVcpUpdated" that brings one. Call stop before the centre or
     // the controller goes.

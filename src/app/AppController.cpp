@@ -1,0 +1,232 @@
+#include "AppController.h"
+
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+
+#include <Dialogs.h>
+#include <DocumentController.h>
+#include <ExportController.h>
+#include <GPSWindowController.h>
+#include <ImportController.h>
+#include <PreferenceController.h>
+#include <UpdateCheck.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace navora {
+
+namespace {
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+AppController::AppController(Services services)
+    : m_services(std::move(services))
+    , m_mnItem(m_services.documents.action("toggleMiniNav"))
+{
+    connectMenu();
+    m_services.center.addObserver(
+        this, TRVCheckGPSRunning, [this](const NotificationObject& object) { handleCheckGPSRunning(object); });
+}
+
+AppController::~AppController()
+{
+    m_services.center.removeObserver(this);
+    m_gpsController.reset();
+    m_preferenceController.reset();
+    m_importController.reset();
+    m_exportController.reset();
+    m_updateCheck.reset();
+}
+
+void AppController::connectMenu()
+{
+    const std::pair<const char*, void (AppController::*)()> commands[] = {
+        {"importKML", &AppController::importKML},
+        {"importGPX", &AppController::importGPX},
+        {"exportKML", &AppController::exportKML},
+        {"exportGPX", &AppController::exportGPX},
+        {"showGPSWindow", &AppController::showGPSWindow},
+        {"showNavWindow", &AppController::showNavWindow},
+        {"toggleMiniNav", &AppController::toggleMiniNav},
+        {"showPreferencePanel", &AppController::showPreferencePanel},
+        {"stopGPS", &AppController::stopGPS},
+        {"checkForUpdates", &AppController::checkForUpdates},
+        {"showAbout", &AppController::showAbout},
+    };
+    // New Waypoints List is the document framework's own command.
+    for (const auto& [name, command] : commands) {
+        if (QAction* action = m_services.documents.action(QString::fromLatin1(name)))
+            connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
+    }
+}
+
+void AppController::openNewWaypointsList()
+{
+    m_services.documents.openNewWaypointsList();
+}
+
+void AppController::importKML()
+{
+    ensureImportController().importKML();
+}
+
+void AppController::importGPX()
+{
+    ensureImportController().importGPX();
+}
+
+void AppController::exportKML()
+{
+    ensureExportController().exportKML();
+}
+
+void AppController::exportGPX()
+{
+    ensureExportController().exportAllToGPX();
+}
+
+void AppController::showGPSWindow()
+{
+    GPSWindowController& gps = ensureGPSController();
+    // The MiniNav stays the only GPS display while it is on.
+    if (gps.controller().mnOn())
+        return;
+    gps.showWindow();
+}
+
+void AppController::showNavWindow()
+{
+    showGPSWindow();
+    m_gpsController->controller().showNav();
+}
+
+void AppController::toggleMiniNav()
+{
+    GPSWindowController& gps = ensureGPSController();
+    gps.controller().toggleMiniNav();
+    if (m_mnItem)
+        m_mnItem->setChecked(gps.controller().mnOn());
+}
+
+void AppController::showPreferencePanel()
+{
+    if (!m_preferenceController)
+        m_preferenceController = PreferenceController::create(m_services.settings, m_services.center);
+    if (m_preferenceController)
+        m_preferenceController->showWindow();
+}
+
+void AppController::stopGPS()
+{
+    if (!m_gpsController)
+        return;
+    m_gpsController->controller().stopAll();
+    m_gpsController.reset();
+    // The next GPS controller starts with the full display.
+    if (m_mnItem)
+        m_mnItem->setChecked(false);
+}
+
+void AppController::checkForUpdates()
+{
+    ensureUpdateCheck().checkForUpdates();
+}
+
+void AppController::cancelUpdate()
+{
+    if (m_updateCheck)
+        m_updateCheck->cancelUpdate();
+}
+
+void AppController::showAbout()
+{
+    m_services.documents.dialogs().tell(m_services.documents.dialogParent(), tr("About Navora"),
+        tr("Navora %1\n\nGPS route navigation with gpsd: the live fix, waypoint lists and routes, "
+           "followed leg by leg with spoken and desktop alerts.")
+            .arg(QCoreApplication::applicationVersion()));
+}
+
+void AppController::handleCheckGPSRunning(const NotificationObject&)
+{
+    showGPSWindow();
+}
+
+GPSWindowController& AppController::ensureGPSController()
+{
+    if (!m_gpsController) {
+        m_gpsController = std::make_unique<GPSWindowController>(
+            GPSWindowController::Services{m_services.settings, m_services.center, m_services.makeLink(),
+                m_services.makeAlertDispatcher, m_services.timings, m_services.stopQuestion});
+    }
+    return *m_gpsController;
+}
+
+ImportController& AppController::ensureImportController()
+{
+    if (!m_importController) {
+        DocumentController& documents = m_services.documents;
+        auto openPanel = [&documents](std::string_view extension) -> std::optional<std::string> {
+            const std::optional<QString> path
+                = documents.dialogs().openFile(documents.dialogParent(), tr("Import"), {qs(extension)});
+            if (!path)
+                return std::nullopt;
+            return path->toStdString();
+        };
+        // Cancel last: closing the panel another way cancels too.
+        auto question = [&documents] {
+            const int answer = documents.dialogs().ask(documents.dialogParent(), qs(ImportController::kQuestionTitle),
+                qs(ImportController::kQuestionMessage),
+                {qs(ImportController::kRouteButton), qs(ImportController::kWaypointsButton),
+                    qs(ImportController::kCancelButton)});
+            if (answer == 0)
+                return ImportChoice::Route;
+            return answer == 1 ? ImportChoice::Waypoints : ImportChoice::Cancel;
+        };
+        m_importController = std::make_unique<ImportController>(documents, openPanel, question);
+    }
+    return *m_importController;
+}
+
+ExportController& AppController::ensureExportController()
+{
+    if (!m_exportController) {
+        DocumentController& documents = m_services.documents;
+        auto savePanel
+            = [&documents](std::string_view extension, std::string_view title) -> std::optional<std::string> {
+            const QString suffix = qs(extension);
+            const QString proposed = QDir::home().filePath(qs(title) + '.' + suffix);
+            std::optional<QString> path
+                = documents.dialogs().saveFile(documents.dialogParent(), tr("Export"), proposed, suffix);
+            if (!path)
+                return std::nullopt;
+            if (QFileInfo(*path).suffix().toLower() != suffix)
+                *path += '.' + suffix;
+            return path->toStdString();
+        };
+        m_exportController
+            = std::make_unique<ExportController>(documents, m_services.settings, m_services.center, savePanel);
+    }
+    return *m_exportController;
+}
+
+UpdateCheck& AppController::ensureUpdateCheck()
+{
+    if (!m_updateCheck) {
+        if (m_services.makeUpdateCheck)
+            m_updateCheck = m_services.makeUpdateCheck();
+        else
+            m_updateCheck = std::make_unique<UpdateCheck>(
+                UpdateCheck::Options::fromBuildAndEnvironment(QCoreApplication::applicationVersion()));
+    }
+    return *m_updateCheck;
+}
+
+} // namespace navora

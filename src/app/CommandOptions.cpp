@@ -1,0 +1,115 @@
+#include "CommandOptions.h"
+
+#include <UnitSystem.h>
+
+#include <charconv>
+
+namespace navora {
+
+namespace {
+
+bool takesValue(const std::string& option, CommandOptions::Mode mode)
+{
+    if (option == "--server" || option == "--port" || option == "--navigate" || option == "--index"
+        || option == "--waypoint")
+        return true;
+    if (mode == CommandOptions::Mode::Headless)
+        return option == "--units";
+    return option == "--snapshots";
+}
+
+} // namespace
+
+std::optional<CommandOptions> CommandOptions::parse(
+    const std::vector<std::string>& arguments, Mode mode, std::string& error)
+{
+    CommandOptions options;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+        } else if (argument == "--join") {
+            options.join = true;
+        } else if (takesValue(argument, mode)) {
+            if (i + 1 >= arguments.size()) {
+                error = argument + " needs a value";
+                return std::nullopt;
+            }
+            if (!options.take(argument, arguments[++i], error))
+                return std::nullopt;
+        } else if (mode == Mode::Desktop && argument == "--") {
+            options.files.insert(options.files.end(), arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+            break;
+        } else if (mode == Mode::Desktop && !argument.empty() && argument.front() != '-') {
+            options.files.push_back(argument);
+        } else {
+            error = "unknown argument " + argument;
+            return std::nullopt;
+        }
+    }
+    if (!options.check(error))
+        return std::nullopt;
+    return options;
+}
+
+bool CommandOptions::take(const std::string& option, const std::string& value, std::string& error)
+{
+    if (option == "--server") {
+        if (value.empty()) {
+            error = "--server needs a host name";
+            return false;
+        }
+        server = value;
+    } else if (option == "--port") {
+        if (value.empty() || value.size() > maxPortLength) {
+            error = "--port takes a port of 1 to 5 characters";
+            return false;
+        }
+        port = value;
+    } else if (option == "--navigate") {
+        if (value.empty()) {
+            error = "--navigate needs a file";
+            return false;
+        }
+        navigate = value;
+    } else if (option == "--waypoint") {
+        waypoint = value;
+    } else if (option == "--index") {
+        int number = -1;
+        const auto [end, failure] = std::from_chars(value.data(), value.data() + value.size(), number);
+        if (failure != std::errc() || end != value.data() + value.size() || number < 0) {
+            error = "--index takes a waypoint number from 0";
+            return false;
+        }
+        index = number;
+    } else if (option == "--snapshots") {
+        if (value.empty()) {
+            error = "--snapshots needs a folder";
+            return false;
+        }
+        snapshots = value;
+    } else {
+        if (value.size() != 1 || !UnitSystem::forCode(value[0])) {
+            error = "--units takes one of n, m, i, s";
+            return false;
+        }
+        units = value[0];
+    }
+    return true;
+}
+
+bool CommandOptions::check(std::string& error) const
+{
+    const int choices = (index ? 1 : 0) + (join ? 1 : 0) + (waypoint ? 1 : 0);
+    if (choices > 0 && !navigate) {
+        error = "--index, --join and --waypoint go with --navigate";
+        return false;
+    }
+    if (navigate && choices != 1) {
+        error = "--navigate takes one of --index N, --join or --waypoint NAME";
+        return false;
+    }
+    return true;
+}
+
+} // namespace navora

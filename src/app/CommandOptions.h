@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace navora {
+
+// The options that the desktop program and its headless mode share: the
+// gpsd server and port for this run only, and a file to navigate with its
+// choice. Each mode takes a few of its own (the headless mode --units, the
+// desktop --snapshots and the documents to open).
+class CommandOptions {
+public:
+    enum class Mode { Headless, Desktop };
+
+    bool help = false;
+    std::optional<std::string> server;
+    std::optional<std::string> port;
+    // --navigate FILE with --index N, --join or --waypoint NAME.
+    std::optional<std::string> navigate;
+    std::optional<int> index;
+    bool join = false;
+    std::optional<std::string> waypoint;
+    // Headless only.
+    std::optional<char> units;
+    // Desktop only: where SIGUSR1 writes the windows, and the documents to open.
+    std::optional<std::string> snapshots;
+    std::vector<std::string> files;
+
+    // Reads arguments (without the program's name or the mode's own first
+    // word); nullopt with error saying why when they cannot be used.
+    static std::optional<CommandOptions> parse(
+        const std::vector<std::string>& arguments, Mode mode, std::string& error);
+
+    static constexpr unsigned maxPortLength = 5;
+
+private:
+    bool take(const std::string& option, const std::string& value, std::string& error);
+    bool check(std::string& error) const;
+};
+
+} // namespace navora

@@ -1,0 +1,322 @@
+// The application controller behind the main menu, with the real document
+// framework, GPS windows and import controller (offscreen), a stub link in
+// place of gpsd and scripted panels.
+#include <AppController.h>
+
+#include <DisplayFields.h>
+#include <DocumentDesk.h>
+#include <GPSWindowController.h>
+#include <RecordingAlertDispatcher.h>
+#include <Settings.h>
+#include <StubGPSLink.h>
+#include <UpdateCheck.h>
+
+#include <QAction>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace navora::test {
+namespace {
+
+// A link that records where it was asked to connect.
+class CountingLink : public StubGPSLink {
+public:
+    explicit CountingLink(std::vector<std::string>& opens)
+        : m_opens(opens)
+    {
+    }
+    bool open(const std::string& server, const std::string& port) override
+    {
+        m_opens.push_back(server + ":" + port);
+        return false;
+    }
+
+private:
+    std::vector<std::string>& m_opens;
+};
+
+class AppControllerTest : public testing::Test {
+protected:
+    AppControllerTest()
+    {
+        ensureWidgetApplication();
+        settings.registerDefaults();
+        app = std::make_unique<AppController>(AppController::Services{settings, desk.center, *desk.controller,
+            [this]() -> std::unique_ptr<GPSLink> {
+                ++linksMade;
+                return std::make_unique<CountingLink>(opens);
+            },
+            [this] { return alerts; }, GPSTimings{},
+            [this](std::string_view title, std::string_view, std::string_view, std::string_view) {
+                stopQuestions.emplace_back(title);
+                const bool yes = stopAnswers.empty() ? false : stopAnswers.front();
+                if (!stopAnswers.empty())
+                    stopAnswers.pop_front();
+                return yes;
+            },
+            [] {
+                UpdateCheck::Options options;
+                // Nothing listens there; the checks here are cancelled first.
+                options.server = QUrl("https://127.0.0.1:1");
+                options.channel = "Beta";
+                options.versionString = "1.0";
+                return std::make_unique<UpdateCheck>(options,
+                    UpdateCheck::Prompts{[](const QString&, const QString&) {
+                                             ADD_FAILURE() << "update prompt";
+                                             return false;
+                                         },
+                        [] { ADD_FAILURE() << "update prompt"; }, [] { ADD_FAILURE() << "update prompt"; },
+                        [](const QUrl&) { ADD_FAILURE() << "browser opened"; }});
+            }});
+    }
+
+    ~AppControllerTest() override
+    {
+        app.reset();
+        processEvents();
+    }
+
+    GPSWindowController& gps() const { return *app->gpsController(); }
+    QWidget& window(std::string_view name) const { return *gps().window(name); }
+    std::string shown(std::string_view field) const { return gps().fieldSnapshot()[std::string(field)]; }
+
+    // A report with a 3D fix, as the GPS thread would hand it on.
+    void reportFix()
+    {
+        auto& link = dynamic_cast<StubGPSLink&>(gps().controller().gps1());
+        GPSRecord& r = link.data;
+        r.online = 1714564812.0;
+        r.fix.mode = 3;
+        r.fix.time = 1714564812.0;
+        r.fix.latitude = 52.5;
+        r.fix.longitude = 13.3;
+        r.fix.altitude = 100.0;
+        r.fix.speed = 5.0;
+        r.fix.track = 90.0;
+        gps().controller().updateGPS(NotificationObject(3.0));
+        processEvents();
+    }
+
+    DocumentDesk desk;
+    Settings settings{desk.store};
+    std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
+    int linksMade = 0;
+    std::vector<std::string> opens;
+    std::vector<std::string> stopQuestions;
+    std::deque<bool> stopAnswers;
+    std::unique_ptr<AppController> app;
+};
+
+TEST_F(AppControllerTest, LaunchMakesNothingAndOpensNoUntitledDocument)
+{
+    EXPECT_FALSE(AppController::applicationShouldOpenUntitledFile());
+    EXPECT_TRUE(desk.controller->openDocuments().empty());
+    EXPECT_EQ(app->gpsController(), nullptr);
+    EXPECT_EQ(app->importController(), nullptr);
+    EXPECT_EQ(app->exportController(), nullptr);
+    EXPECT_EQ(app->preferenceController(), nullptr);
+    EXPECT_EQ(linksMade, 0);
+    ASSERT_NE(app->mnItem(), nullptr);
+    EXPECT_TRUE(app->mnItem()->isCheckable());
+    EXPECT_FALSE(app->mnItem()->isChecked());
+}
+
+TEST_F(AppControllerTest, MenuCommandsReachTheController)
+{
+    const char* names[] = {"importKML", "importGPX", "exportKML", "exportGPX", "showGPSWindow", "showNavWindow",
+        "toggleMiniNav", "showPreferencePanel", "stopGPS", "checkForUpdates", "showAbout", "openNewWaypointsList"};
+    for (const char* name : names)
+        EXPECT_NE(desk.controller->action(QString::fromLatin1(name)), nullptr) << name;
+
+    desk.controller->action("showGPSWindow")->trigger();
+    processEvents();
+    ASSERT_NE(app->gpsController(), nullptr);
+    EXPECT_TRUE(window(fields::window).isVisible());
+    // The action checks itself when triggered; the controller's state decides.
+    desk.controller->action("toggleMiniNav")->trigger();
+    EXPECT_TRUE(app->mnItem()->isChecked());
+    desk.controller->action("toggleMiniNav")->trigger();
+    EXPECT_FALSE(app->mnItem()->isChecked());
+    desk.controller->action("stopGPS")->trigger();
+    EXPECT_EQ(app->gpsController(), nullptr);
+}
+
+TEST_F(AppControllerTest, ShowGPSWhileMiniNavIsOnDoesNothing)
+{
+    app->toggleMiniNav();
+    processEvents();
+    GPSWindowController* first = app->gpsController();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(app->mnItem()->isChecked());
+    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
+
+    app->showGPSWindow();
+    processEvents();
+    EXPECT_EQ(app->gpsController(), first);
+    EXPECT_EQ(linksMade, 1);
+    EXPECT_FALSE(window(fields::window).isVisible());
+    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
+    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
+}
+
+TEST_F(AppControllerTest, ToggleMiniNavBothWaysClearsTheDisplayNowShowingAndSetsTheCheckMark)
+{
+    app->showGPSWindow();
+    reportFix();
+    ASSERT_FALSE(shown(fields::fixLatitude).empty());
+
+    app->toggleMiniNav();
+    processEvents();
+    EXPECT_TRUE(app->mnItem()->isChecked());
+    EXPECT_TRUE(gps().controller().mnOn());
+    EXPECT_FALSE(window(fields::window).isVisible());
+    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
+    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
+    reportFix();
+    ASSERT_FALSE(shown(fields::mnLatitude).empty());
+
+    app->toggleMiniNav();
+    processEvents();
+    EXPECT_FALSE(app->mnItem()->isChecked());
+    EXPECT_FALSE(gps().controller().mnOn());
+    EXPECT_TRUE(window(fields::window).isVisible());
+    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
+    EXPECT_FALSE(window(fields::miniNavWindow).isVisible());
+    EXPECT_EQ(shown(fields::fixLatitude), "");
+
+    app->toggleMiniNav();
+    processEvents();
+    EXPECT_EQ(shown(fields::mnLatitude), "");
+    EXPECT_EQ(linksMade, 1);
+}
+
+TEST_F(AppControllerTest, ClosingTheNavigationWindowAsksAndStopsOnlyOnYes)
+{
+    app->showNavWindow();
+    reportFix();
+    ASSERT_TRUE(window(fields::window).isVisible());
+    ASSERT_TRUE(window(fields::navDataWindow).isVisible());
+    desk.center.post(TRVWaypointActivated, NotificationObject(Waypoint::create("Harbour", "", 52.6f, 13.3f, 0.0f)));
+    processEvents();
+    ASSERT_TRUE(gps().controller().activeWaypoint());
+
+    stopAnswers = {false};
+    window(fields::navDataWindow).close();
+    processEvents();
+    EXPECT_EQ(stopQuestions, std::vector<std::string>{"Stop route navigation?"});
+    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
+    EXPECT_TRUE(gps().controller().activeWaypoint());
+
+    stopAnswers = {true};
+    window(fields::navDataWindow).close();
+    processEvents();
+    EXPECT_EQ(stopQuestions.size(), 2u);
+    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
+    EXPECT_FALSE(gps().controller().activeWaypoint());
+}
+
+TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
+{
+    app->stopGPS(); // none yet: nothing happens
+    EXPECT_EQ(app->gpsController(), nullptr);
+    EXPECT_EQ(linksMade, 0);
+
+    app->showGPSWindow();
+    processEvents();
+    QPointer<QWidget> firstWindow = &window(fields::window);
+    EXPECT_TRUE(firstWindow->isVisible());
+    app->toggleMiniNav();
+    ASSERT_TRUE(app->mnItem()->isChecked());
+
+    app->stopGPS();
+    processEvents();
+    EXPECT_EQ(app->gpsController(), nullptr);
+    EXPECT_TRUE(firstWindow.isNull());
+    EXPECT_FALSE(app->mnItem()->isChecked());
+
+    app->showGPSWindow();
+    processEvents();
+    ASSERT_NE(app->gpsController(), nullptr);
+    EXPECT_EQ(linksMade, 2);
+    EXPECT_EQ(opens, (std::vector<std::string>{"localhost:2947", "localhost:2947"}));
+    EXPECT_FALSE(gps().controller().mnOn());
+    EXPECT_TRUE(window(fields::window).isVisible());
+}
+
+TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
+{
+    desk.center.post(TRVCheckGPSRunning);
+    processEvents();
+    ASSERT_NE(app->gpsController(), nullptr);
+    EXPECT_EQ(opens, std::vector<std::string>{"localhost:2947"});
+    EXPECT_TRUE(window(fields::window).isVisible());
+
+    // A second activation finds it there.
+    desk.center.post(TRVCheckGPSRunning);
+    EXPECT_EQ(linksMade, 1);
+}
+
+TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportController)
+{
+    desk.dialogs->answers = {"cancel"};
+    app->importKML();
+    ImportController* first = app->importController();
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(desk.dialogs->questions.size(), 1u);
+    EXPECT_EQ(desk.dialogs->questions[0].buttons, (QStringList{"Route", "Waypoints", "cancel"}));
+
+    desk.dialogs->answers = {"Waypoints"};
+    desk.dialogs->openPaths = {std::nullopt};
+    app->importKML();
+    desk.dialogs->openPaths = {std::nullopt};
+    app->importGPX();
+    EXPECT_EQ(app->importController(), first);
+    EXPECT_EQ(desk.dialogs->openExtensions, (std::vector<QStringList>{{"kml"}, {"gpx"}}));
+
+    desk.newWaypointList({Waypoint::create("A", "", 1.0f, 2.0f, 0.0f)});
+    desk.dialogs->savePaths = {desk.file("all")};
+    app->exportGPX();
+    ExportController* exporter = app->exportController();
+    ASSERT_NE(exporter, nullptr);
+    EXPECT_TRUE(QFileInfo::exists(desk.file("all.gpx")));
+    app->exportKML();
+    EXPECT_EQ(app->exportController(), exporter);
+}
+
+TEST_F(AppControllerTest, UpdateCheckIsMadeOnceAndCancelled)
+{
+    app->cancelUpdate(); // none yet
+    EXPECT_EQ(app->updateCheck(), nullptr);
+    app->checkForUpdates();
+    UpdateCheck* check = app->updateCheck();
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->running());
+    app->checkForUpdates(); // ignored while one runs
+    EXPECT_EQ(app->updateCheck(), check);
+    app->cancelUpdate();
+    EXPECT_FALSE(check->running());
+    processEvents();
+}
+
+TEST_F(AppControllerTest, QuitStopsTheGPSAfterTheDocumentsMayGo)
+{
+    app->showGPSWindow();
+    desk.controller->setBeforeQuit([this] { app->stopGPS(); });
+    WaypointWindow& list = desk.newWaypointList();
+    auto& document = static_cast<WaypointDocument&>(list.document());
+    document.addWP(Waypoint::create("A", "", 1.0f, 2.0f, 0.0f));
+    document.refresh();
+    ASSERT_TRUE(list.document().isDocumentEdited());
+
+    desk.dialogs->answers = {"Cancel"};
+    desk.controller->quit();
+    EXPECT_NE(app->gpsController(), nullptr);
+
+    desk.dialogs->answers = {"Don't Save"};
+    desk.controller->quit();
+    EXPECT_EQ(app->gpsController(), nullptr);
+}
+
+} // namespace
+} // namespace navora::test

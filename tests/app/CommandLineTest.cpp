@@ -1,0 +1,209 @@
+// The desktop program's command line: options shared with the headless
+// mode, the settings laid over the user's for one run, and the snapshots
+// that SIGUSR1 writes.
+#include <CommandOptions.h>
+#include <DocumentArchive.h>
+#include <DocumentDesk.h>
+#include <LogCapture.h>
+#include <MemorySettingsStore.h>
+#include <NavigationRequest.h>
+#include <OverrideSettingsStore.h>
+#include <ScratchDirectory.h>
+#include <SnapshotWriter.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace navora::test {
+namespace {
+
+using Mode = CommandOptions::Mode;
+
+TEST(CommandOptions, ReadsWhatEachModeTakes)
+{
+    struct Row {
+        const char* name;
+        Mode mode;
+        std::vector<std::string> arguments;
+        bool accepted;
+        std::string expected; // what was read, summarised
+    };
+    auto summary = [](const CommandOptions& o) {
+        std::string text;
+        if (o.help)
+            text += "help ";
+        if (o.server)
+            text += "server=" + *o.server + " ";
+        if (o.port)
+            text += "port=" + *o.port + " ";
+        if (o.navigate)
+            text += "navigate=" + *o.navigate + " ";
+        if (o.index)
+            text += "index=" + std::to_string(*o.index) + " ";
+        if (o.join)
+            text += "join ";
+        if (o.waypoint)
+            text += "waypoint=" + *o.waypoint + " ";
+        if (o.units)
+            text += std::string("units=") + *o.units + " ";
+        if (o.snapshots)
+            text += "snapshots=" + *o.snapshots + " ";
+        for (const std::string& file : o.files)
+            text += "file=" + file + " ";
+        return text;
+    };
+    const Row rows[] = {
+        {"nothing", Mode::Desktop, {}, true, ""},
+        {"files", Mode::Desktop, {"a.nvw", "b.nvr"}, true, "file=a.nvw file=b.nvr "},
+        {"server and port", Mode::Desktop, {"--server", "127.0.0.1", "--port", "2948", "x.nvr"}, true,
+            "server=127.0.0.1 port=2948 file=x.nvr "},
+        {"navigate by index", Mode::Desktop, {"--navigate", "r.nvr", "--index", "2"}, true, "navigate=r.nvr index=2 "},
+        {"navigate joining", Mode::Desktop, {"--join", "--navigate", "r.nvr"}, true, "navigate=r.nvr join "},
+        {"navigate a list", Mode::Desktop, {"--navigate", "l.nvw", "--waypoint", "Quay 3"}, true,
+            "navigate=l.nvw waypoint=Quay 3 "},
+        {"snapshots", Mode::Desktop, {"--snapshots", "/tmp/s"}, true, "snapshots=/tmp/s "},
+        {"files after --", Mode::Desktop, {"--", "--odd.nvw"}, true, "file=--odd.nvw "},
+        {"help", Mode::Desktop, {"-h"}, true, "help "},
+        {"units headless", Mode::Headless, {"--units", "m"}, true, "units=m "},
+        {"units desktop", Mode::Desktop, {"--units", "m"}, false, ""},
+        {"snapshots headless", Mode::Headless, {"--snapshots", "d"}, false, ""},
+        {"files headless", Mode::Headless, {"a.nvw"}, false, ""},
+        {"unknown option", Mode::Desktop, {"--frobnicate"}, false, ""},
+        {"missing value", Mode::Desktop, {"--server"}, false, ""},
+        {"empty server", Mode::Desktop, {"--server", ""}, false, ""},
+        {"long port", Mode::Desktop, {"--port", "123456"}, false, ""},
+        {"empty snapshots", Mode::Desktop, {"--snapshots", ""}, false, ""},
+        {"bad units", Mode::Headless, {"--units", "x"}, false, ""},
+        {"choice alone", Mode::Desktop, {"--index", "1"}, false, ""},
+        {"navigate alone", Mode::Desktop, {"--navigate", "r.nvr"}, false, ""},
+        {"two choices", Mode::Desktop, {"--navigate", "r.nvr", "--join", "--index", "1"}, false, ""},
+        {"negative index", Mode::Desktop, {"--navigate", "r.nvr", "--index", "-1"}, false, ""},
+        {"index with text", Mode::Desktop, {"--navigate", "r.nvr", "--index", "2x"}, false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string error;
+        const std::optional<CommandOptions> options = CommandOptions::parse(row.arguments, row.mode, error);
+        ASSERT_EQ(options.has_value(), row.accepted) << error;
+        if (options)
+            EXPECT_EQ(summary(*options), row.expected);
+        else
+            EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(OverrideSettingsStore, ServesTheRunsValuesWithoutWritingThem)
+{
+    MemorySettingsStore user;
+    user.setValue("TRVgpsdServerKey", QString("gps.example"));
+    user.setValue("TRVUnitsKey", 'm');
+    OverrideSettingsStore store(user);
+    store.override("TRVgpsdServerKey", QString("127.0.0.1"));
+    store.override("TRVgpsdPortKey", QString("2948"));
+
+    EXPECT_EQ(store.value("TRVgpsdServerKey").toString(), "127.0.0.1");
+    EXPECT_EQ(store.value("TRVgpsdPortKey").toString(), "2948");
+    EXPECT_EQ(store.value("TRVUnitsKey").toInt(), 'm');
+    EXPECT_TRUE(store.contains("TRVgpsdPortKey"));
+    EXPECT_FALSE(user.contains("TRVgpsdPortKey"));
+    EXPECT_EQ(user.value("TRVgpsdServerKey").toString(), "gps.example");
+    std::vector<std::string> keys = store.keys();
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"TRVUnitsKey", "TRVgpsdPortKey", "TRVgpsdServerKey"}));
+
+    // The user's own choice is stored and wins from then on.
+    store.setValue("TRVgpsdServerKey", QString("other.example"));
+    EXPECT_EQ(user.value("TRVgpsdServerKey").toString(), "other.example");
+    EXPECT_EQ(store.value("TRVgpsdServerKey").toString(), "other.example");
+    EXPECT_EQ(store.value("TRVgpsdPortKey").toString(), "2948");
+}
+
+TEST(SnapshotWriter, WritesEveryShownWindowAndTheFields)
+{
+    ensureWidgetApplication();
+    ScratchDirectory scratch;
+    QLabel first("one");
+    first.setObjectName("probeWindow");
+    first.show();
+    QLabel second("two");
+    second.setObjectName("probeWindow");
+    second.show();
+    QLabel hidden("three");
+    hidden.setObjectName("hiddenWindow");
+    const QString folder = QString::fromStdString((scratch.path() / "shots").string());
+    SnapshotWriter writer(folder, [] {
+        return std::map<std::string, std::string>{{"fixLatitude", "52.500000"}, {"fixBox.title", "3D fix"}};
+    });
+    LogCapture log;
+
+    ASSERT_TRUE(writer.write());
+    ASSERT_TRUE(writer.write());
+    EXPECT_TRUE(log.contains("Snapshot 001 written"));
+    EXPECT_TRUE(log.contains("Snapshot 002 written"));
+    for (const char* name : {"001-probeWindow.png", "001-probeWindow-2.png", "002-probeWindow.png"})
+        EXPECT_FALSE(QImage(folder + '/' + name).isNull()) << name;
+    EXPECT_FALSE(QFile::exists(folder + "/001-hiddenWindow.png"));
+    QFile fields(folder + "/002-fields.json");
+    ASSERT_TRUE(fields.open(QIODevice::ReadOnly));
+    const QJsonObject object = QJsonDocument::fromJson(fields.readAll()).object();
+    EXPECT_EQ(object.value("fixLatitude").toString(), "52.500000");
+    EXPECT_EQ(object.value("fixBox.title").toString(), "3D fix");
+}
+
+TEST(SnapshotWriter, SaysSoWhenTheFolderCannotBeMade)
+{
+    ensureWidgetApplication();
+    ScratchDirectory scratch;
+    QFile blocker(QString::fromStdString(scratch.file("file").string()));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    SnapshotWriter writer(QString::fromStdString(scratch.file("file").string()) + "/inside", {});
+    LogCapture log;
+    EXPECT_FALSE(writer.write());
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("Snapshot 001 not written"), std::string::npos);
+}
+
+} // namespace
+} // namespace navora::test
+
+namespace navora::test {
+namespace {
+
+TEST(NavigateOption, NavigatesTheOpenDocumentsOwnObjects)
+{
+    ScratchDirectory scratch;
+    RoutePtr saved = Route::create();
+    saved->setRouteName("R");
+    for (const char* name : {"A", "B", "C"})
+        saved->appendWaypoint(Waypoint::create(name, "", 1.0f, 2.0f, 0.0f));
+    std::string error;
+    ASSERT_TRUE(DocumentArchive::saveRoute(scratch.file("r.nvr").string(), *saved, error)) << error;
+    ASSERT_TRUE(DocumentArchive::saveWaypointList(scratch.file("l.nvw").string(), saved->routeWaypoints(), error))
+        << error;
+
+    std::optional<NavigationRequest> byIndex = NavigationRequest::load({scratch.file("r.nvr").string(), 1, false, {}});
+    ASSERT_TRUE(byIndex);
+    RoutePtr shorter = DocumentArchive::loadRoute(scratch.file("r.nvr").string(), error);
+    shorter->deleteWaypointAtIndex(0);
+    EXPECT_FALSE(byIndex->adopt(shorter, {}));
+    EXPECT_NE(byIndex->route(), shorter);
+    RoutePtr open = DocumentArchive::loadRoute(scratch.file("r.nvr").string(), error);
+    ASSERT_TRUE(byIndex->adopt(open, {}));
+    EXPECT_EQ(byIndex->route(), open);
+    EXPECT_EQ(byIndex->waypoint(), open->waypointAtIndex(1));
+
+    std::optional<NavigationRequest> byName = NavigationRequest::load({scratch.file("l.nvw").string(), {}, false, "C"});
+    ASSERT_TRUE(byName);
+    const WaypointList list = DocumentArchive::loadWaypointList(scratch.file("l.nvw").string(), error).value();
+    EXPECT_FALSE(byName->adopt(nullptr, {list[0], list[1]}));
+    ASSERT_TRUE(byName->adopt(nullptr, list));
+    EXPECT_EQ(byName->waypoint(), list[2]);
+}
+
+} // namespace
+} // namespace navora::test
