@@ -1,0 +1,153 @@
+// The desktop program end to end: "navora --navigate" on an X server of its
+// own (Xvfb) with a private session bus, against a real gpsd (gpsfake
+// replaying a drive along a three-leg route). What the windows show is read
+// from the snapshots the program writes on SIGUSR1; the pictures stay in
+// the build folder (e2e-output/desktop-drive) to be looked at.
+#include "LogFile.h"
+#include "SpawnedProcess.h"
+
+#include <DocumentArchive.h>
+#include <GpsFake.h>
+#include <RouteDrive.h>
+#include <ScratchDirectory.h>
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+
+namespace navora::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr double baseLat = 48.0;
+constexpr double baseLon = 11.0;
+
+struct Point {
+    double lat;
+    double lon;
+};
+
+// Miles north and east of the base, on the drive's flat grid.
+Point at(double north, double east)
+{
+    return {baseLat + north / 60.0, baseLon + east / 60.0 / std::cos(baseLat * M_PI / 180.0)};
+}
+
+QJsonObject fieldsOf(const std::filesystem::path& file)
+{
+    QFile json(QString::fromStdString(file.string()));
+    if (!json.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(json.readAll()).object();
+}
+
+bool picture(const std::filesystem::path& folder, const std::string& name)
+{
+    return !QImage(QString::fromStdString((folder / name).string())).isNull();
+}
+
+class DesktopDrive : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!GpsFake::available() || !SpawnedProcess::installed("Xvfb") || !SpawnedProcess::installed("dbus-daemon"))
+            GTEST_SKIP() << "needs gpsfake (gpsd-clients), Xvfb (xvfb) and dbus-daemon (dbus)";
+        // -displayfd: Xvfb picks a free display and names it once it is ready.
+        xServer = std::make_unique<SpawnedProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+            std::vector<std::string>{});
+        const std::optional<std::string> display = xServer->readLine(30s);
+        ASSERT_TRUE(display) << "Xvfb did not start";
+        bus = std::make_unique<SpawnedProcess>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
+            std::vector<std::string>{});
+        const std::optional<std::string> address = bus->readLine(30s);
+        ASSERT_TRUE(address) << "dbus-daemon did not start";
+        environment = {"DISPLAY=:" + *display, "DBUS_SESSION_BUS_ADDRESS=" + *address, "QT_QPA_PLATFORM=xcb",
+            "XDG_CONFIG_HOME=" + scratch.path().string()};
+    }
+
+    ScratchDirectory scratch;
+    std::unique_ptr<SpawnedProcess> xServer;
+    std::unique_ptr<SpawnedProcess> bus;
+    std::vector<std::string> environment;
+};
+
+TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
+{
+    const std::vector<Point> w = {at(0, 0), at(0.5, 0), at(0.5, 0.5), at(1.0, 0.5)};
+    RoutePtr route = Route::create();
+    route->setRouteName("Loop");
+    for (size_t i = 0; i < w.size(); ++i)
+        route->appendWaypoint(Waypoint::create(
+            "W" + std::to_string(i), "", static_cast<float>(w[i].lat), static_cast<float>(w[i].lon), 0.0f));
+    std::string error;
+    ASSERT_TRUE(DocumentArchive::saveRoute(scratch.file("loop.nvr").string(), *route, error)) << error;
+
+    // Time to start before the first fix; then the three legs and on past
+    // the destination.
+    RouteDrive drive(1714564800.0, w[0].lat, w[0].lon);
+    drive.waitWithoutFix(60);
+    drive.standStill(3);
+    for (size_t i = 1; i < w.size(); ++i)
+        drive.driveTo(w[i].lat, w[i].lon, 20);
+    drive.driveOn(0.0, 20, 30);
+    NmeaLog::write(drive.epochs(), scratch.file("drive.nmea").string());
+
+    const std::filesystem::path shots = std::filesystem::path(NAVORA_E2E_OUTPUT) / "desktop-drive";
+    std::filesystem::remove_all(shots);
+    GpsFake fake(scratch.file("drive.nmea"), 0.01);
+    ASSERT_TRUE(fake.ready());
+    const LogFile log(scratch.file("stderr.txt"));
+    SpawnedProcess program({NAVORA_PROGRAM, "--server", "127.0.0.1", "--port", fake.portText(), "--navigate",
+                               scratch.file("loop.nvr").string(), "--join", "--snapshots", shots.string()},
+        environment, scratch.file("stderr.txt").string());
+    ASSERT_TRUE(program.started());
+
+    // On the second leg: the fix and the leg in the windows.
+    ASSERT_TRUE(log.waitFor("Alert: WaypointPassage", 120s)) << log.text();
+    program.signal(SIGUSR1);
+    ASSERT_TRUE(log.waitFor("Snapshot 001 written", 30s)) << log.text();
+    const QJsonObject moving = fieldsOf(shots / "001-fields.json");
+    EXPECT_FALSE(moving.value("fixLatitude").toString().isEmpty()) << log.text();
+    EXPECT_FALSE(moving.value("fixSpeed").toString().isEmpty());
+    EXPECT_TRUE(moving.value("wpBox").toString().contains("W1->W2")) << moving.value("wpBox").toString().toStdString();
+    EXPECT_EQ(moving.value("nextWP").toString(), "W3");
+
+    // At the end of the route.
+    ASSERT_TRUE(log.waitFor("Alert: DestinationArrival", 120s)) << log.text();
+    program.signal(SIGUSR1);
+    ASSERT_TRUE(log.waitFor("Snapshot 002 written", 30s)) << log.text();
+    const QJsonObject arrived = fieldsOf(shots / "002-fields.json");
+    EXPECT_TRUE(arrived.value("wpBox").toString().contains("W2->W3"))
+        << arrived.value("wpBox").toString().toStdString();
+    EXPECT_TRUE(picture(shots, "002-window.png"));
+    EXPECT_TRUE(picture(shots, "002-navDataWindow.png"));
+    EXPECT_FALSE(std::filesystem::exists(shots / "002-miniNavWindow.png"));
+
+    // The MiniNav alone.
+    program.signal(SIGUSR2);
+    ASSERT_TRUE(log.waitFor("MiniNav on", 30s)) << log.text();
+    program.signal(SIGUSR1);
+    ASSERT_TRUE(log.waitFor("Snapshot 003 written", 30s)) << log.text();
+    EXPECT_TRUE(picture(shots, "003-miniNavWindow.png"));
+    EXPECT_FALSE(std::filesystem::exists(shots / "003-window.png"));
+    EXPECT_FALSE(std::filesystem::exists(shots / "003-navDataWindow.png"));
+
+    // Quits at SIGTERM with nothing to ask, the GPS link stopped first.
+    EXPECT_EQ(program.stop(30s), 0) << log.text();
+    EXPECT_EQ(log.count("Alert: WaypointPassage"), 2u) << log.text();
+    EXPECT_EQ(log.count("Alert: DestinationArrival"), 1u) << log.text();
+    EXPECT_EQ(log.count("GPS Controller shutting down"), 1u) << log.text();
+}
+
+} // namespace
+} // namespace navora::test
