@@ -210,7 +210,9 @@ QString FieldWriter::numberText(const QLabel& label, double value)
 
 QString FieldWriter::dateText(const QLabel& label, double secondsSince1970)
 {
-    if (!std::isfinite(secondsSince1970))
+    // About 300,000 years either side of 1970: wider than any instant a fix
+    // or an arrival can have, and safe to take as whole seconds.
+    if (!(std::abs(secondsSince1970) < 1e13))
         return {};
     QString format = label.property("dateFormat").toString();
     if (format.isEmpty())

@@ -7,7 +7,9 @@
 
 #include <DisplayFields.h>
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 
 namespace navora {
 
@@ -24,6 +26,7 @@ GPSWindows::GPSWindows()
     m_miniNavUi->setupUi(m_miniNavWindow.get());
     for (ControllerWindow* window : {m_gpsWindow.get(), m_navDataWindow.get(), m_miniNavWindow.get()})
         prepareFields(*window);
+    placeWindows();
 }
 
 GPSWindows::~GPSWindows() = default;
@@ -47,6 +50,23 @@ std::vector<QWidget*> GPSWindows::all() const
 std::array<QAbstractButton*, 3> GPSWindows::cdiScaleChoices() const
 {
     return {m_navDataUi->cdiScale5, m_navDataUi->cdiScale1, m_navDataUi->cdiScale03};
+}
+
+void GPSWindows::placeWindows()
+{
+    // Side by side, the GPS window first, and the MiniNav in the top right
+    // corner, out of the way of whatever it floats above.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    constexpr int gap = 24;
+    m_gpsWindow->adjustSize();
+    m_navDataWindow->adjustSize();
+    m_miniNavWindow->adjustSize();
+    m_gpsWindow->move(area.left() + gap, area.top() + gap);
+    m_navDataWindow->move(m_gpsWindow->x() + m_gpsWindow->width() + gap, area.top() + gap);
+    m_miniNavWindow->move(area.right() - m_miniNavWindow->width() - gap, area.top() + gap);
 }
 
 void GPSWindows::prepareFields(QWidget& window)

@@ -39,6 +39,7 @@ public:
     std::array<QAbstractButton*, 3> cdiScaleChoices() const;
 
 private:
+    void placeWindows();
     static void prepareFields(QWidget& window);
 
     std::unique_ptr<Ui::GPSController> m_gpsUi;
