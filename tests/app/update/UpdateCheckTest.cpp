@@ -40,18 +40,27 @@ QString updateAvailable(const QString& serverVersion)
     return QStringLiteral("Update Available %1 / %2").arg(serverVersion, ownVersion);
 }
 
-void ensureApplication()
-{
-    static QApplication* application = nullptr;
-    if (application)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "navora_update_tests";
-    static char* argv[] = {name, nullptr};
-    application = new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
+// One widget application for the whole program, destroyed at its end so that
+// the network's worker threads are finished before the leak check runs.
+class WidgetApplication : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    void TearDown() override { m_application.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[20] = "navora_update_tests";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QApplication> m_application;
+};
+
+[[maybe_unused]] testing::Environment* const widgetApplication
+    = testing::AddGlobalTestEnvironment(new WidgetApplication);
 
 // Generous: this waits for an outcome, it does not time anything.
 bool waitFor(const std::function<bool()>& condition)
@@ -63,7 +72,6 @@ class UpdateCheckTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ensureApplication();
         ASSERT_TRUE(QSslSocket::supportsSsl()) << "no TLS backend";
         s_certificate = std::make_unique<TestCertificate>();
     }
