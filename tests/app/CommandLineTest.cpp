@@ -1,6 +1,7 @@
 // The desktop program's command line: options shared with the headless
 // mode, the settings laid over the user's for one run, and the snapshots
 // that SIGUSR1 writes.
+#include <AlertLogger.h>
 #include <CommandOptions.h>
 #include <DocumentArchive.h>
 #include <DocumentDesk.h>
@@ -8,6 +9,7 @@
 #include <MemorySettingsStore.h>
 #include <NavigationRequest.h>
 #include <OverrideSettingsStore.h>
+#include <RecordingAlertDispatcher.h>
 #include <ScratchDirectory.h>
 #include <SnapshotWriter.h>
 
@@ -203,6 +205,24 @@ TEST(NavigateOption, NavigatesTheOpenDocumentsOwnObjects)
     EXPECT_FALSE(byName->adopt(nullptr, {list[0], list[1]}));
     ASSERT_TRUE(byName->adopt(nullptr, list));
     EXPECT_EQ(byName->waypoint(), list[2]);
+}
+
+} // namespace
+} // namespace navora::test
+
+namespace navora::test {
+namespace {
+
+TEST(AlertLogger, LogsEveryAlertKeyAndPassesItOn)
+{
+    auto alerts = std::make_shared<RecordingAlertDispatcher>();
+    AlertLogger logger(alerts);
+    LogCapture log;
+    logger.alertAllForKey("GPSOffline");
+    logger.alertAllForKey("WaypointPassage", "Passing W1", "W1");
+    logger.approachingBeep();
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"Alert: GPSOffline", "Alert: WaypointPassage"}));
+    EXPECT_EQ(alerts->keys(), (std::vector<std::string>{"GPSOffline", "WaypointPassage"}));
 }
 
 } // namespace

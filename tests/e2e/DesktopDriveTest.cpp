@@ -161,6 +161,45 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     EXPECT_EQ(log.count("Alert: WaypointPassage"), 2u) << log.text();
     EXPECT_EQ(log.count("Alert: DestinationArrival"), 1u) << log.text();
     EXPECT_EQ(log.count("GPS Controller shutting down"), 1u) << log.text();
+    // The run's server and port stayed out of the user's settings.
+    const std::string settings = LogFile(scratch.path() / "Navora" / "Navora.conf").text();
+    EXPECT_EQ(settings.find("127.0.0.1"), std::string::npos) << settings;
+    EXPECT_EQ(settings.find(fake.portText()), std::string::npos) << settings;
+}
+
+// What the program refuses before it opens any window (no display needed).
+TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
+{
+    ScratchDirectory scratch;
+    struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        std::string firstLine;
+    };
+    const Row rows[] = {
+        {{"--help"}, 0, "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]"},
+        {{"--frobnicate"}, 2, ""},
+        {{"--port", "123456"}, 2, ""},
+        {{"--units", "m"}, 2, ""},
+        {{"--navigate", scratch.file("none.nvr").string(), "--join"}, 2, ""},
+        {{"--navigate", scratch.file("none.nvr").string()}, 2, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        std::vector<std::string> arguments = {NAVORA_PROGRAM};
+        arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+        // No display: were a window attempted, the program would fail otherwise.
+        SpawnedProcess program(arguments,
+            {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + scratch.path().string()},
+            scratch.file("stderr.txt").string());
+        ASSERT_TRUE(program.started());
+        const std::optional<std::string> first = program.readLine(30s);
+        while (program.readLine(30s)) { }
+        EXPECT_EQ(program.stop(10s), row.status) << LogFile(scratch.file("stderr.txt")).text();
+        if (!row.firstLine.empty()) {
+            EXPECT_EQ(first.value_or(""), row.firstLine);
+        }
+    }
 }
 
 } // namespace
