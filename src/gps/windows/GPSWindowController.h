@@ -55,7 +55,10 @@ public:
     // fields::window, fields::navDataWindow or fields::miniNavWindow;
     // nullptr for any other name.
     QWidget* window(std::string_view name) const;
-    // Every named field and what it shows, as text.
+    // Every named field and what it shows, as text (user-interface thread):
+    // windows "shown" or "hidden", a hidden field "", a colour well its
+    // colour's name, the satellite matrix "prn/strength" per column with a
+    // star for a used satellite.
     std::map<std::string, std::string> fieldSnapshot() const;
 
 private:
