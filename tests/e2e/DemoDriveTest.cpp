@@ -1,0 +1,128 @@
+// The bundled demo (demo/), driven as scripts/run.sh drives it, but headless
+// and faster: "navora --headless --navigate" on its route against gpsfake
+// replaying its NMEA log. Only what the drive itself guarantees is checked:
+// the route's alerts in order, its legs in order, its documents in step.
+// The gpsd mode-change alerts are not: gpsd may hand over the first fix
+// before the program is connected, so how many of them arrive varies.
+#include <DocumentArchive.h>
+#include <GpsFake.h>
+#include <ProgramRun.h>
+#include <ScratchDirectory.h>
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+namespace navora::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::filesystem::path demo = NAVORA_DEMO_DIR;
+
+// The alerts of the route's progress, as "key: speech".
+std::vector<std::string> routeAlerts(const std::vector<std::string>& lines)
+{
+    const std::set<std::string> keys = {"WaypointArrival", "WaypointPassage", "CourseReversal", "DestinationArrival"};
+    std::vector<std::string> alerts;
+    for (const std::string& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        const std::string key = o.value("alert").toString().toStdString();
+        if (keys.count(key))
+            alerts.push_back(key + ": " + o.value("speech").toString().toStdString());
+    }
+    return alerts;
+}
+
+// The navigation window's leg titles, each once, in the order shown.
+std::vector<std::string> legTitles(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> titles;
+    for (const std::string& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        const std::string title = o.value("wpBox.title").toString().toStdString();
+        if (!title.empty() && (titles.empty() || titles.back() != title))
+            titles.push_back(title);
+    }
+    return titles;
+}
+
+TEST(DemoDrive, TheDocumentsHoldTheSameWaypoints)
+{
+    std::string error;
+    const RoutePtr route = DocumentArchive::loadRoute((demo / "lindau-round.nvr").string(), error);
+    ASSERT_TRUE(route) << error;
+    const std::optional<WaypointList> list
+        = DocumentArchive::loadWaypointList((demo / "lindau-waypoints.nvw").string(), error);
+    ASSERT_TRUE(list) << error;
+    EXPECT_EQ(route->description(), "Lindau Round");
+    EXPECT_EQ(route->activeIndex(), 0);
+    ASSERT_EQ(route->count(), 5u);
+    // The list is kept sorted by name; the route in its own order.
+    ASSERT_EQ(list->size(), route->count());
+    std::map<std::string, WaypointPtr> byName;
+    for (const WaypointPtr& w : *list)
+        byName[w->wpName()] = w;
+    for (size_t i = 0; i < route->count(); ++i) {
+        const Waypoint& r = *route->waypointAtIndex(i);
+        SCOPED_TRACE(r.wpName());
+        ASSERT_TRUE(byName.count(r.wpName()));
+        const Waypoint& w = *byName[r.wpName()];
+        EXPECT_EQ(w.wpComment(), r.wpComment());
+        EXPECT_EQ(w.latitude(), r.latitude());
+        EXPECT_EQ(w.longitude(), r.longitude());
+        // On Lake Constance, off Lindau.
+        EXPECT_NEAR(r.latitude(), 47.53, 0.02);
+        EXPECT_NEAR(r.longitude(), 9.69, 0.02);
+    }
+}
+
+TEST(DemoDrive, EveryLegIsAnnouncedAndPassedAndTheDestinationReachedOnce)
+{
+    if (!GpsFake::available())
+        GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
+    ScratchDirectory scratch;
+    // gpsfake writes its own log beside the one it replays: not into demo/.
+    std::filesystem::copy_file(demo / "lindau-round.nmea", scratch.file("drive.nmea"));
+    GpsFake fake(scratch.file("drive.nmea"));
+    ASSERT_TRUE(fake.ready());
+    ProgramRun run({NAVORA_PROGRAM, "--headless", "--server", "127.0.0.1", "--port", fake.portText(), "--units", "n",
+                       "--navigate", (demo / "lindau-round.nvr").string(), "--index", "1"},
+        scratch.file("stderr.txt"), scratch.path());
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.readUntil(R"("alert":"DestinationArrival")", 120s))
+        << ProgramRun::fileText(scratch.file("stderr.txt"));
+    // The rest of the drive: into the harbour, until the log ends.
+    ASSERT_TRUE(run.readUntil(R"({"alert":"GPSOffline"})", 120s)) << ProgramRun::fileText(scratch.file("stderr.txt"));
+    EXPECT_EQ(run.terminate(10s), 0);
+
+    // Arrival alerts speak the waypoint's name and the lead time (15 s by
+    // default); passage and destination alerts the name alone.
+    EXPECT_EQ(routeAlerts(run.lines()),
+        (std::vector<std::string>{
+            "WaypointArrival: West Buoy in 15 seconds",
+            "WaypointPassage: West Buoy",
+            "WaypointArrival: Mid-Lake Mark in 15 seconds",
+            "WaypointPassage: Mid-Lake Mark",
+            "WaypointArrival: Reutin Buoy in 15 seconds",
+            "WaypointPassage: Reutin Buoy",
+            "WaypointArrival: Lighthouse in 15 seconds",
+            "DestinationArrival: Lighthouse",
+        }));
+    // Straight for waypoint 1 from the first position, then leg by leg.
+    EXPECT_EQ(legTitles(run.lines()),
+        (std::vector<std::string>{
+            "Lindau Round: PPOS->West Buoy (1 of 4)",
+            "Lindau Round: West Buoy->Mid-Lake Mark (2 of 4)",
+            "Lindau Round: Mid-Lake Mark->Reutin Buoy (3 of 4)",
+            "Lindau Round: Reutin Buoy->Lighthouse (end)",
+        }));
+}
+
+} // namespace
+} // namespace navora::test
