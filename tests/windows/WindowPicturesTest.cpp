@@ -77,8 +77,14 @@ TEST(WindowPictures, DISABLED_MomentsOfADrive)
     picture(harness, f::miniNavWindow, "5-mininav");
 
     harness.controller().toggleMiniNav();
+    harness.controller().changeUnits('m');
+    harness.controller().activateRoute(route, 2);
+    harness.report(12 * nm, 0.2 * nm, 3.2, 20.0, 6, 3, sky());
+    picture(harness, f::window, "6-metric");
+    picture(harness, f::navDataWindow, "6-metric");
+
     harness.reportOffline();
-    picture(harness, f::window, "6-offline");
+    picture(harness, f::window, "7-offline");
 }
 
 } // namespace
