@@ -62,9 +62,9 @@ void AppController::connectMenu()
         {"showAbout", &AppController::showAbout},
     };
     // New Waypoints List is the document framework's own command.
-    for (const auto& [name, command] : commands) {
-        if (QAction* action = m_services.documents.action(QString::fromLatin1(name)))
-            connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
+    for (const auto& entry : commands) {
+        if (QAction* action = m_services.documents.action(QString::fromLatin1(entry.first)))
+            connect(action, &QAction::triggered, this, [this, command = entry.second] { (this->*command)(); });
     }
 }
 
