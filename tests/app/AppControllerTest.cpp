@@ -257,6 +257,19 @@ TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
     EXPECT_EQ(linksMade, 1);
 }
 
+TEST_F(AppControllerTest, ActivatingAWaypointInAListStartsTheGPSAndNavigates)
+{
+    WaypointWindow& list = desk.newWaypointList({Waypoint::create("Harbour", "", 52.6f, 13.3f, 0.0f)});
+    auto& document = static_cast<WaypointDocument&>(list.document());
+    document.wpActivateSelect(0);
+    processEvents();
+    ASSERT_NE(app->gpsController(), nullptr);
+    ASSERT_TRUE(gps().controller().activeWaypoint());
+    EXPECT_EQ(gps().controller().activeWaypoint()->wpName(), "Harbour");
+    EXPECT_TRUE(window(fields::window).isVisible());
+    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
+}
+
 TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportController)
 {
     desk.dialogs->answers = {"cancel"};
@@ -301,7 +314,8 @@ TEST_F(AppControllerTest, UpdateCheckIsMadeOnceAndCancelled)
 
 TEST_F(AppControllerTest, QuitStopsTheGPSAfterTheDocumentsMayGo)
 {
-    app->showGPSWindow();
+    app->showNavWindow();
+    processEvents();
     desk.controller->setBeforeQuit([this] { app->stopGPS(); });
     WaypointWindow& list = desk.newWaypointList();
     auto& document = static_cast<WaypointDocument&>(list.document());
@@ -316,6 +330,8 @@ TEST_F(AppControllerTest, QuitStopsTheGPSAfterTheDocumentsMayGo)
     desk.dialogs->answers = {"Don't Save"};
     desk.controller->quit();
     EXPECT_EQ(app->gpsController(), nullptr);
+    // The navigation window went without its question.
+    EXPECT_TRUE(stopQuestions.empty());
 }
 
 } // namespace
