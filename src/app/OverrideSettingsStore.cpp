@@ -29,8 +29,13 @@ void OverrideSettingsStore::setValue(std::string_view key, const QVariant& value
 {
     {
         std::lock_guard lock(m_mutex);
-        if (const auto it = m_overrides.find(key); it != m_overrides.end())
+        if (const auto it = m_overrides.find(key); it != m_overrides.end()) {
+            // The run's own value handed back (the preferences store the
+            // server and the port together): it stays the run's.
+            if (it->second == value)
+                return;
             m_overrides.erase(it);
+        }
     }
     m_base.setValue(key, value);
 }

@@ -10,8 +10,9 @@ namespace navora {
 
 // The user's settings with a few values replaced for this run only (the
 // command line's --server and --port). Reads see the replacements; writes go
-// to the user's store. A value the user then chooses (in the preferences)
-// replaces the run's own, which is never written anywhere.
+// to the user's store. A different value the user then chooses (in the
+// preferences) replaces the run's own; the run's own is never written, not
+// even when it is handed back unchanged.
 class OverrideSettingsStore : public SettingsStore {
 public:
     explicit OverrideSettingsStore(SettingsStore& base);

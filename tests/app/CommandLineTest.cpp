@@ -117,6 +117,12 @@ TEST(OverrideSettingsStore, ServesTheRunsValuesWithoutWritingThem)
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys, (std::vector<std::string>{"TRVUnitsKey", "TRVgpsdPortKey", "TRVgpsdServerKey"}));
 
+    // The preferences store server and port together: the run's own value
+    // handed back is not written.
+    store.setValue("TRVgpsdPortKey", QString("2948"));
+    EXPECT_FALSE(user.contains("TRVgpsdPortKey"));
+    EXPECT_EQ(store.value("TRVgpsdPortKey").toString(), "2948");
+
     // The user's own choice is stored and wins from then on.
     store.setValue("TRVgpsdServerKey", QString("other.example"));
     EXPECT_EQ(user.value("TRVgpsdServerKey").toString(), "other.example");
