@@ -80,6 +80,28 @@ std::shared_ptr<AlertDispatcher> makeAlertDispatcher(const Settings& settings, N
     return std::make_shared<AlertLogger>(std::make_shared<AlertController>(settings, center, std::move(services)));
 }
 
+// --server and --port for this run only.
+void overrideServerPort(OverrideSettingsStore& store, const CommandOptions& options)
+{
+    if (options.server)
+        store.override(TRVgpsdServerKey, QString::fromStdString(*options.server));
+    if (options.port)
+        store.override(TRVgpsdPortKey, QString::fromStdString(*options.port));
+}
+
+// --navigate: the file as a document, the GPS link and the navigation
+// window, then the activation at the first position.
+void startNavigation(NavigationRequest& navigation, const std::string& path, DocumentController& documents,
+    AppController& controller, NotificationCenter& center)
+{
+    // The document's own route (or waypoint) is navigated, so its window
+    // locks while it is active.
+    if (const DocumentPtr document = documents.openDocumentReportingErrors(QString::fromStdString(path)))
+        navigation.adopt(document->route(), document->waypointList());
+    controller.showNavWindow();
+    navigation.start(controller.gpsController()->controller(), center);
+}
+
 } // namespace
 
 const char* DesktopApplication::usage()
@@ -113,10 +135,7 @@ int DesktopApplication::run(int argc, char** argv)
 
     QtSettingsStore userStore;
     OverrideSettingsStore store(userStore);
-    if (options->server)
-        store.override(TRVgpsdServerKey, QString::fromStdString(*options->server));
-    if (options->port)
-        store.override(TRVgpsdPortKey, QString::fromStdString(*options->port));
+    overrideServerPort(store, *options);
     Settings settings(store);
     settings.registerDefaults();
     NotificationCenter& center = NotificationCenter::defaultCenter();
@@ -154,15 +173,8 @@ int DesktopApplication::run(int argc, char** argv)
     documents.mainWindow().show();
     for (const std::string& file : options->files)
         documents.openDocumentReportingErrors(QString::fromStdString(file));
-    if (navigation) {
-        // The document's own route (or waypoint) is navigated, so its window
-        // locks while it is active.
-        if (const DocumentPtr document
-            = documents.openDocumentReportingErrors(QString::fromStdString(*options->navigate)))
-            navigation->adopt(document->route(), document->waypointList());
-        controller.showNavWindow();
-        navigation->start(controller.gpsController()->controller(), center);
-    }
+    if (navigation)
+        startNavigation(*navigation, *options->navigate, documents, controller, center);
     const int status = QApplication::exec();
     if (navigation)
         navigation->stop(center);
