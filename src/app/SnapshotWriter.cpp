@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QPixmap>
 #include <QSaveFile>
+#include <QScreen>
 #include <QSet>
 #include <QWidget>
 
@@ -66,6 +67,13 @@ bool SnapshotWriter::write()
             Log::format("Snapshot %s: cannot write %s", prefix.toUtf8().constData(), path.toUtf8().constData());
             written = false;
         }
+    }
+    // The whole screen as well, where the platform can show it (an X
+    // server can; the offscreen platform cannot).
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPixmap whole = screen->grabWindow(0);
+        if (!whole.isNull() && !whole.save(folder.filePath(prefix + "-screen.png"), "PNG"))
+            written = false;
     }
     written = writeFields(folder.filePath(prefix + "-fields.json")) && written;
     if (written)

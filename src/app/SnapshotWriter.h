@@ -10,7 +10,8 @@ namespace navora {
 
 // Pictures of the program as the user sees it, for scripts and tests: every
 // visible top-level window as "<seq>-<objectName>.png" in a folder, and what
-// the GPS windows' fields show as "<seq>-fields.json", then the log line
+// the GPS windows' fields show as "<seq>-fields.json" (and the whole screen
+// as "<seq>-screen.png" where it can be read), then the log line
 // "Snapshot <seq> written". seq counts from 001.
 class SnapshotWriter {
 public:
