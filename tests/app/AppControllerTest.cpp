@@ -12,6 +12,8 @@
 #include <UpdateCheck.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -139,6 +141,25 @@ TEST_F(AppControllerTest, MenuCommandsReachTheController)
     desk.controller->action("toggleMiniNav")->trigger();
     EXPECT_FALSE(app->mnItem()->isChecked());
     desk.controller->action("stopGPS")->trigger();
+    EXPECT_EQ(app->gpsController(), nullptr);
+}
+
+TEST_F(AppControllerTest, ShortcutsWorkFromTheGPSWindows)
+{
+    desk.controller->mainWindow().show();
+    app->showNavWindow();
+    processEvents();
+    QWidget& nav = window(fields::navDataWindow);
+    nav.activateWindow();
+    QApplication::setActiveWindow(&nav);
+    QTest::keyClick(&nav, Qt::Key_M, Qt::ControlModifier);
+    processEvents();
+    EXPECT_TRUE(gps().controller().mnOn());
+    EXPECT_TRUE(app->mnItem()->isChecked());
+    QWidget& mini = window(fields::miniNavWindow);
+    QApplication::setActiveWindow(&mini);
+    QTest::keyClick(&mini, Qt::Key_Period, Qt::ControlModifier);
+    processEvents();
     EXPECT_EQ(app->gpsController(), nullptr);
 }
 
