@@ -1,6 +1,6 @@
 #include "PreferenceController.h"
 
-#include "ColourWell.h"
+#include "RouteColourWell.h"
 #include "ui_PreferenceController.h"
 
 #include <ControlState.h>
@@ -201,7 +201,7 @@ void PreferenceController::connectActions()
     connect(m_ui->mnFloatCheck, &QCheckBox::clicked, this, [this] { toggleMNFloat(); });
     connect(m_ui->speechCheck, &QCheckBox::clicked, this, [this] { toggleSpeech(); });
     connect(m_speechColumns, &QButtonGroup::idClicked, this, [this] { chooseWPSpeech(); });
-    connect(m_ui->routeColourWell, &ColourWell::colourChosen, this, [this] { setRouteColour(); });
+    connect(m_ui->routeColourWell, &RouteColourWell::colourChosen, this, [this] { setRouteColour(); });
     connect(m_protocolColumns, &QButtonGroup::idClicked, this, [this] { changeProtocol(); });
 }
 

@@ -1,8 +1,8 @@
 #include "PreferenceHarness.h"
 
-#include <ColourWell.h>
 #include <LogCapture.h>
 #include <NotificationNames.h>
+#include <RouteColourWell.h>
 #include <SettingsKeys.h>
 
 #include <QButtonGroup>
@@ -96,7 +96,7 @@ TEST_P(PreferenceLoadTest, FillsEveryControlFromTheSettings)
     EXPECT_EQ(harness.control<QWidget>("wpSpeechOption").isVisible(), c.speech);
     EXPECT_TRUE(harness.control<QRadioButton>(c.speechButton).isChecked());
     EXPECT_TRUE(harness.control<QRadioButton>(c.protocolButton).isChecked());
-    EXPECT_EQ(harness.control<ColourWell>("routeColourWell").colour(), c.colour);
+    EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), c.colour);
     EXPECT_EQ(harness.control<QCheckBox>("growlCheck").isChecked(), c.growl);
     EXPECT_EQ(harness.control<QCheckBox>("mnFloatCheck").isChecked(), c.mnFloat);
     // Filling the window is no change of setting.
@@ -208,13 +208,13 @@ INSTANTIATE_TEST_SUITE_P(Gestures, PreferenceActionTest,
             {{"Speak waypoint comments", 0}}, {{"TRVSpeechChanged", matrixColumn(1, 0)}}},
         ActionCase{"routeColourOpaque", {},
             [](PreferenceHarness& h) {
-                h.control<ColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 1.0});
+                h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 1.0});
                 h.controller().setRouteColour();
             },
             {{"Route colour", QStringLiteral("0 0.5 1 0.8")}}, {{"TRVRouteColourChanged", well({0.0, 0.5, 1.0, 0.8})}}},
         ActionCase{"routeColourTranslucent", {},
             [](PreferenceHarness& h) {
-                h.control<ColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 0.5});
+                h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 0.5});
                 h.controller().setRouteColour();
             },
             {{"Route colour", QStringLiteral("0 0.5 1 0.5")}}, {{"TRVRouteColourChanged", well({0.0, 0.5, 1.0, 0.5})}}},

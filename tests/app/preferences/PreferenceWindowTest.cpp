@@ -2,8 +2,8 @@
 
 #include <AlertController.h>
 #include <AlertTable.h>
-#include <ColourWell.h>
 #include <LogCapture.h>
+#include <RouteColourWell.h>
 #include <SettingsKeys.h>
 
 #include <QApplication>
@@ -190,7 +190,7 @@ TEST(PreferenceColourDialogTest, OpaqueChoiceIsStoredAtEightyPercent)
     harness.click("routeColourWell");
     const RouteColour expected{0.0, 0.0, 1.0, 0.8};
     EXPECT_EQ(harness.settings().colourForKey(TRVRouteColourKey), expected);
-    EXPECT_EQ(harness.control<ColourWell>("routeColourWell").colour(), expected);
+    EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), expected);
     ASSERT_EQ(harness.posts().size(), 1u);
     EXPECT_EQ(harness.posts()[0].name, "TRVRouteColourChanged");
     EXPECT_EQ(harness.posts()[0].object.controlState()->colour, expected);
@@ -202,7 +202,7 @@ TEST(PreferenceColourDialogTest, CancelChangesNothing)
     answerColourDialog(std::nullopt);
     harness.click("routeColourWell");
     EXPECT_FALSE(harness.store().contains(TRVRouteColourKey));
-    EXPECT_EQ(harness.control<ColourWell>("routeColourWell").colour(), RouteColour::routeDefault());
+    EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), RouteColour::routeDefault());
     EXPECT_TRUE(harness.posts().empty());
 }
 

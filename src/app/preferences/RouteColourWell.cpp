@@ -1,4 +1,4 @@
-#include "ColourWell.h"
+#include "RouteColourWell.h"
 
 #include <QColorDialog>
 #include <QPainter>
@@ -13,7 +13,7 @@ constexpr int swatchHeight = 20;
 
 } // namespace
 
-ColourWell::ColourWell(QWidget* parent)
+RouteColourWell::RouteColourWell(QWidget* parent)
     : QToolButton(parent)
 {
     setIconSize(QSize(swatchWidth, swatchHeight));
@@ -22,25 +22,25 @@ ColourWell::ColourWell(QWidget* parent)
     showSwatch();
 }
 
-void ColourWell::setColour(const RouteColour& colour)
+void RouteColourWell::setColour(const RouteColour& colour)
 {
     m_colour = colour;
     showSwatch();
 }
 
-QColor ColourWell::toQColor(const RouteColour& colour)
+QColor RouteColourWell::toQColor(const RouteColour& colour)
 {
     return QColor::fromRgbF(static_cast<float>(colour.red), static_cast<float>(colour.green),
         static_cast<float>(colour.blue), static_cast<float>(colour.alpha));
 }
 
-RouteColour ColourWell::fromQColor(const QColor& colour)
+RouteColour RouteColourWell::fromQColor(const QColor& colour)
 {
     const QColor rgb = colour.toRgb();
     return {rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF()};
 }
 
-void ColourWell::chooseColour()
+void RouteColourWell::chooseColour()
 {
     // Qt's own dialog: not every desktop's native one offers transparency.
     const QColor chosen = QColorDialog::getColor(toQColor(m_colour), this, tr("Route Colour"),
@@ -51,7 +51,7 @@ void ColourWell::chooseColour()
     emit colourChosen();
 }
 
-void ColourWell::showSwatch()
+void RouteColourWell::showSwatch()
 {
     // A checkerboard under the colour makes its transparency visible.
     QPixmap swatch(swatchWidth, swatchHeight);

@@ -10,11 +10,11 @@ namespace navora {
 // one, transparency included. It keeps the colour as RouteColour so a value
 // read from the settings goes back out unchanged, not rounded through the
 // 16-bit channels of QColor.
-class ColourWell : public QToolButton {
+class RouteColourWell : public QToolButton {
     Q_OBJECT
 
 public:
-    explicit ColourWell(QWidget* parent = nullptr);
+    explicit RouteColourWell(QWidget* parent = nullptr);
 
     RouteColour colour() const { return m_colour; }
     // Shows colour; emits nothing.
