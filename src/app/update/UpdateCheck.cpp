@@ -156,9 +156,13 @@ void UpdateCheck::startUpdateConnection(const QUrl& address)
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     // Each redirect is looked at before it is followed (didRedirect).
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.addCaCertificates(m_options.extraCaCertificates);
-    request.setSslConfiguration(tls);
+    if (!m_options.extraCaCertificates.isEmpty()) {
+        // Qt loads the system's authorities on demand only while the list is
+        // left alone; once it is set, it must name them all.
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(QSslConfiguration::systemCaCertificates() + m_options.extraCaCertificates);
+        request.setSslConfiguration(tls);
+    }
 
     logLine(QStringLiteral("fetching %1").arg(address.toString()));
     m_data.clear();
