@@ -60,8 +60,10 @@ CRUISE_KNOTS = 24.0
 HARBOUR_KNOTS = 8.0
 APPROACH_KNOTS = 8.0
 
-# Metres the boat drifts off each leg at its middle (positive to the right).
-LEG_DRIFT_M = [55.0, -40.0, 35.0, -45.0]
+# Metres the boat drifts off each leg at its middle (positive to the right):
+# a tenth of a nautical mile or so, enough to move the course-deviation
+# indicator on its default scale.
+LEG_DRIFT_M = [150.0, -200.0, 180.0, -160.0]
 
 # The sky: (PRN, elevation, azimuth) of the satellites in view.
 SATELLITES = [
@@ -258,7 +260,9 @@ def sentences_of(epoch, noise):
                             % (clock, position, epoch.knots, epoch.track, date)))
         hdop = 0.9 if epoch.mode == 3 else 2.4
         if epoch.mode == 3:
-            altitude = LAKE_ALTITUDE_M + 1.5 + noise.uniform(-0.6, 0.6)
+            # The antenna rides the swell slowly: a few centimetres a second.
+            seconds = (epoch.time - START_TIME).total_seconds()
+            altitude = LAKE_ALTITUDE_M + 1.5 + 0.4 * math.sin(seconds / 25.0)
             height = "%.1f,M,%.1f,M" % (altitude, GEOID_SEPARATION_M)
         else:
             height = ",M,,M"
