@@ -401,6 +401,17 @@ TEST_P(UpdateCheckCancelTest, ClosesThePanelWithoutAlertAndDropsTheConnection)
 INSTANTIATE_TEST_SUITE_P(Ways, UpdateCheckCancelTest, testing::ValuesIn(cancelCases),
     [](const testing::TestParamInfo<CancelCase>& row) { return std::string(row.param.name); });
 
+TEST_F(UpdateCheckTest, DestroyedWhileRunningDropsTheConnectionQuietly)
+{
+    server.holdRequests();
+    auto check = makeCheck(options());
+    check->checkForUpdates();
+    ASSERT_TRUE(waitFor([&] { return server.heldCount() == 1; }));
+    check.reset();
+    EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }));
+    EXPECT_TRUE(alerts.isEmpty());
+}
+
 TEST_F(UpdateCheckTest, CancelWhenIdleDoesNothing)
 {
     const auto check = makeCheck(options());
