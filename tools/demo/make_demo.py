@@ -243,7 +243,7 @@ def sky(epoch, noise):
             used = False
         else:
             snr = int(round(min(49, 28 + el * 0.35 + noise.uniform(-2.5, 2.5))))
-            used = el >= MIN_USED_ELEVATION and (epoch.mode == 3 or index < 3)
+            used = el >= MIN_USED_ELEVATION and (epoch.mode == 3 or index < 4)
         rows.append((prn, el, az, snr, used))
     return rows
 
