@@ -2,6 +2,7 @@
 
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "QtText.h"
 
 #include <Dialogs.h>
 #include <DocumentController.h>
@@ -17,15 +18,6 @@
 #include <QFileInfo>
 
 namespace navora {
-
-namespace {
-
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 AppController::AppController(Services services)
     : m_services(std::move(services))
@@ -175,17 +167,17 @@ ImportController& AppController::ensureImportController()
         DocumentController& documents = m_services.documents;
         auto openPanel = [&documents](std::string_view extension) -> std::optional<std::string> {
             const std::optional<QString> path
-                = documents.dialogs().openFile(documents.dialogParent(), tr("Import"), {qs(extension)});
+                = documents.dialogs().openFile(documents.dialogParent(), tr("Import"), {toQString(extension)});
             if (!path)
                 return std::nullopt;
             return path->toStdString();
         };
         // Cancel last: closing the panel another way cancels too.
         auto question = [&documents] {
-            const int answer = documents.dialogs().ask(documents.dialogParent(), qs(ImportController::kQuestionTitle),
-                qs(ImportController::kQuestionMessage),
-                {qs(ImportController::kRouteButton), qs(ImportController::kWaypointsButton),
-                    qs(ImportController::kCancelButton)});
+            const int answer = documents.dialogs().ask(documents.dialogParent(),
+                toQString(ImportController::kQuestionTitle), toQString(ImportController::kQuestionMessage),
+                {toQString(ImportController::kRouteButton), toQString(ImportController::kWaypointsButton),
+                    toQString(ImportController::kCancelButton)});
             if (answer == 0)
                 return ImportChoice::Route;
             return answer == 1 ? ImportChoice::Waypoints : ImportChoice::Cancel;
@@ -201,8 +193,8 @@ ExportController& AppController::ensureExportController()
         DocumentController& documents = m_services.documents;
         auto savePanel
             = [&documents](std::string_view extension, std::string_view title) -> std::optional<std::string> {
-            const QString suffix = qs(extension);
-            const QString proposed = QDir::home().filePath(qs(title) + '.' + suffix);
+            const QString suffix = toQString(extension);
+            const QString proposed = QDir::home().filePath(toQString(title) + '.' + suffix);
             std::optional<QString> path
                 = documents.dialogs().saveFile(documents.dialogParent(), tr("Export"), proposed, suffix);
             if (!path)

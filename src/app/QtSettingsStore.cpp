@@ -1,19 +1,12 @@
 #include "QtSettingsStore.h"
 
+#include "QtText.h"
+
 #include <Log.h>
 
 #include <QStandardPaths>
 
 namespace navora {
-
-namespace {
-
-QString keyText(std::string_view key)
-{
-    return QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-}
-
-} // namespace
 
 QtSettingsStore::QtSettingsStore()
     : QtSettingsStore(defaultFilePath())
@@ -30,13 +23,13 @@ QtSettingsStore::QtSettingsStore(const QString& filePath)
 QVariant QtSettingsStore::value(std::string_view key) const
 {
     std::lock_guard lock(m_mutex);
-    return detached(m_settings.value(keyText(key)));
+    return detached(m_settings.value(toQString(key)));
 }
 
 void QtSettingsStore::setValue(std::string_view key, const QVariant& value)
 {
     std::lock_guard lock(m_mutex);
-    m_settings.setValue(keyText(key), detached(value));
+    m_settings.setValue(toQString(key), detached(value));
     m_settings.sync();
     if (m_settings.status() == QSettings::AccessError)
         Log::line("Settings file " + m_settings.fileName().toStdString() + " could not be written");
@@ -45,7 +38,7 @@ void QtSettingsStore::setValue(std::string_view key, const QVariant& value)
 bool QtSettingsStore::contains(std::string_view key) const
 {
     std::lock_guard lock(m_mutex);
-    return m_settings.contains(keyText(key));
+    return m_settings.contains(toQString(key));
 }
 
 std::vector<std::string> QtSettingsStore::keys() const

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "QtText.h"
 #include "SettingsKeys.h"
 
 #include <Log.h>
@@ -166,11 +167,6 @@ T readSetting(const Settings& settings, std::string_view key, const char* typeNa
     return fallback;
 }
 
-QString qtText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 Settings::Settings(SettingsStore& store)
@@ -237,7 +233,7 @@ void Settings::setBool(std::string_view key, bool value)
 
 void Settings::setString(std::string_view key, std::string_view value)
 {
-    m_store.setValue(key, qtText(value));
+    m_store.setValue(key, toQString(value));
 }
 
 bool Settings::setColour(std::string_view key, const RouteColour& colour)

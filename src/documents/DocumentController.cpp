@@ -11,6 +11,7 @@
 
 #include <DocumentTypes.h>
 #include <Log.h>
+#include <QtText.h>
 #include <SettingsStore.h>
 
 #include <QApplication>
@@ -26,16 +27,11 @@ namespace navora {
 
 namespace {
 
-QString qs(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::optional<DocumentType> typeForPath(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     for (const DocumentType& type : {kWaypointsDocumentType, kRouteDocumentType}) {
-        if (suffix == qs(type.extension))
+        if (suffix == toQString(type.extension))
             return type;
     }
     return std::nullopt;
@@ -92,7 +88,7 @@ ExchangeDocument* DocumentController::keyDocument() const
 
 std::optional<std::string> DocumentController::chooseFileToOpen(std::string_view extension)
 {
-    const std::optional<QString> path = dialogs().openFile(dialogParent(), tr("Open"), {qs(extension)});
+    const std::optional<QString> path = dialogs().openFile(dialogParent(), tr("Open"), {toQString(extension)});
     if (!path)
         return std::nullopt;
     return path->toStdString();
@@ -144,8 +140,8 @@ void DocumentController::openNewWaypointsList()
 
 void DocumentController::openDocument()
 {
-    const std::optional<QString> path = dialogs().openFile(
-        dialogParent(), tr("Open"), {qs(kWaypointsDocumentType.extension), qs(kRouteDocumentType.extension)});
+    const std::optional<QString> path = dialogs().openFile(dialogParent(), tr("Open"),
+        {toQString(kWaypointsDocumentType.extension), toQString(kRouteDocumentType.extension)});
     if (path)
         openDocumentReportingErrors(*path);
 }
@@ -235,7 +231,7 @@ bool DocumentController::saveDocumentAs(Document& document)
 {
     const DocumentType type
         = document.typeName() == kRouteDocumentType.name ? kRouteDocumentType : kWaypointsDocumentType;
-    const QString extension = qs(type.extension);
+    const QString extension = toQString(type.extension);
     QString proposed = document.fileName().empty()
         ? QDir::home().filePath(QString::fromStdString(document.displayName()) + '.' + extension)
         : QString::fromStdString(document.fileName());

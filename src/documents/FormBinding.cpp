@@ -2,6 +2,8 @@
 
 #include "FormState.h"
 
+#include <QtText.h>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QGroupBox>
@@ -36,7 +38,7 @@ FormBinding::~FormBinding()
 
 QWidget* FormBinding::control(std::string_view name) const
 {
-    const QString objectName = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+    const QString objectName = toQString(name);
     for (QWidget* root : m_roots) {
         if (root->objectName() == objectName)
             return root;

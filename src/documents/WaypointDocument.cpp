@@ -14,6 +14,7 @@
 #include <NotificationCenter.h>
 #include <NotificationNames.h>
 #include <NumberText.h>
+#include <QtText.h>
 #include <WaypointListOrder.h>
 
 #include <QString>
@@ -237,9 +238,7 @@ void WaypointDocument::detailDelete()
     if (m_currentIndex < 0 || static_cast<size_t>(m_currentIndex) >= m_waypointList.size() || !m_view)
         return;
     const std::string name = m_waypointList[static_cast<size_t>(m_currentIndex)]->wpName();
-    const std::string message = QString::fromUtf8(kDeleteMessage.data(), static_cast<qsizetype>(kDeleteMessage.size()))
-                                    .arg(QString::fromStdString(name))
-                                    .toStdString();
+    const std::string message = toQString(kDeleteMessage).arg(QString::fromStdString(name)).toStdString();
     if (!m_view->askQuestion(std::string(kDeleteTitle), message, std::string(kDeleteYes), std::string(kDeleteNo)))
         return;
     // The question ran an event loop: the list may have changed under it.

@@ -6,21 +6,13 @@
 
 #include <ControlState.h>
 #include <DisplayFields.h>
+#include <QtText.h>
 
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace navora {
-
-namespace {
-
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
 
 GPSWindowController::GPSWindowController(Services services)
     : m_windows(std::make_unique<GPSWindows>())
@@ -89,10 +81,10 @@ void GPSWindowController::connectActions()
 bool GPSWindowController::askToStop(
     std::string_view title, std::string_view message, std::string_view yes, std::string_view no)
 {
-    QMessageBox box(
-        QMessageBox::Question, qText(title), qText(message), QMessageBox::NoButton, &m_windows->navDataWindow());
-    QPushButton* yesButton = box.addButton(qText(yes), QMessageBox::AcceptRole);
-    box.addButton(qText(no), QMessageBox::RejectRole);
+    QMessageBox box(QMessageBox::Question, toQString(title), toQString(message), QMessageBox::NoButton,
+        &m_windows->navDataWindow());
+    QPushButton* yesButton = box.addButton(toQString(yes), QMessageBox::AcceptRole);
+    box.addButton(toQString(no), QMessageBox::RejectRole);
     box.setDefaultButton(yesButton);
     box.exec();
     return box.clickedButton() == yesButton;
