@@ -5,10 +5,10 @@
 // the build folder (e2e-output/desktop-drive, with the program's standard
 // error beside it) to be looked at.
 #include "LogFile.h"
-#include "SpawnedProcess.h"
 
 #include <DocumentArchive.h>
 #include <GpsFake.h>
+#include <ProgramRun.h>
 #include <RouteDrive.h>
 #include <ScratchDirectory.h>
 
@@ -61,16 +61,16 @@ class DesktopDrive : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!GpsFake::available() || !SpawnedProcess::installed("Xvfb") || !SpawnedProcess::installed("dbus-daemon"))
+        if (!GpsFake::available() || !ProgramRun::installed("Xvfb") || !ProgramRun::installed("dbus-daemon"))
             GTEST_SKIP() << "needs gpsfake (gpsd-clients), Xvfb (xvfb) and dbus-daemon (dbus)";
         // -displayfd: Xvfb picks a free display and names it once it is ready.
-        xServer = std::make_unique<SpawnedProcess>(
+        xServer = std::make_unique<ProgramRun>(
             std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-            std::vector<std::string>{});
+            "/dev/null", std::vector<std::string>{});
         const std::optional<std::string> display = xServer->readLine(30s);
         ASSERT_TRUE(display) << "Xvfb did not start";
-        bus = std::make_unique<SpawnedProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
+        bus = std::make_unique<ProgramRun>(
+            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"}, "/dev/null",
             std::vector<std::string>{});
         const std::optional<std::string> address = bus->readLine(30s);
         ASSERT_TRUE(address) << "dbus-daemon did not start";
@@ -92,8 +92,8 @@ protected:
     }
 
     ScratchDirectory scratch;
-    std::unique_ptr<SpawnedProcess> xServer;
-    std::unique_ptr<SpawnedProcess> bus;
+    std::unique_ptr<ProgramRun> xServer;
+    std::unique_ptr<ProgramRun> bus;
     std::vector<std::string> environment;
 };
 
@@ -126,9 +126,9 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     ASSERT_TRUE(fake.ready());
     const std::filesystem::path errors = output / "desktop-drive-stderr.txt";
     const LogFile log(errors);
-    SpawnedProcess program({NAVORA_PROGRAM, "--server", "127.0.0.1", "--port", fake.portText(), "--navigate",
-                               scratch.file("loop.nvr").string(), "--join", "--snapshots", shots.string()},
-        environment, errors.string());
+    ProgramRun program({NAVORA_PROGRAM, "--server", "127.0.0.1", "--port", fake.portText(), "--navigate",
+                           scratch.file("loop.nvr").string(), "--join", "--snapshots", shots.string()},
+        errors, environment);
     ASSERT_TRUE(program.started());
     int taken = 0;
     // One snapshot: its sequence text, once the program has written it.
@@ -173,7 +173,7 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     EXPECT_FALSE(std::filesystem::exists(shots / (mini + "-navDataWindow.png")));
 
     // Quits at SIGTERM with nothing to ask, the GPS link stopped first.
-    EXPECT_EQ(program.stop(30s), 0) << log.text();
+    EXPECT_EQ(program.terminate(30s), 0) << log.text();
     EXPECT_EQ(log.count("Alert: WaypointPassage"), 2u) << log.text();
     EXPECT_EQ(log.count("Alert: DestinationArrival"), 1u) << log.text();
     EXPECT_EQ(log.count("GPS Controller shutting down"), 1u) << log.text();
@@ -205,13 +205,12 @@ TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
         std::vector<std::string> arguments = {NAVORA_PROGRAM};
         arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
         // No display: were a window attempted, the program would fail otherwise.
-        SpawnedProcess program(arguments,
-            {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + scratch.path().string()},
-            scratch.file("stderr.txt").string());
+        ProgramRun program(arguments, scratch.file("stderr.txt"),
+            {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + scratch.path().string()});
         ASSERT_TRUE(program.started());
         const std::optional<std::string> first = program.readLine(30s);
         while (program.readLine(30s)) { }
-        EXPECT_EQ(program.stop(10s), row.status) << LogFile(scratch.file("stderr.txt")).text();
+        EXPECT_EQ(program.terminate(10s), row.status) << LogFile(scratch.file("stderr.txt")).text();
         if (!row.firstLine.empty()) {
             EXPECT_EQ(first.value_or(""), row.firstLine);
         }
