@@ -2,7 +2,9 @@
 
 #include <UnitSystem.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 
 namespace navora {
 
@@ -19,6 +21,24 @@ bool takesValue(const std::string& option, CommandOptions::Mode mode)
 }
 
 } // namespace
+
+std::optional<CommandOptions> CommandOptions::parse(int argc, char** argv, Mode mode, const char* usage)
+{
+    const int first = std::min(argc, mode == Mode::Headless ? 2 : 1);
+    std::string error;
+    std::optional<CommandOptions> options = parse(std::vector<std::string>(argv + first, argv + argc), mode, error);
+    if (!options)
+        std::fprintf(stderr, "navora: %s\n%s", error.c_str(), usage);
+    return options;
+}
+
+bool CommandOptions::loadNavigation(std::optional<NavigationRequest>& navigation) const
+{
+    if (!navigate)
+        return true;
+    navigation = NavigationRequest::load(NavigationRequest::Target{*navigate, index, join, waypoint});
+    return navigation.has_value();
+}
 
 std::optional<CommandOptions> CommandOptions::parse(
     const std::vector<std::string>& arguments, Mode mode, std::string& error)

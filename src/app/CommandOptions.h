@@ -1,5 +1,7 @@
 #pragma once
 
+#include <NavigationRequest.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +34,15 @@ public:
     // word); nullopt with error saying why when they cannot be used.
     static std::optional<CommandOptions> parse(
         const std::vector<std::string>& arguments, Mode mode, std::string& error);
+    // Reads the command line as the program got it (the program's name
+    // first, then "--headless" in that mode); nullopt after the reason and
+    // usage on standard error when it cannot be used.
+    static std::optional<CommandOptions> parse(int argc, char** argv, Mode mode, const char* usage);
+
+    // The file of --navigate loaded with its choice: navigation stays empty
+    // without --navigate; false (the reason logged) when the file cannot be
+    // followed.
+    bool loadNavigation(std::optional<NavigationRequest>& navigation) const;
 
     static constexpr unsigned maxPortLength = 5;
 

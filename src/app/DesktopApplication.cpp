@@ -24,7 +24,6 @@
 #include <QMainWindow>
 
 #include <csignal>
-#include <cstdio>
 #include <optional>
 
 namespace navora {
@@ -57,16 +56,6 @@ WaypointPtr currentPosOf(const NotificationObject& object)
     if (GPSController* gps = object.gpsController())
         return gps->currentPos();
     return object.waypoint();
-}
-
-std::optional<CommandOptions> parseArguments(int argc, char** argv)
-{
-    std::string error;
-    std::optional<CommandOptions> options = CommandOptions::parse(
-        std::vector<std::string>(argv + std::min(argc, 1), argv + argc), CommandOptions::Mode::Desktop, error);
-    if (!options)
-        std::fprintf(stderr, "navora: %s\n%s", error.c_str(), usageText);
-    return options;
 }
 
 std::shared_ptr<AlertDispatcher> makeAlertDispatcher(const Settings& settings, NotificationCenter& center)
@@ -111,16 +100,13 @@ const char* DesktopApplication::usage()
 
 int DesktopApplication::run(int argc, char** argv)
 {
-    const std::optional<CommandOptions> options = parseArguments(argc, argv);
+    const std::optional<CommandOptions> options
+        = CommandOptions::parse(argc, argv, CommandOptions::Mode::Desktop, usageText);
     if (!options)
         return 2;
     std::optional<NavigationRequest> navigation;
-    if (options->navigate) {
-        navigation = NavigationRequest::load(
-            NavigationRequest::Target{*options->navigate, options->index, options->join, options->waypoint});
-        if (!navigation)
-            return 2;
-    }
+    if (!options->loadNavigation(navigation))
+        return 2;
 
     // Before any thread starts: Qt's, the GPS thread, speech and D-Bus.
     SignalWatcher::block({SIGINT, SIGTERM, SIGUSR1, SIGUSR2});

@@ -19,11 +19,9 @@
 
 #include <QCoreApplication>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string_view>
-#include <vector>
 
 namespace navora {
 
@@ -90,12 +88,7 @@ const char* HeadlessCommand::usage()
 
 std::optional<HeadlessCommand::Options> HeadlessCommand::parse(int argc, char** argv)
 {
-    std::string error;
-    std::optional<Options> options = CommandOptions::parse(
-        std::vector<std::string>(argv + std::min(argc, 2), argv + argc), CommandOptions::Mode::Headless, error);
-    if (!options)
-        std::fprintf(stderr, "navora: %s\n%s", error.c_str(), usageText);
-    return options;
+    return CommandOptions::parse(argc, argv, CommandOptions::Mode::Headless, usageText);
 }
 
 int HeadlessCommand::run(int argc, char** argv)
@@ -109,12 +102,8 @@ int HeadlessCommand::run(int argc, char** argv)
     }
 
     std::optional<NavigationRequest> navigation;
-    if (options->navigate) {
-        navigation = NavigationRequest::load(
-            NavigationRequest::Target{*options->navigate, options->index, options->join, options->waypoint});
-        if (!navigation)
-            return 2;
-    }
+    if (!options->loadNavigation(navigation))
+        return 2;
 
     // Blocked before any thread starts, then read by the event loop.
     SignalWatcher::block({SIGINT, SIGTERM});
