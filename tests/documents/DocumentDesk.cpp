@@ -33,7 +33,7 @@ void ensureWidgetApplication()
         return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "navora_documents_tests";
+    static char name[] = "navora_tests";
     static char* argv[] = {name, nullptr};
     application = new QApplication(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

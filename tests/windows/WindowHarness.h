@@ -3,6 +3,7 @@
 #include <GPSWindowController.h>
 #include <MemorySettingsStore.h>
 #include <NotificationCenter.h>
+#include <QtText.h>
 #include <Settings.h>
 #include <StubGPSLink.h>
 
@@ -37,10 +38,9 @@ public:
     {
         for (const std::string_view window : {"window", "navDataWindow", "miniNavWindow"}) {
             QWidget* top = m_windows->window(window);
-            if (top->objectName() == QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+            if (top->objectName() == toQString(name))
                 return qobject_cast<Widget*>(top);
-            if (auto* found
-                = top->findChild<Widget*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))))
+            if (auto* found = top->findChild<Widget*>(toQString(name)))
                 return found;
         }
         return nullptr;

@@ -1,5 +1,6 @@
 #include "PreferenceHarness.h"
 
+#include <DocumentDesk.h>
 #include <NotificationNames.h>
 
 #include <QAbstractButton>
@@ -7,27 +8,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-// Fontconfig keeps a cache for the life of the process that the leak
-// checker reports when the first widget loads its fonts; it is not ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 namespace navora::test {
-
-void ensureWidgetApplication()
-{
-    static QApplication* application = nullptr;
-    if (application != nullptr)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "navora_preferences_tests";
-    static char* argv[] = {name, nullptr};
-    application = new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
 
 PreferenceHarness::PreferenceHarness(const StoredValues& stored, const QString& alertTablePath)
     : m_settings(m_store)

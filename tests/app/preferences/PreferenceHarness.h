@@ -18,9 +18,6 @@
 
 namespace navora::test {
 
-// A QApplication for the whole test program, on the offscreen platform.
-void ensureWidgetApplication();
-
 // One preferences window on settings of its own (defaults registered, then
 // the given values stored), shown, with every notification it posts recorded.
 class PreferenceHarness {
