@@ -1,4 +1,5 @@
 #include <DocumentFieldNames.h>
+#include <QtText.h>
 
 #include <QFile>
 #include <QMap>
@@ -76,8 +77,7 @@ template <typename Names> void expectNames(const char* layout, const Names& name
 {
     const QMap<QString, Control> controls = readLayout(layout);
     for (const std::string_view name : names)
-        EXPECT_TRUE(controls.contains(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))))
-            << layout << " has no control " << name;
+        EXPECT_TRUE(controls.contains(toQString(name))) << layout << " has no control " << name;
 }
 
 TEST(LayoutNamesTest, EveryNameTheLogicUsesIsInItsLayout)

@@ -6,6 +6,7 @@
 
 #include <DisplayFields.h>
 #include <DocumentDesk.h>
+#include <QtText.h>
 
 #include <QAbstractButton>
 #include <QDir>
@@ -30,8 +31,8 @@ void picture(WindowHarness& harness, std::string_view window, const QString& mom
 {
     QWidget* top = harness.windows().window(window);
     processEvents();
-    const QString path = picturesFolder() + QLatin1Char('/') + moment + QLatin1Char('-')
-        + QString::fromUtf8(window.data(), static_cast<qsizetype>(window.size())) + QStringLiteral(".png");
+    const QString path
+        = picturesFolder() + QLatin1Char('/') + moment + QLatin1Char('-') + toQString(window) + QStringLiteral(".png");
     EXPECT_TRUE(top->grab().save(path)) << path.toStdString();
 }
 
