@@ -7,6 +7,7 @@
 #include <CourseDeviationIndicator.h>
 #include <DataIndicator.h>
 #include <DisplayFields.h>
+#include <NavGeometry.h>
 #include <NotificationNames.h>
 #include <SatelliteMatrix.h>
 #include <SettingsKeys.h>
@@ -20,7 +21,7 @@ namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
-constexpr double nm = WindowHarness::nm;
+constexpr double nm = NavGeometry::nm;
 
 class Instruments : public testing::Test {
 protected:

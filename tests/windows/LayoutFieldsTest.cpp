@@ -5,6 +5,7 @@
 
 #include <DisplayFields.h>
 #include <FieldWriter.h>
+#include <NavGeometry.h>
 #include <NavHarness.h>
 #include <NotificationNames.h>
 
@@ -21,7 +22,7 @@ namespace {
 
 namespace f = navora::fields;
 using Kind = DisplayBatch::Kind;
-constexpr double nm = WindowHarness::nm;
+constexpr double nm = NavGeometry::nm;
 
 // The window each field belongs in, by the prefixes of its name.
 std::string_view windowOf(std::string_view name)

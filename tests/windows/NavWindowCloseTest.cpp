@@ -3,6 +3,7 @@
 #include "WindowHarness.h"
 
 #include <DisplayFields.h>
+#include <NavGeometry.h>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
-constexpr double nm = WindowHarness::nm;
+constexpr double nm = NavGeometry::nm;
 
 class NavWindowClose : public testing::Test {
 protected:

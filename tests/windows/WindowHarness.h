@@ -23,8 +23,6 @@ namespace navora::test {
 class WindowHarness {
 public:
     static constexpr double startTime = 1714564800.0;
-    // About a nautical mile of latitude, in degrees.
-    static constexpr double nm = 1.0 / 60.0;
 
     WindowHarness();
     ~WindowHarness();

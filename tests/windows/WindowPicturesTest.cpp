@@ -6,6 +6,7 @@
 
 #include <DisplayFields.h>
 #include <DocumentDesk.h>
+#include <NavGeometry.h>
 #include <QtText.h>
 
 #include <QAbstractButton>
@@ -18,7 +19,7 @@ namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
-constexpr double nm = WindowHarness::nm;
+constexpr double nm = NavGeometry::nm;
 
 QString picturesFolder()
 {
