@@ -8,6 +8,7 @@
 
 #include <DocumentArchive.h>
 #include <GpsFake.h>
+#include <NavGeometry.h>
 #include <ProgramRun.h>
 #include <RouteDrive.h>
 #include <ScratchDirectory.h>
@@ -19,7 +20,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -30,18 +30,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr double baseLat = 48.0;
-constexpr double baseLon = 11.0;
+using Point = NavGeometry::Point;
 
-struct Point {
-    double lat;
-    double lon;
-};
-
-// Miles north and east of the base, on the drive's flat grid.
+// Miles north and east of the base of the drive.
 Point at(double north, double east)
 {
-    return {baseLat + north / 60.0, baseLon + east / 60.0 / std::cos(baseLat * M_PI / 180.0)};
+    return NavGeometry::offset({48.0, 11.0}, north, east);
 }
 
 QJsonObject fieldsOf(const std::filesystem::path& file)

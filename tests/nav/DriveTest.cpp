@@ -24,18 +24,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr double baseLat = 10.0;
-constexpr double baseLon = 20.0;
+using Point = NavGeometry::Point;
 
-struct Point {
-    double lat;
-    double lon;
-};
-
-// Miles north and east of the base, on the drive's flat grid.
+// Miles north and east of the base of the drive.
 Point at(double north, double east)
 {
-    return {baseLat + north / 60.0, baseLon + east / 60.0 / std::cos(baseLat * NavGeometry::radians)};
+    return NavGeometry::offset({10.0, 20.0}, north, east);
 }
 
 // Seven waypoints, six legs: a gentle turn at W2, about 90 at W3, a sharp

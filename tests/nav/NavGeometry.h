@@ -11,6 +11,18 @@ struct NavGeometry {
     static constexpr double nm = 1.0 / 60.0; // degrees of latitude
     static constexpr double radians = 0.017453292519943295;
 
+    struct Point {
+        double lat;
+        double lon;
+    };
+
+    // Miles north and east of a base point, on the flat local grid the
+    // drives move on.
+    static Point offset(const Point& base, double north, double east)
+    {
+        return {base.lat + north / 60.0, base.lon + east / 60.0 / std::cos(base.lat * radians)};
+    }
+
     // Nautical miles between two points on a sphere of one minute per mile.
     static double distance(double lat1, double lon1, double lat2, double lon2)
     {
