@@ -21,6 +21,7 @@
 #include <QtDialogs.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QMainWindow>
 
 #include <csignal>
@@ -115,6 +116,10 @@ int DesktopApplication::run(int argc, char** argv)
     QApplication::setOrganizationName("Navora");
     QApplication::setApplicationName("Navora");
     QApplication::setApplicationVersion(NAVORA_VERSION);
+    // The desktop entry's name: the Wayland app id, and the icon the
+    // installed theme holds for it.
+    QGuiApplication::setDesktopFileName("org.navora.Navora");
+    QApplication::setWindowIcon(QIcon::fromTheme("org.navora.Navora"));
     // The main window stays while documents come and go; quitting asks
     // about unsaved documents first.
     QApplication::setQuitOnLastWindowClosed(false);
