@@ -4,6 +4,7 @@
 # gpsfake replays the drive, with --snapshots; at chosen moments of the drive
 # SIGUSR1 makes it write a PNG of each of its windows, SIGUSR2 shows the
 # MiniNav. The moments follow the alerts in Navora's log, not the clock.
+# At the end xdotool types Ctrl+, for a picture of the preferences window.
 #
 #   bash scripts/screenshots.sh [OUTPUT_DIR]     (default docs/screenshots)
 #
@@ -99,6 +100,24 @@ keep() {
   echo "screenshots: $output/$name"
 }
 
+# Types Ctrl+, into Navora and waits until its preferences window is shown.
+# Xvfb runs no window manager, so nothing has the input focus yet: give it
+# to one of Navora's windows first, as a click would, so the keys reach it.
+open_preferences() {
+  local window
+  window=$(xdotool search --onlyvisible --pid "$navora_pid" | head -n1)
+  if [ -z "$window" ]; then
+    echo "screenshots: navora shows no window to type into" >&2
+    return 1
+  fi
+  xdotool windowfocus --sync "$window"
+  xdotool key --clearmodifiers ctrl+comma
+  if ! timeout 20 xdotool search --sync --onlyvisible --pid "$navora_pid" --name '^Preferences$' >/dev/null; then
+    echo "screenshots: the preferences window did not open within 20s" >&2
+    return 1
+  fi
+}
+
 # Sleeps for a number of seconds of the drive's own time.
 export DEMO_RATE=${DEMO_RATE:-3}
 drive_sleep() {
@@ -133,6 +152,10 @@ wait_for 'DestinationArrival' 1
 drive_sleep 3
 snapshot
 destination=$taken
+# The preferences, opened the way a user would: Ctrl+, typed into Navora.
+open_preferences
+snapshot
+preferences=$taken
 
 keep "$middle" window gps-window.png
 keep "$middle" navDataWindow navigation-window.png
@@ -141,4 +164,5 @@ keep "$mininav" miniNavWindow mininav.png
 keep "$destination" navDataWindow navigation-destination.png
 keep "$middle" WaypointDocument waypoint-list.png
 keep "$middle" RouteDocument route.png
-echo "screenshots: snapshots at $middle (mid-leg), $arrival (arrival), $mininav (MiniNav), $destination (destination)"
+keep "$preferences" prefWindow preferences.png
+echo "screenshots: snapshots at $middle (mid-leg), $arrival (arrival), $mininav (MiniNav), $destination (destination), $preferences (preferences)"

@@ -13,7 +13,7 @@ packages=(
   gpsd gpsd-clients xvfb xauth dbus libxml2-utils gpsbabel espeak-ng
   qt6-speech-flite-plugin qt6-speech-speechd-plugin locales
   # desktop integration (install test), the demo and the screenshots
-  desktop-file-utils appstream shared-mime-info openssl fonts-dejavu-core python3
+  desktop-file-utils appstream shared-mime-info openssl fonts-dejavu-core python3 xdotool
 )
 
 as_root() {
