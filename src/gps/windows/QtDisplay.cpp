@@ -28,7 +28,7 @@ void QtDisplay::bind(QWidget& widget)
 
 QWidget* QtDisplay::field(std::string_view name) const
 {
-    const auto found = m_fields.find(std::string(name));
+    const auto found = m_fields.find(name);
     return found == m_fields.end() ? nullptr : found->second.data();
 }
 

@@ -13,7 +13,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -51,7 +50,8 @@ private:
         const std::vector<DisplayBatch::Write>& writes, const std::vector<QWidget*>& widgets);
     void reportOnce(std::string line);
 
-    std::unordered_map<std::string, QPointer<QWidget>> m_fields;
+    // Looked up by the batches' name views, without making a string each time.
+    std::map<std::string, QPointer<QWidget>, std::less<>> m_fields;
     std::set<std::string> m_reported;
     bool m_draining = false;
 
