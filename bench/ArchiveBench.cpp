@@ -1,6 +1,6 @@
 // Saving and loading a large waypoint list through a real file, fsync
 // included: both should stay well under 100 ms for 100,000 waypoints.
-#include <DocumentArchive.h>
+#include "model/DocumentArchive.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // window does when it opens (reload), sorts by a column, draws a screenful
 // and completes an import (sort by name, remove duplicates), and the
 // nearest list's ordering.
-#include <WaypointDocument.h>
-#include <WaypointListOrder.h>
-#include <WaypointTableModel.h>
+#include "documents/WaypointDocument.h"
+#include "documents/WaypointTableModel.h"
+#include "io/WaypointListOrder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,13 +1,13 @@
 // Cost of taking one gpsd report in: record -> fix state, "PPOS" and the
 // display batch, as the GPS thread does it for every report.
-#include <GPSController.h>
-#include <JsonLinesDisplay.h>
-#include <Log.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <RecordingDisplay.h>
-#include <Settings.h>
-#include <StubGPSLink.h>
+#include "bench/RecordLink.h"
+#include "core/Log.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "gps/GPSController.h"
+#include "gps/JsonLinesDisplay.h"
+#include "gps/RecordingDisplay.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,8 +15,8 @@ namespace {
 
 using namespace navora;
 
-// A link that never connects (the tests' stub); its record is the report.
-class FixedLink : public test::StubGPSLink {
+// A link that never connects ; its record is the report.
+class FixedLink : public bench::RecordLink {
 public:
     FixedLink()
     {

@@ -1,6 +1,6 @@
 // Per-call cost of the three great-circle computations that every navigation
 // pass makes several times.
-#include <Waypoint.h>
+#include "model/Waypoint.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,13 +8,13 @@
 // process's peak memory after Navora's runs. Log lines go where standard
 // error goes, as in the program; run with 2>/dev/null to keep them off the
 // terminal.
-#include <ExchangeDocument.h>
-#include <ExportController.h>
-#include <ImportController.h>
-#include <MemoryDocumentHost.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "io/ExchangeDocument.h"
+#include "io/ExportController.h"
+#include "io/ImportController.h"
+#include "io/MemoryDocumentHost.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 // Cost of the navigation engine: one report with a long route active (fix
 // ingestion plus the full pass), and auto-location on a very long route.
-#include <Display.h>
-#include <GPSController.h>
-#include <Log.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <Settings.h>
-#include <StubGPSLink.h>
+#include "bench/RecordLink.h"
+#include "core/Log.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "gps/Display.h"
+#include "gps/GPSController.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,8 +14,8 @@ namespace {
 
 using namespace navora;
 
-// A link that never connects (the tests' stub); its record is the report.
-class FixedLink : public test::StubGPSLink {
+// A link that never connects ; its record is the report.
+class FixedLink : public bench::RecordLink {
 public:
     FixedLink()
     {

@@ -2,15 +2,15 @@
 // route active and ten satellites, applied to the real windows (offscreen)
 // on the user-interface thread, with and without the repaint it causes,
 // against the recording display the tests use.
-#include <GPSController.h>
-#include <GPSWindows.h>
-#include <Log.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <QtDisplay.h>
-#include <RecordingDisplay.h>
-#include <Settings.h>
-#include <StubGPSLink.h>
+#include "bench/RecordLink.h"
+#include "core/Log.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "gps/GPSController.h"
+#include "gps/RecordingDisplay.h"
+#include "gps/windows/GPSWindows.h"
+#include "gps/windows/QtDisplay.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -32,8 +32,8 @@ DisplayBatch reportBatch()
     settings.registerDefaults();
     NotificationCenter center;
     auto display = std::make_shared<RecordingDisplay>();
-    auto owned = std::make_unique<test::StubGPSLink>();
-    test::StubGPSLink& link = *owned;
+    auto owned = std::make_unique<bench::RecordLink>();
+    bench::RecordLink& link = *owned;
     GPSController controller(GPSController::Services{settings, center, display, std::move(owned), {}, GPSTimings{}});
     controller.windowDidLoad();
     RoutePtr route = Route::create();

@@ -1,13 +1,13 @@
-#include "AlertController.h"
+#include "alerts/AlertController.h"
 
-#include "DBusDesktopNotifier.h"
-#include "QtSpeechSynthesizer.h"
+#include "alerts/DBusDesktopNotifier.h"
+#include "alerts/QtSpeechSynthesizer.h"
 
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 namespace navora {
 

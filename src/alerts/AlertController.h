@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AlertDispatcher.h"
-#include "AlertTable.h"
-#include "Beeper.h"
-#include "DesktopNotifier.h"
-#include "SpeechSynthesizer.h"
-#include "SystemBeeper.h"
+#include "alerts/AlertTable.h"
+#include "alerts/Beeper.h"
+#include "alerts/DesktopNotifier.h"
+#include "alerts/SpeechSynthesizer.h"
+#include "alerts/SystemBeeper.h"
+#include "core/AlertDispatcher.h"
 
 #include <atomic>
 #include <map>

@@ -1,4 +1,4 @@
-#include "AlertTable.h"
+#include "alerts/AlertTable.h"
 
 #include <QFile>
 

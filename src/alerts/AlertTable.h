@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AlertEntry.h"
+#include "alerts/AlertEntry.h"
 
 #include <QString>
 

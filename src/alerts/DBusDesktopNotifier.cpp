@@ -1,4 +1,4 @@
-#include "DBusDesktopNotifier.h"
+#include "alerts/DBusDesktopNotifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>

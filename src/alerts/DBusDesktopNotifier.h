@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DesktopNotifier.h"
+#include "alerts/DesktopNotifier.h"
 
 #include <QDBusConnection>
 

@@ -1,4 +1,4 @@
-#include "QtSpeechSynthesizer.h"
+#include "alerts/QtSpeechSynthesizer.h"
 
 #include <QTextToSpeech>
 #include <QThread>

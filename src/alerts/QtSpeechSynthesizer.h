@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpeechSynthesizer.h"
+#include "alerts/SpeechSynthesizer.h"
 
 #include <memory>
 

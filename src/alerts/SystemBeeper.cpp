@@ -1,4 +1,4 @@
-#include "SystemBeeper.h"
+#include "alerts/SystemBeeper.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Beeper.h"
+#include "alerts/Beeper.h"
 
 #include <functional>
 

@@ -1,6 +1,6 @@
-#include "AlertLogger.h"
+#include "app/AlertLogger.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 namespace navora {
 

@@ -1,16 +1,16 @@
-#include "AppController.h"
+#include "app/AppController.h"
 
-#include "NotificationCenter.h"
-#include "NotificationNames.h"
-#include "QtText.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/QtText.h"
 
-#include <Dialogs.h>
-#include <DocumentController.h>
-#include <ExportController.h>
-#include <GPSWindowController.h>
-#include <ImportController.h>
-#include <PreferenceController.h>
-#include <UpdateCheck.h>
+#include "app/preferences/PreferenceController.h"
+#include "app/update/UpdateCheck.h"
+#include "documents/Dialogs.h"
+#include "documents/DocumentController.h"
+#include "gps/windows/GPSWindowController.h"
+#include "io/ExportController.h"
+#include "io/ImportController.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "CommandOptions.h"
+#include "app/CommandOptions.h"
 
-#include <UnitSystem.h>
+#include "gps/UnitSystem.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <NavigationRequest.h>
+#include "nav/NavigationRequest.h"
 
 #include <optional>
 #include <string>

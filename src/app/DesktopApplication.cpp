@@ -1,24 +1,24 @@
-#include "DesktopApplication.h"
+#include "app/DesktopApplication.h"
 
-#include "AlertLogger.h"
-#include "AppController.h"
-#include "CommandOptions.h"
-#include "NotificationCenter.h"
-#include "OverrideSettingsStore.h"
-#include "QtSettingsStore.h"
-#include "Settings.h"
-#include "SettingsKeys.h"
-#include "SignalWatcher.h"
-#include "SnapshotWriter.h"
+#include "app/AlertLogger.h"
+#include "app/AppController.h"
+#include "app/CommandOptions.h"
+#include "app/OverrideSettingsStore.h"
+#include "app/SignalWatcher.h"
+#include "app/SnapshotWriter.h"
+#include "core/NotificationCenter.h"
+#include "core/QtSettingsStore.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
-#include <AlertController.h>
-#include <DocumentController.h>
-#include <GPSController.h>
-#include <GPSWindowController.h>
-#include <GpsdLink.h>
-#include <Log.h>
-#include <NavigationRequest.h>
-#include <QtDialogs.h>
+#include "alerts/AlertController.h"
+#include "core/Log.h"
+#include "documents/DocumentController.h"
+#include "documents/QtDialogs.h"
+#include "gps/GPSController.h"
+#include "gps/GpsdLink.h"
+#include "gps/windows/GPSWindowController.h"
+#include "nav/NavigationRequest.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -54,7 +54,7 @@ constexpr const char* usageText = "Usage: navora [--server HOST] [--port PORT] [
 // "TRVcpUpdated" carries the GPS controller; the documents want its "PPOS".
 WaypointPtr currentPosOf(const NotificationObject& object)
 {
-    if (GPSController* gps = object.gpsController())
+    if (GPSController* gps = object.sender<GPSController>())
         return gps->currentPos();
     return object.waypoint();
 }

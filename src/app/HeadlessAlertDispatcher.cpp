@@ -1,6 +1,6 @@
-#include "HeadlessAlertDispatcher.h"
+#include "app/HeadlessAlertDispatcher.h"
 
-#include <JsonLinesDisplay.h>
+#include "gps/JsonLinesDisplay.h"
 
 namespace navora {
 

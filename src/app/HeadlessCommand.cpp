@@ -1,21 +1,21 @@
-#include "HeadlessCommand.h"
+#include "app/HeadlessCommand.h"
 
-#include "HeadlessAlertDispatcher.h"
-#include "MemorySettingsStore.h"
-#include "NotificationCenter.h"
-#include "QtSettingsStore.h"
-#include "Settings.h"
-#include "SettingsKeys.h"
-#include "SignalWatcher.h"
+#include "app/HeadlessAlertDispatcher.h"
+#include "app/SignalWatcher.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/QtSettingsStore.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
-#include <AlertController.h>
-#include <DBusDesktopNotifier.h>
-#include <GPSController.h>
-#include <GpsdLink.h>
-#include <JsonLinesDisplay.h>
-#include <NavigationRequest.h>
-#include <QtSpeechSynthesizer.h>
-#include <SystemBeeper.h>
+#include "alerts/AlertController.h"
+#include "alerts/DBusDesktopNotifier.h"
+#include "alerts/QtSpeechSynthesizer.h"
+#include "alerts/SystemBeeper.h"
+#include "gps/GPSController.h"
+#include "gps/GpsdLink.h"
+#include "gps/JsonLinesDisplay.h"
+#include "nav/NavigationRequest.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandOptions.h"
+#include "app/CommandOptions.h"
 
 #include <optional>
 

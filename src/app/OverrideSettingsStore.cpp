@@ -1,4 +1,4 @@
-#include "OverrideSettingsStore.h"
+#include "app/OverrideSettingsStore.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "SignalWatcher.h"
+#include "app/SignalWatcher.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QSocketNotifier>
 

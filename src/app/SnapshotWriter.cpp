@@ -1,6 +1,6 @@
-#include "SnapshotWriter.h"
+#include "app/SnapshotWriter.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QApplication>
 #include <QDir>

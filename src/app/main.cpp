@@ -1,7 +1,7 @@
 // The navora program: command-line modes first, otherwise the desktop program.
-#include "ConvertCommand.h"
-#include "DesktopApplication.h"
-#include "HeadlessCommand.h"
+#include "app/DesktopApplication.h"
+#include "app/HeadlessCommand.h"
+#include "io/ConvertCommand.h"
 
 #include <cstdio>
 #include <string>

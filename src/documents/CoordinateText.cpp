@@ -1,6 +1,6 @@
-#include "CoordinateText.h"
+#include "documents/CoordinateText.h"
 
-#include <NumberText.h>
+#include "model/NumberText.h"
 
 #include <cmath>
 #include <limits>

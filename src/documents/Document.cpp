@@ -1,7 +1,7 @@
-#include "Document.h"
+#include "documents/Document.h"
 
-#include <AtomicFile.h>
-#include <DocumentArchive.h>
+#include "model/AtomicFile.h"
+#include "model/DocumentArchive.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ExchangeDocument.h>
+#include "io/ExchangeDocument.h"
 
 #include <functional>
 #include <memory>

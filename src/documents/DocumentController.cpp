@@ -1,18 +1,18 @@
-#include "DocumentController.h"
+#include "documents/DocumentController.h"
 
-#include "Dialogs.h"
-#include "DocumentWindow.h"
-#include "RouteDocument.h"
-#include "RouteWindow.h"
-#include "WaypointDocument.h"
-#include "WaypointWindow.h"
+#include "documents/Dialogs.h"
+#include "documents/DocumentWindow.h"
+#include "documents/RouteDocument.h"
+#include "documents/RouteWindow.h"
+#include "documents/WaypointDocument.h"
+#include "documents/WaypointWindow.h"
 
 #include "ui_MainMenu.h"
 
-#include <DocumentTypes.h>
-#include <Log.h>
-#include <QtText.h>
-#include <SettingsStore.h>
+#include "core/Log.h"
+#include "core/QtText.h"
+#include "core/SettingsStore.h"
+#include "model/DocumentTypes.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DocumentHost.h"
-#include "DocumentServices.h"
+#include "documents/DocumentHost.h"
+#include "documents/DocumentServices.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Document.h"
+#include "documents/Document.h"
 
-#include <ExchangeDocumentHost.h>
+#include "io/ExchangeDocumentHost.h"
 
 #include <optional>
 #include <string>

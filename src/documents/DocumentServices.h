@@ -1,7 +1,7 @@
 #pragma once
 
-#include <NotificationObject.h>
-#include <Waypoint.h>
+#include "core/NotificationObject.h"
+#include "model/Waypoint.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "DocumentWindow.h"
+#include "documents/DocumentWindow.h"
 
-#include "DocumentController.h"
-#include "WaypointTableModel.h"
+#include "documents/DocumentController.h"
+#include "documents/WaypointTableModel.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

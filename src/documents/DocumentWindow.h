@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Document.h"
+#include "documents/Document.h"
 
 #include <QMainWindow>
 

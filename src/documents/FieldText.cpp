@@ -1,4 +1,4 @@
-#include "FieldText.h"
+#include "documents/FieldText.h"
 
 #include <array>
 #include <charconv>

@@ -1,8 +1,8 @@
-#include "FormBinding.h"
+#include "documents/FormBinding.h"
 
-#include "FormState.h"
+#include "documents/FormState.h"
 
-#include <QtText.h>
+#include "core/QtText.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

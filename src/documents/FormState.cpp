@@ -1,4 +1,4 @@
-#include "FormState.h"
+#include "documents/FormState.h"
 
 namespace navora {
 

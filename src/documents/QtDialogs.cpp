@@ -1,4 +1,4 @@
-#include "QtDialogs.h"
+#include "documents/QtDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

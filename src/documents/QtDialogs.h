@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "documents/Dialogs.h"
 
 namespace navora {
 

@@ -1,18 +1,18 @@
-#include "RouteDocument.h"
+#include "documents/RouteDocument.h"
 
-#include "CoordinateText.h"
-#include "DocumentFieldNames.h"
-#include "DocumentHost.h"
-#include "RouteDocumentView.h"
-#include "UiThread.h"
-#include "WaypointDocument.h"
+#include "core/UiThread.h"
+#include "documents/CoordinateText.h"
+#include "documents/DocumentFieldNames.h"
+#include "documents/DocumentHost.h"
+#include "documents/RouteDocumentView.h"
+#include "documents/WaypointDocument.h"
 
-#include <DocumentArchive.h>
-#include <DocumentTypes.h>
-#include <ImportController.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "io/ImportController.h"
+#include "model/DocumentArchive.h"
+#include "model/DocumentTypes.h"
 
 #include <QString>
 
@@ -169,7 +169,7 @@ void RouteDocument::routeDirectTo(std::optional<int> row)
     m_currentIndex = i;
     m_route->setActiveIndex(i);
     routeRename();
-    m_services.center.post(TRVCheckGPSRunning, static_cast<Document*>(this));
+    m_services.center.post(TRVCheckGPSRunning, NotificationObject::sentBy(static_cast<Document*>(this)));
     m_services.center.post(TRVRouteActivated, m_route);
     m_services.center.post(TRVWaypointActivated, m_route->waypointAtIndex(static_cast<size_t>(i)));
 }
@@ -185,7 +185,7 @@ void RouteDocument::routeJoinSegment(std::optional<int> row)
     m_currentIndex = i;
     m_route->setActiveIndex(i);
     routeRename();
-    m_services.center.post(TRVCheckGPSRunning, static_cast<Document*>(this));
+    m_services.center.post(TRVCheckGPSRunning, NotificationObject::sentBy(static_cast<Document*>(this)));
     m_services.center.post(TRVRouteActivated, m_route);
 }
 

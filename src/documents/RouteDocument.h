@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Document.h"
-#include "DocumentServices.h"
-#include "FormState.h"
-#include "WaypointTableModel.h"
+#include "documents/Document.h"
+#include "documents/DocumentServices.h"
+#include "documents/FormState.h"
+#include "documents/WaypointTableModel.h"
 
 #include <memory>
 #include <optional>
@@ -48,9 +48,7 @@ public:
 
     const WaypointPtr& workingWP() const { return m_workingWP; }
     int currentIndex() const { return m_currentIndex; }
-    int actionMode() const { return m_actionMode; }
     bool routeLocked() const { return m_locked; }
-    int latLonFormat() const { return m_latLonFormat; }
 
     FormState& form() { return m_form; }
     WaypointTableModel& routeTableModel() { return *m_routeTableModel; }

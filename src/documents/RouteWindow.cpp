@@ -1,8 +1,8 @@
-#include "RouteWindow.h"
+#include "documents/RouteWindow.h"
 
-#include "DocumentController.h"
-#include "FormBinding.h"
-#include "RouteDocument.h"
+#include "documents/DocumentController.h"
+#include "documents/FormBinding.h"
+#include "documents/RouteDocument.h"
 
 #include "ui_RouteDetailPanel.h"
 #include "ui_RouteDocument.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DocumentWindow.h"
-#include "RouteDocumentView.h"
+#include "documents/DocumentWindow.h"
+#include "documents/RouteDocumentView.h"
 
 #include <memory>
 

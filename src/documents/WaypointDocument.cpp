@@ -1,21 +1,21 @@
-#include "WaypointDocument.h"
+#include "documents/WaypointDocument.h"
 
-#include "CoordinateText.h"
-#include "DocumentFieldNames.h"
-#include "DocumentHost.h"
-#include "FieldText.h"
-#include "UiThread.h"
-#include "WaypointDocumentView.h"
+#include "core/UiThread.h"
+#include "documents/CoordinateText.h"
+#include "documents/DocumentFieldNames.h"
+#include "documents/DocumentHost.h"
+#include "documents/FieldText.h"
+#include "documents/WaypointDocumentView.h"
 
-#include <DocumentArchive.h>
-#include <DocumentTypes.h>
-#include <ImportController.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <NumberText.h>
-#include <QtText.h>
-#include <WaypointListOrder.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/QtText.h"
+#include "io/ImportController.h"
+#include "io/WaypointListOrder.h"
+#include "model/DocumentArchive.h"
+#include "model/DocumentTypes.h"
+#include "model/NumberText.h"
 
 #include <QString>
 
@@ -119,7 +119,7 @@ void WaypointDocument::windowControllerDidLoadNib(WaypointDocumentView& view)
         m_services.center.addObserver(
             this, TRVcpUpdated, [this](const NotificationObject& object) { handleCPUpdate(object); });
     }
-    m_services.center.post(TRVWDneedsCP, static_cast<Document*>(this));
+    m_services.center.post(TRVWDneedsCP, NotificationObject::sentBy(static_cast<Document*>(this)));
     reloadTable();
 }
 
@@ -492,7 +492,7 @@ void WaypointDocument::activate(const WaypointPtr& waypoint, bool checkGPS, bool
     // and this activation navigates as usual.
     m_openedForRoute.reset();
     if (checkGPS)
-        m_services.center.post(TRVCheckGPSRunning, static_cast<Document*>(this));
+        m_services.center.post(TRVCheckGPSRunning, NotificationObject::sentBy(static_cast<Document*>(this)));
     m_services.center.post(TRVWaypointActivated, waypoint);
 }
 

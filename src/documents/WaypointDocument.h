@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Document.h"
-#include "DocumentServices.h"
-#include "FormState.h"
-#include "WaypointTableModel.h"
+#include "documents/Document.h"
+#include "documents/DocumentServices.h"
+#include "documents/FormState.h"
+#include "documents/WaypointTableModel.h"
 
 #include <memory>
 #include <optional>
@@ -51,7 +51,6 @@ public:
 
     int currentIndex() const { return m_currentIndex; }
     WaypointPtr currentPos() const { return m_currentPos; }
-    bool currentPosOffered() const { return m_currentPosOffered; }
     DocumentPtr openedForRoute() const { return m_openedForRoute.lock(); }
     // Enters the pick-list role for the route document (empty: leaves it).
     void setOpenedForRoute(const DocumentPtr& routeDocument);

@@ -1,8 +1,8 @@
-#include "WaypointTableModel.h"
+#include "documents/WaypointTableModel.h"
 
-#include "FieldText.h"
+#include "documents/FieldText.h"
 
-#include <NumberText.h>
+#include "model/NumberText.h"
 
 #include <algorithm>
 #include <cmath>

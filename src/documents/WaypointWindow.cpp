@@ -1,10 +1,10 @@
-#include "WaypointWindow.h"
+#include "documents/WaypointWindow.h"
 
-#include "Dialogs.h"
-#include "DocumentController.h"
-#include "DocumentFieldNames.h"
-#include "FormBinding.h"
-#include "WaypointDocument.h"
+#include "documents/Dialogs.h"
+#include "documents/DocumentController.h"
+#include "documents/DocumentFieldNames.h"
+#include "documents/FormBinding.h"
+#include "documents/WaypointDocument.h"
 
 #include "ui_NearestPanel.h"
 #include "ui_WaypointDetailPanel.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DocumentWindow.h"
-#include "WaypointDocumentView.h"
+#include "documents/DocumentWindow.h"
+#include "documents/WaypointDocumentView.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "DisplayBatch.h"
+#include "gps/DisplayBatch.h"
 
 namespace navora {
 

@@ -1,4 +1,4 @@
-#include "DisplayState.h"
+#include "gps/DisplayState.h"
 
 namespace navora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DisplayBatch.h"
+#include "gps/DisplayBatch.h"
 
 #include <chrono>
 #include <functional>

@@ -1,13 +1,13 @@
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
-#include "Display.h"
+#include "gps/Display.h"
 
-#include <AlertDispatcher.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/AlertDispatcher.h"
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 #include <cmath>
 #include <optional>
@@ -132,7 +132,7 @@ void GPSController::handleChangeArrivalAlert(const NotificationObject& object)
 void GPSController::handleWDneedsCP(const NotificationObject&)
 {
     if (currentPos())
-        m_center.post(TRVcpUpdated, NotificationObject(this));
+        m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
 }
 
 } // namespace navora

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "DisplayBatch.h"
-#include "FixState.h"
-#include "GPSLink.h"
-#include "GPSTimings.h"
-#include "LegCache.h"
-#include "SequencingState.h"
-#include "WakeEvent.h"
+#include "gps/DisplayBatch.h"
+#include "gps/FixState.h"
+#include "gps/GPSLink.h"
+#include "gps/GPSTimings.h"
+#include "gps/LegCache.h"
+#include "gps/SequencingState.h"
+#include "gps/WakeEvent.h"
 
-#include <ControlState.h>
-#include <NotificationObject.h>
-#include <Route.h>
+#include "core/ControlState.h"
+#include "core/NotificationObject.h"
+#include "model/Route.h"
 
 #include <atomic>
 #include <chrono>
@@ -132,8 +132,6 @@ public:
     WaypointPtr activeWaypoint() const;
     WaypointPtr nextWaypoint() const;
     void setActiveRoute(const RoutePtr& route);
-    void setActiveWaypoint(const WaypointPtr& waypoint);
-    void setPrevWaypoint(const WaypointPtr& waypoint);
     LegCache legCache() const;
     SequencingState sequencingState() const;
 

@@ -1,15 +1,15 @@
 // Fix ingestion: each report into the fix state, "PPOS", the display and the
 // mode alerts.
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
-#include "DisplayFields.h"
-#include "UnitSystem.h"
-#include "UtcTime.h"
+#include "gps/DisplayFields.h"
+#include "gps/UnitSystem.h"
+#include "gps/UtcTime.h"
 
-#include <AlertDispatcher.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/AlertDispatcher.h"
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -264,7 +264,7 @@ void GPSController::takeFixTime(DisplayBatch& batch, const FieldSet& set, const 
         }
         m_fix.currentPos = Waypoint::create("PPOS", text, latitude, longitude, altitude);
         lock.unlock();
-        m_center.post(TRVcpUpdated, NotificationObject(this));
+        m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
         return;
     }
     if (mode > 1)
@@ -275,7 +275,7 @@ void GPSController::takeFixTime(DisplayBatch& batch, const FieldSet& set, const 
     m_fix.currentPos.reset();
     lock.unlock();
     Log::line("just lost position - releasing cp");
-    m_center.post(TRVcpUpdated, NotificationObject(this));
+    m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
 }
 
 void GPSController::showSats(DisplayBatch& batch, const GPSRecord& record)

@@ -1,12 +1,12 @@
 // The gpsd link and the GPS thread.
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
-#include "Display.h"
-#include "DisplayFields.h"
+#include "gps/Display.h"
+#include "gps/DisplayFields.h"
 
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
 
 #include <cerrno>
 

@@ -1,10 +1,10 @@
 // Units: the chosen system's factors and the labels next to the fields.
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
-#include "DisplayFields.h"
-#include "UnitSystem.h"
+#include "gps/DisplayFields.h"
+#include "gps/UnitSystem.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 namespace navora {
 

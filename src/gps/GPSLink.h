@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GPSRecord.h"
+#include "gps/GPSRecord.h"
 
 #include <functional>
 #include <string>

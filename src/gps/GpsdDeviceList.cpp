@@ -1,4 +1,4 @@
-#include "GpsdDeviceList.h"
+#include "gps/GpsdDeviceList.h"
 
 #include <QByteArray>
 #include <QJsonArray>

@@ -1,9 +1,9 @@
-#include "GpsdLink.h"
+#include "gps/GpsdLink.h"
 
-#include "GpsdText.h"
-#include "JsonDialect.h"
-#include "LetterDialect.h"
-#include "TcpConnector.h"
+#include "gps/GpsdText.h"
+#include "gps/JsonDialect.h"
+#include "gps/LetterDialect.h"
+#include "gps/TcpConnector.h"
 
 #include <QByteArray>
 #include <QJsonDocument>

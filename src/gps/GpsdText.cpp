@@ -1,4 +1,4 @@
-#include "GpsdText.h"
+#include "gps/GpsdText.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "JsonDialect.h"
+#include "gps/JsonDialect.h"
 
-#include "GpsdText.h"
+#include "gps/GpsdText.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QByteArray>
 #include <QJsonDocument>

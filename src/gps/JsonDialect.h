@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GpsdDeviceList.h"
-#include "GpsdDialect.h"
+#include "gps/GpsdDeviceList.h"
+#include "gps/GpsdDialect.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
-#include "JsonLinesDisplay.h"
+#include "gps/JsonLinesDisplay.h"
 
-#include "UtcTime.h"
+#include "gps/UtcTime.h"
 
 #include <charconv>
 #include <cmath>

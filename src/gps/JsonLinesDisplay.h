@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Display.h"
+#include "gps/Display.h"
 
 #include <functional>
 #include <mutex>

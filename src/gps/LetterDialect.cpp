@@ -1,9 +1,9 @@
-#include "LetterDialect.h"
+#include "gps/LetterDialect.h"
 
-#include "GpsdText.h"
-#include "LetterReply.h"
+#include "gps/GpsdText.h"
+#include "gps/LetterReply.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <array>
 #include <cerrno>

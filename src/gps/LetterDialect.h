@@ -1,7 +1,7 @@
 #pragma once
 
-#include "GpsdDialect.h"
-#include "LineBuffer.h"
+#include "gps/GpsdDialect.h"
+#include "gps/LineBuffer.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "LetterReply.h"
+#include "gps/LetterReply.h"
 
 #include <array>
 #include <charconv>

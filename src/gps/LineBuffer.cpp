@@ -1,4 +1,4 @@
-#include "LineBuffer.h"
+#include "gps/LineBuffer.h"
 
 namespace navora {
 

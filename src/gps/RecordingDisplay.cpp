@@ -1,4 +1,4 @@
-#include "RecordingDisplay.h"
+#include "gps/RecordingDisplay.h"
 
 namespace navora {
 

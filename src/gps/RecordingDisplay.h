@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Display.h"
-#include "DisplayState.h"
+#include "gps/Display.h"
+#include "gps/DisplayState.h"
 
 #include <mutex>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "TcpConnector.h"
+#include "gps/TcpConnector.h"
 
 #include <condition_variable>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "UnitSystem.h"
+#include "gps/UnitSystem.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "UtcTime.h"
+#include "gps/UtcTime.h"
 
 #include <ctime>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "WakeEvent.h"
+#include "gps/WakeEvent.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,17 +1,17 @@
-#include "ConvertCommand.h"
+#include "io/ConvertCommand.h"
 
-#include "ExportController.h"
-#include "ImportController.h"
-#include "MemoryDocumentHost.h"
-#include "MemoryRouteDocument.h"
-#include "MemoryWaypointDocument.h"
+#include "io/ExportController.h"
+#include "io/ImportController.h"
+#include "io/MemoryDocumentHost.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
 
-#include <DocumentArchive.h>
-#include <DocumentTypes.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <QtSettingsStore.h>
-#include <Settings.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/QtSettingsStore.h"
+#include "core/Settings.h"
+#include "model/DocumentArchive.h"
+#include "model/DocumentTypes.h"
 
 #include <algorithm>
 #include <filesystem>

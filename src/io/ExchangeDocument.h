@@ -1,7 +1,7 @@
 #pragma once
 
-#include <Route.h>
-#include <Waypoint.h>
+#include "model/Route.h"
+#include "model/Waypoint.h"
 
 #include <string>
 #include <string_view>

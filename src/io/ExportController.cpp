@@ -1,18 +1,18 @@
-#include "ExportController.h"
+#include "io/ExportController.h"
 
-#include "ExchangeDocument.h"
-#include "ExchangeDocumentHost.h"
-#include "GpxExport.h"
-#include "KmlExport.h"
-#include "XmlWriter.h"
+#include "io/ExchangeDocument.h"
+#include "io/ExchangeDocumentHost.h"
+#include "io/GpxExport.h"
+#include "io/KmlExport.h"
+#include "io/XmlWriter.h"
 
-#include <AtomicFile.h>
-#include <DocumentTypes.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
+#include "model/AtomicFile.h"
+#include "model/DocumentTypes.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "ExportPoint.h"
+#include "io/ExportPoint.h"
 
-#include <Log.h>
-#include <NumberText.h>
+#include "core/Log.h"
+#include "model/NumberText.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Waypoint.h>
+#include "model/Waypoint.h"
 
 #include <optional>
 #include <string>

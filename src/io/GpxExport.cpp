@@ -1,11 +1,11 @@
-#include "GpxExport.h"
+#include "io/GpxExport.h"
 
-#include "ExchangeDocument.h"
-#include "ExportPoint.h"
-#include "XmlFragment.h"
-#include "XmlWriter.h"
+#include "io/ExchangeDocument.h"
+#include "io/ExportPoint.h"
+#include "io/XmlFragment.h"
+#include "io/XmlWriter.h"
 
-#include <DocumentTypes.h>
+#include "model/DocumentTypes.h"
 
 namespace navora {
 

@@ -1,9 +1,9 @@
-#include "GpxPointReader.h"
+#include "io/GpxPointReader.h"
 
-#include "XmlFileReader.h"
-#include "XmlNodes.h"
+#include "io/XmlFileReader.h"
+#include "io/XmlNodes.h"
 
-#include <NumberText.h>
+#include "model/NumberText.h"
 
 namespace navora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XmlRecordSink.h"
+#include "io/XmlRecordSink.h"
 
 #include <deque>
 #include <optional>

@@ -1,14 +1,14 @@
-#include "ImportController.h"
+#include "io/ImportController.h"
 
-#include "ExchangeDocument.h"
-#include "ExchangeDocumentHost.h"
-#include "GpxPointReader.h"
-#include "KmlPlacemarkReader.h"
-#include "XmlFileReader.h"
+#include "io/ExchangeDocument.h"
+#include "io/ExchangeDocumentHost.h"
+#include "io/GpxPointReader.h"
+#include "io/KmlPlacemarkReader.h"
+#include "io/XmlFileReader.h"
 
-#include <DocumentTypes.h>
-#include <Log.h>
-#include <NumberText.h>
+#include "core/Log.h"
+#include "model/DocumentTypes.h"
+#include "model/NumberText.h"
 
 #include <vector>
 

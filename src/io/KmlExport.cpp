@@ -1,8 +1,8 @@
-#include "KmlExport.h"
+#include "io/KmlExport.h"
 
-#include "ExportPoint.h"
-#include "XmlFragment.h"
-#include "XmlWriter.h"
+#include "io/ExportPoint.h"
+#include "io/XmlFragment.h"
+#include "io/XmlWriter.h"
 
 namespace navora {
 

@@ -1,6 +1,6 @@
-#include "KmlPlacemarkReader.h"
+#include "io/KmlPlacemarkReader.h"
 
-#include "XmlNodes.h"
+#include "io/XmlNodes.h"
 
 #include <algorithm>
 

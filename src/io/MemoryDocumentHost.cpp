@@ -1,9 +1,9 @@
-#include "MemoryDocumentHost.h"
+#include "io/MemoryDocumentHost.h"
 
-#include "MemoryRouteDocument.h"
-#include "MemoryWaypointDocument.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
 
-#include <DocumentTypes.h>
+#include "model/DocumentTypes.h"
 
 namespace navora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ExchangeDocumentHost.h"
+#include "io/ExchangeDocumentHost.h"
 
 #include <memory>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "MemoryRouteDocument.h"
+#include "io/MemoryRouteDocument.h"
 
-#include <DocumentTypes.h>
+#include "model/DocumentTypes.h"
 
 namespace navora {
 

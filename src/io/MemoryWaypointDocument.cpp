@@ -1,9 +1,9 @@
-#include "MemoryWaypointDocument.h"
+#include "io/MemoryWaypointDocument.h"
 
-#include "WaypointListOrder.h"
+#include "io/WaypointListOrder.h"
 
-#include <DocumentTypes.h>
-#include <Log.h>
+#include "core/Log.h"
+#include "model/DocumentTypes.h"
 
 namespace navora {
 

@@ -1,4 +1,4 @@
-#include "WaypointListOrder.h"
+#include "io/WaypointListOrder.h"
 
 #include <algorithm>
 #include <string>

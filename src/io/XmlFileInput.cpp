@@ -1,4 +1,4 @@
-#include "XmlFileInput.h"
+#include "io/XmlFileInput.h"
 
 #include <algorithm>
 #include <cerrno>

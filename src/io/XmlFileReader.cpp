@@ -1,8 +1,8 @@
-#include "XmlFileReader.h"
+#include "io/XmlFileReader.h"
 
-#include "XmlFileInput.h"
-#include "XmlParsePass.h"
-#include "XmlRecordSink.h"
+#include "io/XmlFileInput.h"
+#include "io/XmlParsePass.h"
+#include "io/XmlRecordSink.h"
 
 #include <libxml/parser.h>
 
@@ -80,12 +80,6 @@ XmlReadResult XmlFileReader::readFile(const std::string& path, XmlRecordSink& si
     result = readInput(input, path, sink);
     ::close(fd);
     return result;
-}
-
-XmlReadResult XmlFileReader::readMemory(std::string_view bytes, const std::string& name, XmlRecordSink& sink)
-{
-    XmlFileInput input(-1, bytes);
-    return readInput(input, name, sink);
 }
 
 } // namespace navora

@@ -38,8 +38,6 @@ public:
 
     // Reads the regular file at path.
     static XmlReadResult readFile(const std::string& path, XmlRecordSink& sink);
-    // Reads bytes already in memory; name stands for the file in errors.
-    static XmlReadResult readMemory(std::string_view bytes, const std::string& name, XmlRecordSink& sink);
 };
 
 } // namespace navora

@@ -1,4 +1,4 @@
-#include "XmlFragment.h"
+#include "io/XmlFragment.h"
 
 #include <libxml/parser.h>
 

@@ -1,4 +1,4 @@
-#include "XmlNodes.h"
+#include "io/XmlNodes.h"
 
 #include <libxml/entities.h>
 

@@ -1,4 +1,4 @@
-#include "XmlText.h"
+#include "io/XmlText.h"
 
 namespace navora {
 

@@ -1,8 +1,8 @@
-#include "XmlWriter.h"
+#include "io/XmlWriter.h"
 
-#include "XmlText.h"
+#include "io/XmlText.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 namespace navora {
 

@@ -1,6 +1,6 @@
-#include "ArchiveReader.h"
+#include "model/ArchiveReader.h"
 
-#include "ArchiveFormat.h"
+#include "model/ArchiveFormat.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "ArchiveWriter.h"
+#include "model/ArchiveWriter.h"
 
-#include "ArchiveFormat.h"
+#include "model/ArchiveFormat.h"
 
 #include <bit>
 

@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "model/AtomicFile.h"
 
-#include "Log.h"
+#include "core/Log.h"
 
 #include <cerrno>
 #include <climits>

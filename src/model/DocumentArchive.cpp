@@ -1,9 +1,9 @@
-#include "DocumentArchive.h"
+#include "model/DocumentArchive.h"
 
-#include "ArchiveFormat.h"
-#include "ArchiveReader.h"
-#include "ArchiveWriter.h"
-#include "AtomicFile.h"
+#include "model/ArchiveFormat.h"
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
+#include "model/AtomicFile.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Route.h"
+#include "model/Route.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "Geodesy.h"
+#include "model/Geodesy.h"
 
 #include <gps.h>
 

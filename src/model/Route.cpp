@@ -1,9 +1,9 @@
-#include "Route.h"
+#include "model/Route.h"
 
-#include "ArchiveFormat.h"
-#include "ArchiveReader.h"
-#include "ArchiveWriter.h"
-#include "DocumentArchive.h"
+#include "model/ArchiveFormat.h"
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
+#include "model/DocumentArchive.h"
 
 #include <algorithm>
 

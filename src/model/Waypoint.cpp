@@ -1,9 +1,9 @@
-#include "Waypoint.h"
+#include "model/Waypoint.h"
 
-#include "ArchiveFormat.h"
-#include "ArchiveReader.h"
-#include "ArchiveWriter.h"
-#include "Geodesy.h"
+#include "model/ArchiveFormat.h"
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
+#include "model/Geodesy.h"
 
 #include <cmath>
 #include <limits>

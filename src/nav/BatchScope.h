@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
 namespace navora {
 

@@ -1,4 +1,4 @@
-#include "ClockTime.h"
+#include "nav/ClockTime.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,14 +1,14 @@
 // Activation: routes and waypoints made active, auto-location on a route,
 // the clearing of the navigation fields and the navigation state's accessors.
-#include "BatchScope.h"
-#include "GPSController.h"
+#include "gps/GPSController.h"
+#include "nav/BatchScope.h"
 
-#include <DisplayFields.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
 
-#include <Geodesy.h>
+#include "model/Geodesy.h"
 
 #include <algorithm>
 #include <limits>
@@ -199,18 +199,6 @@ void GPSController::setActiveRoute(const RoutePtr& route)
     std::lock_guard lock(m_navMutex);
     if (m_activeRoute != route)
         m_activeRoute = route;
-}
-
-void GPSController::setActiveWaypoint(const WaypointPtr& waypoint)
-{
-    std::lock_guard lock(m_navMutex);
-    m_activeWaypoint = waypoint;
-}
-
-void GPSController::setPrevWaypoint(const WaypointPtr& waypoint)
-{
-    std::lock_guard lock(m_navMutex);
-    m_prevWaypoint = waypoint;
 }
 
 LegCache GPSController::legCache() const

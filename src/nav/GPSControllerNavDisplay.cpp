@@ -1,13 +1,13 @@
 // The navigation displays: which one shows (full window or MiniNav), the
 // CDI scale, the MiniNav's window level, and the question before the
 // navigation window closes.
-#include "BatchScope.h"
-#include "GPSController.h"
+#include "gps/GPSController.h"
+#include "nav/BatchScope.h"
 
-#include <DisplayFields.h>
-#include <Log.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/Log.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
 
 #include <array>
 

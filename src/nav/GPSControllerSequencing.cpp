@@ -1,10 +1,10 @@
 // Sequencing: the arrival alert, the waypoint passage that advances a route,
 // course reversal and arrival at the destination, decided inside the pass.
-#include "GPSController.h"
-#include "LocalTime.h"
+#include "gps/GPSController.h"
+#include "nav/LocalTime.h"
 
-#include <AlertDispatcher.h>
-#include <Log.h>
+#include "core/AlertDispatcher.h"
+#include "core/Log.h"
 
 #include <chrono>
 #include <cmath>

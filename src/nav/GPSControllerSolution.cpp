@@ -1,12 +1,12 @@
 // The navigation pass: the solution from the current position to the active
 // waypoint, written to the showing display, with the points where the
 // sequencing decisions are made.
-#include "BatchScope.h"
-#include "ClockTime.h"
-#include "GPSController.h"
+#include "gps/GPSController.h"
+#include "nav/BatchScope.h"
+#include "nav/ClockTime.h"
 
-#include <DisplayFields.h>
-#include <UtcTime.h>
+#include "gps/DisplayFields.h"
+#include "gps/UtcTime.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "LocalTime.h"
+#include "nav/LocalTime.h"
 
 #include <ctime>
 

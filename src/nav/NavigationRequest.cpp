@@ -1,11 +1,11 @@
-#include "NavigationRequest.h"
+#include "nav/NavigationRequest.h"
 
-#include "GPSController.h"
+#include "gps/GPSController.h"
 
-#include <DocumentArchive.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "model/DocumentArchive.h"
 
 #include <memory>
 
@@ -104,7 +104,7 @@ void NavigationRequest::start(GPSController& controller, NotificationCenter& cen
     // Waits for the first position; the observer goes after one activation.
     auto pending = std::make_shared<bool>(true);
     center.addObserver(this, TRVcpUpdated, [this, &center, pending](const NotificationObject& object) {
-        const GPSController* sender = object.gpsController();
+        const GPSController* sender = object.sender<GPSController>();
         if (!*pending || !sender || !sender->currentPos())
             return;
         *pending = false;

@@ -1,12 +1,12 @@
-#include "AlertDoubles.h"
+#include "alerts/AlertDoubles.h"
 
-#include <AlertController.h>
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "alerts/AlertController.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
+#include "support/LogCapture.h"
 
 #include <QTemporaryDir>
 

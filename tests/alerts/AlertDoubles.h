@@ -1,8 +1,8 @@
 #pragma once
 
-#include <Beeper.h>
-#include <DesktopNotifier.h>
-#include <SpeechSynthesizer.h>
+#include "alerts/Beeper.h"
+#include "alerts/DesktopNotifier.h"
+#include "alerts/SpeechSynthesizer.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,11 +1,11 @@
-#include "AlertDoubles.h"
+#include "alerts/AlertDoubles.h"
 
-#include <AlertController.h>
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
+#include "alerts/AlertController.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

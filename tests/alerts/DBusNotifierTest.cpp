@@ -1,14 +1,14 @@
-#include "PrivateSessionBus.h"
-#include "QtTestApplication.h"
-#include "RecordingNotificationServer.h"
+#include "alerts/PrivateSessionBus.h"
+#include "alerts/QtTestApplication.h"
+#include "alerts/RecordingNotificationServer.h"
 
-#include <AlertController.h>
-#include <DBusDesktopNotifier.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "alerts/AlertController.h"
+#include "alerts/DBusDesktopNotifier.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PrivateSessionBus.h"
+#include "alerts/PrivateSessionBus.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

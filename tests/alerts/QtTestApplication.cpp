@@ -1,4 +1,4 @@
-#include "QtTestApplication.h"
+#include "alerts/QtTestApplication.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

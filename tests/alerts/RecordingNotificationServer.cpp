@@ -1,4 +1,4 @@
-#include "RecordingNotificationServer.h"
+#include "alerts/RecordingNotificationServer.h"
 
 namespace navora::test {
 

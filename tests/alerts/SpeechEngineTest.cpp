@@ -1,6 +1,6 @@
-#include "QtTestApplication.h"
+#include "alerts/QtTestApplication.h"
 
-#include <QtSpeechSynthesizer.h>
+#include "alerts/QtSpeechSynthesizer.h"
 
 #include <gtest/gtest.h>
 

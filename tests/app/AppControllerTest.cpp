@@ -1,15 +1,15 @@
 // The application controller behind the main menu, with the real document
 // framework, GPS windows and import controller (offscreen), a stub link in
 // place of gpsd and scripted panels.
-#include <AppController.h>
+#include "app/AppController.h"
 
-#include <DisplayFields.h>
-#include <DocumentDesk.h>
-#include <GPSWindowController.h>
-#include <RecordingAlertDispatcher.h>
-#include <Settings.h>
-#include <StubGPSLink.h>
-#include <UpdateCheck.h>
+#include "app/update/UpdateCheck.h"
+#include "core/Settings.h"
+#include "documents/DocumentDesk.h"
+#include "gps/DisplayFields.h"
+#include "support/RecordingAlertDispatcher.h"
+#include "gps/StubGPSLink.h"
+#include "gps/windows/GPSWindowController.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,17 +1,17 @@
 // The desktop program's command line: options shared with the headless
 // mode, the settings laid over the user's for one run, and the snapshots
 // that SIGUSR1 writes.
-#include <AlertLogger.h>
-#include <CommandOptions.h>
-#include <DocumentArchive.h>
-#include <DocumentDesk.h>
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <NavigationRequest.h>
-#include <OverrideSettingsStore.h>
-#include <RecordingAlertDispatcher.h>
-#include <ScratchDirectory.h>
-#include <SnapshotWriter.h>
+#include "app/AlertLogger.h"
+#include "app/CommandOptions.h"
+#include "app/OverrideSettingsStore.h"
+#include "app/SnapshotWriter.h"
+#include "core/MemorySettingsStore.h"
+#include "documents/DocumentDesk.h"
+#include "support/RecordingAlertDispatcher.h"
+#include "support/ScratchDirectory.h"
+#include "model/DocumentArchive.h"
+#include "nav/NavigationRequest.h"
+#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
 
-#include <LogCapture.h>
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

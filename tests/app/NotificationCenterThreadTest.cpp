@@ -1,5 +1,5 @@
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <RouteColour.h>
+#include "core/RouteColour.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include <MemorySettingsStore.h>
-#include <QtSettingsStore.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/Settings.h"
+#include "core/MemorySettingsStore.h"
+#include "core/QtSettingsStore.h"
+#include "core/SettingsKeys.h"
 
-#include <LogCapture.h>
+#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
-#include <MemorySettingsStore.h>
-#include <QtSettingsStore.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/MemorySettingsStore.h"
+#include "core/QtSettingsStore.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 #include <QTemporaryDir>
 

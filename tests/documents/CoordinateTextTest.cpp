@@ -1,4 +1,4 @@
-#include <CoordinateText.h>
+#include "documents/CoordinateText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DocumentDesk.h"
+#include "documents/DocumentDesk.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <Dialogs.h>
-#include <DocumentController.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <RouteDocument.h>
-#include <RouteWindow.h>
-#include <WaypointDocument.h>
-#include <WaypointWindow.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "documents/Dialogs.h"
+#include "documents/DocumentController.h"
+#include "documents/RouteDocument.h"
+#include "documents/RouteWindow.h"
+#include "documents/WaypointDocument.h"
+#include "documents/WaypointWindow.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

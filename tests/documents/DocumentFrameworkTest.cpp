@@ -1,7 +1,7 @@
-#include "DocumentDesk.h"
+#include "documents/DocumentDesk.h"
 
-#include <DocumentArchive.h>
-#include <LogCapture.h>
+#include "model/DocumentArchive.h"
+#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,14 +1,14 @@
 // "TRVcpUpdated" and "TRVRouteIsActive" can arrive on the GPS thread; the
 // documents apply them on the user-interface thread only. Qt Core only, no
 // widgets: the thread sanitizer sees our own hand-over.
-#include <DocumentFieldNames.h>
-#include <DocumentHost.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <RouteDocument.h>
-#include <RouteDocumentView.h>
-#include <WaypointDocument.h>
-#include <WaypointDocumentView.h>
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "documents/DocumentFieldNames.h"
+#include "documents/DocumentHost.h"
+#include "documents/RouteDocument.h"
+#include "documents/RouteDocumentView.h"
+#include "documents/WaypointDocument.h"
+#include "documents/WaypointDocumentView.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,6 +1,6 @@
-#include "DocumentDesk.h"
+#include "documents/DocumentDesk.h"
 
-#include <LogCapture.h>
+#include "support/LogCapture.h"
 
 #include <QAction>
 #include <QFile>

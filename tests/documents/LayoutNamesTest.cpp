@@ -1,5 +1,5 @@
-#include <DocumentFieldNames.h>
-#include <QtText.h>
+#include "core/QtText.h"
+#include "documents/DocumentFieldNames.h"
 
 #include <QFile>
 #include <QMap>

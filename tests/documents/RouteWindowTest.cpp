@@ -1,4 +1,4 @@
-#include "DocumentDesk.h"
+#include "documents/DocumentDesk.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -231,7 +231,7 @@ TEST_F(RouteWindowTest, JoinSegmentAndDirectToPostInOrder)
     click(join);
     EXPECT_EQ(document.route()->activeIndex(), 2);
     EXPECT_EQ(posts.names(), (std::vector<std::string>{"TRVCheckGPSRunning", "TRVRouteActivated"}));
-    EXPECT_EQ(posts.posts[0].object.document(), &document);
+    EXPECT_EQ(posts.posts[0].object.sender<Document>(), &document);
     EXPECT_EQ(posts.posts[1].object.route(), document.route());
 
     for (const int row : {0, -1}) {

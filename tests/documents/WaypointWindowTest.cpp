@@ -1,8 +1,8 @@
-#include "DocumentDesk.h"
+#include "documents/DocumentDesk.h"
 
-#include <DocumentFieldNames.h>
-#include <LogCapture.h>
-#include <NumberText.h>
+#include "documents/DocumentFieldNames.h"
+#include "model/NumberText.h"
+#include "support/LogCapture.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -267,7 +267,7 @@ TEST_F(WaypointWindowTest, ActivationPostsOrHandsTheWaypointToTheRoute)
 
     doubleClickRow(table(window), 1);
     EXPECT_EQ(posts.names(), (std::vector<std::string>{"TRVCheckGPSRunning", "TRVWaypointActivated"}));
-    EXPECT_EQ(posts.posts[0].object.document(), &document);
+    EXPECT_EQ(posts.posts[0].object.sender<Document>(), &document);
     EXPECT_EQ(posts.posts[1].object.waypoint(), document.waypointList()[1]);
 
     // As a route's pick list: the waypoint goes to the route, once.

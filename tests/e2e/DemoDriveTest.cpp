@@ -4,10 +4,10 @@
 // the route's alerts in order, its legs in order, its documents in step.
 // The gpsd mode-change alerts are not: gpsd may hand over the first fix
 // before the program is connected, so how many of them arrive varies.
-#include <DocumentArchive.h>
-#include <GpsFake.h>
-#include <ProgramRun.h>
-#include <ScratchDirectory.h>
+#include "gps/GpsFake.h"
+#include "support/ProgramRun.h"
+#include "support/ScratchDirectory.h"
+#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

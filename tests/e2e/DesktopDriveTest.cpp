@@ -4,14 +4,14 @@
 // from the snapshots the program writes on SIGUSR1; the pictures stay in
 // the build folder (e2e-output/desktop-drive, with the program's standard
 // error beside it) to be looked at.
-#include "LogFile.h"
+#include "e2e/LogFile.h"
 
-#include <DocumentArchive.h>
-#include <GpsFake.h>
-#include <NavGeometry.h>
-#include <ProgramRun.h>
-#include <RouteDrive.h>
-#include <ScratchDirectory.h>
+#include "gps/GpsFake.h"
+#include "support/ProgramRun.h"
+#include "support/ScratchDirectory.h"
+#include "model/DocumentArchive.h"
+#include "nav/NavGeometry.h"
+#include "nav/RouteDrive.h"
 
 #include <gtest/gtest.h>
 

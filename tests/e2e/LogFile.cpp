@@ -1,4 +1,4 @@
-#include "LogFile.h"
+#include "e2e/LogFile.h"
 
 #include <algorithm>
 #include <fstream>

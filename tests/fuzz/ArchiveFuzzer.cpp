@@ -2,7 +2,7 @@
 // sanitizer reports, it catches a decoder that accepts data and then cannot
 // reproduce it: whatever decodes must encode again, and that encoding must
 // decode to the same bytes once more.
-#include <DocumentArchive.h>
+#include "model/DocumentArchive.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,11 +3,11 @@
 // catches an export that does not read back: whatever was imported is
 // exported as GPX and imported again, and must give the same routes and
 // waypoints.
-#include "IoFuzzInput.h"
+#include "fuzz/IoFuzzInput.h"
 
-#include <GpxExport.h>
-#include <MemoryDocumentHost.h>
-#include <MemoryWaypointDocument.h>
+#include "io/GpxExport.h"
+#include "io/MemoryDocumentHost.h"
+#include "io/MemoryWaypointDocument.h"
 
 #include <cstddef>
 #include <cstdint>

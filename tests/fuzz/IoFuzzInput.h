@@ -4,10 +4,10 @@
 // memory, through memfd), and what the check needs that whatever a reader
 // imports, the export writes in a form that imports again to the very same
 // waypoints.
-#include <ExchangeDocument.h>
-#include <ImportController.h>
-#include <Log.h>
-#include <NumberText.h>
+#include "core/Log.h"
+#include "io/ExchangeDocument.h"
+#include "io/ImportController.h"
+#include "model/NumberText.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,12 +2,12 @@
 // Besides crashes, sanitizer reports and runaway memory, it catches an export
 // that does not read back: whatever was imported is exported as KML and
 // imported again, and must give the same waypoints.
-#include "IoFuzzInput.h"
+#include "fuzz/IoFuzzInput.h"
 
-#include <KmlExport.h>
-#include <MemoryDocumentHost.h>
-#include <MemoryRouteDocument.h>
-#include <MemoryWaypointDocument.h>
+#include "io/KmlExport.h"
+#include "io/MemoryDocumentHost.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ControllerHarness.h"
+#include "gps/ControllerHarness.h"
 
 namespace navora::test {
 

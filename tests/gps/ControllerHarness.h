@@ -1,12 +1,12 @@
 #pragma once
 
-#include "RecordingAlertDispatcher.h"
+#include "support/RecordingAlertDispatcher.h"
 
-#include <GPSController.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <RecordingDisplay.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "gps/GPSController.h"
+#include "gps/RecordingDisplay.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The display batches and the two displays that are not windows.
-#include <DisplayState.h>
-#include <JsonLinesDisplay.h>
-#include <RecordingDisplay.h>
+#include "gps/DisplayState.h"
+#include "gps/JsonLinesDisplay.h"
+#include "gps/RecordingDisplay.h"
 
 #include <gtest/gtest.h>
 

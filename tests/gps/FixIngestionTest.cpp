@@ -1,11 +1,11 @@
 // Fix ingestion: each report into the fix state, "PPOS", the display and the
 // mode alerts, driven through a link whose record the tests fill.
-#include "ControllerHarness.h"
-#include "StubGPSLink.h"
+#include "gps/ControllerHarness.h"
+#include "gps/StubGPSLink.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ protected:
         harness.make(std::move(stub));
         harness.center.addObserver(this, TRVcpUpdated, [this](const NotificationObject& object) {
             ++cpUpdates;
-            EXPECT_EQ(object.gpsController(), harness.controller.get());
+            EXPECT_EQ(object.sender<GPSController>(), harness.controller.get());
         });
         harness.controller->windowDidLoad();
         harness.display->clear();

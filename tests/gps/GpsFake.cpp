@@ -1,6 +1,6 @@
-#include "GpsFake.h"
+#include "gps/GpsFake.h"
 
-#include "LinkTestSupport.h"
+#include "gps/LinkTestSupport.h"
 
 #include <cstdlib>
 #include <thread>

@@ -1,9 +1,9 @@
 // Reading gpsd's replies: single-letter replies, line splitting, the JSON
 // commands and the device reports that say whether the receiver is on line.
-#include <GpsdDeviceList.h>
-#include <JsonDialect.h>
-#include <LetterReply.h>
-#include <LineBuffer.h>
+#include "gps/GpsdDeviceList.h"
+#include "gps/JsonDialect.h"
+#include "gps/LetterReply.h"
+#include "gps/LineBuffer.h"
 
 #include <gtest/gtest.h>
 

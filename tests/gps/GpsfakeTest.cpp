@@ -1,18 +1,18 @@
 // The GPS controller against a real gpsd: gpsfake replays NMEA logs written
 // by the test, and what the controller shows is compared with the log.
-#include "GpsFake.h"
-#include "ControllerHarness.h"
-#include "Eventually.h"
-#include "LinkTestSupport.h"
-#include "NmeaLog.h"
-#include "ScratchDirectory.h"
+#include "gps/GpsFake.h"
+#include "gps/ControllerHarness.h"
+#include "support/Eventually.h"
+#include "gps/LinkTestSupport.h"
+#include "gps/NmeaLog.h"
+#include "support/ScratchDirectory.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
-#include <SettingsKeys.h>
-#include <UnitSystem.h>
-#include <UtcTime.h>
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "gps/UnitSystem.h"
+#include "gps/UtcTime.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

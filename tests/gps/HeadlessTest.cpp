@@ -1,12 +1,12 @@
 // "navora --headless", the real program, against a real gpsd: what it
 // writes is what the GPS window would show.
-#include "GpsFake.h"
-#include "NmeaLog.h"
-#include "ProgramRun.h"
-#include "ScratchDirectory.h"
+#include "gps/GpsFake.h"
+#include "gps/NmeaLog.h"
+#include "support/ProgramRun.h"
+#include "support/ScratchDirectory.h"
 
-#include <UnitSystem.h>
-#include <UtcTime.h>
+#include "gps/UnitSystem.h"
+#include "gps/UtcTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Servers that are broken or hostile: whatever they send, the link neither
 // crashes nor hangs; it goes on, or reopens as after any socket error.
-#include "ControllerHarness.h"
-#include "Eventually.h"
-#include "LinkTestSupport.h"
-#include "ScriptedServer.h"
+#include "gps/ControllerHarness.h"
+#include "support/Eventually.h"
+#include "gps/LinkTestSupport.h"
+#include "gps/ScriptedServer.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <SettingsKeys.h>
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

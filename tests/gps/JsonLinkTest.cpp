@@ -1,14 +1,14 @@
 // The link against a scripted server of gpsd's JSON protocol: the commands
 // it is sent, reports split across reads, and the device reports that say
 // whether the receiver is on line.
-#include "ControllerHarness.h"
-#include "Eventually.h"
-#include "LinkTestSupport.h"
-#include "ScriptedServer.h"
+#include "gps/ControllerHarness.h"
+#include "support/Eventually.h"
+#include "gps/LinkTestSupport.h"
+#include "gps/ScriptedServer.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <SettingsKeys.h>
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "LinkTestSupport.h"
+#include "gps/LinkTestSupport.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <GpsdLink.h>
+#include "gps/GpsdLink.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "NmeaLog.h"
+#include "gps/NmeaLog.h"
 
 #include <cmath>
 #include <cstdarg>

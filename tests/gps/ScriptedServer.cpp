@@ -1,4 +1,4 @@
-#include "ScriptedServer.h"
+#include "gps/ScriptedServer.h"
 
 #include <array>
 #include <cerrno>

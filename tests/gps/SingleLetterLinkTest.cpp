@@ -1,15 +1,15 @@
 // The link against a fake gpsd of the single-letter protocol: the commands,
 // their order and timing, the status query after silence, reconnection,
 // the change of server and stopping.
-#include "ControllerHarness.h"
-#include "Eventually.h"
-#include "LinkTestSupport.h"
-#include "ScriptedServer.h"
+#include "gps/ControllerHarness.h"
+#include "support/Eventually.h"
+#include "gps/LinkTestSupport.h"
+#include "gps/ScriptedServer.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
-#include <SettingsKeys.h>
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

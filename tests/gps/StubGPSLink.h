@@ -1,6 +1,6 @@
 #pragma once
 
-#include <GPSLink.h>
+#include "gps/GPSLink.h"
 
 #include <string>
 #include <vector>

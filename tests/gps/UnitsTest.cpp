@@ -1,12 +1,12 @@
 // Unit systems as the GPS controller applies them: factors, labels and the
 // preference matrix's rows; and the server settings it copies.
-#include "ControllerHarness.h"
-#include "StubGPSLink.h"
+#include "gps/ControllerHarness.h"
+#include "gps/StubGPSLink.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
-#include <SettingsKeys.h>
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <ConvertCommand.h>
-#include <DocumentArchive.h>
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/Settings.h"
+#include "io/ConvertCommand.h"
+#include "model/DocumentArchive.h"
+#include "support/LogCapture.h"
 
 #include <sstream>
 

@@ -1,16 +1,16 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <ExportController.h>
-#include <GpxExport.h>
-#include <KmlExport.h>
-#include <LogCapture.h>
-#include <MemoryRouteDocument.h>
-#include <MemorySettingsStore.h>
-#include <MemoryWaypointDocument.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
+#include "io/ExportController.h"
+#include "io/GpxExport.h"
+#include "io/KmlExport.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
+#include "support/LogCapture.h"
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>

@@ -3,14 +3,14 @@
 // beside it (.import.txt, .export.gpx, .export-N.kml). With
 // NAVORA_UPDATE_GOLDEN=1 in the environment the expected files are written
 // instead, to be reviewed before they are committed.
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <DocumentTypes.h>
-#include <ExportController.h>
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "io/ExportController.h"
+#include "model/DocumentTypes.h"
+#include "support/LogCapture.h"
 
 #include <sstream>
 

@@ -1,7 +1,7 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <LogCapture.h>
-#include <MemoryRouteDocument.h>
+#include "io/MemoryRouteDocument.h"
+#include "support/LogCapture.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

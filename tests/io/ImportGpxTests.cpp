@@ -1,8 +1,8 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <DocumentTypes.h>
-#include <LogCapture.h>
-#include <MemoryWaypointDocument.h>
+#include "io/MemoryWaypointDocument.h"
+#include "model/DocumentTypes.h"
+#include "support/LogCapture.h"
 
 namespace navora::test {
 namespace {

@@ -1,11 +1,11 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <DocumentTypes.h>
-#include <KmlPlacemarkReader.h>
-#include <LogCapture.h>
-#include <MemoryRouteDocument.h>
-#include <MemoryWaypointDocument.h>
-#include <XmlFileReader.h>
+#include "io/KmlPlacemarkReader.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
+#include "io/XmlFileReader.h"
+#include "model/DocumentTypes.h"
+#include "support/LogCapture.h"
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>

@@ -1,15 +1,15 @@
 // GPSBabel as a peer: what Navora writes, GPSBabel reads with the same names,
 // comments, positions and elevations; what GPSBabel writes (GPX 1.0, GPX 1.1
 // and KML), Navora imports.
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <ExportController.h>
-#include <LogCapture.h>
-#include <MemoryRouteDocument.h>
-#include <MemorySettingsStore.h>
-#include <MemoryWaypointDocument.h>
-#include <NotificationCenter.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "io/ExportController.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
+#include "support/LogCapture.h"
 
 #include <libxml/parser.h>
 #include <libxml/xpath.h>

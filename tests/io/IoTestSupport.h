@@ -1,9 +1,9 @@
 #pragma once
 
-#include <ExchangeDocument.h>
-#include <ImportController.h>
-#include <MemoryDocumentHost.h>
-#include <NumberText.h>
+#include "io/ExchangeDocument.h"
+#include "io/ImportController.h"
+#include "io/MemoryDocumentHost.h"
+#include "model/NumberText.h"
 
 #include <gtest/gtest.h>
 

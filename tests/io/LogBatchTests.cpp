@@ -1,8 +1,8 @@
 // Log::Batch, which the imports use so that a line per placemark of a long
 // file costs no system call per line.
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <LogCapture.h>
+#include "support/LogCapture.h"
 
 #include <fcntl.h>
 #include <unistd.h>

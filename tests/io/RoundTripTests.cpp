@@ -1,13 +1,13 @@
-#include "IoTestSupport.h"
+#include "io/IoTestSupport.h"
 
-#include <DocumentArchive.h>
-#include <ExportController.h>
-#include <LogCapture.h>
-#include <MemoryRouteDocument.h>
-#include <MemorySettingsStore.h>
-#include <MemoryWaypointDocument.h>
-#include <NotificationCenter.h>
-#include <Settings.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "io/ExportController.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
+#include "model/DocumentArchive.h"
+#include "support/LogCapture.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include <LogCapture.h>
-#include <MemoryWaypointDocument.h>
-#include <WaypointListOrder.h>
+#include "io/MemoryWaypointDocument.h"
+#include "io/WaypointListOrder.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

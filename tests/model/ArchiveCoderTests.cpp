@@ -1,8 +1,8 @@
-#include "ArchiveBytes.h"
+#include "model/ArchiveBytes.h"
 
-#include <ArchiveFormat.h>
-#include <ArchiveReader.h>
-#include <ArchiveWriter.h>
+#include "model/ArchiveFormat.h"
+#include "model/ArchiveReader.h"
+#include "model/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ArchiveBytes.h"
-#include "ArchiveSamples.h"
-#include "TempDir.h"
+#include "model/ArchiveBytes.h"
+#include "model/ArchiveSamples.h"
+#include "model/TempDir.h"
 
-#include <DocumentArchive.h>
+#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

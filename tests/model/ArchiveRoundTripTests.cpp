@@ -1,8 +1,8 @@
-#include "ArchiveBytes.h"
-#include "ArchiveSamples.h"
+#include "model/ArchiveBytes.h"
+#include "model/ArchiveSamples.h"
 
-#include <DocumentArchive.h>
-#include <DocumentTypes.h>
+#include "model/DocumentArchive.h"
+#include "model/DocumentTypes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ArchiveSamples.h"
-#include "TempDir.h"
+#include "model/ArchiveSamples.h"
+#include "model/TempDir.h"
 
-#include <AtomicFile.h>
-#include <DocumentArchive.h>
+#include "model/AtomicFile.h"
+#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

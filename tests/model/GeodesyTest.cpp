@@ -1,5 +1,5 @@
-#include <Geodesy.h>
-#include <Waypoint.h>
+#include "model/Geodesy.h"
+#include "model/Waypoint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <Route.h>
+#include "model/Route.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <Waypoint.h>
+#include "model/Waypoint.h"
 
 #include <gtest/gtest.h>
 

@@ -2,14 +2,14 @@
 // against a real gpsd (gpsfake replaying a drive made here). The passages
 // expected are worked out from the drive's positions with the test's own
 // geometry.
-#include "NavGeometry.h"
-#include "RouteDrive.h"
+#include "nav/NavGeometry.h"
+#include "nav/RouteDrive.h"
 
-#include <DocumentArchive.h>
-#include <GpsFake.h>
-#include <ProgramRun.h>
-#include <ScratchDirectory.h>
-#include <UtcTime.h>
+#include "gps/GpsFake.h"
+#include "support/ProgramRun.h"
+#include "support/ScratchDirectory.h"
+#include "gps/UtcTime.h"
+#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Activation: routes at an index, auto-location, the detour of a waypoint
 // within a route, stopping, and the requests that are refused.
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

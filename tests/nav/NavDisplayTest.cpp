@@ -1,11 +1,11 @@
 // The navigation displays: switching modes, the MiniNav's level, the CDI
 // scales and the question before the navigation window closes.
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <DisplayFields.h>
-#include <NotificationNames.h>
-#include <SettingsKeys.h>
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
 
 #include <gtest/gtest.h>
 

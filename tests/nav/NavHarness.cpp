@@ -1,6 +1,6 @@
-#include "NavHarness.h"
+#include "nav/NavHarness.h"
 
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
 
 namespace navora::test {
 

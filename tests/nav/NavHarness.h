@@ -1,9 +1,9 @@
 #pragma once
 
-#include "NavAlertRecorder.h"
+#include "nav/NavAlertRecorder.h"
 
-#include <ControllerHarness.h>
-#include <StubGPSLink.h>
+#include "gps/ControllerHarness.h"
+#include "gps/StubGPSLink.h"
 
 #include <chrono>
 #include <initializer_list>

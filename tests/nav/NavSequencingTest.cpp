@@ -1,13 +1,13 @@
 // Sequencing, report by report: the arrival alert with its beeps and re-arm,
 // the passage check's timing, sharp and gentle turns, course reversal once
 // per spell, destination arrival once, and a route shortened while active.
-#include "LocalTime.h"
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/LocalTime.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <DisplayFields.h>
-#include <LogCapture.h>
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

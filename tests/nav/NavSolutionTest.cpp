@@ -1,13 +1,13 @@
 // The navigation pass, report by report: leg texts and titles, clock texts,
 // turn angles, the CDI, blanking without a fix, the MiniNav title, and
 // nothing written once navigation stops.
-#include "ClockTime.h"
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/ClockTime.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <DisplayFields.h>
-#include <NotificationNames.h>
-#include <UtcTime.h>
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
+#include "gps/UtcTime.h"
 
 #include <gtest/gtest.h>
 

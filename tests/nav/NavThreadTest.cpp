@@ -2,10 +2,10 @@
 // on one (advancing the route at each passage, from inside the pass) while
 // the other activates, switches the display and reads the state. Run under
 // ThreadSanitizer with the threaded tests.
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
 
 #include <gtest/gtest.h>
 

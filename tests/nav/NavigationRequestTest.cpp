@@ -1,14 +1,14 @@
 // What "--navigate" accepts: route and list files, the choice checked
 // against the file before anything connects, and activation once a
 // position is known.
-#include "NavGeometry.h"
-#include "NavHarness.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
-#include <DocumentArchive.h>
-#include <HeadlessCommand.h>
-#include <LogCapture.h>
-#include <NavigationRequest.h>
-#include <ScratchDirectory.h>
+#include "app/HeadlessCommand.h"
+#include "support/ScratchDirectory.h"
+#include "model/DocumentArchive.h"
+#include "nav/NavigationRequest.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "RouteDrive.h"
+#include "nav/RouteDrive.h"
 
 #include <cmath>
 

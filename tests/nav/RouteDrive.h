@@ -1,6 +1,6 @@
 #pragma once
 
-#include <NmeaLog.h>
+#include "gps/NmeaLog.h"
 
 #include <vector>
 

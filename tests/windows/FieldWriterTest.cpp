@@ -1,13 +1,13 @@
 // How writes show in the widgets: number and date formats from the layout,
 // the highlight, plain text, and writes the windows cannot take.
-#include <DisplayFields.h>
-#include <FieldWriter.h>
-#include <LogCapture.h>
+#include "gps/windows/FieldWriter.h"
+#include "gps/DisplayFields.h"
+#include "support/LogCapture.h"
 
-#include <ControllerWindow.h>
-#include <DocumentDesk.h>
-#include <GPSWindows.h>
-#include <QtDisplay.h>
+#include "documents/DocumentDesk.h"
+#include "gps/windows/ControllerWindow.h"
+#include "gps/windows/GPSWindows.h"
+#include "gps/windows/QtDisplay.h"
 
 #include <QLabel>
 #include <QLocale>

@@ -1,16 +1,16 @@
 // The windows fed by the GPS thread itself: reports from a fake gpsd reach
 // the GPS window in the order sent, each whole, while this thread runs the
 // event loop; stopped, the controller (and its thread) goes first.
-#include <DisplayFields.h>
-#include <DocumentDesk.h>
-#include <FieldWriter.h>
-#include <GPSWindowController.h>
-#include <LinkTestSupport.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <ScriptedServer.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
+#include "documents/DocumentDesk.h"
+#include "gps/DisplayFields.h"
+#include "gps/LinkTestSupport.h"
+#include "gps/ScriptedServer.h"
+#include "gps/windows/FieldWriter.h"
+#include "gps/windows/GPSWindowController.h"
 
 #include <QCoreApplication>
 #include <QLabel>

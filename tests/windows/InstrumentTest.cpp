@@ -1,16 +1,16 @@
 // The instruments of the GPS windows as the controller drives them: the
 // course-deviation indicator, the satellite matrix, the data indicator and
 // the MiniNav's window level.
-#include "WindowHarness.h"
+#include "windows/WindowHarness.h"
 
-#include <ColourWell.h>
-#include <CourseDeviationIndicator.h>
-#include <DataIndicator.h>
-#include <DisplayFields.h>
-#include <NavGeometry.h>
-#include <NotificationNames.h>
-#include <SatelliteMatrix.h>
-#include <SettingsKeys.h>
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "gps/DisplayFields.h"
+#include "gps/windows/ColourWell.h"
+#include "gps/windows/CourseDeviationIndicator.h"
+#include "gps/windows/DataIndicator.h"
+#include "gps/windows/SatelliteMatrix.h"
+#include "nav/NavGeometry.h"
 
 #include <QAbstractButton>
 #include <QImage>

@@ -1,13 +1,13 @@
 // The layouts against the logic: every field name has its widget in its
 // window, and every write the controller makes lands on a widget that can
 // show it.
-#include "WindowHarness.h"
+#include "windows/WindowHarness.h"
 
-#include <DisplayFields.h>
-#include <FieldWriter.h>
-#include <NavGeometry.h>
-#include <NavHarness.h>
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
+#include "gps/DisplayFields.h"
+#include "gps/windows/FieldWriter.h"
+#include "nav/NavGeometry.h"
+#include "nav/NavHarness.h"
 
 #include <QAbstractButton>
 

@@ -1,9 +1,9 @@
 // Closing the navigation window asks whether to stop navigating; the other
 // windows close without a question.
-#include "WindowHarness.h"
+#include "windows/WindowHarness.h"
 
-#include <DisplayFields.h>
-#include <NavGeometry.h>
+#include "gps/DisplayFields.h"
+#include "nav/NavGeometry.h"
 
 #include <gtest/gtest.h>
 

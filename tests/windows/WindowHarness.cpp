@@ -1,7 +1,7 @@
-#include "WindowHarness.h"
+#include "windows/WindowHarness.h"
 
-#include <DocumentDesk.h>
-#include <NotificationObject.h>
+#include "core/NotificationObject.h"
+#include "documents/DocumentDesk.h"
 
 namespace navora::test {
 

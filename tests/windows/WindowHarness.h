@@ -1,11 +1,11 @@
 #pragma once
 
-#include <GPSWindowController.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <QtText.h>
-#include <Settings.h>
-#include <StubGPSLink.h>
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/QtText.h"
+#include "core/Settings.h"
+#include "gps/StubGPSLink.h"
+#include "gps/windows/GPSWindowController.h"
 
 #include <QWidget>
 

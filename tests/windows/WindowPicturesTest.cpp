@@ -2,12 +2,12 @@
 // layouts: not run with the suite. Run with
 //   navora_gps_windows_tests --gtest_also_run_disabled_tests --gtest_filter='*Pictures*'
 // and find the PNG files in $NAVORA_PICTURES (default /tmp/navora-pictures).
-#include "WindowHarness.h"
+#include "windows/WindowHarness.h"
 
-#include <DisplayFields.h>
-#include <DocumentDesk.h>
-#include <NavGeometry.h>
-#include <QtText.h>
+#include "core/QtText.h"
+#include "documents/DocumentDesk.h"
+#include "gps/DisplayFields.h"
+#include "nav/NavGeometry.h"
 
 #include <QAbstractButton>
 #include <QDir>

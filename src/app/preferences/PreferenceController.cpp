@@ -1,14 +1,14 @@
-#include "PreferenceController.h"
+#include "app/preferences/PreferenceController.h"
 
-#include "RouteColourWell.h"
+#include "app/preferences/RouteColourWell.h"
 #include "ui_PreferenceController.h"
 
-#include <ControlState.h>
-#include <Log.h>
-#include <NotificationCenter.h>
-#include <NotificationNames.h>
-#include <Settings.h>
-#include <SettingsKeys.h>
+#include "core/ControlState.h"
+#include "core/Log.h"
+#include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
+#include "core/Settings.h"
+#include "core/SettingsKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>

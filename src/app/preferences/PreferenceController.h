@@ -1,6 +1,6 @@
 #pragma once
 
-#include <AlertTable.h>
+#include "alerts/AlertTable.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "RouteColourWell.h"
+#include "app/preferences/RouteColourWell.h"
 
 #include <QColorDialog>
 #include <QPainter>

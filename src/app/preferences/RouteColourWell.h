@@ -1,6 +1,6 @@
 #pragma once
 
-#include <RouteColour.h>
+#include "core/RouteColour.h"
 
 #include <QToolButton>
 

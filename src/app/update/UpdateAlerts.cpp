@@ -1,4 +1,4 @@
-#include "UpdateAlerts.h"
+#include "app/update/UpdateAlerts.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -1,10 +1,10 @@
-#include "UpdateCheck.h"
+#include "app/update/UpdateCheck.h"
 
-#include "UpdateAlerts.h"
-#include "UpdateDocument.h"
-#include "UpdateProgressPanel.h"
+#include "app/update/UpdateAlerts.h"
+#include "app/update/UpdateDocument.h"
+#include "app/update/UpdateProgressPanel.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QDesktopServices>
 #include <QNetworkAccessManager>

@@ -1,4 +1,4 @@
-#include "UpdateDocument.h"
+#include "app/update/UpdateDocument.h"
 
 #include <plist/plist.h>
 

@@ -1,4 +1,4 @@
-#include "UpdateProgressPanel.h"
+#include "app/update/UpdateProgressPanel.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

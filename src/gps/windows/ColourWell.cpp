@@ -1,4 +1,4 @@
-#include "ColourWell.h"
+#include "gps/windows/ColourWell.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "ControllerWindow.h"
+#include "gps/windows/ControllerWindow.h"
 
 #include <QCloseEvent>
 

@@ -1,4 +1,4 @@
-#include "CourseDeviationIndicator.h"
+#include "gps/windows/CourseDeviationIndicator.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "DataIndicator.h"
+#include "gps/windows/DataIndicator.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
-#include "FieldWriter.h"
+#include "gps/windows/FieldWriter.h"
 
-#include "ColourWell.h"
-#include "CourseDeviationIndicator.h"
-#include "DataIndicator.h"
-#include "SatelliteMatrix.h"
+#include "gps/windows/ColourWell.h"
+#include "gps/windows/CourseDeviationIndicator.h"
+#include "gps/windows/DataIndicator.h"
+#include "gps/windows/SatelliteMatrix.h"
 
 #include <QAbstractButton>
 #include <QDateTime>

@@ -1,12 +1,12 @@
-#include "GPSWindowController.h"
+#include "gps/windows/GPSWindowController.h"
 
-#include "ControllerWindow.h"
-#include "GPSWindows.h"
-#include "QtDisplay.h"
+#include "gps/windows/ControllerWindow.h"
+#include "gps/windows/GPSWindows.h"
+#include "gps/windows/QtDisplay.h"
 
-#include <ControlState.h>
-#include <DisplayFields.h>
-#include <QtText.h>
+#include "core/ControlState.h"
+#include "core/QtText.h"
+#include "gps/DisplayFields.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <GPSController.h>
-#include <GPSLink.h>
-#include <GPSTimings.h>
+#include "gps/GPSController.h"
+#include "gps/GPSLink.h"
+#include "gps/GPSTimings.h"
 
 #include <QObject>
 

@@ -1,11 +1,11 @@
-#include "GPSWindows.h"
+#include "gps/windows/GPSWindows.h"
 
-#include "ControllerWindow.h"
+#include "gps/windows/ControllerWindow.h"
 #include "ui_GPSController.h"
 #include "ui_GPSControllerMiniNav.h"
 #include "ui_GPSControllerNavData.h"
 
-#include <DisplayFields.h>
+#include "gps/DisplayFields.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "QtDisplay.h"
+#include "gps/windows/QtDisplay.h"
 
-#include "FieldWriter.h"
+#include "gps/windows/FieldWriter.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 namespace navora {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <Display.h>
-#include <UiThread.h>
+#include "core/UiThread.h"
+#include "gps/Display.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "SatelliteMatrix.h"
+#include "gps/windows/SatelliteMatrix.h"
 
 #include <QPainter>
 

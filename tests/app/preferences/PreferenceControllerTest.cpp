@@ -1,9 +1,9 @@
-#include "PreferenceHarness.h"
+#include "app/preferences/PreferenceHarness.h"
 
-#include <LogCapture.h>
-#include <NotificationNames.h>
-#include <RouteColourWell.h>
-#include <SettingsKeys.h>
+#include "app/preferences/RouteColourWell.h"
+#include "core/NotificationNames.h"
+#include "core/SettingsKeys.h"
+#include "support/LogCapture.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

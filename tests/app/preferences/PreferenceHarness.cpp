@@ -1,7 +1,7 @@
-#include "PreferenceHarness.h"
+#include "app/preferences/PreferenceHarness.h"
 
-#include <DocumentDesk.h>
-#include <NotificationNames.h>
+#include "core/NotificationNames.h"
+#include "documents/DocumentDesk.h"
 
 #include <QAbstractButton>
 #include <QApplication>

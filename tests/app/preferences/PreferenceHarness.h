@@ -1,9 +1,9 @@
 #pragma once
 
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <PreferenceController.h>
-#include <Settings.h>
+#include "app/preferences/PreferenceController.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,10 +1,10 @@
-#include "PreferenceHarness.h"
+#include "app/preferences/PreferenceHarness.h"
 
-#include <AlertController.h>
-#include <AlertTable.h>
-#include <LogCapture.h>
-#include <RouteColourWell.h>
-#include <SettingsKeys.h>
+#include "alerts/AlertController.h"
+#include "alerts/AlertTable.h"
+#include "app/preferences/RouteColourWell.h"
+#include "core/SettingsKeys.h"
+#include "support/LogCapture.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
-#include <LogCapture.h>
-#include <MemorySettingsStore.h>
-#include <NotificationCenter.h>
-#include <PreferenceController.h>
-#include <Settings.h>
+#include "app/preferences/PreferenceController.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
+#include "support/LogCapture.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "HttpsTestServer.h"
+#include "app/update/HttpsTestServer.h"
 
 #include <QSslConfiguration>
 #include <QSslSocket>

@@ -1,4 +1,4 @@
-#include "PlistBytes.h"
+#include "app/update/PlistBytes.h"
 
 #include <plist/plist.h>
 

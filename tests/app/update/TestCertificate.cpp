@@ -1,4 +1,4 @@
-#include "TestCertificate.h"
+#include "app/update/TestCertificate.h"
 
 #include <QFile>
 #include <QProcess>

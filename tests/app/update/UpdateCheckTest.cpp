@@ -1,10 +1,10 @@
-#include "HttpsTestServer.h"
-#include "ModalAnswerer.h"
-#include "PlistBytes.h"
-#include "TestCertificate.h"
+#include "app/update/HttpsTestServer.h"
+#include "app/update/ModalAnswerer.h"
+#include "app/update/PlistBytes.h"
+#include "app/update/TestCertificate.h"
 
-#include <LogCapture.h>
-#include <UpdateCheck.h>
+#include "app/update/UpdateCheck.h"
+#include "support/LogCapture.h"
 
 #include <QAbstractButton>
 #include <QApplication>

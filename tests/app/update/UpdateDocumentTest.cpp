@@ -1,7 +1,7 @@
-#include "PlistBytes.h"
+#include "app/update/PlistBytes.h"
 
-#include <UpdateCheck.h>
-#include <UpdateDocument.h>
+#include "app/update/UpdateCheck.h"
+#include "app/update/UpdateDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "SettingsStore.h"
+#include "core/SettingsStore.h"
 
 #include <QByteArray>
 #include <QString>

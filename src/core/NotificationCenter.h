@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotificationObject.h"
+#include "core/NotificationObject.h"
 
 #include <functional>
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <AlertDispatcher.h>
+#include "core/AlertDispatcher.h"
 
 #include <mutex>
 #include <string>

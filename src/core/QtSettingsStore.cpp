@@ -1,8 +1,8 @@
-#include "QtSettingsStore.h"
+#include "core/QtSettingsStore.h"
 
-#include "QtText.h"
+#include "core/QtText.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QStandardPaths>
 

@@ -1,4 +1,4 @@
-#include "UiThread.h"
+#include "core/UiThread.h"
 
 #include <QSocketNotifier>
 #include <QThread>

@@ -1,9 +1,9 @@
-#include "Settings.h"
+#include "core/Settings.h"
 
-#include "QtText.h"
-#include "SettingsKeys.h"
+#include "core/QtText.h"
+#include "core/SettingsKeys.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <QByteArray>
 #include <QMetaType>

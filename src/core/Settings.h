@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RouteColour.h"
-#include "SettingsStore.h"
+#include "core/RouteColour.h"
+#include "core/SettingsStore.h"
 
 #include <QVariant>
 

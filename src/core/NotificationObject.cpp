@@ -1,4 +1,4 @@
-#include "NotificationObject.h"
+#include "core/NotificationObject.h"
 
 namespace navora {
 
@@ -28,16 +28,6 @@ NotificationObject::NotificationObject(double number)
 {
 }
 
-NotificationObject::NotificationObject(Document* document)
-    : m_value(document)
-{
-}
-
-NotificationObject::NotificationObject(GPSController* gpsController)
-    : m_value(gpsController)
-{
-}
-
 NotificationObject::NotificationObject(ControlState controlState)
     : m_value(std::move(controlState))
 {
@@ -58,16 +48,6 @@ std::optional<double> NotificationObject::number() const
     if (const double* held = std::get_if<double>(&m_value))
         return *held;
     return std::nullopt;
-}
-
-Document* NotificationObject::document() const
-{
-    return valueOr<Document*>(m_value, nullptr);
-}
-
-GPSController* NotificationObject::gpsController() const
-{
-    return valueOr<GPSController*>(m_value, nullptr);
 }
 
 std::optional<ControlState> NotificationObject::controlState() const

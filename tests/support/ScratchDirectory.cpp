@@ -1,4 +1,4 @@
-#include "ScratchDirectory.h"
+#include "support/ScratchDirectory.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -1,6 +1,6 @@
-#include "NotificationCenter.h"
+#include "core/NotificationCenter.h"
 
-#include <Log.h>
+#include "core/Log.h"
 
 #include <algorithm>
 #include <condition_variable>

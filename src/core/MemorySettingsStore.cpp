@@ -1,4 +1,4 @@
-#include "MemorySettingsStore.h"
+#include "core/MemorySettingsStore.h"
 
 namespace navora {
 
