@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole test suite three
-# times: under AddressSanitizer + UndefinedBehaviorSanitizer (clang, with the
-# fuzz targets), the threaded tests under ThreadSanitizer, and last the plain
-# optimised build, whose CTest summary closes the output.
+# Installs what is missing, checks the style, then builds (warnings as
+# errors) and runs the whole test suite three times: under AddressSanitizer +
+# UndefinedBehaviorSanitizer (clang, with the fuzz targets), the threaded
+# tests under ThreadSanitizer, and last the plain optimised build, whose CTest
+# summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 jobs=$(nproc)
 
+echo "== Style (clang-format)"
+# Debian 12's clang-format decides; other versions may format differently.
+git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' \
+  | xargs -0 clang-format --dry-run -Werror
+
 configure_and_build() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DNAVORA_WARNINGS_AS_ERRORS=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 

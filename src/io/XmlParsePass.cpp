@@ -1,10 +1,10 @@
-#include "XmlParsePass.h"
+#include "io/XmlParsePass.h"
 
-#include "XmlFileInput.h"
-#include "XmlFileReader.h"
-#include "XmlNodes.h"
-#include "XmlRecordSink.h"
-#include "XmlText.h"
+#include "io/XmlFileInput.h"
+#include "io/XmlFileReader.h"
+#include "io/XmlNodes.h"
+#include "io/XmlRecordSink.h"
+#include "io/XmlText.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
@@ -285,10 +285,12 @@ void XmlParsePass::noteError(const xmlError& error)
     std::string message = error.message != nullptr ? error.message : "unknown error";
     while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
         message.pop_back();
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
+    // ":" + std::to_string(...).
     std::string description = m_name;
     if (error.line > 0)
-        description += ":" + std::to_string(error.line);
-    description += ": " + message;
+        description.append(":").append(std::to_string(error.line));
+    description.append(": ").append(message);
     // A limit of the parser was reached: the file is not used at all.
     const bool limit = error.code == XML_ERR_ENTITY_LOOP || error.code == XML_ERR_NO_MEMORY
         || error.code == XML_ERR_INTERNAL_ERROR || error.code == XML_ERR_USER_STOP;
