@@ -20,6 +20,16 @@ bool takesValue(const std::string& option, CommandOptions::Mode mode)
     return option == "--snapshots";
 }
 
+// A TCP port number, 1 to 65535, in plain decimal digits (as the
+// preferences window takes it).
+bool validPort(const std::string& text)
+{
+    unsigned port = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, port);
+    return !text.empty() && text.front() != '-' && failure == std::errc() && stop == end && port >= 1 && port <= 65535;
+}
+
 } // namespace
 
 std::optional<CommandOptions> CommandOptions::parse(int argc, char** argv, Mode mode, const char* usage)
@@ -81,8 +91,8 @@ bool CommandOptions::take(const std::string& option, const std::string& value, s
         }
         server = value;
     } else if (option == "--port") {
-        if (value.empty() || value.size() > maxPortLength) {
-            error = "--port takes a port of 1 to 5 characters";
+        if (!validPort(value)) {
+            error = "--port takes a port number from 1 to 65535";
             return false;
         }
         port = value;

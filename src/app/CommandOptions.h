@@ -44,8 +44,6 @@ public:
     // followed.
     bool loadNavigation(std::optional<NavigationRequest>& navigation) const;
 
-    static constexpr unsigned maxPortLength = 5;
-
 private:
     bool take(const std::string& option, const std::string& value, std::string& error);
     bool check(std::string& error) const;

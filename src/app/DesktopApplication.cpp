@@ -25,11 +25,25 @@
 #include <QMainWindow>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace navora {
 
 namespace {
+
+// Where Qt could open its windows: an X or Wayland display, or a platform
+// chosen outright (QT_QPA_PLATFORM, e.g. offscreen).
+bool hasDisplay()
+{
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
 
 constexpr const char* usageText = "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]\n"
                                   "              [--navigate FILE (--index N | --join | --waypoint NAME)] [FILE...]\n"
@@ -108,6 +122,13 @@ int DesktopApplication::run(int argc, char** argv)
     std::optional<NavigationRequest> navigation;
     if (!options->loadNavigation(navigation))
         return 2;
+
+    if (!hasDisplay()) {
+        std::fputs("navora: no display to show windows on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                   "Run it in a desktop session, or use \"navora --headless\" for the GPS link without windows.\n",
+            stderr);
+        return 2;
+    }
 
     // Before any thread starts: Qt's, the GPS thread, speech and D-Bus.
     SignalWatcher::block({SIGINT, SIGTERM, SIGUSR1, SIGUSR2});

@@ -3,6 +3,7 @@
 #include "app/HeadlessCommand.h"
 #include "io/ConvertCommand.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ int runDesktop(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // A file-size limit (ulimit -f) makes a write fail with EFBIG, which every
+    // save reports and survives; the signal's default would kill the program
+    // silently and leave the temporary file behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (navora::HeadlessCommand::wanted(argc, argv))
         return navora::HeadlessCommand::run(argc, argv);
     if (argc > 1 && std::string_view(argv[1]) == "convert")

@@ -38,22 +38,34 @@ std::string decimalDegrees(float a)
     return NumberText::formatFixed(static_cast<double>(a), 6) + std::string(degreeSign);
 }
 
-std::string degreesAndMinutes(float a)
+// The magnitude rounded once to the last shown digit, counted in those
+// units: rounding carries into minutes and degrees, so no text ever reads
+// 60 minutes or 60 seconds.
+long long unitsOf(float a, double unitsPerDegree)
 {
-    const float d = std::floor(a);
-    const float m = (a - d) * 60.0f;
-    return std::to_string(truncatedToInt(d)) + std::string(degreeSign) + " "
-        + NumberText::formatFixed(static_cast<double>(m), 4) + "'";
+    return std::llround(static_cast<double>(a) * unitsPerDegree);
 }
 
+// Minutes to four decimals.
+std::string degreesAndMinutes(float a)
+{
+    constexpr long long perMinute = 10000;
+    const long long units = unitsOf(a, 60.0 * perMinute);
+    const long long degrees = units / (60 * perMinute);
+    const double minutes = static_cast<double>(units % (60 * perMinute)) / perMinute;
+    return std::to_string(degrees) + std::string(degreeSign) + " " + NumberText::formatFixed(minutes, 4) + "'";
+}
+
+// Seconds to two decimals.
 std::string degreesMinutesSeconds(float a)
 {
-    const float d = std::floor(a);
-    const float m = (a - d) * 60.0f;
-    const float mi = std::floor(m);
-    const float s = (m - mi) * 60.0f;
-    return std::to_string(truncatedToInt(d)) + std::string(degreeSign) + " " + std::to_string(truncatedToInt(mi)) + "' "
-        + NumberText::formatFixed(static_cast<double>(s), 2) + "\"";
+    constexpr long long perSecond = 100;
+    const long long units = unitsOf(a, 3600.0 * perSecond);
+    const long long degrees = units / (3600 * perSecond);
+    const long long minutes = units / (60 * perSecond) % 60;
+    const double seconds = static_cast<double>(units % (60 * perSecond)) / perSecond;
+    return std::to_string(degrees) + std::string(degreeSign) + " " + std::to_string(minutes) + "' "
+        + NumberText::formatFixed(seconds, 2) + "\"";
 }
 
 } // namespace
@@ -67,7 +79,12 @@ char CoordinateText::hemisphereLetter(Axis axis, bool positive)
 
 std::optional<std::string> CoordinateText::display(float value, Axis axis, int tag)
 {
-    const bool positive = !(value < 0.0f); // NaN counts as positive here
+    if (tag < 1 || tag > 3)
+        return std::nullopt;
+    // An unknown position shows nothing.
+    if (!std::isfinite(value))
+        return std::string();
+    const bool positive = !(value < 0.0f);
     const float a = magnitude(value);
     std::string text;
     switch (tag) {

@@ -10,9 +10,10 @@ namespace navora {
 // decimal degrees) and the texts of the document windows. Pure functions;
 // the editors only move field contents in and out.
 //
-// All arithmetic is single precision, one float rounding per step, in the
-// order written: the stored positions are floats and the last printed digits
-// of minutes and seconds depend on it. Nothing here depends on the locale.
+// The entry-field conversions are single precision, one float rounding per
+// step, in the order written: the stored positions are floats and the fields
+// read back through the same steps. The display rounds once, in double, to
+// the digits it shows. Nothing here depends on the locale.
 class CoordinateText {
 public:
     enum class Axis { Latitude, Longitude };
@@ -29,8 +30,11 @@ public:
     static char hemisphereLetter(Axis axis, bool positive);
 
     // The read-only display of the route document, by the tag of the chosen
-    // format: 1 "37.774899° N", 2 "37° 46.4939' N", 3 "37° 46' 29.63\" N".
-    // nullopt for any other tag (the fields then keep what they show).
+    // format: 1 "37.774899° N", 2 "37° 46.4939' N", 3 "37° 46' 29.63\" N";
+    // minutes and seconds come from the value rounded once to the last digit
+    // shown, so 10.999999 shows 11° 0' 0.00" N, never 60 seconds. An unknown
+    // (NaN) position shows "". nullopt for any other tag (the fields then
+    // keep what they show).
     static std::optional<std::string> display(float value, Axis axis, int tag);
 
     // Decimal entry -> degree, minute and second fields. A negative value

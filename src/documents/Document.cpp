@@ -3,45 +3,10 @@
 #include "model/AtomicFile.h"
 #include "model/DocumentArchive.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 
 namespace navora {
-
-namespace {
-
-bool readWholeFile(const std::string& path, std::string& data, std::string& error)
-{
-    std::error_code code;
-    if (std::filesystem::is_directory(path, code)) {
-        error = path + " is a folder, not a document";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "Cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const auto size = std::filesystem::file_size(path, code);
-    if (code) {
-        error = "Cannot read " + path + ": " + code.message();
-        return false;
-    }
-    if (size > DocumentArchive::kMaxFileBytes) {
-        error = path + " is too large to be a document";
-        return false;
-    }
-    data.resize(static_cast<size_t>(size));
-    if (!in.read(data.data(), static_cast<std::streamsize>(data.size()))) {
-        error = "Cannot read " + path;
-        return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::string Document::displayName() const
 {
@@ -72,10 +37,10 @@ void Document::updateChangeCount(ChangeType change)
 
 bool Document::readFromFile(const std::string& path, std::string& error)
 {
-    std::string data;
-    if (!readWholeFile(path, data, error))
+    const std::optional<std::string> data = DocumentArchive::readFile(path, error);
+    if (!data)
         return false;
-    if (!loadDataRepresentation(data, typeName(), error))
+    if (!loadDataRepresentation(*data, typeName(), error))
         return false;
     m_fileName = path;
     m_changeCount = 0;

@@ -75,8 +75,7 @@ void WaypointDocument::addWP(WaypointPtr waypoint)
 
 void WaypointDocument::refresh()
 {
-    const int removed = WaypointListOrder::sortByNameAndStripDuplicates(m_waypointList);
-    Log::format("Import complete - %d duplicates removed", removed);
+    WaypointListOrder::tidyAfterImport(m_waypointList);
     reloadTable();
     updateChangeCount(ChangeType::Done);
 }

@@ -10,7 +10,7 @@ namespace navora {
 std::optional<ExportPoint> ExportPoint::from(const Waypoint& waypoint)
 {
     WaypointSnapshot snapshot = waypoint.snapshot();
-    if (std::isnan(snapshot.latitude) || std::isnan(snapshot.longitude)) {
+    if (!Waypoint::validLatitude(snapshot.latitude) || !Waypoint::validLongitude(snapshot.longitude)) {
         Log::format("waypoint %s has no position - skipping...", snapshot.wpName.c_str());
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "io/XmlNodes.h"
 
 #include "model/NumberText.h"
+#include "model/Waypoint.h"
 
 namespace navora {
 
@@ -82,10 +83,14 @@ GpxPointReader::Point* GpxPointReader::pointOf(const OpenElement& open)
 GpxPointReader::Point GpxPointReader::readAttributes(const xmlNode* element)
 {
     Point point;
-    if (const auto latitude = XmlNodes::attribute(element, "lat", XmlFileReader::kMaxCapturedBytes))
-        point.latitude = NumberText::readFloat(*latitude);
-    if (const auto longitude = XmlNodes::attribute(element, "lon", XmlFileReader::kMaxCapturedBytes))
-        point.longitude = NumberText::readFloat(*longitude);
+    point.latitudeText = XmlNodes::attribute(element, "lat", XmlFileReader::kMaxCapturedBytes).value_or("");
+    point.longitudeText = XmlNodes::attribute(element, "lon", XmlFileReader::kMaxCapturedBytes).value_or("");
+    const std::optional<double> latitude = NumberText::readExactly(point.latitudeText);
+    const std::optional<double> longitude = NumberText::readExactly(point.longitudeText);
+    if (latitude && Waypoint::validLatitude(*latitude))
+        point.latitude = static_cast<float>(*latitude);
+    if (longitude && Waypoint::validLongitude(*longitude))
+        point.longitude = static_cast<float>(*longitude);
     return point;
 }
 

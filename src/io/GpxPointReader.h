@@ -16,17 +16,21 @@ namespace navora {
 class GpxPointReader : public XmlRecordSink {
 public:
     // One "wpt" or "rtept" element: the string values of its first name and
-    // cmt children, and its ele child and lat and lon attributes read as
-    // numbers (leniently: text that is no number reads as 0).
+    // cmt children, its ele child read as a number (leniently: text that is
+    // no number reads as 0), and its lat and lon attributes read strictly:
+    // a latitude or longitude that is no number, not finite or out of range
+    // is absent, and its text is kept to say why the point is left out.
     struct Point {
         std::optional<std::string> name;
         std::optional<std::string> comment;
         std::optional<float> elevation;
         std::optional<float> latitude;
         std::optional<float> longitude;
+        // The lat and lon attributes as written ("" when missing).
+        std::string latitudeText;
+        std::string longitudeText;
 
-        // Name, latitude and longitude are required.
-        bool isComplete() const { return name && latitude && longitude; }
+        bool hasPosition() const { return latitude && longitude; }
     };
     struct RouteElement {
         std::optional<std::string> name;

@@ -10,6 +10,8 @@
 #include "model/DocumentTypes.h"
 #include "model/NumberText.h"
 
+#include <array>
+#include <cstdio>
 #include <vector>
 
 namespace navora {
@@ -32,10 +34,42 @@ std::vector<std::string_view> splitAtCommas(std::string_view text)
     }
 }
 
-WaypointPtr waypointFromGpx(const GpxPointReader::Point& point)
+// A numbered name for a point that has none, as other GPX tools give it:
+// "RPT001" for the first route point, "WPT001" for the first waypoint.
+std::string madeUpName(const char* prefix, size_t number)
 {
-    return Waypoint::create(*point.name, point.comment.value_or(std::string()), *point.latitude, *point.longitude,
-        point.elevation.value_or(0.0f));
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%03zu", prefix, number);
+    return name;
+}
+
+// The waypoint of a GPX point, or none (with a log line) when the point has
+// no position that a place on Earth can have.
+WaypointPtr waypointFromGpx(const GpxPointReader::Point& point, const std::string& name)
+{
+    if (!point.hasPosition()) {
+        Log::format("waypoint %s has no usable position (lat \"%s\", lon \"%s\") - skipping...", name.c_str(),
+            point.latitudeText.c_str(), point.longitudeText.c_str());
+        return nullptr;
+    }
+    return Waypoint::create(
+        name, point.comment.value_or(std::string()), *point.latitude, *point.longitude, point.elevation.value_or(0.0f));
+}
+
+// Reads "lon,lat[,alt]"; none unless longitude and latitude are numbers of
+// a real place.
+std::optional<std::array<float, 3>> readKmlCoordinates(std::string_view text)
+{
+    const std::vector<std::string_view> pieces = splitAtCommas(text);
+    if (pieces.size() < 2)
+        return std::nullopt;
+    const std::optional<double> longitude = NumberText::readExactly(pieces[0]);
+    const std::optional<double> latitude = NumberText::readExactly(pieces[1]);
+    if (!longitude || !latitude || !Waypoint::validLongitude(*longitude) || !Waypoint::validLatitude(*latitude))
+        return std::nullopt;
+    const std::optional<double> altitude = pieces.size() > 2 ? NumberText::readExactly(pieces[2]) : std::nullopt;
+    return std::array<float, 3>{
+        static_cast<float>(*longitude), static_cast<float>(*latitude), static_cast<float>(altitude.value_or(0.0))};
 }
 
 } // namespace
@@ -67,7 +101,7 @@ bool ImportController::importKMLforDocument(ExchangeDocument& document, bool asR
     KmlPlacemarkReader reader;
     if (!openXMLforType("kml", reader))
         return false;
-    addPlacemarks(document, reader.items());
+    addPlacemarks(document, reader.placemarks());
     if (asRoute) {
         if (RoutePtr route = document.route())
             route->setRouteName(reader.documentName().value_or("(imported)"));
@@ -78,38 +112,23 @@ bool ImportController::importKMLforDocument(ExchangeDocument& document, bool asR
     return true;
 }
 
-void ImportController::addPlacemarks(ExchangeDocument& document, const std::deque<std::string>& items)
+void ImportController::addPlacemarks(
+    ExchangeDocument& document, const std::deque<KmlPlacemarkReader::Placemark>& placemarks)
 {
-    // Name, description and coordinates follow each other; a placemark
-    // without a description gives only name and coordinates, recognised by
-    // the comma that the third item lacks. Nothing is read past the end.
+    // Each placemark brings its own name, description and coordinates; one
+    // without a name is called after its place in the file.
     Log::Batch batch;
-    const size_t count = items.size();
-    size_t i = 0;
-    while (i < count) {
-        Log::format("Parsing return row %zu: %s", i, items[i].c_str());
-        const std::string& name = items[i];
-        std::string_view description;
-        std::vector<std::string_view> pieces;
-        if (i + 2 < count) {
-            description = items[i + 1];
-            pieces = splitAtCommas(items[i + 2]);
-        }
-        size_t advance = 3;
-        if (pieces.size() <= 1) {
-            description = {};
-            pieces = i + 1 < count ? splitAtCommas(items[i + 1]) : std::vector<std::string_view>{};
-            advance = 2;
-        }
-        i += advance;
-        if (pieces.size() < 2) {
+    for (size_t i = 0; i < placemarks.size(); ++i) {
+        const KmlPlacemarkReader::Placemark& placemark = placemarks[i];
+        const std::string name = placemark.name.value_or("Placemark " + std::to_string(i + 1));
+        Log::format("Parsing return row %zu: %s", i, name.c_str());
+        const auto coordinates = readKmlCoordinates(placemark.coordinates.value_or(""));
+        if (!coordinates) {
             Log::format("placemark %s has no latitude and longitude - skipping...", name.c_str());
             continue;
         }
-        const float longitude = NumberText::readFloat(pieces[0]);
-        const float latitude = NumberText::readFloat(pieces[1]);
-        const float altitude = pieces.size() > 2 ? NumberText::readFloat(pieces[2]) : 0.0f;
-        document.addWP(Waypoint::create(name, std::string(description), latitude, longitude, altitude));
+        const auto [longitude, latitude, altitude] = *coordinates;
+        document.addWP(Waypoint::create(name, placemark.description.value_or(""), latitude, longitude, altitude));
     }
 }
 
@@ -151,11 +170,10 @@ bool ImportController::importGPX()
         RoutePtr route = document->route();
         if (routeElement.name && route)
             route->setRouteName(*routeElement.name);
-        for (const GpxPointReader::Point& point : routeElement.points) {
-            if (point.isComplete())
-                document->addWP(waypointFromGpx(point));
-            else
-                Log::line("route point incomplete - skipping...");
+        for (size_t i = 0; i < routeElement.points.size(); ++i) {
+            const GpxPointReader::Point& point = routeElement.points[i];
+            if (WaypointPtr waypoint = waypointFromGpx(point, point.name.value_or(madeUpName("RPT", i + 1))))
+                document->addWP(std::move(waypoint));
         }
         document->refresh();
     }
@@ -171,14 +189,9 @@ bool ImportController::importGPX()
         Log::line("unable to create new waypoint document");
         return true;
     }
-    for (const GpxPointReader::Point& point : waypoints) {
-        if (point.isComplete())
-            document->addWP(waypointFromGpx(point));
-        else
-            Log::line("waypoint incomplete - skipping...");
-    }
+    const size_t imported = addGpxWaypoints(*document, waypoints);
     document->refresh();
-    Log::format("%zu waypoints imported.", waypoints.size());
+    Log::format("%zu waypoints imported.", imported);
     return true;
 }
 
@@ -188,14 +201,22 @@ bool ImportController::importGPXforDocument(ExchangeDocument& document, bool)
     if (!openXMLforType("gpx", reader))
         return false;
     Log::Batch batch;
-    for (const GpxPointReader::Point& point : reader.waypoints()) {
-        if (point.isComplete())
-            document.addWP(waypointFromGpx(point));
-        else
-            Log::line("waypoint incomplete - skipping...");
-    }
+    addGpxWaypoints(document, reader.waypoints());
     document.refresh();
     return true;
+}
+
+size_t ImportController::addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points)
+{
+    size_t added = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const GpxPointReader::Point& point = points[i];
+        if (WaypointPtr waypoint = waypointFromGpx(point, point.name.value_or(madeUpName("WPT", i + 1)))) {
+            document.addWP(std::move(waypoint));
+            ++added;
+        }
+    }
+    return added;
 }
 
 void ImportController::handleError(std::string_view description)

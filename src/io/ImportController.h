@@ -1,5 +1,8 @@
 #pragma once
 
+#include "io/GpxPointReader.h"
+#include "io/KmlPlacemarkReader.h"
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -55,7 +58,9 @@ public:
     void importKML();
 
     // Every route of a GPX file into a new route document, its free
-    // waypoints into one new waypoint list. False when no file was read.
+    // waypoints into one new waypoint list. Unnamed route points are named
+    // "RPT001", ... in their route's order; points without a usable
+    // position are left out with a log line. False when no file was read.
     bool importGPX();
     // Adds the free waypoints of a GPX file to document (asRoute is not
     // used: only free waypoints are taken) and refreshes it. False when no
@@ -65,8 +70,11 @@ public:
     static void handleError(std::string_view description);
 
 private:
-    // The grouping of the KML strings into waypoints.
-    static void addPlacemarks(ExchangeDocument& document, const std::deque<std::string>& items);
+    // The placemarks that have a position, as waypoints.
+    static void addPlacemarks(ExchangeDocument& document, const std::deque<KmlPlacemarkReader::Placemark>& placemarks);
+    // The points that have a position, as waypoints (unnamed ones numbered
+    // "WPT001", ...); returns how many were added.
+    static size_t addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points);
 
     ExchangeDocumentHost& m_host;
     OpenPanel m_openPanel;

@@ -3,59 +3,60 @@
 #include "io/XmlNodes.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace navora {
 
 void KmlPlacemarkReader::reset()
 {
     m_order = 0;
-    m_capture = Capture::None;
+    m_capture = nullptr;
     m_open.clear();
-    m_items.clear();
-    m_itemOrders.clear();
+    m_placemarks.clear();
+    m_orders.clear();
     m_inOrder = true;
     m_documentName.reset();
 }
 
 bool KmlPlacemarkReader::elementStarted(const xmlNode* element)
 {
-    // Elements are numbered as they begin: document order.
-    ++m_order;
-    const bool inOpenPlacemark = !m_open.empty();
+    // Placemarks are numbered as they begin: document order.
     if (XmlNodes::isElement(element, "Placemark")) {
-        m_open.push_back({element, false, {}});
+        m_open.push_back({element, m_order++, false, {}});
         return false;
     }
-    // The innermost open placemark is the parent of its name, description
-    // and Point children, and the grandparent of a Point's coordinates.
-    const bool placemarkChild = inOpenPlacemark && element->parent == m_open.back().element;
-    const bool itemOfPlacemark
-        = placemarkChild && (XmlNodes::isElement(element, "name") || XmlNodes::isElement(element, "description"));
-    const bool coordinatesOfPoint = inOpenPlacemark && XmlNodes::isElement(element, "coordinates")
-        && XmlNodes::parentIs(element, "Point") && element->parent->parent == m_open.back().element;
-    if (itemOfPlacemark || coordinatesOfPoint) {
-        m_capture = Capture::PlacemarkItem;
-        m_captureOrder = m_order;
-        return true;
+    m_capture = captureTarget(element);
+    return m_capture != nullptr;
+}
+
+// Where the value of element goes, if anywhere: the innermost open placemark
+// is the parent of its name, description and Point children, and the
+// grandparent of a Point's coordinates. Only the first of each counts.
+std::optional<std::string>* KmlPlacemarkReader::captureTarget(const xmlNode* element)
+{
+    if (!m_open.empty()) {
+        OpenPlacemark& placemark = m_open.back();
+        std::optional<std::string>* target = nullptr;
+        if (element->parent == placemark.element && XmlNodes::isElement(element, "name"))
+            target = &placemark.fields.name;
+        else if (element->parent == placemark.element && XmlNodes::isElement(element, "description"))
+            target = &placemark.fields.description;
+        else if (XmlNodes::isElement(element, "coordinates") && XmlNodes::parentIs(element, "Point")
+            && element->parent->parent == placemark.element)
+            target = &placemark.fields.coordinates;
+        if (target != nullptr)
+            return target->has_value() ? nullptr : target;
     }
-    if (!m_documentName && XmlNodes::isElement(element, "name") && XmlNodes::parentIs(element, "Document")) {
-        m_capture = Capture::DocumentName;
-        return true;
-    }
-    return false;
+    if (!m_documentName && XmlNodes::isElement(element, "name") && XmlNodes::parentIs(element, "Document"))
+        return &m_documentName;
+    return nullptr;
 }
 
 void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view value)
 {
-    const Capture capture = m_capture;
-    m_capture = Capture::None;
-    if (capture == Capture::PlacemarkItem && !m_open.empty()) {
-        m_open.back().items.push_back({m_captureOrder, std::string(value)});
-        return;
-    }
-    if (capture == Capture::DocumentName) {
-        if (!m_documentName)
-            m_documentName = std::string(value);
+    if (m_capture != nullptr) {
+        *m_capture = std::string(value);
+        m_capture = nullptr;
         return;
     }
     if (m_open.empty())
@@ -70,35 +71,32 @@ void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view v
     m_open.pop_back();
     if (!placemark.hasPoint)
         return;
-    for (Item& item : placemark.items) {
-        // An outer placemark's items come after those of placemarks nested
-        // in it; the order numbers put them back in place at the end.
-        if (!m_itemOrders.empty() && item.order < m_itemOrders.back())
-            m_inOrder = false;
-        m_items.push_back(std::move(item.text));
-        m_itemOrders.push_back(item.order);
-    }
+    // A placemark ends after the placemarks nested in it: its number puts it
+    // back in place at the end.
+    if (!m_orders.empty() && placemark.order < m_orders.back())
+        m_inOrder = false;
+    m_placemarks.push_back(std::move(placemark.fields));
+    m_orders.push_back(placemark.order);
 }
 
-const std::deque<std::string>& KmlPlacemarkReader::items()
+const std::deque<KmlPlacemarkReader::Placemark>& KmlPlacemarkReader::placemarks()
 {
     if (m_inOrder)
-        return m_items;
-    std::vector<size_t> positions(m_items.size());
-    for (size_t i = 0; i < positions.size(); ++i)
-        positions[i] = i;
+        return m_placemarks;
+    std::vector<size_t> positions(m_placemarks.size());
+    std::iota(positions.begin(), positions.end(), size_t{0});
     std::stable_sort(
-        positions.begin(), positions.end(), [this](size_t a, size_t b) { return m_itemOrders[a] < m_itemOrders[b]; });
-    std::deque<std::string> sorted;
+        positions.begin(), positions.end(), [this](size_t a, size_t b) { return m_orders[a] < m_orders[b]; });
+    std::deque<Placemark> sorted;
     std::deque<uint64_t> sortedOrders;
     for (const size_t position : positions) {
-        sorted.push_back(std::move(m_items[position]));
-        sortedOrders.push_back(m_itemOrders[position]);
+        sorted.push_back(std::move(m_placemarks[position]));
+        sortedOrders.push_back(m_orders[position]);
     }
-    m_items = std::move(sorted);
-    m_itemOrders = std::move(sortedOrders);
+    m_placemarks = std::move(sorted);
+    m_orders = std::move(sortedOrders);
     m_inOrder = true;
-    return m_items;
+    return m_placemarks;
 }
 
 } // namespace navora

@@ -10,47 +10,47 @@
 
 namespace navora {
 
-// Collects from a KML file what the import reads, as the XPath 1.0 union
-//   //Placemark[Point]/name | //Placemark[Point]/description
-//     | //Placemark[Point]/Point/coordinates
-// would select it: for every Placemark element with a Point child, its name
-// and description children and the coordinates children of its Point
-// children, merged in document order, each as its string value. Also the
-// first //Document/name. Element names match by local name.
+// Collects the point placemarks of a KML file: every Placemark element with a
+// Point child, in document order, each with the string values of its own
+// first name and description children and of its Point's first coordinates
+// child. Name, description and coordinates are optional in KML, so each
+// placemark keeps its own: one that lacks a field never lends or borrows one.
+// Also the first //Document/name. Element names match by local name.
 class KmlPlacemarkReader : public XmlRecordSink {
 public:
+    struct Placemark {
+        std::optional<std::string> name;
+        std::optional<std::string> description;
+        std::optional<std::string> coordinates;
+    };
+
     void reset() override;
     bool elementStarted(const xmlNode* element) override;
     void elementEnded(const xmlNode* element, std::string_view value) override;
 
-    // The selected strings in document order (normally name, description,
-    // coordinates for each placemark in turn), once the parse is over.
-    const std::deque<std::string>& items();
+    // The point placemarks in document order, once the parse is over.
+    const std::deque<Placemark>& placemarks();
     // The text of the first name child of a Document element.
     const std::optional<std::string>& documentName() const { return m_documentName; }
 
 private:
-    enum class Capture { None, PlacemarkItem, DocumentName };
-
-    struct Item {
-        uint64_t order;
-        std::string text;
-    };
-    // A Placemark element still open: its items wait until it is known
-    // whether it has a Point child.
+    // A Placemark element still open: it counts once it is known to have a
+    // Point child. Its number is its place in document order.
     struct OpenPlacemark {
         const xmlNode* element;
+        uint64_t order;
         bool hasPoint = false;
-        std::vector<Item> items;
+        Placemark fields;
     };
 
+    std::optional<std::string>* captureTarget(const xmlNode* element);
+
     uint64_t m_order = 0;
-    Capture m_capture = Capture::None;
-    uint64_t m_captureOrder = 0;
+    std::optional<std::string>* m_capture = nullptr;
     std::vector<OpenPlacemark> m_open;
-    // Deques: a file of many placemarks never moves the items already read.
-    std::deque<std::string> m_items;
-    std::deque<uint64_t> m_itemOrders;
+    // Deques: a file of many placemarks never moves those already read.
+    std::deque<Placemark> m_placemarks;
+    std::deque<uint64_t> m_orders;
     bool m_inOrder = true;
     std::optional<std::string> m_documentName;
 };

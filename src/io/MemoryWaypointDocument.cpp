@@ -25,8 +25,7 @@ void MemoryWaypointDocument::addWP(WaypointPtr waypoint)
 
 void MemoryWaypointDocument::refresh()
 {
-    const int removed = WaypointListOrder::sortByNameAndStripDuplicates(m_waypointList);
-    Log::format("Import complete - %d duplicates removed", removed);
+    WaypointListOrder::tidyAfterImport(m_waypointList);
     ++m_changeCount;
 }
 

@@ -1,6 +1,9 @@
 #include "io/WaypointListOrder.h"
 
+#include "core/Log.h"
+
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -38,16 +41,35 @@ std::vector<std::string> sortWithNames(WaypointList& list, std::vector<std::stri
     return sortedNames;
 }
 
+// Two positions are the same place when both coordinates are equal or both
+// unknown (NaN).
+bool samePlace(const WaypointSnapshot& a, const WaypointSnapshot& b)
+{
+    const auto same = [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    return same(a.latitude, b.latitude) && same(a.longitude, b.longitude);
+}
+
+// On a list sorted by name: within each run of one name, an entry at the
+// same place as an entry kept before it goes. Runs are short in practice, so
+// each entry is compared with the kept ones of its run.
 int stripWithNames(WaypointList& list, const std::vector<std::string>& names)
 {
     if (list.size() < 2)
         return 0;
-    size_t kept = 1;
-    size_t lastKept = 0;
-    for (size_t i = 1; i < list.size(); ++i) {
-        if (names[i] == names[lastKept])
+    size_t kept = 0;
+    size_t runStart = 0;
+    std::vector<WaypointSnapshot> runPlaces;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (i == 0 || names[i] != names[runStart]) {
+            runStart = i;
+            runPlaces.clear();
+        }
+        WaypointSnapshot place = list[i]->snapshot();
+        const bool duplicate = std::any_of(runPlaces.begin(), runPlaces.end(),
+            [&place](const WaypointSnapshot& other) { return samePlace(place, other); });
+        if (duplicate)
             continue;
-        lastKept = i;
+        runPlaces.push_back(std::move(place));
         list[kept++] = std::move(list[i]);
     }
     const size_t removed = list.size() - kept;
@@ -70,6 +92,15 @@ int WaypointListOrder::stripDuplicates(WaypointList& list)
 int WaypointListOrder::sortByNameAndStripDuplicates(WaypointList& list)
 {
     return stripWithNames(list, sortWithNames(list, namesOf(list)));
+}
+
+void WaypointListOrder::tidyAfterImport(WaypointList& list)
+{
+    const int removed = sortByNameAndStripDuplicates(list);
+    Log::format("Import complete - %d duplicates removed", removed);
+    if (removed > 0)
+        Log::line("(a duplicate has the name and the position of another waypoint; same-named waypoints elsewhere are "
+                  "kept)");
 }
 
 } // namespace navora

@@ -4,6 +4,8 @@
 #include "io/XmlParsePass.h"
 #include "io/XmlRecordSink.h"
 
+#include "model/RegularFile.h"
+
 #include <libxml/parser.h>
 
 #include <cerrno>
@@ -65,15 +67,10 @@ XmlReadResult readInput(XmlFileInput& input, const std::string& name, XmlRecordS
 XmlReadResult XmlFileReader::readFile(const std::string& path, XmlRecordSink& sink)
 {
     XmlReadResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string reason;
+    const int fd = RegularFile::openForReading(path, reason);
     if (fd < 0) {
-        result.error = path + ": " + std::strerror(errno);
-        return result;
-    }
-    struct stat status { };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        result.error = path + ": not a regular file";
-        ::close(fd);
+        result.error = path + ": " + reason;
         return result;
     }
     XmlFileInput input(fd, {});

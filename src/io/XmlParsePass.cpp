@@ -169,12 +169,13 @@ void XmlParsePass::reference(void* context, const xmlChar* name)
 void XmlParsePass::internalSubset(
     void* context, const xmlChar* name, const xmlChar* externalId, const xmlChar* systemId)
 {
-    XmlParsePass* pass = of(context);
-    if (pass != nullptr && (externalId != nullptr || systemId != nullptr)) {
-        pass->refuse(pass->m_name + ": the document type refers to an external definition, which is not loaded");
-        return;
-    }
-    xmlSAX2InternalSubset(context, name, externalId, systemId);
+    // A document type that names an external definition ("gpx.dtd") is
+    // common and harmless: the definition is never loaded, and the document
+    // is read as if the reference were not there. Entities declared in the
+    // internal subset are still checked one by one (entityDecl).
+    (void)externalId;
+    (void)systemId;
+    xmlSAX2InternalSubset(context, name, nullptr, nullptr);
 }
 
 void XmlParsePass::entityDecl(

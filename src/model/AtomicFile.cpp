@@ -3,9 +3,11 @@
 #include "core/Log.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sys/stat.h>
@@ -95,10 +97,36 @@ AtomicFile::~AtomicFile()
     discard();
 }
 
+void AtomicFile::removeStaleTemporaries(const std::string& target)
+{
+    // Far longer than the largest document takes to write.
+    constexpr auto staleAfter = std::chrono::minutes(10);
+    const std::string prefix = "." + fileNameOf(target).substr(0, 200) + ".";
+    constexpr size_t suffixLength = 6; // mkostemp's XXXXXX
+    std::error_code code;
+    std::filesystem::directory_iterator entries(folderOf(target), code);
+    if (code)
+        return;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() != prefix.size() + suffixLength || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!entry.is_regular_file(code) || entry.is_symlink(code))
+            continue;
+        const auto modified = entry.last_write_time(code);
+        if (code || now - modified < staleAfter)
+            continue;
+        if (std::filesystem::remove(entry.path(), code))
+            Log::line("Removed " + entry.path().string() + ", left by a save that was interrupted");
+    }
+}
+
 bool AtomicFile::open(std::string& error)
 {
     discard();
     m_target = resolvedTarget(m_path);
+    removeStaleTemporaries(m_target);
     // Names are limited to 255 bytes; the suffix must still fit.
     std::string pattern = folderOf(m_target) + "/." + fileNameOf(m_target).substr(0, 200) + ".XXXXXX";
     m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);

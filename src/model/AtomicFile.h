@@ -35,6 +35,10 @@ public:
 
 private:
     bool fail(std::string_view action, int errorNumber, std::string& error);
+    // Removes the temporaries that saves of target killed midway left
+    // behind: ours by their name (".NAME.XXXXXX" beside it) and untouched for
+    // longer than any running save could be.
+    static void removeStaleTemporaries(const std::string& target);
     bool setMode(std::string& error);
 
     std::string m_path;

@@ -1,5 +1,7 @@
 #include "model/DocumentArchive.h"
 
+#include "model/RegularFile.h"
+
 #include "model/ArchiveFormat.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
@@ -69,18 +71,19 @@ std::optional<std::string> failedToRead(const std::string& path, int errorNumber
     return std::nullopt;
 }
 
-// The whole file, read in chunks so that a file growing while it is read
-// still cannot exceed the bound.
-std::optional<std::string> readDocumentFile(const std::string& path, std::string& error)
+} // namespace
+
+std::optional<std::string> DocumentArchive::readFile(const std::string& path, std::string& error)
 {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0)
-        return failedToRead(path, errno, error);
+    std::string reason;
+    const FileDescriptor file(RegularFile::openForReading(path, reason));
+    if (file.get() < 0) {
+        error = "cannot load \"" + path + "\": " + reason;
+        return std::nullopt;
+    }
     struct stat status { };
     if (::fstat(file.get(), &status) != 0)
         return failedToRead(path, errno, error);
-    if (!S_ISREG(status.st_mode))
-        return failedToRead(path, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, error);
     if (static_cast<uint64_t>(status.st_size) > DocumentArchive::kMaxFileBytes) {
         error = tooLarge(path);
         return std::nullopt;
@@ -103,6 +106,8 @@ std::optional<std::string> readDocumentFile(const std::string& path, std::string
         data.append(chunk.data(), static_cast<size_t>(got));
     }
 }
+
+namespace {
 
 template <typename Document> Document withLoadContext(Document document, const std::string& path, std::string& error)
 {
@@ -165,7 +170,7 @@ bool DocumentArchive::saveWaypointList(const std::string& path, const WaypointLi
 
 std::optional<WaypointList> DocumentArchive::loadWaypointList(const std::string& path, std::string& error)
 {
-    const auto data = readDocumentFile(path, error);
+    const auto data = readFile(path, error);
     if (!data)
         return std::nullopt;
     return withLoadContext(decodeWaypointList(*data, error), path, error);
@@ -178,7 +183,7 @@ bool DocumentArchive::saveRoute(const std::string& path, const Route& route, std
 
 RoutePtr DocumentArchive::loadRoute(const std::string& path, std::string& error)
 {
-    const auto data = readDocumentFile(path, error);
+    const auto data = readFile(path, error);
     if (!data)
         return nullptr;
     return withLoadContext(decodeRoute(*data, error), path, error);

@@ -27,6 +27,11 @@ public:
     static std::optional<std::string> encodeRoute(const Route& route, std::string& error);
     static RoutePtr decodeRoute(std::string_view data, std::string& error);
 
+    // The whole of a regular file of at most kMaxFileBytes, read in chunks
+    // so that a file growing while it is read still cannot exceed the bound;
+    // anything else (a pipe, a folder, a larger file) is refused at once.
+    static std::optional<std::string> readFile(const std::string& path, std::string& error);
+
     static bool saveWaypointList(const std::string& path, const WaypointList& list, std::string& error);
     static std::optional<WaypointList> loadWaypointList(const std::string& path, std::string& error);
     static bool saveRoute(const std::string& path, const Route& route, std::string& error);

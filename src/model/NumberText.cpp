@@ -77,6 +77,21 @@ double NumberText::readDouble(std::string_view text)
     return strtod_l(number.c_str(), nullptr, cLocale());
 }
 
+std::optional<double> NumberText::readExactly(std::string_view text)
+{
+    const auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    if (text.empty() || numberLength(text) != text.size())
+        return std::nullopt;
+    const double value = readDouble(text);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
 float NumberText::readFloat(std::string_view text)
 {
     return static_cast<float>(readDouble(text));

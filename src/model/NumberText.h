@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,10 @@ public:
     // the double range read as +/-infinity.
     static double readDouble(std::string_view text);
     static float readFloat(std::string_view text);
+    // Strict reading: the whole text, less white space around it, is one
+    // decimal number of the form above and finite. Anything else (empty
+    // text, "abc", "12abc", "inf", a value beyond the double range) is none.
+    static std::optional<double> readExactly(std::string_view text);
 
     // The "%f" form: six decimals, a full stop, no exponent.
     static std::string formatFixed(double value);

@@ -16,12 +16,12 @@ constexpr float kUnknown = std::numeric_limits<float>::quiet_NaN();
 
 float checkedLatitude(float latitude)
 {
-    return (latitude >= -90.0f && latitude <= 90.0f) ? latitude : kUnknown;
+    return Waypoint::validLatitude(latitude) ? latitude : kUnknown;
 }
 
 float checkedLongitude(float longitude)
 {
-    return (longitude >= -180.0f && longitude <= 180.0f) ? longitude : kUnknown;
+    return Waypoint::validLongitude(longitude) ? longitude : kUnknown;
 }
 
 } // namespace
@@ -202,10 +202,11 @@ std::shared_ptr<Waypoint> Waypoint::initWithCoder(ArchiveReader& coder)
     auto waypoint = create();
     waypoint->setWpName(std::move(name).value_or(""));
     waypoint->setWpComment(std::move(comment).value_or(""));
-    // A file gives back exactly what was saved: the setters' range checks
-    // would turn an unusual stored value into NaN.
-    waypoint->m_latitude = latitude;
-    waypoint->m_longitude = longitude;
+    // A file gives back what was saved, bit for bit, except a position no
+    // place on Earth has (a damaged or foreign file): that loads as unknown,
+    // so it can never travel on into an exported file.
+    waypoint->m_latitude = checkedLatitude(latitude);
+    waypoint->m_longitude = checkedLongitude(longitude);
     waypoint->m_altitude = altitude;
     return waypoint;
 }

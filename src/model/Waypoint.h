@@ -60,6 +60,11 @@ public:
     void setPosition(float latitude, float longitude, float altitude, std::string wpComment);
     WaypointSnapshot snapshot() const;
 
+    // The one range rule of positions: a finite latitude in -90..90 and a
+    // finite longitude in -180..180. Anything else is an unknown position.
+    static bool validLatitude(double latitude) { return latitude >= -90.0 && latitude <= 90.0; }
+    static bool validLongitude(double longitude) { return longitude >= -180.0 && longitude <= 180.0; }
+
     // Case-sensitive comparison of the names: -1, 0 or +1.
     int nameAlpha(const Waypoint& other) const;
     // The waypoint's name.

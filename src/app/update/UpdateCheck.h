@@ -52,8 +52,9 @@ public:
         std::function<void(const QUrl&)> openUrl;
     };
 
-    // The largest reply accepted; the transfer is aborted as soon as more arrives.
-    static constexpr qsizetype maxReplyBytes = 1024 * 1024;
+    // The largest reply accepted; the transfer is aborted as soon as more
+    // arrives. The document is a few hundred bytes; this bounds the parse.
+    static constexpr qsizetype maxReplyBytes = 16 * 1024;
 
     // parent owns the check as usual and is the alerts' parent window.
     explicit UpdateCheck(Options options, Prompts prompts = {}, QWidget* parent = nullptr);

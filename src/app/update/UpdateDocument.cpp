@@ -1,5 +1,7 @@
 #include "app/update/UpdateDocument.h"
 
+#include "app/update/BinaryPlistCheck.h"
+
 #include <plist/plist.h>
 
 #include <cstdint>
@@ -17,6 +19,7 @@ using PlistPtr = std::unique_ptr<std::remove_pointer_t<plist_t>, PlistDeleter>;
 
 // Binary lists carry a magic header; everything else is tried as XML. Kept to
 // these two encodings so the answer does not depend on the library's version.
+// A binary list has passed BinaryPlistCheck before it comes here.
 PlistPtr parsePlist(const QByteArray& bytes)
 {
     const auto length = static_cast<uint32_t>(bytes.size());
@@ -51,6 +54,10 @@ UpdateDocument UpdateDocument::parse(const QByteArray& bytes)
         return {{}, QStringLiteral("the reply is empty")};
     if (bytes.size() > std::numeric_limits<uint32_t>::max())
         return {{}, QStringLiteral("the reply is too large")};
+    if (plist_is_binary(bytes.constData(), static_cast<uint32_t>(bytes.size()))) {
+        if (const std::optional<QString> problem = BinaryPlistCheck::problem(bytes))
+            return {{}, QStringLiteral("the reply is refused: ") + *problem};
+    }
     const PlistPtr root = parsePlist(bytes);
     if (!root)
         return {{}, QStringLiteral("the reply is not a property list")};
