@@ -182,7 +182,11 @@ ImportController& AppController::ensureImportController()
                 return ImportChoice::Route;
             return answer == 1 ? ImportChoice::Waypoints : ImportChoice::Cancel;
         };
-        m_importController = std::make_unique<ImportController>(documents, openPanel, question);
+        auto failure = [&documents](const std::string& reason) {
+            documents.dialogs().tell(
+                documents.dialogParent(), tr("The file could not be imported."), QString::fromStdString(reason));
+        };
+        m_importController = std::make_unique<ImportController>(documents, openPanel, question, failure);
     }
     return *m_importController;
 }
@@ -193,18 +197,18 @@ ExportController& AppController::ensureExportController()
         DocumentController& documents = m_services.documents;
         auto savePanel
             = [&documents](std::string_view extension, std::string_view title) -> std::optional<std::string> {
-            const QString suffix = toQString(extension);
-            const QString proposed = QDir::home().filePath(toQString(title) + '.' + suffix);
-            std::optional<QString> path
-                = documents.dialogs().saveFile(documents.dialogParent(), tr("Export"), proposed, suffix);
+            const std::optional<QString> path
+                = documents.chooseSavePath(tr("Export"), toQString(title), toQString(extension));
             if (!path)
                 return std::nullopt;
-            if (QFileInfo(*path).suffix().toLower() != suffix)
-                *path += '.' + suffix;
             return path->toStdString();
         };
+        auto failure = [&documents](const std::string& reason) {
+            documents.dialogs().tell(
+                documents.dialogParent(), tr("The file could not be exported."), QString::fromStdString(reason));
+        };
         m_exportController
-            = std::make_unique<ExportController>(documents, m_services.settings, m_services.center, savePanel);
+            = std::make_unique<ExportController>(documents, m_services.settings, m_services.center, savePanel, failure);
     }
     return *m_exportController;
 }

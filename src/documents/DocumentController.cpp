@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -227,19 +228,53 @@ bool DocumentController::saveDocument(Document& document)
     return true;
 }
 
+std::optional<QString> DocumentController::chooseSavePath(
+    const QString& caption, QString baseName, const QString& extension, const Document* about)
+{
+    const Document* front = about != nullptr ? about : currentDocument();
+    const QString folder = front != nullptr && !front->fileName().empty()
+        ? QFileInfo(QString::fromStdString(front->fileName())).absolutePath()
+        : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // "harbour.nvw" exported to KML proposes "harbour.kml", not "harbour.nvw.kml".
+    for (const DocumentType& type : {kWaypointsDocumentType, kRouteDocumentType}) {
+        const QString documentSuffix = '.' + toQString(type.extension);
+        if (baseName.endsWith(documentSuffix, Qt::CaseInsensitive))
+            baseName.chop(documentSuffix.size());
+    }
+    if (baseName.trimmed().isEmpty())
+        baseName = tr("Untitled");
+    QWidget* parent = dialogParent();
+    const QString proposed = QDir(folder.isEmpty() ? QDir::homePath() : folder).filePath(baseName + '.' + extension);
+    std::optional<QString> path = dialogs().saveFile(parent, caption, proposed, extension);
+    if (!path || QFileInfo(*path).suffix().compare(extension, Qt::CaseInsensitive) == 0)
+        return path;
+    // The panel confirmed the name as typed; the name with the extension is
+    // another file, which is replaced only when the user says so.
+    *path += '.' + extension;
+    const QFileInfo chosen(*path);
+    if (chosen.exists()) {
+        const int answer
+            = dialogs().ask(parent, tr("\"%1\" already exists. Do you want to replace it?").arg(chosen.fileName()),
+                tr("A file with the same name already exists in %1. Replacing it overwrites its contents.")
+                    .arg(chosen.absolutePath()),
+                {tr("Replace"), tr("Cancel")});
+        if (answer != 0)
+            return std::nullopt;
+    }
+    return path;
+}
+
 bool DocumentController::saveDocumentAs(Document& document)
 {
     const DocumentType type
         = document.typeName() == kRouteDocumentType.name ? kRouteDocumentType : kWaypointsDocumentType;
     const QString extension = toQString(type.extension);
-    QString proposed = document.fileName().empty()
-        ? QDir::home().filePath(QString::fromStdString(document.displayName()) + '.' + extension)
-        : QString::fromStdString(document.fileName());
-    std::optional<QString> path = dialogs().saveFile(windowFor(document), tr("Save As"), proposed, extension);
+    std::optional<QString> path = chooseSavePath(tr("Save As"),
+        document.fileName().empty() ? QString::fromStdString(document.displayName())
+                                    : QFileInfo(QString::fromStdString(document.fileName())).completeBaseName(),
+        extension, &document);
     if (!path)
         return false;
-    if (QFileInfo(*path).suffix().toLower() != extension)
-        *path += '.' + extension;
     std::string error;
     if (!document.writeToFile(QFileInfo(*path).absoluteFilePath().toStdString(), error)) {
         dialogs().tell(windowFor(document), tr("The document could not be saved."), QString::fromStdString(error));
@@ -330,6 +365,7 @@ void DocumentController::documentWindowClosed(DocumentWindow& window)
         return;
     m_entries.erase(it);
     window.deleteLater();
+    updateDocumentCommands();
 }
 
 bool DocumentController::eventFilter(QObject* watched, QEvent* event)
@@ -359,13 +395,17 @@ void DocumentController::addDocument(const DocumentPtr& document, bool display)
     else
         window = new RouteWindow(*this, std::static_pointer_cast<RouteDocument>(document));
     installMenus(*window);
-    document->setStateListener([window] { window->updateTitle(); });
+    document->setStateListener([this, window] {
+        window->updateTitle();
+        updateDocumentCommands();
+    });
     // Each new window a little below and right of the one before.
     const int step = 28 * static_cast<int>(m_entries.size() % 8);
     window->move(80 + step, 60 + step);
     m_entries.push_back({document, window});
     if (display)
         showDocument(*document);
+    updateDocumentCommands();
 }
 
 void DocumentController::installMenus(QMainWindow& window)
@@ -389,15 +429,25 @@ void DocumentController::connectMenu()
     connect(ui.saveDocumentAs, &QAction::triggered, this, [this] { saveDocumentAs(); });
     connect(ui.revertDocumentToSaved, &QAction::triggered, this, [this] { revertDocumentToSaved(); });
     connect(ui.quit, &QAction::triggered, this, [this] { quit(); });
-    connect(ui.fileMenu, &QMenu::aboutToShow, this, [this, &ui] {
-        Document* document = currentDocument();
-        ui.closeDocument->setEnabled(document != nullptr);
-        ui.saveDocument->setEnabled(document != nullptr);
-        ui.saveDocumentAs->setEnabled(document != nullptr);
-        ui.revertDocumentToSaved->setEnabled(document && !document->fileName().empty() && document->isDocumentEdited());
-    });
+    // The commands that act on the document in front follow it at all
+    // times, not only when the menu opens: their shortcuts work or not by it.
+    connect(ui.fileMenu, &QMenu::aboutToShow, this, [this] { updateDocumentCommands(); });
+    connect(qApp, &QApplication::focusChanged, this, [this] { updateDocumentCommands(); });
+    updateDocumentCommands();
     connect(ui.openRecentMenu, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
     fillRecentMenu();
+}
+
+void DocumentController::updateDocumentCommands()
+{
+    Ui::MainMenu& ui = *m_menuUi;
+    const Document* document = currentDocument();
+    const bool present = document != nullptr;
+    ui.closeDocument->setEnabled(present);
+    ui.saveDocument->setEnabled(present);
+    ui.saveDocumentAs->setEnabled(present);
+    ui.exportKML->setEnabled(present);
+    ui.revertDocumentToSaved->setEnabled(present && !document->fileName().empty() && document->isDocumentEdited());
 }
 
 void DocumentController::noteRecentDocument(const std::string& path)

@@ -78,6 +78,13 @@ public:
     DocumentPtr openDocumentReportingErrors(const QString& path);
     bool saveDocument(Document& document);
     bool saveDocumentAs(Document& document);
+    // Asks where to save a file with the extension (no dot), proposing
+    // `baseName` with that extension in the folder of `about` (by default the
+    // document in front; the user's documents folder for an unsaved one). A name without the extension gets it;
+    // a file that exists under the name finally used is replaced only when
+    // the user says so. nullopt when the user cancels.
+    std::optional<QString> chooseSavePath(
+        const QString& caption, QString baseName, const QString& extension, const Document* about = nullptr);
     // Asks about unsaved changes; true when the document may close.
     bool canCloseDocument(Document& document);
     // Closes every document, asking about each unsaved one; false when the
@@ -116,6 +123,8 @@ private:
     void installMenus(QMainWindow& window);
     void connectMenu();
     void noteRecentDocument(const std::string& path);
+    // Enables the commands on the document in front as far as it allows.
+    void updateDocumentCommands();
     void fillRecentMenu();
     QString documentTitle(const Document& document) const;
 

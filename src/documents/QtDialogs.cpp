@@ -56,10 +56,15 @@ std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& capti
 std::optional<QString> QtDialogs::saveFile(
     QWidget* parent, const QString& caption, const QString& proposedPath, const QString& extension)
 {
-    const QString path = QFileDialog::getSaveFileName(parent, caption, proposedPath, filterFor({extension}));
-    if (path.isEmpty())
+    // The default suffix is added before the panel checks for an existing
+    // file, so replacing one always asks.
+    QFileDialog dialog(parent, caption, proposedPath, filterFor({extension}));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(extension);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return path;
+    return dialog.selectedFiles().front();
 }
 
 } // namespace navora

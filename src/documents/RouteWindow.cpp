@@ -1,5 +1,6 @@
 #include "documents/RouteWindow.h"
 
+#include "documents/Dialogs.h"
 #include "documents/DocumentController.h"
 #include "documents/FormBinding.h"
 #include "documents/RouteDocument.h"
@@ -82,7 +83,18 @@ void RouteWindow::connectMainWindow()
         [&document, selected] { document.routeChange(selected()); });
     connect(m_ui->routeRemoveButton, &QPushButton::clicked, this,
         [&document, selected] { document.routeRemove(selected()); });
-    connect(m_ui->routeClearAllButton, &QPushButton::clicked, this, [&document] { document.routeClearAll(); });
+    connect(m_ui->routeClearAllButton, &QPushButton::clicked, this, [this, &document] {
+        // Clearing cannot be taken back: ask first.
+        if (document.route()->count() == 0)
+            return;
+        const int answer = controller().dialogs().ask(this, tr("Remove every waypoint from the route?"),
+            tr("The route \"%1\" loses all of its %n waypoint(s).", nullptr,
+                static_cast<int>(document.route()->count()))
+                .arg(QString::fromStdString(document.route()->description())),
+            {tr("Clear All"), tr("Cancel")});
+        if (answer == 0)
+            document.routeClearAll();
+    });
     connect(m_ui->routeDirectToButton, &QPushButton::clicked, this,
         [&document, selected] { document.routeDirectTo(selected()); });
     connect(m_ui->routeJoinSegmentButton, &QPushButton::clicked, this,

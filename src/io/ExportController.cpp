@@ -32,11 +32,12 @@ int channel(double component)
 
 } // namespace
 
-ExportController::ExportController(
-    ExchangeDocumentHost& host, const Settings& settings, NotificationCenter& center, SavePanel savePanel)
+ExportController::ExportController(ExchangeDocumentHost& host, const Settings& settings, NotificationCenter& center,
+    SavePanel savePanel, FailureReport failureReport)
     : m_host(host)
     , m_center(center)
     , m_savePanel(std::move(savePanel))
+    , m_failureReport(std::move(failureReport))
 {
     changeRouteColour(settings.colourForKey(TRVRouteColourKey));
     m_center.addObserver(
@@ -130,6 +131,8 @@ bool ExportController::saveXML(const XmlDocument& xml, std::string_view type, st
         // The temporary goes with file; the target stays as it was.
         Log::line("error writing to file " + *path);
         Log::line(error);
+        if (m_failureReport)
+            m_failureReport(error);
     }
     return written;
 }

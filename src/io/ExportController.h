@@ -31,8 +31,12 @@ public:
     // straight into the file, never held whole in memory.
     using XmlDocument = std::function<void(XmlWriter& writer)>;
 
-    ExportController(
-        ExchangeDocumentHost& host, const Settings& settings, NotificationCenter& center, SavePanel savePanel);
+    // Tells the user why a file could not be written (the target is then
+    // untouched).
+    using FailureReport = std::function<void(const std::string& reason)>;
+
+    ExportController(ExchangeDocumentHost& host, const Settings& settings, NotificationCenter& center,
+        SavePanel savePanel, FailureReport failureReport = {});
     ~ExportController();
     ExportController(const ExportController&) = delete;
     ExportController& operator=(const ExportController&) = delete;
@@ -64,6 +68,7 @@ private:
     ExchangeDocumentHost& m_host;
     NotificationCenter& m_center;
     SavePanel m_savePanel;
+    FailureReport m_failureReport;
     mutable std::mutex m_routeColourMutex;
     std::string m_routeColour;
 };

@@ -74,10 +74,12 @@ std::optional<std::array<float, 3>> readKmlCoordinates(std::string_view text)
 
 } // namespace
 
-ImportController::ImportController(ExchangeDocumentHost& host, OpenPanel openPanel, ImportQuestion importQuestion)
+ImportController::ImportController(
+    ExchangeDocumentHost& host, OpenPanel openPanel, ImportQuestion importQuestion, FailureReport failureReport)
     : m_host(host)
     , m_openPanel(std::move(openPanel))
     , m_importQuestion(std::move(importQuestion))
+    , m_failureReport(std::move(failureReport))
 {
 }
 
@@ -93,6 +95,8 @@ bool ImportController::openXMLforType(std::string_view extension, XmlRecordSink&
     const XmlReadResult result = XmlFileReader::readFile(*path, sink);
     if (!result.error.empty())
         handleError(result.error);
+    if (!result.document && m_failureReport)
+        m_failureReport(result.error);
     return result.document;
 }
 
@@ -101,6 +105,12 @@ bool ImportController::importKMLforDocument(ExchangeDocument& document, bool asR
     KmlPlacemarkReader reader;
     if (!openXMLforType("kml", reader))
         return false;
+    fillFromKml(document, reader, asRoute);
+    return true;
+}
+
+void ImportController::fillFromKml(ExchangeDocument& document, KmlPlacemarkReader& reader, bool asRoute)
+{
     addPlacemarks(document, reader.placemarks());
     if (asRoute) {
         if (RoutePtr route = document.route())
@@ -109,7 +119,6 @@ bool ImportController::importKMLforDocument(ExchangeDocument& document, bool asR
             Log::line("KML route import into a document that holds no route - route name not set");
     }
     document.refresh();
-    return true;
 }
 
 void ImportController::addPlacemarks(
@@ -134,10 +143,15 @@ void ImportController::addPlacemarks(
 
 void ImportController::importKMLasRoute(bool asRoute)
 {
+    // The file first: a cancelled or unreadable import leaves no empty
+    // document behind.
+    KmlPlacemarkReader reader;
+    if (!openXMLforType("kml", reader))
+        return;
     ExchangeDocument* document
         = m_host.makeUntitledDocumentOfType(asRoute ? kRouteDocumentType.name : kWaypointsDocumentType.name);
     if (document != nullptr)
-        importKMLforDocument(*document, asRoute);
+        fillFromKml(*document, reader, asRoute);
 }
 
 void ImportController::importKML()

@@ -40,11 +40,17 @@ public:
     static constexpr std::string_view kCancelButton = "cancel";
     static constexpr std::string_view kWaypointsButton = "Waypoints";
 
-    ImportController(ExchangeDocumentHost& host, OpenPanel openPanel, ImportQuestion importQuestion = {});
+    // Tells the user why a chosen file could not be read (the reason names
+    // the file).
+    using FailureReport = std::function<void(const std::string& reason)>;
+
+    ImportController(ExchangeDocumentHost& host, OpenPanel openPanel, ImportQuestion importQuestion = {},
+        FailureReport failureReport = {});
 
     // Lets the user choose a file of the type and streams it into sink: a
-    // strict parse, then the tolerant one; any parse error is logged. False
-    // when no file was chosen or neither parse gave a document.
+    // strict parse, then the tolerant one; any parse error is logged, and a
+    // file that gives no document is reported. False when no file was chosen
+    // or neither parse gave a document.
     bool openXMLforType(std::string_view extension, XmlRecordSink& sink);
 
     // Appends the point placemarks of a KML file to document and refreshes
@@ -70,6 +76,7 @@ public:
     static void handleError(std::string_view description);
 
 private:
+    void fillFromKml(ExchangeDocument& document, KmlPlacemarkReader& reader, bool asRoute);
     // The placemarks that have a position, as waypoints.
     static void addPlacemarks(ExchangeDocument& document, const std::deque<KmlPlacemarkReader::Placemark>& placemarks);
     // The points that have a position, as waypoints (unnamed ones numbered
@@ -79,6 +86,7 @@ private:
     ExchangeDocumentHost& m_host;
     OpenPanel m_openPanel;
     ImportQuestion m_importQuestion;
+    FailureReport m_failureReport;
 };
 
 } // namespace navora

@@ -202,11 +202,11 @@ std::shared_ptr<Waypoint> Waypoint::initWithCoder(ArchiveReader& coder)
     auto waypoint = create();
     waypoint->setWpName(std::move(name).value_or(""));
     waypoint->setWpComment(std::move(comment).value_or(""));
-    // A file gives back what was saved, bit for bit, except a position no
-    // place on Earth has (a damaged or foreign file): that loads as unknown,
-    // so it can never travel on into an exported file.
-    waypoint->m_latitude = checkedLatitude(latitude);
-    waypoint->m_longitude = checkedLongitude(longitude);
+    // A file gives back what was saved, bit for bit (NaN payloads too),
+    // except a position no place on Earth has (a damaged or foreign file):
+    // that loads as unknown, so it can never travel on into an exported file.
+    waypoint->m_latitude = std::isnan(latitude) ? latitude : checkedLatitude(latitude);
+    waypoint->m_longitude = std::isnan(longitude) ? longitude : checkedLongitude(longitude);
     waypoint->m_altitude = altitude;
     return waypoint;
 }
