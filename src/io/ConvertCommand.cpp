@@ -12,6 +12,7 @@
 #include "core/Settings.h"
 #include "model/DocumentArchive.h"
 #include "model/DocumentTypes.h"
+#include "model/Route.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -31,12 +32,15 @@ std::string extensionOf(const std::string& path)
     return extension;
 }
 
-bool allOf(const std::vector<std::string>& paths, std::string_view a, std::string_view b)
+bool isDocumentType(const std::string& extension)
 {
-    return std::all_of(paths.begin(), paths.end(), [&](const std::string& path) {
-        const std::string extension = extensionOf(path);
-        return extension == a || extension == b;
-    });
+    return extension == "nvw" || extension == "nvr" || extension == "gpx" || extension == "kml";
+}
+
+bool isArchive(const std::string& path)
+{
+    const std::string extension = extensionOf(path);
+    return extension == "nvw" || extension == "nvr";
 }
 
 } // namespace
@@ -112,30 +116,28 @@ std::optional<ConvertCommand::Options> ConvertCommand::parse(const std::vector<s
 int ConvertCommand::convert(const Options& options)
 {
     const std::string type = extensionOf(options.output);
-    if (options.routeName && type != "nvr")
-        return fail("--route applies to a .nvr output only");
-    if (type == "nvw") {
-        if (!allOf(options.inputs, "gpx", "kml"))
-            return fail("a .nvw output is made from .gpx and .kml files");
-        return toWaypoints(options);
+    for (const std::string& input : options.inputs) {
+        if (!isDocumentType(extensionOf(input)))
+            return fail("unknown input type " + input + " (use .nvw, .nvr, .kml or .gpx)");
     }
+    if (options.routeName && type != "nvr" && type != "kml")
+        return fail("--route applies to a .nvr or .kml output only");
+    if (options.routeName && extensionOf(options.inputs.front()) != "gpx")
+        return fail("--route picks a route of a .gpx file");
+    if (type == "nvw")
+        return toWaypoints(options);
     if (type == "nvr") {
-        if (options.inputs.size() != 1 || !allOf(options.inputs, "gpx", "kml"))
-            return fail("a .nvr output is made from one .gpx or .kml file");
-        if (options.routeName && extensionOf(options.inputs.front()) != "gpx")
-            return fail("--route picks a route of a .gpx file");
+        if (options.inputs.size() != 1)
+            return fail("a .nvr output is made from one input file");
         return toRoute(options);
     }
     if (type == "kml") {
-        if (options.inputs.size() != 1 || !allOf(options.inputs, "nvw", "nvr"))
-            return fail("a .kml output is made from one .nvw or .nvr file");
+        if (options.inputs.size() != 1)
+            return fail("a .kml output is made from one input file");
         return toKml(options);
     }
-    if (type == "gpx") {
-        if (!allOf(options.inputs, "nvw", "nvr"))
-            return fail("a .gpx output is made from .nvw and .nvr files");
+    if (type == "gpx")
         return toGpx(options);
-    }
     return fail("unknown output type " + options.output + " (use .nvw, .nvr, .kml or .gpx)");
 }
 
@@ -144,6 +146,18 @@ int ConvertCommand::toWaypoints(const Options& options)
     MemoryDocumentHost host;
     MemoryWaypointDocument document;
     for (const std::string& input : options.inputs) {
+        if (isArchive(input)) {
+            // A list's waypoints, or a route's, join the output's list.
+            MemoryDocumentHost loaded;
+            if (!loadDocument(input, loaded))
+                return 1;
+            const ExchangeDocument& source = *loaded.documents().front();
+            const WaypointList waypoints = source.route() ? source.route()->routeWaypoints() : source.waypointList();
+            for (const WaypointPtr& waypoint : waypoints)
+                document.addWP(waypoint->copy());
+            document.refresh();
+            continue;
+        }
         ImportController importer(host, [&input](std::string_view) { return std::optional<std::string>(input); });
         const bool read = extensionOf(input) == "kml" ? importer.importKMLforDocument(document, false)
                                                       : importer.importGPXforDocument(document, false);
@@ -163,7 +177,20 @@ int ConvertCommand::toRoute(const Options& options)
     MemoryDocumentHost host;
     ImportController importer(host, [&input](std::string_view) { return std::optional<std::string>(input); });
     RoutePtr route;
-    if (extensionOf(input) == "kml") {
+    if (isArchive(input)) {
+        MemoryDocumentHost loaded;
+        if (!loadDocument(input, loaded))
+            return 1;
+        const ExchangeDocument& source = *loaded.documents().front();
+        route = source.route();
+        if (!route) {
+            // A waypoint list becomes a route in its order, named after the file.
+            route = Route::create();
+            route->setRouteName(std::filesystem::path(input).stem().string());
+            for (const WaypointPtr& waypoint : source.waypointList())
+                route->appendWaypoint(waypoint);
+        }
+    } else if (extensionOf(input) == "kml") {
         MemoryRouteDocument document;
         if (!importer.importKMLforDocument(document, true))
             return fail("cannot read " + input + " (the log above says why); nothing written");
@@ -204,9 +231,12 @@ int ConvertCommand::toRoute(const Options& options)
 int ConvertCommand::toKml(const Options& options)
 {
     MemoryDocumentHost host;
-    if (!loadDocument(options.inputs.front(), host))
+    if (!loadInput(options.inputs.front(), host))
         return 1;
-    host.setKeyDocument(host.documents().front());
+    ExchangeDocument* chosen = chooseOne(host, options);
+    if (chosen == nullptr)
+        return 1;
+    host.setKeyDocument(chosen);
     NotificationCenter center;
     ExportController exporter(host, m_settings, center,
         [&options](std::string_view, std::string_view) { return std::optional<std::string>(options.output); });
@@ -220,7 +250,7 @@ int ConvertCommand::toGpx(const Options& options)
 {
     MemoryDocumentHost host;
     for (const std::string& input : options.inputs) {
-        if (!loadDocument(input, host))
+        if (!loadInput(input, host))
             return 1;
     }
     NotificationCenter center;
@@ -230,6 +260,44 @@ int ConvertCommand::toGpx(const Options& options)
         return fail("cannot write " + options.output + " (the log above says why)");
     m_out << options.output << ": " << options.inputs.size() << " documents written\n";
     return 0;
+}
+
+bool ConvertCommand::loadInput(const std::string& path, MemoryDocumentHost& host)
+{
+    if (isArchive(path))
+        return loadDocument(path, host);
+    ImportController importer(host, [&path](std::string_view) { return std::optional<std::string>(path); });
+    const bool read = extensionOf(path) == "kml" ? importer.importKMLasRoute(false) : importer.importGPX();
+    if (!read)
+        fail("cannot read " + path + " (the log above says why); nothing written");
+    return read;
+}
+
+ExchangeDocument* ConvertCommand::chooseOne(MemoryDocumentHost& host, const Options& options)
+{
+    // The route named, else the only route, else the only document.
+    const std::vector<ExchangeDocument*> documents = host.documents();
+    std::vector<ExchangeDocument*> routes;
+    std::string names;
+    for (ExchangeDocument* document : documents) {
+        if (!document->route())
+            continue;
+        if (options.routeName && document->route()->routeName() == options.routeName)
+            return document;
+        routes.push_back(document);
+        names += (names.empty() ? "" : ", ") + document->route()->description();
+    }
+    if (options.routeName) {
+        fail("no route named " + *options.routeName + " in " + options.inputs.front() + " (routes: " + names + ")");
+        return nullptr;
+    }
+    if (routes.size() == 1)
+        return routes.front();
+    if (routes.empty() && documents.size() == 1)
+        return documents.front();
+    fail(options.inputs.front() + " holds " + std::to_string(routes.size()) + " routes (" + names
+        + "); a .kml output takes one: choose it with --route NAME");
+    return nullptr;
 }
 
 bool ConvertCommand::loadDocument(const std::string& path, MemoryDocumentHost& host)

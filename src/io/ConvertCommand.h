@@ -12,9 +12,8 @@ class ExchangeDocument;
 class MemoryDocumentHost;
 class Settings;
 
-// "navora convert INPUT... OUTPUT": KML and GPX to waypoint lists (.nvw) and
-// routes (.nvr), and documents to KML (one) and GPX (any number), through the
-// same import and export code as the desktop program. The output is written
+// "navora convert INPUT... OUTPUT": any of .gpx, .kml, .nvw and .nvr to any
+// of them, through the same import and export code as the desktop program. The output is written
 // whole or not at all; any bad input or failed write ends with a message and
 // a non-zero exit status.
 class ConvertCommand {
@@ -22,13 +21,16 @@ public:
     static constexpr std::string_view kUsage
         = "Usage: navora convert [--route NAME] [--quiet] INPUT... OUTPUT\n"
           "\n"
-          "  INPUT.gpx|INPUT.kml...  ->  OUTPUT.nvw   waypoints (GPX: the free waypoints)\n"
-          "  INPUT.gpx|INPUT.kml     ->  OUTPUT.nvr   a route (GPX: the route named by --route,\n"
-          "                                          or the only one; KML: the placemarks in order)\n"
-          "  INPUT.nvw|INPUT.nvr     ->  OUTPUT.kml   one document\n"
-          "  INPUT.nvw|INPUT.nvr...  ->  OUTPUT.gpx   all documents in one file\n"
+          "  INPUT...  ->  OUTPUT.nvw   the waypoints of all inputs (GPX: the free waypoints;\n"
+          "                            .nvr: the route's waypoints)\n"
+          "  INPUT     ->  OUTPUT.nvr   a route (GPX: the route named by --route, or the only\n"
+          "                            one; KML: the placemarks in order; .nvw: the list)\n"
+          "  INPUT     ->  OUTPUT.kml   one document (GPX: the route named by --route, or\n"
+          "                            the only route, or the waypoints of a file without one)\n"
+          "  INPUT...  ->  OUTPUT.gpx   all documents of all inputs in one file\n"
           "\n"
-          "  --route NAME   the GPX route to convert to .nvr\n"
+          "  INPUT is a .gpx, .kml, .nvw or .nvr file.\n"
+          "  --route NAME   the GPX route to convert to .nvr or .kml\n"
           "  --quiet        no log lines on standard error\n";
 
     // settings gives the route colour of KML exports; messages go to out
@@ -58,6 +60,12 @@ private:
     int toGpx(const Options& options);
     // Loads a .nvw or .nvr file into host; false with a message when it fails.
     bool loadDocument(const std::string& path, MemoryDocumentHost& host);
+    // Loads any input into host: an archive as its document, GPX as its
+    // routes and free waypoints, KML as waypoints.
+    bool loadInput(const std::string& path, MemoryDocumentHost& host);
+    // The one document of host that a .kml output takes, or nullptr with a
+    // message.
+    ExchangeDocument* chooseOne(MemoryDocumentHost& host, const Options& options);
     int fail(const std::string& message);
 
     const Settings& m_settings;

@@ -141,17 +141,19 @@ void ImportController::addPlacemarks(
     }
 }
 
-void ImportController::importKMLasRoute(bool asRoute)
+bool ImportController::importKMLasRoute(bool asRoute)
 {
     // The file first: a cancelled or unreadable import leaves no empty
     // document behind.
     KmlPlacemarkReader reader;
     if (!openXMLforType("kml", reader))
-        return;
+        return false;
     ExchangeDocument* document
         = m_host.makeUntitledDocumentOfType(asRoute ? kRouteDocumentType.name : kWaypointsDocumentType.name);
-    if (document != nullptr)
-        fillFromKml(*document, reader, asRoute);
+    if (document == nullptr)
+        return false;
+    fillFromKml(*document, reader, asRoute);
+    return true;
 }
 
 void ImportController::importKML()

@@ -58,8 +58,9 @@ public:
     // renamed after the KML document (or "(imported)"). False when no file
     // was read (the document is then untouched).
     bool importKMLforDocument(ExchangeDocument& document, bool asRoute);
-    // A new route or waypoint-list document, filled from a KML file.
-    void importKMLasRoute(bool asRoute);
+    // A new route or waypoint-list document, filled from a KML file; false
+    // (and no document) when no file was read.
+    bool importKMLasRoute(bool asRoute);
     // Asks whether the KML file is a route or waypoints, then imports it.
     void importKML();
 
