@@ -1,9 +1,14 @@
 #include "documents/CoordinateText.h"
 
 #include "model/NumberText.h"
+#include "model/Waypoint.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
+#include <sstream>
+#include <vector>
 
 namespace navora {
 
@@ -68,7 +73,118 @@ std::string degreesMinutesSeconds(float a)
         + NumberText::formatFixed(seconds, 2) + "\"";
 }
 
+// The marks people put between degrees, minutes and seconds, in UTF-8: the
+// degree sign, the masculine ordinal often typed for it, primes and the
+// typographic quotes that word processors put in their place.
+constexpr std::string_view kPartMarks[]
+    = {"\xC2\xB0", "\xC2\xBA", "\xE2\x80\xB2", "\xE2\x80\xB3", "\xE2\x80\x99", "\xE2\x80\x9D", "'", "\""};
+
+// The text with every part mark as a space.
+std::string marksAsSpaces(std::string_view text)
+{
+    std::string plain;
+    while (!text.empty()) {
+        bool mark = false;
+        for (const std::string_view candidate : kPartMarks) {
+            if (text.substr(0, candidate.size()) == candidate) {
+                plain += ' ';
+                text.remove_prefix(candidate.size());
+                mark = true;
+                break;
+            }
+        }
+        if (!mark) {
+            plain += text.front();
+            text.remove_prefix(1);
+        }
+    }
+    return plain;
+}
+
+std::vector<std::string> wordsOf(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::istringstream stream(text);
+    for (std::string word; stream >> word;)
+        words.push_back(word);
+    return words;
+}
+
+// A part of a coordinate: digits with at most one full stop or comma; only
+// the last part may have a fraction.
+std::optional<double> readPart(std::string word, bool last)
+{
+    const size_t separator = word.find_first_of(".,");
+    if (separator != std::string::npos) {
+        if (!last)
+            return std::nullopt;
+        word[separator] = '.';
+    }
+    const bool digitsOnly = !word.empty()
+        && std::all_of(word.begin(), word.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    if (!digitsOnly || word == ".")
+        return std::nullopt;
+    return NumberText::readExactly(word);
+}
+
+// Takes a hemisphere letter off either end of the text: +1, -1, or 0 when
+// there is none.
+int takeHemisphere(std::string& text, CoordinateText::Axis axis)
+{
+    const char positive = CoordinateText::hemisphereLetter(axis, true);
+    const char negative = CoordinateText::hemisphereLetter(axis, false);
+    for (const bool front : {true, false}) {
+        if (text.empty())
+            return 0;
+        const char end
+            = static_cast<char>(std::toupper(static_cast<unsigned char>(front ? text.front() : text.back())));
+        if (end != positive && end != negative)
+            continue;
+        if (front)
+            text.erase(0, 1);
+        else
+            text.pop_back();
+        return end == positive ? 1 : -1;
+    }
+    return 0;
+}
+
 } // namespace
+
+std::optional<double> CoordinateText::read(std::string_view text, Axis axis)
+{
+    std::string body = marksAsSpaces(text);
+    const auto trim = [&body] {
+        const size_t first = body.find_first_not_of(" \t");
+        body
+            = first == std::string::npos ? std::string() : body.substr(first, body.find_last_not_of(" \t") - first + 1);
+    };
+    trim();
+    const int hemisphere = takeHemisphere(body, axis);
+    trim();
+    int sign = 1;
+    if (!body.empty() && (body.front() == '-' || body.front() == '+')) {
+        if (hemisphere != 0)
+            return std::nullopt; // "-47 N" says two things
+        sign = body.front() == '-' ? -1 : 1;
+        body.erase(0, 1);
+    }
+    const std::vector<std::string> words = wordsOf(body);
+    if (words.empty() || words.size() > 3)
+        return std::nullopt;
+    double value = 0.0;
+    double scale = 1.0;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::optional<double> part = readPart(words[i], i + 1 == words.size());
+        if (!part || (i > 0 && *part >= 60.0))
+            return std::nullopt;
+        value += *part / scale;
+        scale *= 60.0;
+    }
+    value *= hemisphere != 0 ? hemisphere : sign;
+    const bool inRange = axis == Axis::Latitude ? Waypoint::validLatitude(value) : Waypoint::validLongitude(value);
+    return inRange ? std::optional(value) : std::nullopt;
+}
 
 char CoordinateText::hemisphereLetter(Axis axis, bool positive)
 {

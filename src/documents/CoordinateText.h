@@ -26,6 +26,15 @@ public:
         float seconds;
     };
 
+    // Reads a coordinate as people type it: decimal degrees with a full stop
+    // or a decimal comma ("51,5"), degrees and decimal minutes ("47 32.47"),
+    // or degrees, minutes and seconds ("47° 32' 28.2\""), with the degree,
+    // minute and second marks or plain spaces between the parts, and a sign
+    // or a hemisphere letter (N/S for a latitude, E/W for a longitude, either
+    // case) before or after. Minutes and seconds are below 60, the value in
+    // range for the axis. Anything else is none.
+    static std::optional<double> read(std::string_view text, Axis axis);
+
     // 'N' or 'E' when positive is true, else 'S' or 'W'.
     static char hemisphereLetter(Axis axis, bool positive);
 

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace navora {
 
@@ -29,9 +30,23 @@ namespace {
 constexpr std::string_view kActivateTitle = "Activate";
 constexpr std::string_view kSelectTitle = "Select";
 
-float floatOf(const FormState& form, std::string_view name)
+// A typed coordinate field, or none while it does not read as one.
+std::optional<float> coordinateOf(const FormState& form, std::string_view name, CoordinateText::Axis axis)
 {
-    return NumberText::readFloat(form.text(name));
+    const std::optional<double> value = CoordinateText::read(form.text(name), axis);
+    if (!value)
+        return std::nullopt;
+    return static_cast<float>(*value);
+}
+
+// An altitude as typed: a number with a full stop or a decimal comma.
+std::optional<float> altitudeOf(std::string text)
+{
+    std::replace(text.begin(), text.end(), ',', '.');
+    const std::optional<double> value = NumberText::readExactly(text);
+    if (!value || std::abs(*value) > std::numeric_limits<float>::max())
+        return std::nullopt;
+    return static_cast<float>(*value);
 }
 
 char hemisphereOf(const FormState& form, std::string_view name, char positive)
@@ -284,7 +299,16 @@ void WaypointDocument::updateWPLat(int senderTag)
 {
     using Axis = CoordinateText::Axis;
     if (senderTag == 0) {
-        const auto dms = CoordinateText::dmsFromDecimalText(m_form.text(field::wpLatitude), Axis::Latitude);
+        // The degree fields follow the decimal field while it reads, and are
+        // emptied with it.
+        const std::optional<float> latitude = coordinateOf(m_form, field::wpLatitude, Axis::Latitude);
+        if (!latitude) {
+            if (m_form.text(field::wpLatitude).empty())
+                clearFields({field::wpLatDeg, field::wpLatMin, field::wpLatSec});
+            checkButtons();
+            return;
+        }
+        const auto dms = CoordinateText::dmsFromDecimal(*latitude, Axis::Latitude);
         m_form.setText(field::wpNS, std::string(1, dms.hemisphere));
         m_form.setText(field::wpLatDeg, FieldText::fromInt(dms.degrees));
         m_form.setText(field::wpLatMin, FieldText::fromInt(dms.minutes));
@@ -301,7 +325,14 @@ void WaypointDocument::updateWPLon(int senderTag)
 {
     using Axis = CoordinateText::Axis;
     if (senderTag == 0) {
-        const auto dms = CoordinateText::dmsFromDecimalText(m_form.text(field::wpLongitude), Axis::Longitude);
+        const std::optional<float> longitude = coordinateOf(m_form, field::wpLongitude, Axis::Longitude);
+        if (!longitude) {
+            if (m_form.text(field::wpLongitude).empty())
+                clearFields({field::wpLonDeg, field::wpLonMin, field::wpLonSec});
+            checkButtons();
+            return;
+        }
+        const auto dms = CoordinateText::dmsFromDecimal(*longitude, Axis::Longitude);
         m_form.setText(field::wpEW, std::string(1, dms.hemisphere));
         m_form.setText(field::wpLonDeg, FieldText::fromInt(dms.degrees));
         m_form.setText(field::wpLonMin, FieldText::fromInt(dms.minutes));
@@ -348,19 +379,36 @@ bool WaypointDocument::setCellValue(int row, std::string_view column, std::strin
 {
     if (row < 0 || static_cast<size_t>(row) >= m_waypointList.size())
         return false;
+    using Axis = CoordinateText::Axis;
     Waypoint& waypoint = *m_waypointList[static_cast<size_t>(row)];
-    if (column == "wpName")
-        waypoint.setWpName(std::string(text));
-    else if (column == "wpComment")
-        waypoint.setWpComment(std::string(text));
-    else if (column == "latitude")
-        waypoint.setLatitude(NumberText::readFloat(text));
-    else if (column == "longitude")
-        waypoint.setLongitude(NumberText::readFloat(text));
-    else if (column == "altitude")
-        waypoint.setAltitude(NumberText::readFloat(text));
-    else
+    // A number cell keeps its value unless the text reads as a new one.
+    const auto refuse = [this, text](std::string_view what) {
+        if (m_view)
+            m_view->tell("Not changed", "\"" + std::string(text) + "\" is not " + std::string(what) + ".");
         return false;
+    };
+    if (column == "wpName") {
+        waypoint.setWpName(std::string(text));
+    } else if (column == "wpComment") {
+        waypoint.setWpComment(std::string(text));
+    } else if (column == "latitude" || column == "longitude") {
+        const Axis axis = column == "latitude" ? Axis::Latitude : Axis::Longitude;
+        const std::optional<double> value = CoordinateText::read(text, axis);
+        if (!value)
+            return refuse(axis == Axis::Latitude ? "a latitude (-90 to 90, as 47.5412, 47° 32.47' N or 47 32 28 N)"
+                                                 : "a longitude (-180 to 180, as -9.68, 9° 40.8' W or 9 40 48 W)");
+        if (axis == Axis::Latitude)
+            waypoint.setLatitude(static_cast<float>(*value));
+        else
+            waypoint.setLongitude(static_cast<float>(*value));
+    } else if (column == "altitude") {
+        const std::optional<float> value = altitudeOf(std::string(text));
+        if (!value)
+            return refuse("an altitude");
+        waypoint.setAltitude(*value);
+    } else {
+        return false;
+    }
     updateChangeCount(ChangeType::Done);
     return true;
 }
@@ -377,9 +425,9 @@ bool WaypointDocument::readyForAddUpdate() const
     if (m_form.text(field::wpLatitude).empty() || m_form.text(field::wpLongitude).empty()
         || m_form.text(field::wpName).empty())
         return false;
-    const float latitude = floatOf(m_form, field::wpLatitude);
-    const float longitude = floatOf(m_form, field::wpLongitude);
-    return latitude >= -90.0f && latitude <= 90.0f && longitude >= -180.0f && longitude <= 180.0f;
+    const bool altitudeReads = m_form.text(field::wpAltitude).empty() || altitudeOf(m_form.text(field::wpAltitude));
+    return coordinateOf(m_form, field::wpLatitude, CoordinateText::Axis::Latitude)
+        && coordinateOf(m_form, field::wpLongitude, CoordinateText::Axis::Longitude) && altitudeReads;
 }
 
 void WaypointDocument::checkButtons()
@@ -412,17 +460,24 @@ void WaypointDocument::updateDetailUI()
     m_form.setEnabled(field::detailDeleteButton, false);
     m_form.setEnabled(field::detailActivateButton, false);
     m_form.setEnabled(field::detailAddUpdButton, false);
-    for (const std::string_view name :
-        {field::wpLatitude, field::wpLongitude, field::wpAltitude, field::wpName, field::wpComment, field::wpLatDeg,
-            field::wpLatMin, field::wpLatSec, field::wpLonDeg, field::wpLonMin, field::wpLonSec})
+    clearFields({field::wpLatitude, field::wpLongitude, field::wpAltitude, field::wpName, field::wpComment,
+        field::wpLatDeg, field::wpLatMin, field::wpLatSec, field::wpLonDeg, field::wpLonMin, field::wpLonSec});
+}
+
+void WaypointDocument::clearFields(std::initializer_list<std::string_view> names)
+{
+    for (const std::string_view name : names)
         m_form.setText(name, {});
 }
 
 WaypointPtr WaypointDocument::addUpdateWithDetail()
 {
-    const float altitude = floatOf(m_form, field::wpAltitude);
-    const float longitude = floatOf(m_form, field::wpLongitude);
-    const float latitude = floatOf(m_form, field::wpLatitude);
+    // Only called once readyForAddUpdate holds: every field reads.
+    const float altitude = altitudeOf(m_form.text(field::wpAltitude)).value_or(0.0f);
+    const float longitude = coordinateOf(m_form, field::wpLongitude, CoordinateText::Axis::Longitude)
+                                .value_or(std::numeric_limits<float>::quiet_NaN());
+    const float latitude = coordinateOf(m_form, field::wpLatitude, CoordinateText::Axis::Latitude)
+                               .value_or(std::numeric_limits<float>::quiet_NaN());
     if (m_currentIndex >= 0 && static_cast<size_t>(m_currentIndex) < m_waypointList.size()) {
         const WaypointPtr& waypoint = m_waypointList[static_cast<size_t>(m_currentIndex)];
         waypoint->setWpComment(m_form.text(field::wpComment));

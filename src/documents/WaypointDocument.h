@@ -5,6 +5,7 @@
 #include "documents/FormState.h"
 #include "documents/WaypointTableModel.h"
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -95,6 +96,7 @@ public:
     // Rules of the detail sheet.
     bool readyForAddUpdate() const;
     void checkButtons();
+    void clearFields(std::initializer_list<std::string_view> names);
     void updateDetailUI();
     WaypointPtr addUpdateWithDetail();
     // Ascending distance from origin; equal distances keep their order,

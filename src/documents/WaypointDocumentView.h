@@ -19,6 +19,12 @@ public:
     virtual void closeNearestPanel() = 0;
     // Clears the selection of the waypoint table.
     virtual void deselectAll() = 0;
+    // A short message that something typed was not taken.
+    virtual void tell(const std::string& title, const std::string& message)
+    {
+        (void)title;
+        (void)message;
+    }
     // A modal question; true for the default button.
     virtual bool askQuestion(const std::string& title, const std::string& message, const std::string& defaultButton,
         const std::string& alternateButton)

@@ -89,6 +89,11 @@ void WaypointWindow::deselectAll()
     m_ui->wpTable->clearSelection();
 }
 
+void WaypointWindow::tell(const std::string& title, const std::string& message)
+{
+    controller().dialogs().tell(this, QString::fromStdString(title), QString::fromStdString(message));
+}
+
 bool WaypointWindow::askQuestion(const std::string& title, const std::string& message, const std::string& defaultButton,
     const std::string& alternateButton)
 {

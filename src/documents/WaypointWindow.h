@@ -40,6 +40,7 @@ public:
     void openNearestPanel() override;
     void closeNearestPanel() override;
     void deselectAll() override;
+    void tell(const std::string& title, const std::string& message) override;
     bool askQuestion(const std::string& title, const std::string& message, const std::string& defaultButton,
         const std::string& alternateButton) override;
 
