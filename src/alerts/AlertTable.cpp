@@ -1,5 +1,7 @@
 #include "alerts/AlertTable.h"
 
+#include "core/BinaryPlistCheck.h"
+
 #include <QFile>
 
 #include <plist/plist.h>
@@ -87,6 +89,11 @@ AlertTable AlertTable::fromFile(const QString& path)
 AlertTable AlertTable::fromData(std::string_view data)
 {
     if (data.empty() || data.size() > static_cast<size_t>(maximumFileSize))
+        return {};
+    // A binary list is walked with limits first: a few hundred hostile bytes
+    // could otherwise keep the library busy without end.
+    if (plist_is_binary(data.data(), static_cast<uint32_t>(data.size()))
+        && BinaryPlistCheck::problem(QByteArray::fromRawData(data.data(), static_cast<qsizetype>(data.size()))))
         return {};
     plist_t parsed = nullptr;
     plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &parsed);

@@ -1,6 +1,6 @@
 #include "app/update/UpdateDocument.h"
 
-#include "app/update/BinaryPlistCheck.h"
+#include "core/BinaryPlistCheck.h"
 
 #include <plist/plist.h>
 

@@ -1,4 +1,4 @@
-#include "app/update/BinaryPlistCheck.h"
+#include "core/BinaryPlistCheck.h"
 
 #include <cstdint>
 #include <vector>
