@@ -78,9 +78,17 @@ else
   echo "note: appstreamcli is not installed; metainfo not validated" >&2
 fi
 
-# The document types: the MIME database built from our package maps the two
-# extensions to them.
+# The document types: the install itself rebuilt the prefix's MIME database,
+# which maps the two extensions to them, and the desktop database, which
+# names Navora for both. Building it again reports no problems in our package.
 # (Our share folder in the search path: otherwise it says that it is not.)
+[ -s "$share/mime/globs2" ] || fail "cmake --install did not build the MIME database"
+if command -v update-desktop-database >/dev/null; then
+  for type in application/x-navora-waypoints application/x-navora-route; do
+    grep -q "^$type=.*$id.desktop" "$share/applications/mimeinfo.cache" 2>/dev/null ||
+      fail "cmake --install did not make the desktop database open $type with Navora"
+  done
+fi
 if ! mime_output=$(XDG_DATA_DIRS=$share:/usr/share update-mime-database "$share/mime" 2>&1); then
   fail "update-mime-database failed: $mime_output"
 elif [ -n "$mime_output" ]; then
