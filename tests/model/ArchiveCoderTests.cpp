@@ -60,6 +60,16 @@ TEST(ArchiveCoders, WriterRefusesWhatCouldNotBeRead)
         EXPECT_FALSE(writer.finish());
         EXPECT_NE(writer.error().find(row.reason), std::string::npos) << writer.error();
     }
+
+    // At the bounds themselves (2^24 entries, 16 MiB of text) the values are
+    // taken; only the missing entries stop these archives.
+    ArchiveWriter longest;
+    longest.beginList(2);
+    longest.encodeString(std::string(size_t{16} << 20, 'x'));
+    longest.beginList(size_t{1} << 24);
+    longest.endList();
+    EXPECT_FALSE(longest.finish());
+    EXPECT_NE(longest.error().find("16777216 value(s) missing"), std::string::npos) << longest.error();
 }
 
 TEST(ArchiveCoders, ReaderBoundsNestingAndHoldsCodersToTheDeclaredFields)

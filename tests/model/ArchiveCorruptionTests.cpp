@@ -1,13 +1,12 @@
 #include "model/ArchiveBytes.h"
 #include "model/ArchiveSamples.h"
-#include "model/TempDir.h"
+#include "support/ScratchDirectory.h"
 
 #include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 namespace navora::test {
@@ -56,18 +55,12 @@ bool loads(Kind kind, const std::string& path, std::string& error)
                                       : DocumentArchive::loadRoute(path, error) != nullptr;
 }
 
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 TEST(ArchiveCorruption, FileCutAtAnyByteIsRefused)
 {
-    TempDir folder;
+    ScratchDirectory folder;
     for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
-        const std::string path = folder.file("cut");
         const std::string whole = validDocument(kind);
-        writeBytes(path, whole);
+        const std::string path = folder.write("cut", whole);
         std::string error;
         ASSERT_TRUE(loads(kind, path, error)) << error;
         for (size_t length = 0; length < whole.size(); ++length) {
@@ -127,6 +120,8 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
         {"no root value", Kind::Route, header().bytes(), "truncated"},
         {"newer version", Kind::WaypointList, ArchiveBytes().header(2).list(0).bytes(),
             "unsupported archive version 2"},
+        {"version in both bytes", Kind::Route, ArchiveBytes().header(0x0101).list(0).bytes(),
+            "unsupported archive version 257"},
         {"huge list count", Kind::WaypointList, header().list(0xffffffffu).raw(waypoint()).bytes(),
             "4294967295 entries"},
         {"count beyond bytes left", Kind::WaypointList, header().list(3).raw(std::string(47, 'n')).bytes(),
@@ -167,13 +162,11 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
 
 TEST(ArchiveCorruption, UnreadableFilesAreReportedWithPathAndReason)
 {
-    TempDir folder;
-    const std::string tooLarge = folder.file("huge.nvw");
-    writeBytes(tooLarge, "");
+    ScratchDirectory folder;
+    const std::string tooLarge = folder.write("huge.nvw", "");
     // Sparse: takes no disk space.
     std::filesystem::resize_file(tooLarge, DocumentArchive::kMaxFileBytes + 1);
-    const std::string empty = folder.file("empty.nvw");
-    writeBytes(empty, "");
+    const std::string empty = folder.write("empty.nvw", "");
 
     const struct {
         std::string path;
