@@ -38,14 +38,6 @@ protected:
         return ConvertCommand(m_settings, m_out, m_err).run(arguments);
     }
 
-    std::vector<std::string> waypointsIn(const std::string& path)
-    {
-        std::string error;
-        auto list = DocumentArchive::loadWaypointList(path, error);
-        EXPECT_TRUE(list) << error;
-        return list ? describe(*list) : std::vector<std::string>{};
-    }
-
     ScratchDirectory m_folder;
     MemorySettingsStore m_store;
     Settings m_settings;
@@ -55,54 +47,52 @@ protected:
     std::string m_kml;
 };
 
-TEST_F(Convert, GpxAndKmlIntoOneWaypointList)
+TEST_F(Convert, GpxAndKmlIntoDocumentsAndDocumentsIntoKmlAndGpx)
 {
-    const std::string out = m_folder.file("all.nvw");
-    ASSERT_EQ(run({m_gpx, m_kml, out}), 0) << m_err.str();
-    EXPECT_EQ(waypointsIn(out),
+    const std::string list = m_folder.file("all.nvw");
+    ASSERT_EQ(run({m_gpx, m_kml, list}), 0) << m_err.str();
+    EXPECT_EQ(m_out.str(), list + ": 4 waypoints\n");
+    std::string error;
+    const auto waypoints = DocumentArchive::loadWaypointList(list, error);
+    ASSERT_TRUE(waypoints) << error;
+    EXPECT_EQ(describe(*waypoints),
         (std::vector<std::string>{"K1 | k | 5.000000 | 4.000000 | 0.000000", "K2 |  | 2.000000 | 1.000000 | 3.000000",
             "W1 |  | 1.000000 | 1.000000 | 0.000000", "W2 | w | 2.000000 | 3.000000 | 4.000000"}));
-    EXPECT_EQ(m_out.str(), out + ": 4 waypoints\n");
-}
 
-TEST_F(Convert, ARouteFromGpxOrKml)
-{
-    std::string error;
-    ASSERT_EQ(run({"--route", "Back", m_gpx, m_folder.file("back.nvr")}), 0) << m_err.str();
-    RoutePtr route = DocumentArchive::loadRoute(m_folder.file("back.nvr"), error);
-    ASSERT_TRUE(route) << error;
-    EXPECT_EQ(route->routeName(), "Back");
-    EXPECT_EQ(describe(route->routeWaypoints()), std::vector<std::string>{"B1 |  | 7.000000 | 8.000000 | 0.000000"});
-
-    ASSERT_EQ(run({m_kml, m_folder.file("tour.nvr")}), 0) << m_err.str();
-    route = DocumentArchive::loadRoute(m_folder.file("tour.nvr"), error);
-    ASSERT_TRUE(route) << error;
-    EXPECT_EQ(route->routeName(), "Tour");
-    EXPECT_EQ(describe(route->routeWaypoints()),
-        (std::vector<std::string>{
-            "K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}));
-
-    const std::string single = m_folder.write(
-        "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>");
-    ASSERT_EQ(run({single, m_folder.file("only.nvr")}), 0) << m_err.str();
-}
-
-TEST_F(Convert, DocumentsToKmlAndGpx)
-{
-    ASSERT_EQ(run({m_gpx, m_folder.file("list.nvw")}), 0);
-    ASSERT_EQ(run({"--route=Out", m_gpx, m_folder.file("out.nvr")}), 0);
+    // A route: chosen by name from a GPX file, or the only one of a file.
+    const struct {
+        std::vector<std::string> arguments;
+        const char* name;
+        std::vector<std::string> waypoints;
+    } routes[] = {
+        {{"--route", "Back", m_gpx, m_folder.file("back.nvr")}, "Back", {"B1 |  | 7.000000 | 8.000000 | 0.000000"}},
+        {{"--route=Out", m_gpx, m_folder.file("out.nvr")}, "Out",
+            {"O1 |  | 5.000000 | 6.000000 | 0.000000", "O2 |  | 7.000000 | 8.000000 | 0.000000"}},
+        {{m_folder.write(
+              "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>"),
+             m_folder.file("only.nvr")},
+            "Only", {"P |  | 1.000000 | 2.000000 | 0.000000"}},
+        {{m_kml, m_folder.file("tour.nvr")}, "Tour",
+            {"K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}},
+    };
+    for (const auto& row : routes) {
+        ASSERT_EQ(run(row.arguments), 0) << m_err.str();
+        const RoutePtr route = DocumentArchive::loadRoute(row.arguments.back(), error);
+        ASSERT_TRUE(route) << error;
+        EXPECT_EQ(route->routeName(), row.name);
+        EXPECT_EQ(describe(route->routeWaypoints()), row.waypoints);
+    }
 
     ASSERT_EQ(run({m_folder.file("out.nvr"), m_folder.file("out.kml")}), 0) << m_err.str();
     const std::string kml = fileBytes(m_folder.file("out.kml"));
     EXPECT_NE(kml.find("<color>ccff00ff</color>"), std::string::npos);
     EXPECT_NE(kml.find("<name>Out</name>"), std::string::npos);
-
-    ASSERT_EQ(run({m_folder.file("list.nvw"), m_folder.file("out.nvr"), m_folder.file("all.gpx")}), 0) << m_err.str();
+    ASSERT_EQ(run({list, m_folder.file("out.nvr"), m_folder.file("all.gpx")}), 0) << m_err.str();
     MemoryDocumentHost host;
     ASSERT_TRUE(importerFor(host, m_folder.file("all.gpx")).importGPX());
     ASSERT_EQ(host.documents().size(), 2u);
     EXPECT_EQ(host.documents()[0]->route()->routeName(), "Out");
-    EXPECT_EQ(host.documents()[1]->waypointList().size(), 2u);
+    EXPECT_EQ(describe(host.documents()[1]->waypointList()), describe(*waypoints));
 }
 
 struct BadCase {
