@@ -1,5 +1,4 @@
-// GPX import beyond what the golden files show: the points' odd corners, and
-// an import into an open waypoint list.
+// GPX import beyond what the golden files show: into an open waypoint list.
 #include "io/IoTestSupport.h"
 
 #include "io/MemoryWaypointDocument.h"
@@ -12,34 +11,6 @@ std::string gpx(const std::string& body)
 {
     return "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\">" + body
         + "</gpx>\n";
-}
-
-TEST(GpxImport, PointsAreReadOrSkipped)
-{
-    const struct {
-        const char* label;
-        std::string element;
-        std::vector<std::string> waypoints;
-    } rows[] = {
-        {"no longitude", "<wpt lat=\"1\"><name>A</name></wpt>", {}},
-        {"empty name", "<wpt lat=\"1\" lon=\"2\"><name/></wpt>", {" |  | 1.000000 | 2.000000 | 0.000000"}},
-        {"the first of each child counts",
-            "<wpt lat=\"1\" lon=\"2\"><ele>3</ele><name>A</name><cmt>c</cmt><name>B</name><cmt>d</cmt><ele>4</ele>"
-            "</wpt>",
-            {"A | c | 1.000000 | 2.000000 | 3.000000"}},
-        {"entities, CDATA and non-ASCII",
-            "<wpt lat=\"1\" lon=\"2\"><name><![CDATA[Fish & <Chips>]]></name><cmt>Größe &amp; «北»</cmt></wpt>",
-            {"Fish & <Chips> | Größe & «北» | 1.000000 | 2.000000 | 0.000000"}},
-    };
-    for (const auto& row : rows) {
-        ScratchDirectory folder;
-        MemoryDocumentHost host;
-        LogCapture log;
-        ASSERT_TRUE(importerFor(host, folder.write("in.gpx", gpx(row.element))).importGPX()) << row.label;
-        ASSERT_EQ(host.documents().size(), 1u) << row.label;
-        EXPECT_EQ(describe(host.documents().front()->waypointList()), row.waypoints) << row.label;
-        EXPECT_EQ(log.contains("waypoint incomplete - skipping..."), row.waypoints.empty()) << row.label;
-    }
 }
 
 TEST(GpxImport, IntoAWaypointListOnlyTheFreeWaypoints)

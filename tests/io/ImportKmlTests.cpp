@@ -1,6 +1,6 @@
-// KML import beyond what the golden files show: odd groupings of names,
-// descriptions and coordinates, route names, and the reader checked against
-// an XPath union query on the whole document.
+// KML import beyond what the golden files show: into an open route, without
+// a file, and the reader checked against an XPath union query on the whole
+// document.
 #include "io/IoTestSupport.h"
 
 #include "io/KmlPlacemarkReader.h"
@@ -24,41 +24,6 @@ std::string placemark(const std::string& name, const std::string& coordinates)
 {
     return "<Placemark><name>" + name + "</name><Point><coordinates>" + coordinates
         + "</coordinates></Point></Placemark>\n";
-}
-
-TEST(KmlImport, GroupsTheItemsIntoWaypoints)
-{
-    const struct {
-        const char* label;
-        std::string text;
-        std::vector<std::string> waypoints;
-    } rows[] = {
-        {"no description twice in a row", kml(placemark("A", "1,2") + placemark("B", "3,4") + placemark("C", "5,6")),
-            {"A |  | 2.000000 | 1.000000 | 0.000000", "B |  | 4.000000 | 3.000000 | 0.000000",
-                "C |  | 6.000000 | 5.000000 | 0.000000"}},
-        {"numbers read leniently", kml(placemark("A", "east,51.5north,1e2x")),
-            {"A |  | 51.500000 | 0.000000 | 100.000000"}},
-        // The outer name and description come before the inner placemark's
-        // items: the grouping passes over what it cannot pair.
-        {"nested placemarks",
-            kml("<Folder><Placemark><name>Outer</name><description>o</description>"
-                "<Placemark><name>Inner</name><description>i</description><Point><coordinates>1,1</coordinates>"
-                "</Point></Placemark><Point><coordinates>2,2</coordinates></Point></Placemark></Folder>"),
-            {"Inner | i | 1.000000 | 1.000000 | 0.000000"}},
-        {"prefixed elements",
-            "<k:kml xmlns:k=\"http://www.opengis.net/kml/2.2\"><k:Document><k:Placemark><k:name>A</k:name>"
-            "<k:description>d</k:description><k:Point><k:coordinates>1,2,3</k:coordinates></k:Point></k:Placemark>"
-            "</k:Document></k:kml>",
-            {"A | d | 2.000000 | 1.000000 | 3.000000"}},
-        {"empty document", kml(""), {}},
-    };
-    for (const auto& row : rows) {
-        ScratchDirectory folder;
-        MemoryDocumentHost host;
-        MemoryRouteDocument document;
-        EXPECT_TRUE(importerFor(host, folder.write("in.kml", row.text)).importKMLforDocument(document, true));
-        EXPECT_EQ(describe(document.waypointList()), row.waypoints) << row.label;
-    }
 }
 
 TEST(KmlImport, IntoARouteTheNameIsReplacedAndTheWaypointsAppended)

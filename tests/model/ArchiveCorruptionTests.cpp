@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 namespace navora::test {
 namespace {
@@ -24,29 +23,14 @@ std::string validDocument(Kind kind)
 }
 
 // Decodes, and holds the outcome to its contract: either a document and no
-// error, or an error and no document. A document that was accepted must
-// also survive another round trip unchanged.
+// error, or an error and no document. (Random damage is the fuzzer's.)
 bool decodes(Kind kind, std::string_view data, std::string& error)
 {
     error.clear();
-    if (kind == Kind::WaypointList) {
-        const auto list = DocumentArchive::decodeWaypointList(data, error);
-        EXPECT_NE(list.has_value(), !error.empty()) << error;
-        if (list) {
-            std::string again;
-            const auto bytes = DocumentArchive::encodeWaypointList(*list, again);
-            expectSameWaypoints(DocumentArchive::decodeWaypointList(bytes.value_or(""), again).value(), *list);
-        }
-        return list.has_value();
-    }
-    const RoutePtr route = DocumentArchive::decodeRoute(data, error);
-    EXPECT_NE(route != nullptr, !error.empty()) << error;
-    if (route) {
-        std::string again;
-        const auto bytes = DocumentArchive::encodeRoute(*route, again);
-        expectSameRoute(*DocumentArchive::decodeRoute(bytes.value_or(""), again), *route);
-    }
-    return route != nullptr;
+    const bool decoded = kind == Kind::WaypointList ? DocumentArchive::decodeWaypointList(data, error).has_value()
+                                                    : DocumentArchive::decodeRoute(data, error) != nullptr;
+    EXPECT_NE(decoded, !error.empty()) << error;
+    return decoded;
 }
 
 bool loads(Kind kind, const std::string& path, std::string& error)
@@ -68,36 +52,6 @@ TEST(ArchiveCorruption, FileCutAtAnyByteIsRefused)
             ASSERT_FALSE(loads(kind, path, error)) << "cut at " << length;
             EXPECT_NE(error.find(path), std::string::npos) << error;
         }
-    }
-}
-
-TEST(ArchiveCorruption, RandomDamageEndsInAnErrorOrAValidDocument)
-{
-    std::mt19937 random(20240611);
-    for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
-        const std::string original = validDocument(kind);
-        std::uniform_int_distribution<size_t> position(0, original.size() - 1);
-        std::uniform_int_distribution<int> byte(0, 255);
-        int refused = 0;
-        int accepted = 0;
-        for (int variant = 0; variant < 4000; ++variant) {
-            std::string damaged = original;
-            const int changes = 1 + variant % 4;
-            for (int c = 0; c < changes; ++c) {
-                char& target = damaged[position(random)];
-                // Flip one bit, or overwrite with any byte, or with 0xff (huge counts).
-                const int how = byte(random) % 3;
-                if (how == 0)
-                    target = static_cast<char>(target ^ (1 << (byte(random) % 8)));
-                else
-                    target = static_cast<char>(how == 1 ? byte(random) : 0xff);
-            }
-            std::string error;
-            (decodes(kind, damaged, error) ? accepted : refused)++;
-        }
-        // Damage to float bits leaves a valid document; damage elsewhere does not.
-        EXPECT_GT(refused, 1000);
-        EXPECT_GT(accepted, 100);
     }
 }
 
@@ -133,6 +87,8 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
             header().object("Route", 3).i32(0).className("String").u32(10).raw("abc").bytes(), "only 3 follow"},
         {"unknown class", Kind::WaypointList, header().list(1).object("Polygon", 5).raw(pad).bytes(),
             "unknown class name \"Polygon\""},
+        {"class name with a blank", Kind::WaypointList, header().list(1).object("Poly gon", 5).raw(pad).bytes(),
+            "unknown class name \"Poly gon\""},
         {"unprintable class", Kind::WaypointList, header().list(1).object("\x01\xfe", 5).raw(pad).bytes(),
             "\\x01\\xfe"},
         {"route where a list belongs", Kind::WaypointList, header().object("Route", 3).bytes(), "expected List"},
