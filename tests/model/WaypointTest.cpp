@@ -12,17 +12,6 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-TEST(Waypoint, NewWaypointIsBlankAndUnknown)
-{
-    const Waypoint w;
-    EXPECT_EQ(w.wpName(), "");
-    EXPECT_EQ(w.wpComment(), "");
-    EXPECT_TRUE(std::isnan(w.latitude()));
-    EXPECT_TRUE(std::isnan(w.longitude()));
-    EXPECT_TRUE(std::isnan(w.altitude()));
-    EXPECT_EQ(w.description(), "");
-}
-
 TEST(Waypoint, SettersKeepCoordinatesInRangeAndUnknownOtherwise)
 {
     struct Case {
