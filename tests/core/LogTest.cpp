@@ -23,18 +23,6 @@ TEST(Log, EachCallIsOneWholeLine)
         (std::vector<std::string>{"loaded Harbour", "Unknown units - x, row 7", "two lines", "loaded " + name}));
 }
 
-TEST(Log, CapturesNestAndRestore)
-{
-    test::LogCapture outer;
-    {
-        test::LogCapture inner;
-        Log::line("inner");
-        EXPECT_TRUE(inner.contains("inner"));
-    }
-    Log::line("outer");
-    EXPECT_EQ(outer.lines(), std::vector<std::string>{"outer"});
-}
-
 TEST(Log, LinesFromManyThreadsAllArrive)
 {
     test::LogCapture capture;
