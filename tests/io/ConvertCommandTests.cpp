@@ -1,7 +1,5 @@
 #include "io/IoTestSupport.h"
 
-#include "core/MemorySettingsStore.h"
-#include "core/Settings.h"
 #include "io/ConvertCommand.h"
 #include "model/DocumentArchive.h"
 #include "support/LogCapture.h"
@@ -40,15 +38,7 @@ protected:
         return ConvertCommand(m_settings, m_out, m_err).run(arguments);
     }
 
-    std::vector<std::string> waypointsIn(const std::string& path)
-    {
-        std::string error;
-        auto list = DocumentArchive::loadWaypointList(path, error);
-        EXPECT_TRUE(list) << error;
-        return list ? describe(*list) : std::vector<std::string>{};
-    }
-
-    ScratchFolder m_folder;
+    ScratchDirectory m_folder;
     MemorySettingsStore m_store;
     Settings m_settings;
     std::ostringstream m_out;
@@ -57,54 +47,52 @@ protected:
     std::string m_kml;
 };
 
-TEST_F(Convert, GpxAndKmlIntoOneWaypointList)
+TEST_F(Convert, GpxAndKmlIntoDocumentsAndDocumentsIntoKmlAndGpx)
 {
-    const std::string out = m_folder.path("all.nvw");
-    ASSERT_EQ(run({m_gpx, m_kml, out}), 0) << m_err.str();
-    EXPECT_EQ(waypointsIn(out),
+    const std::string list = m_folder.file("all.nvw");
+    ASSERT_EQ(run({m_gpx, m_kml, list}), 0) << m_err.str();
+    EXPECT_EQ(m_out.str(), list + ": 4 waypoints\n");
+    std::string error;
+    const auto waypoints = DocumentArchive::loadWaypointList(list, error);
+    ASSERT_TRUE(waypoints) << error;
+    EXPECT_EQ(describe(*waypoints),
         (std::vector<std::string>{"K1 | k | 5.000000 | 4.000000 | 0.000000", "K2 |  | 2.000000 | 1.000000 | 3.000000",
             "W1 |  | 1.000000 | 1.000000 | 0.000000", "W2 | w | 2.000000 | 3.000000 | 4.000000"}));
-    EXPECT_EQ(m_out.str(), out + ": 4 waypoints\n");
-}
 
-TEST_F(Convert, ARouteFromGpxOrKml)
-{
-    std::string error;
-    ASSERT_EQ(run({"--route", "Back", m_gpx, m_folder.path("back.nvr")}), 0) << m_err.str();
-    RoutePtr route = DocumentArchive::loadRoute(m_folder.path("back.nvr"), error);
-    ASSERT_TRUE(route) << error;
-    EXPECT_EQ(route->routeName(), "Back");
-    EXPECT_EQ(describe(route->routeWaypoints()), std::vector<std::string>{"B1 |  | 7.000000 | 8.000000 | 0.000000"});
+    // A route: chosen by name from a GPX file, or the only one of a file.
+    const struct {
+        std::vector<std::string> arguments;
+        const char* name;
+        std::vector<std::string> waypoints;
+    } routes[] = {
+        {{"--route", "Back", m_gpx, m_folder.file("back.nvr")}, "Back", {"B1 |  | 7.000000 | 8.000000 | 0.000000"}},
+        {{"--route=Out", m_gpx, m_folder.file("out.nvr")}, "Out",
+            {"O1 |  | 5.000000 | 6.000000 | 0.000000", "O2 |  | 7.000000 | 8.000000 | 0.000000"}},
+        {{m_folder.write(
+              "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>"),
+             m_folder.file("only.nvr")},
+            "Only", {"P |  | 1.000000 | 2.000000 | 0.000000"}},
+        {{m_kml, m_folder.file("tour.nvr")}, "Tour",
+            {"K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}},
+    };
+    for (const auto& row : routes) {
+        ASSERT_EQ(run(row.arguments), 0) << m_err.str();
+        const RoutePtr route = DocumentArchive::loadRoute(row.arguments.back(), error);
+        ASSERT_TRUE(route) << error;
+        EXPECT_EQ(route->routeName(), row.name);
+        EXPECT_EQ(describe(route->routeWaypoints()), row.waypoints);
+    }
 
-    ASSERT_EQ(run({m_kml, m_folder.path("tour.nvr")}), 0) << m_err.str();
-    route = DocumentArchive::loadRoute(m_folder.path("tour.nvr"), error);
-    ASSERT_TRUE(route) << error;
-    EXPECT_EQ(route->routeName(), "Tour");
-    EXPECT_EQ(describe(route->routeWaypoints()),
-        (std::vector<std::string>{
-            "K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}));
-
-    const std::string single = m_folder.write(
-        "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>");
-    ASSERT_EQ(run({single, m_folder.path("only.nvr")}), 0) << m_err.str();
-}
-
-TEST_F(Convert, DocumentsToKmlAndGpx)
-{
-    ASSERT_EQ(run({m_gpx, m_folder.path("list.nvw")}), 0);
-    ASSERT_EQ(run({"--route=Out", m_gpx, m_folder.path("out.nvr")}), 0);
-
-    ASSERT_EQ(run({m_folder.path("out.nvr"), m_folder.path("out.kml")}), 0) << m_err.str();
-    const std::string kml = readBytes(m_folder.path("out.kml"));
+    ASSERT_EQ(run({m_folder.file("out.nvr"), m_folder.file("out.kml")}), 0) << m_err.str();
+    const std::string kml = fileBytes(m_folder.file("out.kml"));
     EXPECT_NE(kml.find("<color>ccff00ff</color>"), std::string::npos);
     EXPECT_NE(kml.find("<name>Out</name>"), std::string::npos);
-
-    ASSERT_EQ(run({m_folder.path("list.nvw"), m_folder.path("out.nvr"), m_folder.path("all.gpx")}), 0) << m_err.str();
+    ASSERT_EQ(run({list, m_folder.file("out.nvr"), m_folder.file("all.gpx")}), 0) << m_err.str();
     MemoryDocumentHost host;
-    ASSERT_TRUE(importerFor(host, m_folder.path("all.gpx")).importGPX());
+    ASSERT_TRUE(importerFor(host, m_folder.file("all.gpx")).importGPX());
     ASSERT_EQ(host.documents().size(), 2u);
     EXPECT_EQ(host.documents()[0]->route()->routeName(), "Out");
-    EXPECT_EQ(host.documents()[1]->waypointList().size(), 2u);
+    EXPECT_EQ(describe(host.documents()[1]->waypointList()), describe(*waypoints));
 }
 
 struct BadCase {
@@ -121,20 +109,20 @@ TEST_F(Convert, BadInputEndsWithAMessageAndWritesNothing)
     const std::string existing = m_folder.write("existing.nvw", "old");
     const std::vector<BadCase> cases{
         {"NoOutput", {m_gpx}, 2, "give at least one input and the output"},
-        {"UnknownOption", {"--fast", m_gpx, m_folder.path("x.nvw")}, 2, "unknown option --fast"},
-        {"UnknownType", {m_gpx, m_folder.path("x.txt")}, 1, "unknown output type"},
-        {"WrongInputForNvw", {notArchive, m_folder.path("x.nvw")}, 1, "a .nvw output is made from .gpx and .kml files"},
-        {"TwoInputsForNvr", {m_gpx, m_kml, m_folder.path("x.nvr")}, 1, "from one .gpx or .kml file"},
-        {"SeveralRoutes", {m_gpx, m_folder.path("x.nvr")}, 1,
+        {"UnknownOption", {"--fast", m_gpx, m_folder.file("x.nvw")}, 2, "unknown option --fast"},
+        {"UnknownType", {m_gpx, m_folder.file("x.txt")}, 1, "unknown output type"},
+        {"WrongInputForNvw", {notArchive, m_folder.file("x.nvw")}, 1, "a .nvw output is made from .gpx and .kml files"},
+        {"TwoInputsForNvr", {m_gpx, m_kml, m_folder.file("x.nvr")}, 1, "from one .gpx or .kml file"},
+        {"SeveralRoutes", {m_gpx, m_folder.file("x.nvr")}, 1,
             "holds 2 routes (Out, Back); choose one with --route NAME"},
-        {"NoSuchRoute", {"--route", "Nope", m_gpx, m_folder.path("x.nvr")}, 1, "no route named Nope"},
-        {"RouteForKml", {"--route", "Out", m_kml, m_folder.path("x.nvr")}, 1, "--route picks a route of a .gpx file"},
-        {"RouteForNvw", {"--route", "Out", m_gpx, m_folder.path("x.nvw")}, 1, "--route applies to a .nvr output only"},
-        {"KmlToGpx", {m_kml, m_folder.path("x.gpx")}, 1, "a .gpx output is made from .nvw and .nvr files"},
+        {"NoSuchRoute", {"--route", "Nope", m_gpx, m_folder.file("x.nvr")}, 1, "no route named Nope"},
+        {"RouteForKml", {"--route", "Out", m_kml, m_folder.file("x.nvr")}, 1, "--route picks a route of a .gpx file"},
+        {"RouteForNvw", {"--route", "Out", m_gpx, m_folder.file("x.nvw")}, 1, "--route applies to a .nvr output only"},
+        {"KmlToGpx", {m_kml, m_folder.file("x.gpx")}, 1, "a .gpx output is made from .nvw and .nvr files"},
         {"BrokenInput", {m_kml, broken, existing}, 1, "cannot read " + broken},
-        {"MissingInput", {m_folder.path("missing.gpx"), m_folder.path("x.nvw")}, 1, "cannot read"},
-        {"UnreadableArchive", {notArchive, m_folder.path("x.kml")}, 1, "cannot read " + notArchive},
-        {"UnwritableOutput", {m_gpx, m_folder.path("no/such/folder/x.nvw")}, 1, "cannot write"},
+        {"MissingInput", {m_folder.file("missing.gpx"), m_folder.file("x.nvw")}, 1, "cannot read"},
+        {"UnreadableArchive", {notArchive, m_folder.file("x.kml")}, 1, "cannot read " + notArchive},
+        {"UnwritableOutput", {m_gpx, m_folder.file("no/such/folder/x.nvw")}, 1, "cannot write"},
     };
     for (const BadCase& bad : cases) {
         SCOPED_TRACE(bad.label);
@@ -142,9 +130,9 @@ TEST_F(Convert, BadInputEndsWithAMessageAndWritesNothing)
         EXPECT_NE(m_err.str().find(bad.message), std::string::npos) << m_err.str();
         EXPECT_EQ(m_out.str(), "");
     }
-    EXPECT_EQ(readBytes(existing), "old");
+    EXPECT_EQ(fileBytes(existing), "old");
     for (const char* name : {"x.nvw", "x.nvr", "x.kml", "x.gpx", "x.txt"})
-        EXPECT_FALSE(std::filesystem::exists(m_folder.path(name))) << name;
+        EXPECT_FALSE(std::filesystem::exists(m_folder.file(name))) << name;
 }
 
 TEST_F(Convert, HelpAndQuiet)
@@ -152,7 +140,7 @@ TEST_F(Convert, HelpAndQuiet)
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(m_out.str(), std::string(ConvertCommand::kUsage));
     LogCapture log;
-    EXPECT_EQ(ConvertCommand(m_settings, m_out, m_err).run({"--quiet", m_kml, m_folder.path("q.nvw")}), 0);
+    EXPECT_EQ(ConvertCommand(m_settings, m_out, m_err).run({"--quiet", m_kml, m_folder.file("q.nvw")}), 0);
     EXPECT_TRUE(log.lines().empty());
 }
 

@@ -5,13 +5,9 @@
 // instead, to be reviewed before they are committed.
 #include "io/IoTestSupport.h"
 
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "io/ExportController.h"
-#include "model/DocumentTypes.h"
 #include "support/LogCapture.h"
 
+#include <fstream>
 #include <sstream>
 
 namespace navora::test {
@@ -26,11 +22,11 @@ bool updating()
 void compareWithExpected(const std::string& actual, const std::string& expectedPath)
 {
     if (updating()) {
-        writeBytes(expectedPath, actual);
+        std::ofstream(expectedPath, std::ios::binary | std::ios::trunc) << actual;
         return;
     }
     ASSERT_TRUE(std::filesystem::exists(expectedPath)) << expectedPath << " is missing (NAVORA_UPDATE_GOLDEN=1)";
-    EXPECT_EQ(actual, readBytes(expectedPath)) << expectedPath;
+    EXPECT_EQ(actual, fileBytes(expectedPath)) << expectedPath;
 }
 
 std::string escaped(const std::string& text)
@@ -77,7 +73,8 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
 {
     const std::string input = GetParam();
     const bool isKml = std::filesystem::path(input).extension() == ".kml";
-    MemoryDocumentHost host;
+    Exporter exporter;
+    MemoryDocumentHost& host = exporter.host();
     std::vector<std::string> logLines;
     {
         LogCapture log;
@@ -91,24 +88,20 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
     }
     compareWithExpected(dump(host, logLines, ioDataPath("golden")), input + ".import.txt");
 
-    MemorySettingsStore store;
-    Settings settings(store);
-    settings.registerDefaults();
-    NotificationCenter center;
-    ScratchFolder scratch;
+    ScratchDirectory scratch;
     LogCapture quiet;
-    ExportController exporter(host, settings, center,
-        [&](std::string_view extension, std::string_view) { return scratch.path("out." + std::string(extension)); });
-    ASSERT_TRUE(exporter.exportAllToGPX());
-    compareWithExpected(readBytes(scratch.path("out.gpx")), input + ".export.gpx");
-    const std::string validate
-        = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " " + scratch.path("out.gpx") + " 2>/dev/null";
+    exporter.saveTo(scratch.file("out.gpx"));
+    ASSERT_TRUE(exporter.controller().exportAllToGPX());
+    compareWithExpected(fileBytes(scratch.file("out.gpx")), input + ".export.gpx");
+    const std::string validate = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " "
+        + scratch.file("out.gpx").string() + " 2>/dev/null";
     EXPECT_EQ(std::system(validate.c_str()), 0) << "not valid GPX 1.1";
+    exporter.saveTo(scratch.file("out.kml"));
     int number = 0;
     for (ExchangeDocument* document : host.documents()) {
         host.setKeyDocument(document);
-        ASSERT_TRUE(exporter.exportKML());
-        compareWithExpected(readBytes(scratch.path("out.kml")), input + ".export-" + std::to_string(++number) + ".kml");
+        ASSERT_TRUE(exporter.controller().exportKML());
+        compareWithExpected(fileBytes(scratch.file("out.kml")), input + ".export-" + std::to_string(++number) + ".kml");
     }
 }
 

@@ -90,7 +90,7 @@ std::string forReader(const Hostile& hostile, bool kml)
 }
 
 // Each file ends in the logged error: nothing is imported, no document made.
-void expectRefused(const ScratchFolder& folder, const Hostile& hostile)
+void expectRefused(const ScratchDirectory& folder, const Hostile& hostile)
 {
     SCOPED_TRACE(hostile.label);
     MemoryDocumentHost host;
@@ -112,7 +112,7 @@ void expectRefused(const ScratchFolder& folder, const Hostile& hostile)
 
 TEST(HostileInput, EndsInTheLoggedErrorWithNothingImported)
 {
-    ScratchFolder folder;
+    ScratchDirectory folder;
     const std::string secret = folder.write("secret.txt", kSecret);
     Listener listener;
     const std::string url = "http://127.0.0.1:" + std::to_string(listener.port());
@@ -148,6 +148,15 @@ TEST(HostileInput, EndsInTheLoggedErrorWithNothingImported)
     for (const Hostile& hostile : cases)
         expectRefused(folder, hostile);
     EXPECT_FALSE(listener.anyoneConnected());
+
+    // Only regular files are read.
+    for (const std::string& path :
+        {folder.file("").string(), std::string("/dev/zero"), folder.file("none.gpx").string()}) {
+        MemoryDocumentHost host;
+        LogCapture log;
+        EXPECT_FALSE(importerFor(host, path).importGPX()) << path;
+        EXPECT_EQ(log.lines().size(), 1u) << path;
+    }
 }
 
 TEST(HostileInput, TruncatedAtAnyPointGivesNothing)
@@ -157,7 +166,7 @@ TEST(HostileInput, TruncatedAtAnyPointGivesNothing)
                               "<wpt lat=\"1\" lon=\"2\"><name>A</name><cmt>first</cmt></wpt>\n"
                               "<rte><name>R</name><rtept lat=\"3\" lon=\"4\"><name>B</name></rtept></rte>\n"
                               "</gpx>";
-    ScratchFolder folder;
+    ScratchDirectory folder;
     const size_t rootEnd = whole.rfind("</gpx>");
     for (size_t length = 0; length <= rootEnd + 1; ++length) {
         MemoryDocumentHost host;
@@ -175,22 +184,11 @@ TEST(HostileInput, TruncatedAtAnyPointGivesNothing)
     }
 }
 
-TEST(HostileInput, OnlyRegularFilesAreRead)
-{
-    ScratchFolder folder;
-    for (const std::string& path : {folder.path(""), std::string("/dev/zero"), folder.path("missing.gpx")}) {
-        MemoryDocumentHost host;
-        LogCapture log;
-        EXPECT_FALSE(importerFor(host, path).importGPX()) << path;
-        EXPECT_EQ(log.lines().size(), 1u) << path;
-    }
-}
-
 TEST(HostileInput, WhatIsNeverFetchedNeverShows)
 {
     // Well-formed files that point elsewhere: XInclude is not processed, and
     // entity references outside the values read cost nothing.
-    ScratchFolder folder;
+    ScratchDirectory folder;
     const std::string secret = folder.write("secret.txt", kSecret);
     const std::string text = "<!DOCTYPE gpx [<!ENTITY e \"x\">]><gpx xmlns:xi=\"http://www.w3.org/2001/XInclude\">"
         + repeated("&e;", 1000000) + "<wpt lat=\"1\" lon=\"2\"><name>A<xi:include href=\"file://" + secret
@@ -200,65 +198,6 @@ TEST(HostileInput, WhatIsNeverFetchedNeverShows)
     ASSERT_EQ(host.documents().size(), 1u);
     EXPECT_EQ(describe(host.documents().front()->waypointList()),
         std::vector<std::string>{"A | xx | 1.000000 | 2.000000 | 0.000000"});
-}
-
-struct TolerantCase {
-    const char* label;
-    std::string text;
-    std::vector<std::string> waypoints;
-    std::string error;
-};
-
-void PrintTo(const TolerantCase& row, std::ostream* out)
-{
-    *out << row.label;
-}
-
-class OnlyTheTolerantParse : public ::testing::TestWithParam<TolerantCase> { };
-
-TEST_P(OnlyTheTolerantParse, ReadsTheFileAndLogsTheError)
-{
-    ScratchFolder folder;
-    MemoryDocumentHost host;
-    LogCapture log;
-    const std::string path = folder.write("in.gpx", GetParam().text);
-    ASSERT_TRUE(importerFor(host, path).importGPX());
-    ASSERT_EQ(host.documents().size(), 1u);
-    EXPECT_EQ(describe(host.documents().front()->waypointList()), GetParam().waypoints);
-    EXPECT_EQ(log.lines().front(), "Error importing KML file: " + path + ":" + GetParam().error);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, OnlyTheTolerantParse,
-    ::testing::Values(TolerantCase{"UnescapedAmpersand", "<gpx><wpt lat=\"1\" lon=\"2\"><name>A & B</name></wpt></gpx>",
-                          {"A  B |  | 1.000000 | 2.000000 | 0.000000"}, "1: xmlParseEntityRef: no name"},
-        TolerantCase{"MismatchedEndTag",
-            "<gpx>\n<wpt lat=\"1\" lon=\"2\"><name>A</nam><cmt>c</cmt></wpt>\n<wpt lat=\"3\" "
-            "lon=\"4\"><name>B</name></wpt>\n</gpx>",
-            {"A | c | 1.000000 | 2.000000 | 0.000000", "B |  | 3.000000 | 4.000000 | 0.000000"},
-            "2: Opening and ending tag mismatch: name line 2 and nam"},
-        TolerantCase{"Latin1BytesInUtf8", "<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>",
-            {"M\xC3\xBCnchen |  | 1.000000 | 2.000000 | 0.000000"},
-            "1: Input is not proper UTF-8, indicate encoding ! Bytes: 0xFC 0x6E 0x63 0x68"},
-        TolerantCase{"UndeclaredEntity", "<gpx><wpt lat=\"1\" lon=\"2\"><name>A&nbsp;B</name></wpt></gpx>",
-            {"AB |  | 1.000000 | 2.000000 | 0.000000"}, "1: Entity 'nbsp' not defined"}),
-    [](const auto& row) { return std::string(row.param.label); });
-
-TEST(XmlEncodings, DeclaredEncodingsAndByteOrderMarksAreRead)
-{
-    const std::string body = "<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>";
-    std::string utf16 = "\xFF\xFE";
-    for (const char c : std::string("<gpx><wpt lat=\"1\" lon=\"2\"><name>M\xFCnchen</name></wpt></gpx>")) {
-        utf16.push_back(c);
-        utf16.push_back('\0');
-    }
-    ScratchFolder folder;
-    for (const std::string& text : {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + body, utf16}) {
-        MemoryDocumentHost host;
-        LogCapture log;
-        ASSERT_TRUE(importerFor(host, folder.write("in.gpx", text)).importGPX());
-        EXPECT_TRUE(log.lines().size() == 3u) << log.lines().front();
-        EXPECT_EQ(host.documents().front()->waypointList().front()->wpName(), "M\xC3\xBCnchen");
-    }
 }
 
 } // namespace

@@ -3,10 +3,6 @@
 // and KML), Navora imports.
 #include "io/IoTestSupport.h"
 
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "io/ExportController.h"
 #include "io/MemoryRouteDocument.h"
 #include "io/MemoryWaypointDocument.h"
 #include "support/LogCapture.h"
@@ -110,103 +106,78 @@ protected:
     {
         if (!haveGpsBabel())
             GTEST_SKIP() << "gpsbabel is not installed";
-        m_settings.registerDefaults();
     }
 
-    bool exportTo(ExchangeDocumentHost& host, const std::string& path, bool kml)
+    // Exports a list and a route of the samples: all to GPX, or one to KML.
+    std::string exported(const std::string& name, int kmlOf)
     {
-        ExportController exporter(host, m_settings, m_center,
-            [path](std::string_view, std::string_view) { return std::optional<std::string>(path); });
-        return kml ? exporter.exportKML() : exporter.exportAllToGPX();
+        Exporter exporter;
+        auto route = Route::create();
+        route->setRouteName("Coast Run");
+        route->setRouteWaypoints(samples());
+        ExchangeDocument* list
+            = exporter.host().addDocument(std::make_unique<MemoryWaypointDocument>("List", samples()));
+        ExchangeDocument* routeDocument = exporter.host().addDocument(std::make_unique<MemoryRouteDocument>(route));
+        exporter.host().setKeyDocument(kmlOf == 1 ? list : routeDocument);
+        exporter.saveTo(m_folder.file(name));
+        EXPECT_TRUE(kmlOf == 0 ? exporter.controller().exportAllToGPX() : exporter.controller().exportKML());
+        return m_folder.file(name);
     }
 
-    ScratchFolder m_folder;
-    MemorySettingsStore m_store;
-    Settings m_settings{m_store};
-    NotificationCenter m_center;
+    ScratchDirectory m_folder;
     LogCapture m_quiet;
 };
 
-TEST_F(GpsBabelPeer, ReadsOurGpx)
+TEST_F(GpsBabelPeer, ReadsWhatNavoraWrites)
 {
-    MemoryDocumentHost host;
-    host.addDocument(std::make_unique<MemoryWaypointDocument>("List", samples()));
-    auto route = Route::create();
-    route->setRouteName("Coast Run");
-    route->setRouteWaypoints(samples());
-    host.addDocument(std::make_unique<MemoryRouteDocument>(route));
-    ASSERT_TRUE(exportTo(host, m_folder.path("ours.gpx"), false));
-
-    ASSERT_TRUE(
-        gpsbabel("-i gpx -f " + m_folder.path("ours.gpx") + " -o gpx,gpxver=1.1 -F " + m_folder.path("peer.gpx")));
-    expectSamePoints(peerPoints(m_folder.path("peer.gpx"), "wpt"), samples());
-    expectSamePoints(peerPoints(m_folder.path("peer.gpx"), "rtept"), samples());
-}
-
-TEST_F(GpsBabelPeer, ReadsOurKml)
-{
-    for (const bool asRoute : {false, true}) {
-        MemoryDocumentHost host;
-        if (asRoute) {
-            auto route = Route::create();
-            route->setRouteName("Coast Run");
-            route->setRouteWaypoints(samples());
-            host.setKeyDocument(host.addDocument(std::make_unique<MemoryRouteDocument>(route)));
-        } else {
-            host.setKeyDocument(host.addDocument(std::make_unique<MemoryWaypointDocument>("List", samples())));
-        }
-        ASSERT_TRUE(exportTo(host, m_folder.path("ours.kml"), true));
-        ASSERT_TRUE(gpsbabel("-i kml -f " + m_folder.path("ours.kml") + " -o gpx -F " + m_folder.path("peer.gpx")));
-        expectSamePoints(peerPoints(m_folder.path("peer.gpx"), "wpt"), samples());
+    const struct {
+        const char* label;
+        int kmlOf; // 0: everything to GPX, 1: the list to KML, 2: the route to KML
+        const char* format;
+        std::vector<const char*> elements;
+    } rows[] = {
+        {"GPX", 0, "gpx", {"wpt", "rtept"}},
+        {"KML of a list", 1, "kml", {"wpt"}},
+        {"KML of a route", 2, "kml", {"wpt"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string ours = exported(std::string("ours.") + row.format, row.kmlOf);
+        const std::string peer = m_folder.file("peer.gpx");
+        ASSERT_TRUE(gpsbabel(std::string("-i ") + row.format + " -f " + ours + " -o gpx,gpxver=1.1 -F " + peer));
+        for (const char* element : row.elements)
+            expectSamePoints(peerPoints(peer, element), samples());
     }
 }
 
-TEST_F(GpsBabelPeer, WritesWhatWeImport)
+// GPSBabel writes GPX 1.0, GPX 1.1 and KML (this one with the route's points
+// too, and altitudes with two decimals); every one reads as the sorted list.
+TEST_F(GpsBabelPeer, WritesWhatNavoraReads)
 {
-    MemoryDocumentHost host;
-    host.addDocument(std::make_unique<MemoryWaypointDocument>("List", samples()));
-    auto route = Route::create();
-    route->setRouteName("Coast Run");
-    route->setRouteWaypoints(samples());
-    host.addDocument(std::make_unique<MemoryRouteDocument>(route));
-    ASSERT_TRUE(exportTo(host, m_folder.path("source.gpx"), false));
-
+    const std::string source = exported("source.gpx", 0);
     MemoryWaypointDocument sorted("sorted", samples());
     sorted.refresh();
-    for (const std::string_view format : {"gpx,gpxver=1.0", "gpx,gpxver=1.1"}) {
+    for (const std::string format : {"gpx,gpxver=1.0", "gpx,gpxver=1.1", "kml"}) {
         SCOPED_TRACE(format);
-        const std::string peer = m_folder.path("peer-" + std::string(format.substr(format.size() - 3)) + ".gpx");
-        ASSERT_TRUE(
-            gpsbabel("-i gpx -f " + m_folder.path("source.gpx") + " -o " + std::string(format) + " -F " + peer));
-        MemoryDocumentHost imported;
-        ASSERT_TRUE(importerFor(imported, peer).importGPX());
-        const auto documents = imported.documents();
-        ASSERT_EQ(documents.size(), 2u);
-        EXPECT_EQ(documents[0]->route()->routeName(), "Coast Run");
-        EXPECT_EQ(describe(documents[0]->waypointList()), describe(samples()));
-        EXPECT_EQ(describe(documents[1]->waypointList()), describe(sorted.waypointList()));
-    }
-
-    ASSERT_TRUE(gpsbabel("-i gpx -f " + m_folder.path("source.gpx") + " -o kml -F " + m_folder.path("peer.kml")));
-    MemoryDocumentHost imported;
-    MemoryWaypointDocument list;
-    ASSERT_TRUE(importerFor(imported, m_folder.path("peer.kml")).importKMLforDocument(list, false));
-    // GPSBabel's KML holds the waypoints and the route's points, and writes
-    // altitudes with two decimals and HTML tables as route point descriptions.
-    std::vector<std::string> names;
-    for (const WaypointPtr& waypoint : list.waypointList())
-        names.push_back(waypoint->wpName());
-    std::vector<std::string> expected;
-    for (const WaypointPtr& waypoint : sorted.waypointList())
-        expected.push_back(waypoint->wpName());
-    EXPECT_EQ(names, expected);
-    for (const WaypointPtr& waypoint : list.waypointList()) {
-        const auto original = std::find_if(sorted.waypointList().begin(), sorted.waypointList().end(),
-            [&](const WaypointPtr& candidate) { return candidate->wpName() == waypoint->wpName(); });
-        ASSERT_NE(original, sorted.waypointList().end());
-        EXPECT_EQ(waypoint->latitude(), (*original)->latitude());
-        EXPECT_EQ(waypoint->longitude(), (*original)->longitude());
-        EXPECT_NEAR(waypoint->altitude(), (*original)->altitude(), 0.005);
+        const bool kml = format == "kml";
+        const std::string peer = m_folder.file(kml ? "peer.kml" : "peer.gpx");
+        ASSERT_TRUE(gpsbabel("-i gpx -f " + source + " -o " + format + " -F " + peer));
+        MemoryDocumentHost host;
+        MemoryWaypointDocument list;
+        ImportController importer = importerFor(host, peer);
+        ASSERT_TRUE(kml ? importer.importKMLforDocument(list, false) : importer.importGPXforDocument(list, false));
+        ASSERT_EQ(list.waypointList().size(), sorted.waypointList().size());
+        for (size_t i = 0; i < list.waypointList().size(); ++i) {
+            const WaypointSnapshot read = list.waypointList()[i]->snapshot();
+            const WaypointSnapshot written = sorted.waypointList()[i]->snapshot();
+            EXPECT_EQ(read.wpName, written.wpName);
+            EXPECT_EQ(read.latitude, written.latitude);
+            EXPECT_EQ(read.longitude, written.longitude);
+            EXPECT_NEAR(read.altitude, written.altitude, 0.005);
+            if (!kml) {
+                EXPECT_EQ(read.wpComment, written.wpComment);
+            }
+        }
     }
 }
 

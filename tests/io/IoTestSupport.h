@@ -1,16 +1,18 @@
 #pragma once
 
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
+#include "core/Settings.h"
 #include "io/ExchangeDocument.h"
+#include "io/ExportController.h"
 #include "io/ImportController.h"
 #include "io/MemoryDocumentHost.h"
 #include "model/NumberText.h"
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,48 +23,6 @@ inline std::string ioDataPath(const std::string& name)
 {
     return std::string(NAVORA_IO_DATA) + "/" + name;
 }
-
-inline std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeBytes(const std::string& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// A fresh folder, removed with its contents at the end of the test.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "navora-io-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            ADD_FAILURE() << "cannot create a temporary folder";
-        m_path = pattern;
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string path(const std::string& name) const { return (m_path / name).string(); }
-    std::string write(const std::string& name, std::string_view bytes) const
-    {
-        const std::string file = path(name);
-        writeBytes(file, bytes);
-        return file;
-    }
-
-private:
-    std::filesystem::path m_path;
-};
 
 // One waypoint as text: name | comment | latitude | longitude | altitude,
 // the numbers as "%f" (nan for an unknown one).
@@ -88,5 +48,42 @@ inline ImportController importerFor(
     return ImportController(
         host, [path](std::string_view) { return path; }, std::move(question));
 }
+
+// The export as the desktop program runs it, with default settings; the save
+// panel answers saveTo and remembers what it was asked.
+class Exporter {
+public:
+    Exporter() { m_settings.registerDefaults(); }
+
+    ExportController& controller()
+    {
+        if (!m_controller) {
+            m_controller = std::make_unique<ExportController>(
+                m_host, m_settings, m_center, [this](std::string_view extension, std::string_view title) {
+                    m_extension = extension;
+                    m_title = title;
+                    return m_target;
+                });
+        }
+        return *m_controller;
+    }
+
+    MemoryDocumentHost& host() { return m_host; }
+    Settings& settings() { return m_settings; }
+    NotificationCenter& center() { return m_center; }
+    const std::string& title() const { return m_title; }
+    const std::string& extension() const { return m_extension; }
+    void saveTo(std::optional<std::string> path) { m_target = std::move(path); }
+
+private:
+    MemorySettingsStore m_store;
+    Settings m_settings{m_store};
+    NotificationCenter m_center;
+    MemoryDocumentHost m_host;
+    std::unique_ptr<ExportController> m_controller;
+    std::optional<std::string> m_target;
+    std::string m_title = "(not asked)";
+    std::string m_extension;
+};
 
 } // namespace navora::test

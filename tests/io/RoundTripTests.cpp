@@ -1,12 +1,10 @@
+// What Navora writes, Navora reads back: every field the formats carry, with
+// text that needs escaping. Unknown altitudes come back as 0, which the
+// formats write for them.
 #include "io/IoTestSupport.h"
 
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "io/ExportController.h"
 #include "io/MemoryRouteDocument.h"
 #include "io/MemoryWaypointDocument.h"
-#include "model/DocumentArchive.h"
 #include "support/LogCapture.h"
 
 #include <cmath>
@@ -14,8 +12,6 @@
 namespace navora::test {
 namespace {
 
-// Waypoints with every kind of field the formats carry; altitudes that are
-// unknown come back as 0, which the formats write for them.
 WaypointList sampleWaypoints()
 {
     const float unknown = std::numeric_limits<float>::quiet_NaN();
@@ -39,89 +35,35 @@ std::vector<std::string> asWritten(const WaypointList& list)
     return lines;
 }
 
-class RoundTrip : public ::testing::Test {
-protected:
-    RoundTrip()
-        : m_settings(m_store)
-    {
-        m_settings.registerDefaults();
-    }
-
-    bool exportTo(ExchangeDocumentHost& host, const std::string& path, bool kml)
-    {
-        ExportController exporter(host, m_settings, m_center,
-            [path](std::string_view, std::string_view) { return std::optional<std::string>(path); });
-        return kml ? exporter.exportKML() : exporter.exportAllToGPX();
-    }
-
-    ScratchFolder m_folder;
-    MemorySettingsStore m_store;
-    Settings m_settings;
-    NotificationCenter m_center;
-};
-
-TEST_F(RoundTrip, WaypointListThroughGpx)
+TEST(RoundTrip, ExportedFilesImportToTheSameWaypoints)
 {
-    std::string error;
-    ASSERT_TRUE(DocumentArchive::saveWaypointList(m_folder.path("in.nvw"), sampleWaypoints(), error)) << error;
-    auto loaded = DocumentArchive::loadWaypointList(m_folder.path("in.nvw"), error);
-    ASSERT_TRUE(loaded) << error;
-
-    MemoryDocumentHost host;
-    host.addDocument(std::make_unique<MemoryWaypointDocument>("in", *loaded));
-    ASSERT_TRUE(exportTo(host, m_folder.path("list.gpx"), false));
-
-    MemoryDocumentHost back;
-    MemoryWaypointDocument document;
-    ASSERT_TRUE(importerFor(back, m_folder.path("list.gpx")).importGPXforDocument(document, false));
-    ASSERT_TRUE(DocumentArchive::saveWaypointList(m_folder.path("out.nvw"), document.waypointList(), error)) << error;
-    auto reloaded = DocumentArchive::loadWaypointList(m_folder.path("out.nvw"), error);
-    ASSERT_TRUE(reloaded) << error;
-
-    WaypointList expected = sampleWaypoints();
-    MemoryWaypointDocument sorted("sorted", expected);
+    ScratchDirectory folder;
     LogCapture quiet;
-    sorted.refresh();
-    EXPECT_EQ(describe(*reloaded), asWritten(sorted.waypointList()));
-}
-
-TEST_F(RoundTrip, RouteThroughKml)
-{
+    Exporter exporter;
     auto route = Route::create();
     route->setRouteName("Coast Run");
-    route->setActiveIndex(2);
     route->setRouteWaypoints(sampleWaypoints());
-    std::string error;
-    ASSERT_TRUE(DocumentArchive::saveRoute(m_folder.path("in.nvr"), *route, error)) << error;
-    RoutePtr loaded = DocumentArchive::loadRoute(m_folder.path("in.nvr"), error);
-    ASSERT_TRUE(loaded) << error;
+    exporter.host().setKeyDocument(exporter.host().addDocument(std::make_unique<MemoryRouteDocument>(route)));
+    exporter.host().addDocument(std::make_unique<MemoryWaypointDocument>("List", sampleWaypoints()));
+    MemoryWaypointDocument sorted("sorted", sampleWaypoints());
+    sorted.refresh();
 
-    MemoryDocumentHost host;
-    host.setKeyDocument(host.addDocument(std::make_unique<MemoryRouteDocument>(loaded)));
-    ASSERT_TRUE(exportTo(host, m_folder.path("route.kml"), true));
-
+    exporter.saveTo(folder.file("all.gpx"));
+    ASSERT_TRUE(exporter.controller().exportAllToGPX());
     MemoryDocumentHost back;
+    ASSERT_TRUE(importerFor(back, folder.file("all.gpx")).importGPX());
+    ASSERT_EQ(back.documents().size(), 2u);
+    EXPECT_EQ(back.documents()[0]->route()->routeName(), "Coast Run");
+    EXPECT_EQ(describe(back.documents()[0]->waypointList()), asWritten(sampleWaypoints()));
+    EXPECT_EQ(describe(back.documents()[1]->waypointList()), asWritten(sorted.waypointList()));
+
+    exporter.saveTo(folder.file("route.kml"));
+    ASSERT_TRUE(exporter.controller().exportKML());
     MemoryRouteDocument document;
-    ASSERT_TRUE(importerFor(back, m_folder.path("route.kml")).importKMLforDocument(document, true));
-    EXPECT_EQ(describe(document.waypointList()), asWritten(route->routeWaypoints()));
+    ASSERT_TRUE(importerFor(back, folder.file("route.kml")).importKMLforDocument(document, true));
+    EXPECT_EQ(describe(document.waypointList()), asWritten(sampleWaypoints()));
     // KML written here names no document, so the route comes back unnamed.
     EXPECT_EQ(document.route()->routeName(), "(imported)");
-}
-
-TEST_F(RoundTrip, RouteThroughGpxKeepsItsName)
-{
-    MemoryDocumentHost host;
-    auto route = Route::create();
-    route->setRouteName("Coast Run");
-    route->setRouteWaypoints(sampleWaypoints());
-    host.addDocument(std::make_unique<MemoryRouteDocument>(route));
-    ASSERT_TRUE(exportTo(host, m_folder.path("route.gpx"), false));
-
-    MemoryDocumentHost back;
-    ASSERT_TRUE(importerFor(back, m_folder.path("route.gpx")).importGPX());
-    ASSERT_EQ(back.documents().size(), 1u);
-    EXPECT_EQ(back.documents().front()->route()->routeName(), "Coast Run");
-    EXPECT_EQ(describe(back.documents().front()->waypointList()), asWritten(route->routeWaypoints()));
 }
 
 } // namespace

@@ -50,15 +50,6 @@ TEST(WaypointListOrder, MatchesTheWalkOnRandomLists)
     }
 }
 
-TEST(WaypointListOrder, ShortListsStayAsTheyAre)
-{
-    WaypointList empty;
-    EXPECT_EQ(WaypointListOrder::stripDuplicates(empty), 0);
-    WaypointList one{Waypoint::create("A", "", 0.0f, 0.0f, 0.0f)};
-    EXPECT_EQ(WaypointListOrder::sortByNameAndStripDuplicates(one), 0);
-    EXPECT_EQ(one.size(), 1u);
-}
-
 TEST(MemoryWaypointDocument, RefreshSortsStripsAndLogs)
 {
     MemoryWaypointDocument document;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace navora::test {
 namespace {
@@ -60,6 +61,16 @@ TEST(ArchiveCoders, WriterRefusesWhatCouldNotBeRead)
         EXPECT_FALSE(writer.finish());
         EXPECT_NE(writer.error().find(row.reason), std::string::npos) << writer.error();
     }
+
+    // At the bounds themselves (2^24 entries, 16 MiB of text) the values are
+    // taken; only the missing entries stop these archives.
+    ArchiveWriter longest;
+    longest.beginList(2);
+    longest.encodeString(std::string(size_t{16} << 20, 'x'));
+    longest.beginList(size_t{1} << 24);
+    longest.endList();
+    EXPECT_FALSE(longest.finish());
+    EXPECT_NE(longest.error().find("16777216 value(s) missing"), std::string::npos) << longest.error();
 }
 
 TEST(ArchiveCoders, ReaderBoundsNestingAndHoldsCodersToTheDeclaredFields)
@@ -83,6 +94,19 @@ TEST(ArchiveCoders, ReaderBoundsNestingAndHoldsCodersToTheDeclaredFields)
     ASSERT_TRUE(early.readHeader() && early.beginObject("Route", 3) && early.decodeInt32(index));
     EXPECT_FALSE(early.endObject());
     EXPECT_NE(early.error().find("2 unread value(s)"), std::string::npos) << early.error();
+
+    // A text may end exactly where the data does; a float may not be cut.
+    std::optional<std::string> text;
+    const std::string lastBytes = ArchiveBytes().header().string("abc").bytes();
+    ArchiveReader last(lastBytes);
+    ASSERT_TRUE(last.readHeader());
+    EXPECT_TRUE(last.decodeStringOrNil(text)) << last.error();
+    EXPECT_EQ(text, "abc");
+    float value = 0.0f;
+    const std::string cutBytes = ArchiveBytes().header().raw("f").u16(0).bytes();
+    ArchiveReader cut(cutBytes);
+    ASSERT_TRUE(cut.readHeader());
+    EXPECT_FALSE(cut.decodeFloat(value));
 }
 
 } // namespace

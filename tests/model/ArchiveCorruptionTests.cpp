@@ -1,14 +1,12 @@
 #include "model/ArchiveBytes.h"
 #include "model/ArchiveSamples.h"
-#include "model/TempDir.h"
+#include "support/ScratchDirectory.h"
 
 #include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 namespace navora::test {
 namespace {
@@ -25,29 +23,14 @@ std::string validDocument(Kind kind)
 }
 
 // Decodes, and holds the outcome to its contract: either a document and no
-// error, or an error and no document. A document that was accepted must
-// also survive another round trip unchanged.
+// error, or an error and no document. (Random damage is the fuzzer's.)
 bool decodes(Kind kind, std::string_view data, std::string& error)
 {
     error.clear();
-    if (kind == Kind::WaypointList) {
-        const auto list = DocumentArchive::decodeWaypointList(data, error);
-        EXPECT_NE(list.has_value(), !error.empty()) << error;
-        if (list) {
-            std::string again;
-            const auto bytes = DocumentArchive::encodeWaypointList(*list, again);
-            expectSameWaypoints(DocumentArchive::decodeWaypointList(bytes.value_or(""), again).value(), *list);
-        }
-        return list.has_value();
-    }
-    const RoutePtr route = DocumentArchive::decodeRoute(data, error);
-    EXPECT_NE(route != nullptr, !error.empty()) << error;
-    if (route) {
-        std::string again;
-        const auto bytes = DocumentArchive::encodeRoute(*route, again);
-        expectSameRoute(*DocumentArchive::decodeRoute(bytes.value_or(""), again), *route);
-    }
-    return route != nullptr;
+    const bool decoded = kind == Kind::WaypointList ? DocumentArchive::decodeWaypointList(data, error).has_value()
+                                                    : DocumentArchive::decodeRoute(data, error) != nullptr;
+    EXPECT_NE(decoded, !error.empty()) << error;
+    return decoded;
 }
 
 bool loads(Kind kind, const std::string& path, std::string& error)
@@ -56,18 +39,12 @@ bool loads(Kind kind, const std::string& path, std::string& error)
                                       : DocumentArchive::loadRoute(path, error) != nullptr;
 }
 
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 TEST(ArchiveCorruption, FileCutAtAnyByteIsRefused)
 {
-    TempDir folder;
+    ScratchDirectory folder;
     for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
-        const std::string path = folder.file("cut");
         const std::string whole = validDocument(kind);
-        writeBytes(path, whole);
+        const std::string path = folder.write("cut", whole);
         std::string error;
         ASSERT_TRUE(loads(kind, path, error)) << error;
         for (size_t length = 0; length < whole.size(); ++length) {
@@ -75,36 +52,6 @@ TEST(ArchiveCorruption, FileCutAtAnyByteIsRefused)
             ASSERT_FALSE(loads(kind, path, error)) << "cut at " << length;
             EXPECT_NE(error.find(path), std::string::npos) << error;
         }
-    }
-}
-
-TEST(ArchiveCorruption, RandomDamageEndsInAnErrorOrAValidDocument)
-{
-    std::mt19937 random(20240611);
-    for (const Kind kind : {Kind::WaypointList, Kind::Route}) {
-        const std::string original = validDocument(kind);
-        std::uniform_int_distribution<size_t> position(0, original.size() - 1);
-        std::uniform_int_distribution<int> byte(0, 255);
-        int refused = 0;
-        int accepted = 0;
-        for (int variant = 0; variant < 4000; ++variant) {
-            std::string damaged = original;
-            const int changes = 1 + variant % 4;
-            for (int c = 0; c < changes; ++c) {
-                char& target = damaged[position(random)];
-                // Flip one bit, or overwrite with any byte, or with 0xff (huge counts).
-                const int how = byte(random) % 3;
-                if (how == 0)
-                    target = static_cast<char>(target ^ (1 << (byte(random) % 8)));
-                else
-                    target = static_cast<char>(how == 1 ? byte(random) : 0xff);
-            }
-            std::string error;
-            (decodes(kind, damaged, error) ? accepted : refused)++;
-        }
-        // Damage to float bits leaves a valid document; damage elsewhere does not.
-        EXPECT_GT(refused, 1000);
-        EXPECT_GT(accepted, 100);
     }
 }
 
@@ -127,6 +74,8 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
         {"no root value", Kind::Route, header().bytes(), "truncated"},
         {"newer version", Kind::WaypointList, ArchiveBytes().header(2).list(0).bytes(),
             "unsupported archive version 2"},
+        {"version in both bytes", Kind::Route, ArchiveBytes().header(0x0101).list(0).bytes(),
+            "unsupported archive version 257"},
         {"huge list count", Kind::WaypointList, header().list(0xffffffffu).raw(waypoint()).bytes(),
             "4294967295 entries"},
         {"count beyond bytes left", Kind::WaypointList, header().list(3).raw(std::string(47, 'n')).bytes(),
@@ -138,6 +87,8 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
             header().object("Route", 3).i32(0).className("String").u32(10).raw("abc").bytes(), "only 3 follow"},
         {"unknown class", Kind::WaypointList, header().list(1).object("Polygon", 5).raw(pad).bytes(),
             "unknown class name \"Polygon\""},
+        {"class name with a blank", Kind::WaypointList, header().list(1).object("Poly gon", 5).raw(pad).bytes(),
+            "unknown class name \"Poly gon\""},
         {"unprintable class", Kind::WaypointList, header().list(1).object("\x01\xfe", 5).raw(pad).bytes(),
             "\\x01\\xfe"},
         {"route where a list belongs", Kind::WaypointList, header().object("Route", 3).bytes(), "expected List"},
@@ -167,13 +118,11 @@ TEST(ArchiveCorruption, MalformedDataIsRefusedWithTheReason)
 
 TEST(ArchiveCorruption, UnreadableFilesAreReportedWithPathAndReason)
 {
-    TempDir folder;
-    const std::string tooLarge = folder.file("huge.nvw");
-    writeBytes(tooLarge, "");
+    ScratchDirectory folder;
+    const std::string tooLarge = folder.write("huge.nvw", "");
     // Sparse: takes no disk space.
     std::filesystem::resize_file(tooLarge, DocumentArchive::kMaxFileBytes + 1);
-    const std::string empty = folder.file("empty.nvw");
-    writeBytes(empty, "");
+    const std::string empty = folder.write("empty.nvw", "");
 
     const struct {
         std::string path;

@@ -1,5 +1,6 @@
 #include "model/ArchiveBytes.h"
 #include "model/ArchiveSamples.h"
+#include "support/ScratchDirectory.h"
 
 #include "model/DocumentArchive.h"
 #include "model/DocumentTypes.h"
@@ -7,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace navora::test {
@@ -22,13 +21,6 @@ WaypointList roundTrip(const WaypointList& list)
     auto decoded = DocumentArchive::decodeWaypointList(bytes.value_or(""), error);
     EXPECT_TRUE(decoded) << error;
     return decoded.value_or(WaypointList{});
-}
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Stored values are taken as they are, however unusual: the reader bypasses
@@ -93,11 +85,8 @@ TEST(ArchiveRoundTrip, RoutesKeepIndexNameAndWaypoints)
         std::optional<std::string> name;
         WaypointList waypoints;
     } rows[] = {
-        {"active index 2", 2, "Channel", sampleWaypoints()},
         {"nil name", 1, std::nullopt, sampleWaypoints()},
-        {"empty name", 0, "", sampleWaypoints()},
-        {"non-ASCII name", 0, "Ärmelkanal → Île de Ré", sampleWaypoints()},
-        {"empty route", 0, std::nullopt, {}},
+        {"empty name", 0, "", {}},
         {"negative index", -1, "r", {}},
         {"largest index", INT32_MAX, "r", {}},
     };

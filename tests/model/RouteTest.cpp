@@ -22,15 +22,6 @@ std::string namesOf(const Route& route)
     return names;
 }
 
-TEST(Route, NewRouteIsEmptyUnnamedAtIndexZero)
-{
-    const Route route;
-    EXPECT_EQ(route.activeIndex(), 0);
-    EXPECT_FALSE(route.routeName().has_value());
-    EXPECT_EQ(route.count(), 0u);
-    EXPECT_EQ(route.description(), "(null)");
-}
-
 TEST(Route, CheckedEditsRefuseIndicesOutsideTheList)
 {
     auto route = routeOf({"A", "B", "C"});

@@ -12,17 +12,6 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-TEST(Waypoint, NewWaypointIsBlankAndUnknown)
-{
-    const Waypoint w;
-    EXPECT_EQ(w.wpName(), "");
-    EXPECT_EQ(w.wpComment(), "");
-    EXPECT_TRUE(std::isnan(w.latitude()));
-    EXPECT_TRUE(std::isnan(w.longitude()));
-    EXPECT_TRUE(std::isnan(w.altitude()));
-    EXPECT_EQ(w.description(), "");
-}
-
 TEST(Waypoint, SettersKeepCoordinatesInRangeAndUnknownOtherwise)
 {
     struct Case {
@@ -45,23 +34,15 @@ TEST(Waypoint, SettersKeepCoordinatesInRangeAndUnknownOtherwise)
         Waypoint w;
         w.setLatitude(c.value);
         w.setLongitude(c.value);
-        if (c.keptAsLatitude)
-            EXPECT_EQ(w.latitude(), c.value);
-        else
-            EXPECT_TRUE(std::isnan(w.latitude())) << c.value;
-        if (c.keptAsLongitude)
-            EXPECT_EQ(w.longitude(), c.value);
-        else
-            EXPECT_TRUE(std::isnan(w.longitude())) << c.value;
+        Waypoint made("A", "c", c.value, c.value, c.value);
+        for (const Waypoint* waypoint : {&w, &made}) {
+            EXPECT_EQ(waypoint->latitude() == c.value, c.keptAsLatitude) << c.value;
+            EXPECT_EQ(std::isnan(waypoint->latitude()), !c.keptAsLatitude) << c.value;
+            EXPECT_EQ(waypoint->longitude() == c.value, c.keptAsLongitude) << c.value;
+            EXPECT_EQ(std::isnan(waypoint->longitude()), !c.keptAsLongitude) << c.value;
+        }
     }
-}
-
-TEST(Waypoint, ConstructorAppliesTheRangeChecksAndKeepsAltitude)
-{
-    const Waypoint w("A", "c", 95.0f, -200.0f, -12345.5f);
-    EXPECT_TRUE(std::isnan(w.latitude()));
-    EXPECT_TRUE(std::isnan(w.longitude()));
-    EXPECT_EQ(w.altitude(), -12345.5f);
+    EXPECT_EQ(Waypoint("A", "c", 95.0f, -200.0f, -12345.5f).altitude(), -12345.5f);
 }
 
 TEST(Waypoint, CopyIsIndependent)
@@ -70,11 +51,11 @@ TEST(Waypoint, CopyIsIndependent)
     const auto copy = original->copy();
     copy->setWpName("Other");
     copy->setPosition(10.0f, 20.0f, 30.0f, "moved");
-    EXPECT_EQ(original->wpName(), "Harbour");
-    EXPECT_EQ(original->wpComment(), "entrance");
-    EXPECT_EQ(original->latitude(), 50.5f);
-    EXPECT_EQ(original->longitude(), -1.25f);
-    EXPECT_EQ(original->altitude(), 3.0f);
+    const WaypointSnapshot s = original->snapshot();
+    EXPECT_EQ(s.wpName + "|" + s.wpComment, "Harbour|entrance");
+    EXPECT_EQ(s.latitude, 50.5f);
+    EXPECT_EQ(s.longitude, -1.25f);
+    EXPECT_EQ(s.altitude, 3.0f);
 }
 
 TEST(Waypoint, NameOrderIsCaseSensitive)
