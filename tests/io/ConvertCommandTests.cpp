@@ -1,10 +1,12 @@
 #include "io/IoTestSupport.h"
 
 #include "io/ConvertCommand.h"
+#include "io/MemoryWaypointDocument.h"
 #include "model/DocumentArchive.h"
 #include "support/LogCapture.h"
 
 #include <sstream>
+#include <sys/stat.h>
 
 namespace navora::test {
 namespace {
@@ -95,6 +97,58 @@ TEST_F(Convert, GpxAndKmlIntoDocumentsAndDocumentsIntoKmlAndGpx)
     EXPECT_EQ(describe(host.documents()[1]->waypointList()), describe(*waypoints));
 }
 
+TEST_F(Convert, AnyInputToAnyOutput)
+{
+    std::string error;
+    ASSERT_EQ(run({"--route", "Out", m_gpx, m_folder.file("out.nvr")}), 0) << m_err.str();
+    // What each output holds, read back through the importers and the archive.
+    const auto gpxDocuments = [this](const std::string& path) {
+        MemoryDocumentHost host;
+        EXPECT_TRUE(importerFor(host, path).importGPX());
+        std::vector<std::string> lines;
+        for (const ExchangeDocument* document : host.documents()) {
+            lines.push_back(document->route() ? "route " + document->route()->description() : "waypoints");
+            for (const std::string& line : describe(document->waypointList()))
+                lines.push_back(line);
+        }
+        return lines;
+    };
+    const std::string o1 = "O1 |  | 5.000000 | 6.000000 | 0.000000";
+    const std::string o2 = "O2 |  | 7.000000 | 8.000000 | 0.000000";
+    const std::string k1 = "K1 | k | 5.000000 | 4.000000 | 0.000000";
+    const std::string k2 = "K2 |  | 2.000000 | 1.000000 | 3.000000";
+    const std::string w1 = "W1 |  | 1.000000 | 1.000000 | 0.000000";
+    const std::string w2 = "W2 | w | 2.000000 | 3.000000 | 4.000000";
+
+    // GPX to GPX keeps every route and the free waypoints; KML to GPX adds
+    // its placemarks to them.
+    ASSERT_EQ(run({m_gpx, m_kml, m_folder.file("again.gpx")}), 0) << m_err.str();
+    EXPECT_EQ(gpxDocuments(m_folder.file("again.gpx")),
+        (std::vector<std::string>{
+            "route Out", o1, o2, "route Back", "B1 |  | 7.000000 | 8.000000 | 0.000000", "waypoints", k1, k2, w1, w2}));
+
+    // A route document's waypoints make a list; a list makes a route named after its file.
+    ASSERT_EQ(run({m_folder.file("out.nvr"), m_folder.file("from-route.nvw")}), 0) << m_err.str();
+    EXPECT_EQ(describe(DocumentArchive::loadWaypointList(m_folder.file("from-route.nvw"), error).value()),
+        (std::vector<std::string>{o1, o2}));
+    ASSERT_EQ(run({m_folder.file("from-route.nvw"), m_folder.file("from-list.nvr")}), 0) << m_err.str();
+    const RoutePtr route = DocumentArchive::loadRoute(m_folder.file("from-list.nvr"), error);
+    ASSERT_TRUE(route) << error;
+    EXPECT_EQ(route->routeName(), "from-route");
+    EXPECT_EQ(describe(route->routeWaypoints()), (std::vector<std::string>{o1, o2}));
+
+    // KML and GPX straight to KML: the placemarks, or the route chosen.
+    ASSERT_EQ(run({m_kml, m_folder.file("again.kml")}), 0) << m_err.str();
+    ASSERT_EQ(run({"--route", "Back", m_gpx, m_folder.file("back.kml")}), 0) << m_err.str();
+    for (const auto& [kml, expected] : {std::pair{std::string("again.kml"), std::vector<std::string>{k1, k2}},
+             std::pair{std::string("back.kml"), std::vector<std::string>{"B1 |  | 7.000000 | 8.000000 | 0.000000"}}}) {
+        MemoryDocumentHost host;
+        MemoryWaypointDocument list;
+        ASSERT_TRUE(importerFor(host, m_folder.file(kml)).importKMLforDocument(list, false)) << kml;
+        EXPECT_EQ(describe(list.waypointList()), expected) << kml;
+    }
+}
+
 struct BadCase {
     const char* label;
     std::vector<std::string> arguments;
@@ -107,18 +161,23 @@ TEST_F(Convert, BadInputEndsWithAMessageAndWritesNothing)
     const std::string broken = m_folder.write("broken.gpx", "<gpx><wpt lat=\"1\"");
     const std::string notArchive = m_folder.write("bad.nvw", "not an archive");
     const std::string existing = m_folder.write("existing.nvw", "old");
+    // A pipe that nobody writes: reading it would wait for ever.
+    const std::string fifo = m_folder.file("pipe.gpx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<BadCase> cases{
         {"NoOutput", {m_gpx}, 2, "give at least one input and the output"},
         {"UnknownOption", {"--fast", m_gpx, m_folder.file("x.nvw")}, 2, "unknown option --fast"},
         {"UnknownType", {m_gpx, m_folder.file("x.txt")}, 1, "unknown output type"},
-        {"WrongInputForNvw", {notArchive, m_folder.file("x.nvw")}, 1, "a .nvw output is made from .gpx and .kml files"},
-        {"TwoInputsForNvr", {m_gpx, m_kml, m_folder.file("x.nvr")}, 1, "from one .gpx or .kml file"},
+        {"UnknownInputType", {m_folder.write("in.txt", "text"), m_folder.file("x.nvw")}, 1, "unknown input type"},
+        {"TwoInputsForNvr", {m_gpx, m_kml, m_folder.file("x.nvr")}, 1, "a .nvr output is made from one input file"},
+        {"SeveralRoutesForKml", {m_gpx, m_folder.file("x.kml")}, 1, "choose it with --route NAME"},
         {"SeveralRoutes", {m_gpx, m_folder.file("x.nvr")}, 1,
             "holds 2 routes (Out, Back); choose one with --route NAME"},
         {"NoSuchRoute", {"--route", "Nope", m_gpx, m_folder.file("x.nvr")}, 1, "no route named Nope"},
         {"RouteForKml", {"--route", "Out", m_kml, m_folder.file("x.nvr")}, 1, "--route picks a route of a .gpx file"},
-        {"RouteForNvw", {"--route", "Out", m_gpx, m_folder.file("x.nvw")}, 1, "--route applies to a .nvr output only"},
-        {"KmlToGpx", {m_kml, m_folder.file("x.gpx")}, 1, "a .gpx output is made from .nvw and .nvr files"},
+        {"RouteForNvw", {"--route", "Out", m_gpx, m_folder.file("x.nvw")}, 1,
+            "--route applies to a .nvr or .kml output only"},
+        {"Fifo", {fifo, m_folder.file("x.nvw")}, 1, "cannot read " + fifo},
         {"BrokenInput", {m_kml, broken, existing}, 1, "cannot read " + broken},
         {"MissingInput", {m_folder.file("missing.gpx"), m_folder.file("x.nvw")}, 1, "cannot read"},
         {"UnreadableArchive", {notArchive, m_folder.file("x.kml")}, 1, "cannot read " + notArchive},

@@ -4,27 +4,33 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <random>
 
 namespace navora::test {
 namespace {
 
-// The waypoint list's completion of an import as first written: a sort by
-// name, then a walk that removes each entry named like the one before it.
+// The waypoint list's completion of an import, the plain way: a stable sort
+// by name, then every entry goes that has the name and the place of an entry
+// kept before it (an unknown coordinate matching an unknown one).
 int referenceRefresh(WaypointList& list)
 {
     std::stable_sort(
         list.begin(), list.end(), [](const WaypointPtr& a, const WaypointPtr& b) { return a->nameAlpha(*b) < 0; });
-    int removed = 0;
-    size_t i = 0;
-    while (i + 1 < list.size()) {
-        if (list[i + 1]->wpName() == list[i]->wpName()) {
-            list.erase(list.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-            ++removed;
-        } else {
-            ++i;
-        }
+    const auto same = [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    WaypointList kept;
+    for (const WaypointPtr& candidate : list) {
+        const bool duplicate = std::any_of(kept.begin(), kept.end(), [&](const WaypointPtr& earlier) {
+            return earlier->wpName() == candidate->wpName() && same(earlier->latitude(), candidate->latitude())
+                && same(earlier->longitude(), candidate->longitude());
+        });
+        if (!duplicate)
+            kept.push_back(candidate);
     }
+    const int removed = static_cast<int>(list.size() - kept.size());
+    list = kept;
     return removed;
 }
 
@@ -32,11 +38,13 @@ TEST(WaypointListOrder, MatchesTheWalkOnRandomLists)
 {
     std::mt19937 random(42);
     const std::vector<std::string> names{"", "A", "a", "B", "Ab", "AB", "Ä", "Z 1", "Z 10", "Z 2", "zz"};
+    const float places[] = {0.0f, 1.5f, std::numeric_limits<float>::quiet_NaN()};
     for (int round = 0; round < 200; ++round) {
         WaypointList list;
         const size_t size = random() % 40;
         for (size_t i = 0; i < size; ++i)
-            list.push_back(Waypoint::create(names[random() % names.size()], std::to_string(i), 0.0f, 0.0f, 0.0f));
+            list.push_back(Waypoint::create(
+                names[random() % names.size()], std::to_string(i), places[random() % 3], places[random() % 3], 0.0f));
         WaypointList expected = list;
         const int expectedRemoved = referenceRefresh(expected);
         WaypointList sorted = list;
@@ -57,7 +65,10 @@ TEST(MemoryWaypointDocument, RefreshSortsStripsAndLogs)
         document.addWP(Waypoint::create(name, "", 0.0f, 0.0f, 0.0f));
     LogCapture log;
     document.refresh();
-    EXPECT_EQ(log.lines(), std::vector<std::string>{"Import complete - 2 duplicates removed"});
+    EXPECT_EQ(log.lines(),
+        (std::vector<std::string>{"Import complete - 2 duplicates removed",
+            "(a duplicate has the name and the position of another waypoint; same-named waypoints elsewhere are "
+            "kept)"}));
     ASSERT_EQ(document.waypointList().size(), 3u);
     EXPECT_EQ(document.waypointList()[2]->wpName(), "c");
     EXPECT_EQ(document.changeCount(), 1);

@@ -129,7 +129,7 @@ TEST(ArchiveCorruption, UnreadableFilesAreReportedWithPathAndReason)
         const char* reason;
     } rows[] = {
         {folder.file("missing.nvw"), "No such file or directory"},
-        {folder.file(""), "Is a directory"},
+        {folder.file(""), "a folder, not a file"},
         {tooLarge, "larger than 256 MiB"},
         {empty, "the file is empty"},
     };
