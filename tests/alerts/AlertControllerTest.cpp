@@ -1,4 +1,4 @@
-#include "alerts/AlertDoubles.h"
+#include "support/AlertDoubles.h"
 
 #include "alerts/AlertController.h"
 #include "core/MemorySettingsStore.h"
@@ -7,8 +7,7 @@
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "support/LogCapture.h"
-
-#include <QTemporaryDir>
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +69,7 @@ protected:
 
     QString writeTable(const std::string& dictBody)
     {
-        const QString path = m_dir.filePath(QStringLiteral("Alerts.plist"));
+        const QString path = QString::fromStdString(m_dir.file("Alerts.plist").string());
         std::ofstream(path.toStdString(), std::ios::trunc)
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" << dictBody
             << "</dict></plist>\n";
@@ -94,7 +93,7 @@ protected:
     MemorySettingsStore m_store;
     Settings m_settings{m_store};
     NotificationCenter m_center;
-    QTemporaryDir m_dir;
+    test::ScratchDirectory m_dir;
     RecordingNotifier* m_notifier = nullptr;
     ScriptedSynthesizer* m_synthesizer = nullptr;
     CountingBeeper* m_beeper = nullptr;
@@ -292,7 +291,7 @@ TEST_F(AlertControllerTest, MissingTableOrKeyLeavesOnlyCallerTexts)
 {
     store(true, true);
     const std::vector<std::pair<const char*, QString>> tables = {
-        {"missing table", m_dir.filePath(QStringLiteral("none.plist"))},
+        {"missing table", QString::fromStdString(m_dir.file("none.plist").string())},
         {"broken table", writeTable("<key>GPSOffline</key><dict>")},
         {"table without the keys", writeTable("<key>Other</key><dict><key>AlertTitle</key><string>T</string></dict>")},
     };

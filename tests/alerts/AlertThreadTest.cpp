@@ -1,4 +1,4 @@
-#include "alerts/AlertDoubles.h"
+#include "support/AlertDoubles.h"
 
 #include "alerts/AlertController.h"
 #include "core/MemorySettingsStore.h"
