@@ -1,7 +1,7 @@
 #include "app/preferences/PreferenceHarness.h"
 
 #include "core/NotificationNames.h"
-#include "documents/DocumentDesk.h"
+#include "support/QtApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
