@@ -9,6 +9,7 @@
 #include "documents/RouteDocumentView.h"
 #include "documents/WaypointDocument.h"
 #include "documents/WaypointDocumentView.h"
+#include "support/QtApplication.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -20,18 +21,6 @@
 
 namespace navora {
 namespace {
-
-QCoreApplication& application()
-{
-    static QCoreApplication* app = nullptr;
-    if (!app) {
-        static int argc = 1;
-        static char name[] = "navora_documents_thread_tests";
-        static char* argv[] = {name, nullptr};
-        app = new QCoreApplication(argc, argv);
-    }
-    return *app;
-}
 
 class NoHost : public DocumentHost {
 public:
@@ -65,7 +54,7 @@ public:
 
     void check()
     {
-        if (QThread::currentThread() != application().thread())
+        if (QThread::currentThread() != QCoreApplication::instance()->thread())
             ++offThread;
     }
 
@@ -76,7 +65,7 @@ public:
 
 TEST(DocumentThreadTest, PositionAndRouteNotificationsFromAnotherThreadReachTheWindowsOnTheirThread)
 {
-    application();
+    test::ensureCoreApplication();
     NotificationCenter center;
     NoHost host;
     ThreadCheckingViews views;
@@ -121,7 +110,7 @@ TEST(DocumentThreadTest, PositionAndRouteNotificationsFromAnotherThreadReachTheW
 
 TEST(DocumentThreadTest, AHandOverFromAnotherThreadWaitsForTheEventLoop)
 {
-    application();
+    test::ensureCoreApplication();
     NotificationCenter center;
     NoHost host;
     ThreadCheckingViews views;
