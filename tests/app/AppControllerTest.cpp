@@ -81,7 +81,6 @@ protected:
 
     GPSWindowController& gps() const { return *app->gpsController(); }
     QWidget& window(std::string_view name) const { return *gps().window(name); }
-    std::string shown(std::string_view field) const { return gps().fieldSnapshot()[std::string(field)]; }
 
     // A report with a 3D fix, as the GPS thread would hand it on.
     void reportFix()
@@ -161,37 +160,6 @@ TEST_F(AppControllerTest, ShortcutsWorkFromTheGPSWindows)
     QTest::keyClick(&mini, Qt::Key_Period, Qt::ControlModifier);
     processEvents();
     EXPECT_EQ(app->gpsController(), nullptr);
-}
-
-TEST_F(AppControllerTest, ToggleMiniNavBothWaysClearsTheDisplayNowShowingAndSetsTheCheckMark)
-{
-    app->showGPSWindow();
-    reportFix();
-    ASSERT_FALSE(shown(fields::fixLatitude).empty());
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_TRUE(app->mnItem()->isChecked());
-    EXPECT_TRUE(gps().controller().mnOn());
-    EXPECT_FALSE(window(fields::window).isVisible());
-    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
-    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
-    reportFix();
-    ASSERT_FALSE(shown(fields::mnLatitude).empty());
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_FALSE(app->mnItem()->isChecked());
-    EXPECT_FALSE(gps().controller().mnOn());
-    EXPECT_TRUE(window(fields::window).isVisible());
-    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
-    EXPECT_FALSE(window(fields::miniNavWindow).isVisible());
-    EXPECT_EQ(shown(fields::fixLatitude), "");
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_EQ(shown(fields::mnLatitude), "");
-    EXPECT_EQ(linksMade, 1);
 }
 
 TEST_F(AppControllerTest, ClosingTheNavigationWindowAsksAndStopsOnlyOnYes)

@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <deque>
+#include <fstream>
 #include <map>
 
 namespace navora {
@@ -635,7 +636,10 @@ TEST_F(RouteLogic, JoinSegmentAndDirectToActivateTheRoute)
     desk.route({})->routeDirectTo(std::nullopt);
     desk.route(waypoints("A"))->routeJoinSegment(std::nullopt);
     EXPECT_TRUE(posts.posts.empty());
-    desk.route(waypoints("AB"))->routeJoinSegment(1);
+    // The second row joins the first segment.
+    auto pair = desk.route(waypoints("AB"));
+    pair->routeJoinSegment(1);
+    EXPECT_EQ(pair->route()->activeIndex(), 1);
     EXPECT_EQ(posts.names(), (Names{"TRVCheckGPSRunning", "TRVRouteActivated"}));
 }
 
@@ -709,6 +713,42 @@ TEST_F(RouteLogic, TheActiveRouteIsLockedWhicheverDocumentActivatedIt)
     EXPECT_TRUE(second->routeLocked());
     desk.center.post(TRVRouteIsActive, NotificationObject());
     EXPECT_FALSE(second->routeLocked());
+}
+
+TEST_F(RouteLogic, ImportsAddTheFilesWaypointsUnlessCancelledOrLocked)
+{
+    test::ScratchDirectory folder;
+    const std::string kml = folder.file("bay.kml").string();
+    const std::string gpx = folder.file("walk.gpx").string();
+    std::ofstream(kml) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Document><name>Bay Tour</name>
+<Placemark><name>Pier</name><Point><coordinates>-122.5,37.25,4</coordinates></Point></Placemark>
+<Placemark><name>Buoy</name><Point><coordinates>-122.25,37.5</coordinates></Point></Placemark>
+<Placemark><name>Pier</name><Point><coordinates>-1,1,1</coordinates></Point></Placemark>
+</Document></kml>)";
+    std::ofstream(gpx) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="10.5" lon="20.25"><name>Summit</name></wpt></gpx>)";
+    auto route = desk.route(waypoints("A"), "Old name");
+    route->importKML(); // the panel cancelled
+    list->importGPX();
+    EXPECT_FALSE(route->isDocumentEdited());
+    EXPECT_FALSE(list->isDocumentEdited());
+    desk.chosen = kml;
+    desk.center.post(TRVRouteIsActive, route->route());
+    EXPECT_FALSE(route->importKML());
+    desk.center.post(TRVRouteIsActive, NotificationObject());
+    EXPECT_TRUE(route->importKML());
+    EXPECT_EQ(namesIn(*route), "APierBuoyPier");
+    EXPECT_EQ(route->form().text(fd::routeName), "Bay Tour");
+    EXPECT_EQ(route->routeTableModel().rowCount(), 4);
+    EXPECT_TRUE(route->isDocumentEdited());
+    list->importKML();
+    desk.chosen = gpx;
+    list->importGPX();
+    EXPECT_EQ(namesOf(list->waypointList()), (Names{"A", "B", "Buoy", "C", "D", "E", "Pier", "Summit"}));
+    EXPECT_EQ(list->wpTableModel().rowCount(), 8);
+    EXPECT_EQ(desk.asked, (Names{"kml", "gpx", "kml", "kml", "gpx"}));
 }
 
 TEST(RouteName, ReversingAddsOrRemovesTheSuffix)

@@ -5,6 +5,7 @@
 
 #include "support/PostRecorder.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
@@ -88,6 +89,10 @@ TEST(WaypointWindow, TheSheetAndTheTableReachTheList)
     EXPECT_EQ(desk.dialogs->questions[0].text, "Really delete Alpha?");
     EXPECT_EQ(namesOf(window.waypointDocument().waypointList()), Names{"Bravo"});
     EXPECT_EQ(table.model()->rowCount(), 1);
+
+    control<QAction>(window, "importKMLAction").trigger();
+    control<QAction>(window, "importGPXAction").trigger();
+    EXPECT_EQ(desk.dialogs->openExtensions, (std::vector<QStringList>{{"kml"}, {"gpx"}}));
 }
 
 TEST(WaypointWindow, ActivationAndTheNearestPanelReachTheLogic)
@@ -137,6 +142,8 @@ TEST(RouteWindow, TheSheetTheButtonsAndTheNameReachTheRoute)
     WaypointWindow& list = desk.newWaypointList({waypoint("A"), waypoint("B"), waypoint("C", -33.8568f, 151.2153f)});
     RouteWindow& window = desk.newRoute({waypoint("A")}, "Coast Run");
     EXPECT_EQ(window.windowTitle(), "Coast Run[*]");
+    control<QAction>(window, "importKMLAction").trigger();
+    EXPECT_EQ(desk.dialogs->openExtensions, std::vector<QStringList>{{"kml"}});
     QDialog& sheet = window.detailPanel();
     QTableView& table = control<QTableView>(window, "routeTable");
     click(button(window, "routeAddInsertButton"));
