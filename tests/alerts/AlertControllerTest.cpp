@@ -6,6 +6,7 @@
 #include "core/NotificationNames.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "support/ControlStates.h"
 #include "support/LogCapture.h"
 #include "support/ScratchDirectory.h"
 
@@ -16,32 +17,13 @@
 namespace navora {
 namespace {
 
+using test::checkBox;
 using test::CountingBeeper;
 using test::LogCapture;
+using test::matrixColumn;
 using test::PostedNotification;
 using test::RecordingNotifier;
 using test::ScriptedSynthesizer;
-
-QString shippedTablePath()
-{
-    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
-}
-
-ControlState checkBox(int tag, bool on)
-{
-    ControlState state;
-    state.tag = tag;
-    state.state = on;
-    return state;
-}
-
-ControlState matrixColumn(int tag, int column)
-{
-    ControlState state;
-    state.tag = tag;
-    state.selectedColumn = column;
-    return state;
-}
 
 class AlertControllerTest : public ::testing::Test {
 protected:
@@ -54,7 +36,7 @@ protected:
         m_settings.setInteger(TRVSayWhatKey, sayWhat);
     }
 
-    std::unique_ptr<AlertController> make(bool withSynthesizer = true, const QString& table = shippedTablePath())
+    std::unique_ptr<AlertController> make(bool withSynthesizer = true, const QString& table = AlertTable::defaultPath())
     {
         auto notifier = std::make_unique<RecordingNotifier>();
         auto synthesizer = std::make_unique<ScriptedSynthesizer>();
@@ -78,16 +60,16 @@ protected:
 
     static PostedNotification fromTable(const std::string& key, const std::string& description)
     {
-        const AlertEntry entry = *AlertTable::fromFile(shippedTablePath()).entry(key);
+        const AlertEntry entry = *AlertTable::fromFile(AlertTable::defaultPath()).entry(key);
         return {*entry.title, description, *entry.notificationName, *entry.priority, *entry.sticky};
     }
     static std::string tableText(const std::string& key)
     {
-        return *AlertTable::fromFile(shippedTablePath()).entry(key)->description;
+        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->description;
     }
     static std::string tableSpeech(const std::string& key)
     {
-        return *AlertTable::fromFile(shippedTablePath()).entry(key)->speech;
+        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->speech;
     }
 
     MemorySettingsStore m_store;

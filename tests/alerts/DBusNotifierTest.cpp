@@ -23,11 +23,6 @@ using test::NotifyCall;
 using test::processEventsUntil;
 using test::RecordingNotificationServer;
 
-QString shippedTablePath()
-{
-    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
-}
-
 class DBusNotifierTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { test::ensureCoreApplication(); }
@@ -54,7 +49,7 @@ protected:
         m_server = std::make_unique<RecordingNotificationServer>(connect("server"));
         ASSERT_TRUE(m_server->isRegistered());
     }
-    std::unique_ptr<AlertController> makeAlerts(const QString& table = shippedTablePath())
+    std::unique_ptr<AlertController> makeAlerts(const QString& table = AlertTable::defaultPath())
     {
         AlertController::Services services;
         services.notifier = std::make_unique<DBusDesktopNotifier>(connect("client"));

@@ -3,6 +3,7 @@
 #include "app/preferences/RouteColourWell.h"
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
+#include "support/ControlStates.h"
 #include "support/LogCapture.h"
 
 #include <QButtonGroup>
@@ -20,36 +21,6 @@ namespace navora::test {
 namespace {
 
 using StoredValues = PreferenceHarness::StoredValues;
-
-ControlState checkBox(int tag, bool state)
-{
-    ControlState control;
-    control.tag = tag;
-    control.state = state;
-    return control;
-}
-
-ControlState matrixRow(int row)
-{
-    ControlState control;
-    control.selectedRow = row;
-    return control;
-}
-
-ControlState matrixColumn(int tag, int column)
-{
-    ControlState control;
-    control.tag = tag;
-    control.selectedColumn = column;
-    return control;
-}
-
-ControlState well(const RouteColour& colour)
-{
-    ControlState control;
-    control.colour = colour;
-    return control;
-}
 
 // The keys whose stored values differ between two snapshots of the store.
 std::vector<std::string> changedKeys(
@@ -211,13 +182,15 @@ INSTANTIATE_TEST_SUITE_P(Gestures, PreferenceActionTest,
                 h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 1.0});
                 h.controller().setRouteColour();
             },
-            {{"Route colour", QStringLiteral("0 0.5 1 0.8")}}, {{"TRVRouteColourChanged", well({0.0, 0.5, 1.0, 0.8})}}},
+            {{"Route colour", QStringLiteral("0 0.5 1 0.8")}},
+            {{"TRVRouteColourChanged", colourWell({0.0, 0.5, 1.0, 0.8})}}},
         ActionCase{"routeColourTranslucent", {},
             [](PreferenceHarness& h) {
                 h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 0.5});
                 h.controller().setRouteColour();
             },
-            {{"Route colour", QStringLiteral("0 0.5 1 0.5")}}, {{"TRVRouteColourChanged", well({0.0, 0.5, 1.0, 0.5})}}},
+            {{"Route colour", QStringLiteral("0 0.5 1 0.5")}},
+            {{"TRVRouteColourChanged", colourWell({0.0, 0.5, 1.0, 0.5})}}},
         ActionCase{"protocolBinary", {}, clickOn("protocolBinary"), {{"GPSd protocol", 1}}, {}}),
     [](const testing::TestParamInfo<ActionCase>& row) { return std::string(row.param.name); });
 
