@@ -1,4 +1,4 @@
-#include "alerts/AlertDoubles.h"
+#include "support/AlertDoubles.h"
 
 #include "alerts/AlertController.h"
 #include "core/MemorySettingsStore.h"
@@ -6,9 +6,9 @@
 #include "core/NotificationNames.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "support/ControlStates.h"
 #include "support/LogCapture.h"
-
-#include <QTemporaryDir>
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -17,32 +17,13 @@
 namespace navora {
 namespace {
 
+using test::checkBox;
 using test::CountingBeeper;
 using test::LogCapture;
+using test::matrixColumn;
 using test::PostedNotification;
 using test::RecordingNotifier;
 using test::ScriptedSynthesizer;
-
-QString shippedTablePath()
-{
-    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
-}
-
-ControlState checkBox(int tag, bool on)
-{
-    ControlState state;
-    state.tag = tag;
-    state.state = on;
-    return state;
-}
-
-ControlState matrixColumn(int tag, int column)
-{
-    ControlState state;
-    state.tag = tag;
-    state.selectedColumn = column;
-    return state;
-}
 
 class AlertControllerTest : public ::testing::Test {
 protected:
@@ -55,7 +36,7 @@ protected:
         m_settings.setInteger(TRVSayWhatKey, sayWhat);
     }
 
-    std::unique_ptr<AlertController> make(bool withSynthesizer = true, const QString& table = shippedTablePath())
+    std::unique_ptr<AlertController> make(bool withSynthesizer = true, const QString& table = AlertTable::defaultPath())
     {
         auto notifier = std::make_unique<RecordingNotifier>();
         auto synthesizer = std::make_unique<ScriptedSynthesizer>();
@@ -70,7 +51,7 @@ protected:
 
     QString writeTable(const std::string& dictBody)
     {
-        const QString path = m_dir.filePath(QStringLiteral("Alerts.plist"));
+        const QString path = QString::fromStdString(m_dir.file("Alerts.plist").string());
         std::ofstream(path.toStdString(), std::ios::trunc)
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" << dictBody
             << "</dict></plist>\n";
@@ -79,22 +60,22 @@ protected:
 
     static PostedNotification fromTable(const std::string& key, const std::string& description)
     {
-        const AlertEntry entry = *AlertTable::fromFile(shippedTablePath()).entry(key);
+        const AlertEntry entry = *AlertTable::fromFile(AlertTable::defaultPath()).entry(key);
         return {*entry.title, description, *entry.notificationName, *entry.priority, *entry.sticky};
     }
     static std::string tableText(const std::string& key)
     {
-        return *AlertTable::fromFile(shippedTablePath()).entry(key)->description;
+        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->description;
     }
     static std::string tableSpeech(const std::string& key)
     {
-        return *AlertTable::fromFile(shippedTablePath()).entry(key)->speech;
+        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->speech;
     }
 
     MemorySettingsStore m_store;
     Settings m_settings{m_store};
     NotificationCenter m_center;
-    QTemporaryDir m_dir;
+    test::ScratchDirectory m_dir;
     RecordingNotifier* m_notifier = nullptr;
     ScriptedSynthesizer* m_synthesizer = nullptr;
     CountingBeeper* m_beeper = nullptr;
@@ -292,7 +273,7 @@ TEST_F(AlertControllerTest, MissingTableOrKeyLeavesOnlyCallerTexts)
 {
     store(true, true);
     const std::vector<std::pair<const char*, QString>> tables = {
-        {"missing table", m_dir.filePath(QStringLiteral("none.plist"))},
+        {"missing table", QString::fromStdString(m_dir.file("none.plist").string())},
         {"broken table", writeTable("<key>GPSOffline</key><dict>")},
         {"table without the keys", writeTable("<key>Other</key><dict><key>AlertTitle</key><string>T</string></dict>")},
     };

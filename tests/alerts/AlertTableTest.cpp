@@ -1,10 +1,10 @@
 #include "alerts/AlertTable.h"
+#include "support/PlistBytes.h"
+#include "support/ScratchDirectory.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <plist/plist.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -35,16 +35,7 @@ std::string plistDocument(const std::string& body)
 
 std::string binaryFromXml(const std::string& xml)
 {
-    plist_t root = nullptr;
-    plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
-    EXPECT_NE(root, nullptr);
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    std::string binary(bytes, length);
-    std::free(bytes);
-    plist_free(root);
-    return binary;
+    return test::PlistBytes::binaryFromXml(QByteArray::fromStdString(xml)).toStdString();
 }
 
 TEST(AlertTableTest, ShippedTableHasEveryKeyWithAllSixFields)
@@ -101,17 +92,16 @@ TEST(AlertTableTest, UnusableFilesGiveAnEmptyTable)
         {"unclosed dictionary", plistDocument("<dict><key>GPSOffline</key><dict><key>AlertTitle</key>")},
         {"too large", std::string(static_cast<size_t>(AlertTable::maximumFileSize) + 1, ' ')},
     };
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    test::ScratchDirectory dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const QString path = dir.filePath(QStringLiteral("Alerts.plist"));
+        const QString path = QString::fromStdString(dir.file("Alerts.plist").string());
         std::ofstream(path.toStdString(), std::ios::binary | std::ios::trunc) << c.content;
         EXPECT_TRUE(AlertTable::fromFile(path).isEmpty());
         EXPECT_TRUE(AlertTable::fromData(c.content).isEmpty());
     }
-    EXPECT_TRUE(AlertTable::fromFile(dir.filePath(QStringLiteral("missing.plist"))).isEmpty());
-    EXPECT_TRUE(AlertTable::fromFile(dir.path()).isEmpty()) << "a folder is no table";
+    EXPECT_TRUE(AlertTable::fromFile(QString::fromStdString(dir.file("missing.plist").string())).isEmpty());
+    EXPECT_TRUE(AlertTable::fromFile(QString::fromStdString(dir.path().string())).isEmpty()) << "a folder is no table";
 }
 
 TEST(AlertTableTest, FieldsOfTheWrongTypeAreAbsent)

@@ -1,4 +1,5 @@
-#include "alerts/AlertDoubles.h"
+#include "support/AlertDoubles.h"
+#include "support/ControlStates.h"
 
 #include "alerts/AlertController.h"
 #include "core/MemorySettingsStore.h"
@@ -14,19 +15,6 @@
 
 namespace navora {
 namespace {
-
-QString shippedTablePath()
-{
-    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
-}
-
-ControlState checkBox(int tag, bool on)
-{
-    ControlState state;
-    state.tag = tag;
-    state.state = on;
-    return state;
-}
 
 // The GPS thread raises alerts and beeps while the preferences window
 // switches the settings on the user-interface thread. (The same from a
@@ -45,7 +33,7 @@ TEST(AlertThreadTest, SettingsChangeWhileTheGPSThreadRaisesAlerts)
     test::ScriptedSynthesizer& spoken = *synthesizer;
     test::CountingBeeper& beeps = *beeper;
     AlertController alerts(
-        settings, center, {std::move(notifier), std::move(synthesizer), std::move(beeper)}, shippedTablePath());
+        settings, center, {std::move(notifier), std::move(synthesizer), std::move(beeper)}, AlertTable::defaultPath());
     test::LogCapture log; // the change handlers' lines
 
     std::atomic<bool> stop = false;
@@ -57,8 +45,8 @@ TEST(AlertThreadTest, SettingsChangeWhileTheGPSThreadRaisesAlerts)
         } while (!stop);
     });
     for (int i = 0; i < 200; ++i) {
-        center.post(TRVGrowlChanged, checkBox(0, i % 2 == 0));
-        center.post(TRVSpeechChanged, checkBox(3, i % 3 == 0));
+        center.post(TRVGrowlChanged, test::checkBox(0, i % 2 == 0));
+        center.post(TRVSpeechChanged, test::checkBox(3, i % 3 == 0));
         ControlState column;
         column.tag = 1;
         column.selectedColumn = i % 2;
@@ -66,8 +54,8 @@ TEST(AlertThreadTest, SettingsChangeWhileTheGPSThreadRaisesAlerts)
         spoken.setSpeaking(i % 4 == 0);
     }
     // Everything off, then the next alerts produce nothing.
-    center.post(TRVGrowlChanged, checkBox(0, false));
-    center.post(TRVSpeechChanged, checkBox(3, false));
+    center.post(TRVGrowlChanged, test::checkBox(0, false));
+    center.post(TRVSpeechChanged, test::checkBox(3, false));
     stop = true;
     gps.join();
 

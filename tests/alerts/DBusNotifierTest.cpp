@@ -1,6 +1,6 @@
 #include "alerts/PrivateSessionBus.h"
-#include "alerts/QtTestApplication.h"
 #include "alerts/RecordingNotificationServer.h"
+#include "support/QtApplication.h"
 
 #include "alerts/AlertController.h"
 #include "alerts/DBusDesktopNotifier.h"
@@ -9,6 +9,7 @@
 #include "core/NotificationNames.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,9 @@ using test::NotifyCall;
 using test::processEventsUntil;
 using test::RecordingNotificationServer;
 
-QString shippedTablePath()
-{
-    return QStringLiteral(NAVORA_SOURCE_DIR "/resources/Alerts.plist");
-}
-
 class DBusNotifierTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::ensureQtApplication(); }
+    static void SetUpTestSuite() { test::ensureCoreApplication(); }
 
     void SetUp() override
     {
@@ -53,7 +49,7 @@ protected:
         m_server = std::make_unique<RecordingNotificationServer>(connect("server"));
         ASSERT_TRUE(m_server->isRegistered());
     }
-    std::unique_ptr<AlertController> makeAlerts(const QString& table = shippedTablePath())
+    std::unique_ptr<AlertController> makeAlerts(const QString& table = AlertTable::defaultPath())
     {
         AlertController::Services services;
         services.notifier = std::make_unique<DBusDesktopNotifier>(connect("client"));
@@ -123,8 +119,8 @@ TEST_F(DBusNotifierTest, PriorityBecomesUrgencyAndStickyNeverExpires)
     for (const Row& row : rows)
         body += std::string("<key>") + row.key + "</key><dict><key>AlertTitle</key><string>" + row.key + "</string>"
             + row.fields + "</dict>";
-    QTemporaryDir dir;
-    const QString table = dir.filePath(QStringLiteral("Alerts.plist"));
+    test::ScratchDirectory folder;
+    const QString table = QString::fromStdString(folder.file("Alerts.plist").string());
     std::ofstream(table.toStdString()) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << body
                                        << "</dict></plist>";
 
@@ -140,25 +136,6 @@ TEST_F(DBusNotifierTest, PriorityBecomesUrgencyAndStickyNeverExpires)
         expectUrgency(calls[i], rows[i].urgency);
         EXPECT_EQ(calls[i].expireTimeout, rows[i].expireTimeout);
     }
-}
-
-TEST_F(DBusNotifierTest, NothingIsPostedWhileOffAndTheNextAlertFollowsTheCheckBox)
-{
-    m_settings.setBool(TRVGrowlOnKey, false);
-    startServer();
-    auto alerts = makeAlerts();
-    alerts->alertAllForKey("GPSOffline");
-    ControlState on;
-    on.state = true;
-    m_center.post(TRVGrowlChanged, on);
-    alerts->alertAllForKey("GPSOnline");
-    // One sender's messages arrive in order: once the second is in, the
-    // first would have been too.
-    ASSERT_TRUE(waitForCalls(1));
-    test::processEventsFor(100);
-    const std::vector<NotifyCall> calls = m_server->calls();
-    ASSERT_EQ(calls.size(), 1U);
-    EXPECT_EQ(calls[0].summary.toStdString(), *alerts->alertDictionary().entry("GPSOnline")->title);
 }
 
 // Alerts come from the GPS thread, which runs no Qt event loop.
@@ -189,22 +166,6 @@ TEST_F(DBusNotifierTest, NoServiceOnTheBusIsHarmless)
     ASSERT_TRUE(waitForCalls(1));
     test::processEventsFor(100);
     EXPECT_EQ(m_server->callCount(), 1U);
-}
-
-TEST_F(DBusNotifierTest, NoBusAtAllIsHarmless)
-{
-    const QString name = QStringLiteral("navora-test-nowhere");
-    {
-        const QDBusConnection nowhere
-            = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/navora/bus"), name);
-        EXPECT_FALSE(nowhere.isConnected());
-        AlertController::Services services;
-        services.notifier = std::make_unique<DBusDesktopNotifier>(nowhere);
-        AlertController alerts(m_settings, m_center, std::move(services), shippedTablePath());
-        alerts.alertAllForKey("GPSOffline");
-        alerts.alertAllForKey("DestinationArrival", "Arrived", "Arrived");
-    }
-    QDBusConnection::disconnectFromBus(name);
 }
 
 } // namespace

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QDBusConnection>
-#include <QString>
-#include <QTemporaryDir>
+#include "support/ProgramRun.h"
+#include "support/ScratchDirectory.h"
 
-#include <sys/types.h>
+#include <QDBusConnection>
+#include <QStringList>
+
+#include <memory>
 
 namespace navora::test {
 
-// A dbus-daemon of the test's own on a socket in a temporary folder, stopped
-// when this object goes. Started with posix_spawn rather than QProcess, whose
-// way of forking the thread sanitizer cannot follow. Its configuration names no service folders, so no
+// A dbus-daemon of the test's own on a socket in a scratch folder, stopped
+// when this object goes. Its configuration names no service folders, so no
 // notification daemon installed on the machine can be started on it.
 class PrivateSessionBus {
 public:
@@ -20,18 +21,12 @@ public:
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
     bool isRunning() const { return !m_address.isEmpty(); }
-    QString address() const { return m_address; }
     // A new connection to this bus under a name of its own; closed with the bus.
     QDBusConnection connect(const QString& name);
 
 private:
-    bool spawnDaemon(const QString& configPath);
-    bool readAddress();
-    void stopDaemon();
-
-    QTemporaryDir m_dir;
-    pid_t m_daemon = -1;
-    int m_output = -1; // the daemon's standard output
+    ScratchDirectory m_folder;
+    std::unique_ptr<ProgramRun> m_daemon;
     QString m_address;
     QStringList m_connections;
 };

@@ -7,9 +7,9 @@
 #include "core/Settings.h"
 #include "documents/DocumentDesk.h"
 #include "gps/DisplayFields.h"
-#include "support/RecordingAlertDispatcher.h"
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
+#include "support/RecordingAlertDispatcher.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,7 +81,6 @@ protected:
 
     GPSWindowController& gps() const { return *app->gpsController(); }
     QWidget& window(std::string_view name) const { return *gps().window(name); }
-    std::string shown(std::string_view field) const { return gps().fieldSnapshot()[std::string(field)]; }
 
     // A report with a 3D fix, as the GPS thread would hand it on.
     void reportFix()
@@ -163,55 +162,6 @@ TEST_F(AppControllerTest, ShortcutsWorkFromTheGPSWindows)
     EXPECT_EQ(app->gpsController(), nullptr);
 }
 
-TEST_F(AppControllerTest, ShowGPSWhileMiniNavIsOnDoesNothing)
-{
-    app->toggleMiniNav();
-    processEvents();
-    GPSWindowController* first = app->gpsController();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(app->mnItem()->isChecked());
-    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
-
-    app->showGPSWindow();
-    processEvents();
-    EXPECT_EQ(app->gpsController(), first);
-    EXPECT_EQ(linksMade, 1);
-    EXPECT_FALSE(window(fields::window).isVisible());
-    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
-    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
-}
-
-TEST_F(AppControllerTest, ToggleMiniNavBothWaysClearsTheDisplayNowShowingAndSetsTheCheckMark)
-{
-    app->showGPSWindow();
-    reportFix();
-    ASSERT_FALSE(shown(fields::fixLatitude).empty());
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_TRUE(app->mnItem()->isChecked());
-    EXPECT_TRUE(gps().controller().mnOn());
-    EXPECT_FALSE(window(fields::window).isVisible());
-    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
-    EXPECT_TRUE(window(fields::miniNavWindow).isVisible());
-    reportFix();
-    ASSERT_FALSE(shown(fields::mnLatitude).empty());
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_FALSE(app->mnItem()->isChecked());
-    EXPECT_FALSE(gps().controller().mnOn());
-    EXPECT_TRUE(window(fields::window).isVisible());
-    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
-    EXPECT_FALSE(window(fields::miniNavWindow).isVisible());
-    EXPECT_EQ(shown(fields::fixLatitude), "");
-
-    app->toggleMiniNav();
-    processEvents();
-    EXPECT_EQ(shown(fields::mnLatitude), "");
-    EXPECT_EQ(linksMade, 1);
-}
-
 TEST_F(AppControllerTest, ClosingTheNavigationWindowAsksAndStopsOnlyOnYes)
 {
     app->showNavWindow();
@@ -276,19 +226,6 @@ TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
     // A second activation finds it there.
     desk.center.post(TRVCheckGPSRunning);
     EXPECT_EQ(linksMade, 1);
-}
-
-TEST_F(AppControllerTest, ActivatingAWaypointInAListStartsTheGPSAndNavigates)
-{
-    WaypointWindow& list = desk.newWaypointList({Waypoint::create("Harbour", "", 52.6f, 13.3f, 0.0f)});
-    auto& document = static_cast<WaypointDocument&>(list.document());
-    document.wpActivateSelect(0);
-    processEvents();
-    ASSERT_NE(app->gpsController(), nullptr);
-    ASSERT_TRUE(gps().controller().activeWaypoint());
-    EXPECT_EQ(gps().controller().activeWaypoint()->wpName(), "Harbour");
-    EXPECT_TRUE(window(fields::window).isVisible());
-    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
 }
 
 TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportController)

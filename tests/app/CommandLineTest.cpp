@@ -6,12 +6,10 @@
 #include "app/OverrideSettingsStore.h"
 #include "app/SnapshotWriter.h"
 #include "core/MemorySettingsStore.h"
-#include "documents/DocumentDesk.h"
+#include "support/LogCapture.h"
+#include "support/QtApplication.h"
 #include "support/RecordingAlertDispatcher.h"
 #include "support/ScratchDirectory.h"
-#include "model/DocumentArchive.h"
-#include "nav/NavigationRequest.h"
-#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -174,43 +172,6 @@ TEST(SnapshotWriter, SaysSoWhenTheFolderCannotBeMade)
     EXPECT_FALSE(writer.write());
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_NE(log.lines()[0].find("Snapshot 001 not written"), std::string::npos);
-}
-
-} // namespace
-} // namespace navora::test
-
-namespace navora::test {
-namespace {
-
-TEST(NavigateOption, NavigatesTheOpenDocumentsOwnObjects)
-{
-    ScratchDirectory scratch;
-    RoutePtr saved = Route::create();
-    saved->setRouteName("R");
-    for (const char* name : {"A", "B", "C"})
-        saved->appendWaypoint(Waypoint::create(name, "", 1.0f, 2.0f, 0.0f));
-    std::string error;
-    ASSERT_TRUE(DocumentArchive::saveRoute(scratch.file("r.nvr").string(), *saved, error)) << error;
-    ASSERT_TRUE(DocumentArchive::saveWaypointList(scratch.file("l.nvw").string(), saved->routeWaypoints(), error))
-        << error;
-
-    std::optional<NavigationRequest> byIndex = NavigationRequest::load({scratch.file("r.nvr").string(), 1, false, {}});
-    ASSERT_TRUE(byIndex);
-    RoutePtr shorter = DocumentArchive::loadRoute(scratch.file("r.nvr").string(), error);
-    shorter->deleteWaypointAtIndex(0);
-    EXPECT_FALSE(byIndex->adopt(shorter, {}));
-    EXPECT_NE(byIndex->route(), shorter);
-    RoutePtr open = DocumentArchive::loadRoute(scratch.file("r.nvr").string(), error);
-    ASSERT_TRUE(byIndex->adopt(open, {}));
-    EXPECT_EQ(byIndex->route(), open);
-    EXPECT_EQ(byIndex->waypoint(), open->waypointAtIndex(1));
-
-    std::optional<NavigationRequest> byName = NavigationRequest::load({scratch.file("l.nvw").string(), {}, false, "C"});
-    ASSERT_TRUE(byName);
-    const WaypointList list = DocumentArchive::loadWaypointList(scratch.file("l.nvw").string(), error).value();
-    EXPECT_FALSE(byName->adopt(nullptr, {list[0], list[1]}));
-    ASSERT_TRUE(byName->adopt(nullptr, list));
-    EXPECT_EQ(byName->waypoint(), list[2]);
 }
 
 } // namespace

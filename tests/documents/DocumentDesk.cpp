@@ -11,39 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-// Fontconfig keeps a cache for the life of the process that the leak
-// checker reports when the first widget loads its fonts; it is not ours.
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 namespace navora::test {
 
 void fatal(const std::string& message)
 {
     std::fprintf(stderr, "test set-up: %s\n", message.c_str());
     std::abort();
-}
-
-void ensureWidgetApplication()
-{
-    static QApplication* application = nullptr;
-    if (application)
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "navora_tests";
-    static char* argv[] = {name, nullptr};
-    application = new QApplication(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void processEvents()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 int ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, const QStringList& buttons)
@@ -90,29 +63,6 @@ std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const
 std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString&, const QString&, const QString&)
 {
     return takeFront(savePaths);
-}
-
-PostRecorder::PostRecorder(NotificationCenter& center, std::vector<std::string_view> names)
-    : m_center(center)
-{
-    for (const std::string_view name : names) {
-        m_center.addObserver(this, name, [this, name = std::string(name)](const NotificationObject& object) {
-            posts.push_back({name, object});
-        });
-    }
-}
-
-PostRecorder::~PostRecorder()
-{
-    m_center.removeObserver(this);
-}
-
-std::vector<std::string> PostRecorder::names() const
-{
-    std::vector<std::string> names;
-    for (const Post& post : posts)
-        names.push_back(post.name);
-    return names;
 }
 
 DocumentDesk::DocumentDesk()

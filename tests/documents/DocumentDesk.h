@@ -10,8 +10,11 @@
 #include "documents/WaypointDocument.h"
 #include "documents/WaypointWindow.h"
 
+#include "support/PostRecorder.h"
+#include "support/QtApplication.h"
+#include "support/ScratchDirectory.h"
+
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <deque>
 #include <memory>
@@ -23,12 +26,6 @@ class QLineEdit;
 class QTableView;
 
 namespace navora::test {
-
-// The one QApplication of a test program (offscreen platform), made on
-// first use.
-void ensureWidgetApplication();
-// Runs pending events, deferred deletions included.
-void processEvents();
 
 // Answers the framework's questions and file panels from a script and
 // records what was asked.
@@ -56,25 +53,6 @@ public:
     std::vector<QStringList> openExtensions;
 };
 
-// Records the posts of some notification names, in order.
-class PostRecorder {
-public:
-    PostRecorder(NotificationCenter& center, std::vector<std::string_view> names);
-    ~PostRecorder();
-    PostRecorder(const PostRecorder&) = delete;
-    PostRecorder& operator=(const PostRecorder&) = delete;
-
-    struct Post {
-        std::string name;
-        NotificationObject object;
-    };
-    std::vector<std::string> names() const;
-    std::vector<Post> posts;
-
-private:
-    NotificationCenter& m_center;
-};
-
 // A document framework with its own notification centre, settings and
 // scripted panels, and a temporary folder for files.
 class DocumentDesk {
@@ -86,7 +64,7 @@ public:
     RouteWindow& newRoute(const std::vector<WaypointPtr>& waypoints = {}, std::string name = {});
     WaypointWindow& waypointWindow(Document& document) const;
     RouteWindow& routeWindow(Document& document) const;
-    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString file(const QString& name) const { return QString::fromStdString(m_dir.file(name.toStdString())); }
 
     NotificationCenter center;
     MemorySettingsStore store;
@@ -94,7 +72,7 @@ public:
     std::unique_ptr<DocumentController> controller;
 
 private:
-    QTemporaryDir m_dir;
+    ScratchDirectory m_dir;
 };
 
 // Widget helpers.

@@ -5,9 +5,9 @@
 // The gpsd mode-change alerts are not: gpsd may hand over the first fix
 // before the program is connected, so how many of them arrive varies.
 #include "gps/GpsFake.h"
+#include "model/DocumentArchive.h"
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
-#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

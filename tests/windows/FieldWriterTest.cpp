@@ -4,11 +4,12 @@
 #include "gps/DisplayFields.h"
 #include "support/LogCapture.h"
 
-#include "documents/DocumentDesk.h"
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "support/QtApplication.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLocale>
 

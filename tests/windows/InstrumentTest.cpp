@@ -1,14 +1,10 @@
-// The instruments of the GPS windows as the controller drives them: the
-// course-deviation indicator, the satellite matrix, the data indicator and
-// the MiniNav's window level.
+// The instruments of the GPS windows: the course-deviation indicator and its
+// scale choice, the satellite matrix. What they are given is the logic's
+// (tests/gps, tests/nav).
 #include "windows/WindowHarness.h"
 
-#include "core/NotificationNames.h"
-#include "core/SettingsKeys.h"
 #include "gps/DisplayFields.h"
-#include "gps/windows/ColourWell.h"
 #include "gps/windows/CourseDeviationIndicator.h"
-#include "gps/windows/DataIndicator.h"
 #include "gps/windows/SatelliteMatrix.h"
 #include "nav/NavGeometry.h"
 
@@ -42,30 +38,23 @@ protected:
     }();
 };
 
-TEST_F(Instruments, CdiOutOfRangeIsPinnedAndDisabledUntilAWiderScale)
+TEST_F(Instruments, TheScaleChoiceReachesTheControllerAndItsRangeTheIndicator)
 {
     auto* cdi = harness.field<CourseDeviationIndicator>(f::wpCrossTrackCDI);
     ASSERT_NE(cdi, nullptr);
+    EXPECT_EQ(harness.shown(f::wpCDIScale), "1 nm");
     harness.report(5 * nm, 0.0, 5.0, 0.0, 0);
     harness.controller().activateRoute(leg, 1);
-
-    scaleChoice(2)->click();
-    harness.report(5 * nm, 0.5 * nm, 5.0, 0.0, 1);
-    EXPECT_FALSE(cdi->isEnabled());
-    EXPECT_NEAR(cdi->value(), -0.5, 0.01);
-    EXPECT_EQ(cdi->needleFraction(), 0.0);
-
-    scaleChoice(0)->click();
-    EXPECT_DOUBLE_EQ(cdi->minimum(), -5.0);
-    EXPECT_DOUBLE_EQ(cdi->maximum(), 5.0);
-    harness.report(5 * nm, 0.5 * nm, 5.0, 0.0, 2);
-    EXPECT_TRUE(cdi->isEnabled());
-    // A tenth of the way from the centre to the left end.
-    EXPECT_NEAR(cdi->needleFraction(), 0.45, 0.001);
-
-    // Left of the leg: the needle stands right of the centre.
-    harness.report(5 * nm, -0.5 * nm, 5.0, 0.0, 3);
-    EXPECT_NEAR(cdi->needleFraction(), 0.55, 0.001);
+    // The three choices from the widest; east of the leg at 0.5 nm.
+    const double ranges[] = {5.0, 1.0, 0.3};
+    for (int column = 0; column < 3; ++column) {
+        scaleChoice(column)->click();
+        EXPECT_EQ(harness.controller().cdiRange(), std::make_pair(-ranges[column], ranges[column]));
+        harness.report(5 * nm, 0.5 * nm, 5.0, 0.0, column + 1);
+        EXPECT_DOUBLE_EQ(cdi->maximum(), ranges[column]);
+        EXPECT_NEAR(cdi->value(), -0.5, 0.01);
+        EXPECT_EQ(cdi->isEnabled(), column != 2);
+    }
 }
 
 // Pixels of the needle's colour in a picture of the indicator.
@@ -106,32 +95,6 @@ TEST_F(Instruments, CdiNeedleSwingsToTheTrackAndGreysWhenDisabled)
     EXPECT_EQ(needlePixels(cdi), 0);
 }
 
-TEST_F(Instruments, SatelliteMatrixShowsTwelveAndHighlightsTheUsedOnes)
-{
-    auto* matrix = harness.field<SatelliteMatrix>(f::satsInView);
-    ASSERT_NE(matrix, nullptr);
-    EXPECT_EQ(matrix->columnCount(), 1);
-    std::vector<WindowHarness::Satellite> fourteen;
-    for (int i = 0; i < 14; ++i)
-        fourteen.push_back({i + 1, 20 + i, i % 3 == 0});
-    harness.report(5 * nm, 0.0, 5.0, 0.0, 0, 3, fourteen);
-    ASSERT_EQ(matrix->columnCount(), 12);
-    for (int column = 0; column < 12; ++column) {
-        EXPECT_EQ(matrix->cellText(0, column), QString::number(column + 1));
-        EXPECT_EQ(matrix->cellText(1, column), QString::number(20 + column));
-        EXPECT_EQ(matrix->cellHighlighted(0, column), column % 3 == 0);
-        EXPECT_EQ(matrix->cellHighlighted(1, column), column % 3 == 0);
-    }
-
-    harness.report(5 * nm, 0.0, 5.0, 0.0, 1, 3, {{7, 41, true}, {9, 12, false}});
-    EXPECT_EQ(harness.shown(f::satsInView), "7/41* 9/12");
-    // A report without satellites leaves the matrix as it was.
-    harness.report(5 * nm, 0.0, 5.0, 0.0, 2);
-    EXPECT_EQ(harness.shown(f::satsInView), "7/41* 9/12");
-    harness.reportOffline();
-    EXPECT_EQ(harness.shown(f::satsInView), "/");
-}
-
 TEST_F(Instruments, SatelliteMatrixKeepsItsFirstColumnsAndRefusesCellsOutside)
 {
     SatelliteMatrix matrix;
@@ -150,68 +113,6 @@ TEST_F(Instruments, SatelliteMatrixKeepsItsFirstColumnsAndRefusesCellsOutside)
     matrix.setColumnCount(0);
     EXPECT_EQ(matrix.columnCount(), 1);
     EXPECT_EQ(matrix.sizeHint(), reserved);
-}
-
-TEST_F(Instruments, FixStateShowsInTheBoxTheColourAndTheIndicator)
-{
-    auto* indicator = harness.field<DataIndicator>(f::gpsDataIndicator);
-    ASSERT_NE(indicator, nullptr);
-    const long long before = indicator->steps();
-    harness.report(5 * nm, 0.0, 5.0, 0.0, 0, 2);
-    EXPECT_EQ(harness.shown(f::fixBox), "2D fix");
-    EXPECT_EQ(harness.shown(f::fixModeColor), "yellow");
-    EXPECT_EQ(harness.shown(f::fixVError), "");
-    EXPECT_TRUE(harness.field<QWidget>(f::fixVError)->isHidden());
-    harness.report(5 * nm, 0.0, 5.0, 0.0, 1, 3);
-    EXPECT_EQ(harness.shown(f::fixBox), "3D fix");
-    EXPECT_EQ(harness.shown(f::fixModeColor), "green");
-    EXPECT_FALSE(harness.field<QWidget>(f::fixVError)->isHidden());
-    EXPECT_EQ(harness.shown(f::fixHErrorMeter), "9");
-    EXPECT_EQ(indicator->steps(), before + 2);
-    harness.reportOffline();
-    EXPECT_EQ(harness.shown(f::fixBox), "GPS OFFLINE");
-    EXPECT_EQ(harness.shown(f::fixModeColor), "clear");
-    EXPECT_TRUE(indicator->isHidden());
-}
-
-TEST_F(Instruments, MiniNavFloatsPerTheSettingAndLowersAtOnce)
-{
-    QWidget* mini = harness.windows().window(f::miniNavWindow);
-    harness.settings.setBool(TRVFloatMiniKey, true);
-    harness.controller().toggleMiniNav();
-    EXPECT_TRUE(mini->isVisible());
-    EXPECT_TRUE(mini->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(harness.windows().window(f::window)->isVisible());
-    EXPECT_FALSE(harness.windows().window(f::navDataWindow)->isVisible());
-
-    ControlState box;
-    box.state = false;
-    harness.center.post(TRVMNFloatChanged, NotificationObject(box));
-    EXPECT_FALSE(mini->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(mini->isVisible());
-
-    harness.controller().toggleMiniNav();
-    EXPECT_FALSE(mini->isVisible());
-    EXPECT_TRUE(harness.windows().window(f::window)->isVisible());
-    EXPECT_TRUE(harness.windows().window(f::navDataWindow)->isVisible());
-    // Turned on while the full display shows: only the hidden MiniNav's level.
-    box.state = true;
-    harness.center.post(TRVMNFloatChanged, NotificationObject(box));
-    EXPECT_TRUE(mini->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_FALSE(mini->isVisible());
-}
-
-TEST_F(Instruments, MiniNavCarriesTheFixAndTheLegWhileShown)
-{
-    harness.controller().toggleMiniNav();
-    harness.controller().activateRoute(leg, 1);
-    harness.report(5 * nm, 0.1 * nm, 5.0, 0.0, 0);
-    EXPECT_EQ(harness.shown(f::mnBox), "3D fix - A->B");
-    EXPECT_FALSE(harness.shown(f::mnDistance).isEmpty());
-    EXPECT_FALSE(harness.shown(f::mnETE).isEmpty());
-    EXPECT_EQ(harness.shown(f::mnModeColor), "green");
-    // The GPS window is left alone meanwhile.
-    EXPECT_EQ(harness.shown(f::fixLatitude), "");
 }
 
 } // namespace

@@ -9,8 +9,6 @@
 #include "nav/NavGeometry.h"
 #include "nav/NavHarness.h"
 
-#include <QAbstractButton>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -120,19 +118,6 @@ TEST(LayoutFields, EveryWriteOfTheLogicLandsOnAWidgetThatShowsIt)
     // The drive reaches every field: the check above covers the layouts whole.
     for (const std::string_view name : f::all)
         EXPECT_TRUE(written.count(std::string(name))) << "never written: " << name;
-}
-
-TEST(LayoutFields, CdiScaleChoicesAreOneRowOfThreeStartingAtOneMile)
-{
-    WindowHarness harness;
-    QWidget* scale = harness.field<QWidget>(f::wpCDIScale);
-    ASSERT_NE(scale, nullptr);
-    const auto choices = scale->findChildren<QAbstractButton*>();
-    ASSERT_EQ(choices.size(), 3);
-    EXPECT_EQ(harness.shown(f::wpCDIScale), "1 nm");
-    const auto [minimum, maximum] = harness.controller().cdiRange();
-    EXPECT_EQ(
-        harness.shown(f::wpCrossTrackCDI), QString("0.000 in %1..%2").arg(minimum, 0, 'f', 1).arg(maximum, 0, 'f', 1));
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // Batches handed over from another thread reach the windows whole and in
 // the order given; one given on the user-interface thread goes after those
 // still on their way.
-#include "documents/DocumentDesk.h"
 #include "gps/DisplayFields.h"
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "support/QtApplication.h"
 
 #include <QCoreApplication>
 

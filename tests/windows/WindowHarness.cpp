@@ -1,7 +1,7 @@
 #include "windows/WindowHarness.h"
 
 #include "core/NotificationObject.h"
-#include "documents/DocumentDesk.h"
+#include "support/QtApplication.h"
 
 namespace navora::test {
 
@@ -12,14 +12,6 @@ WindowHarness::WindowHarness()
     auto stub = std::make_unique<StubGPSLink>();
     link = stub.get();
     GPSWindowController::Services services{settings, center, std::move(stub), {}};
-    services.stopQuestion = [this](std::string_view title, std::string_view, std::string_view, std::string_view) {
-        questions.emplace_back(title);
-        if (answers.empty())
-            return false;
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
-    };
     m_windows = std::make_unique<GPSWindowController>(std::move(services));
 }
 
@@ -36,13 +28,12 @@ QString WindowHarness::shown(std::string_view name) const
     return found == snapshot.end() ? QStringLiteral("<none>") : QString::fromStdString(found->second);
 }
 
-void WindowHarness::report(double lat, double lon, double speed, double track, double secondsAfterStart, int mode,
-    const std::vector<Satellite>& satellites)
+void WindowHarness::report(double lat, double lon, double speed, double track, double secondsAfterStart)
 {
     GPSRecord& r = link->data;
     r.online = startTime;
     r.fix = GPSRecord::Fix{};
-    r.fix.mode = mode;
+    r.fix.mode = 3;
     r.fix.time = startTime + secondsAfterStart;
     r.fix.latitude = lat;
     r.fix.longitude = lon;
@@ -52,16 +43,7 @@ void WindowHarness::report(double lat, double lon, double speed, double track, d
     r.fix.eph = 8.5;
     r.fix.epv = 14.0;
     r.fix.climb = 0.4;
-    r.satellites = static_cast<int>(satellites.size());
-    for (size_t i = 0; i < satellites.size() && i < r.channels.size(); ++i)
-        r.channels[i] = GPSRecord::Channel{satellites[i].prn, satellites[i].ss, satellites[i].used ? 1 : 0};
-    controller().updateGPS(NotificationObject(static_cast<double>(mode)));
-}
-
-void WindowHarness::reportOffline()
-{
-    link->data = GPSRecord{};
-    controller().updateGPS(NotificationObject(0.0));
+    controller().updateGPS(NotificationObject(3.0));
 }
 
 } // namespace navora::test

@@ -9,7 +9,6 @@
 
 #include <QWidget>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,8 +17,7 @@
 namespace navora::test {
 
 // The GPS windows with their controller, fed report by report through a stub
-// link on the test's (user-interface) thread, offscreen. The question before
-// the navigation window closes is answered from a script.
+// link on the test's (user-interface) thread, offscreen.
 class WindowHarness {
 public:
     static constexpr double startTime = 1714564800.0;
@@ -45,24 +43,13 @@ public:
     }
     QString shown(std::string_view name) const;
 
-    // One report with a fix at (lat, lon) moving at speed m/s on track, with
-    // the given satellites (prn, strength, used).
-    struct Satellite {
-        int prn;
-        int ss;
-        bool used;
-    };
-    void report(double lat, double lon, double speed, double track, double secondsAfterStart, int mode = 3,
-        const std::vector<Satellite>& satellites = {});
-    void reportOffline();
+    // One report with a 3D fix at (lat, lon) moving at speed m/s on track.
+    void report(double lat, double lon, double speed, double track, double secondsAfterStart);
 
     MemorySettingsStore store;
     Settings settings{store};
     NotificationCenter center;
     StubGPSLink* link = nullptr;
-    // Answers to the question before closing, in order: true is "Yes".
-    std::deque<bool> answers;
-    std::vector<std::string> questions;
 
 private:
     std::unique_ptr<GPSWindowController> m_windows;

@@ -1,7 +1,7 @@
 #include "app/preferences/PreferenceHarness.h"
 
 #include "core/NotificationNames.h"
-#include "documents/DocumentDesk.h"
+#include "support/QtApplication.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -17,11 +17,6 @@ PreferenceHarness::PreferenceHarness(const StoredValues& stored, const QString& 
     m_settings.registerDefaults();
     for (const auto& [key, value] : stored)
         m_store.setValue(key, value);
-    for (const std::string_view name : allNotificationNames) {
-        m_center.addObserver(this, name, [this, name](const NotificationObject& object) {
-            m_posts.push_back({std::string(name), object});
-        });
-    }
     m_controller = std::make_unique<PreferenceController>(m_settings, m_center, nullptr, alertTablePath);
     m_controller->showWindow();
     QApplication::setActiveWindow(&m_controller->window());
@@ -30,7 +25,6 @@ PreferenceHarness::PreferenceHarness(const StoredValues& stored, const QString& 
 PreferenceHarness::~PreferenceHarness()
 {
     m_controller.reset();
-    m_center.removeObserver(this);
 }
 
 std::map<std::string, QVariant> PreferenceHarness::storedValues() const

@@ -3,7 +3,9 @@
 #include "app/preferences/PreferenceController.h"
 #include "core/MemorySettingsStore.h"
 #include "core/NotificationCenter.h"
+#include "core/NotificationNames.h"
 #include "core/Settings.h"
+#include "support/PostRecorder.h"
 
 #include <QString>
 #include <QVariant>
@@ -22,10 +24,7 @@ namespace navora::test {
 // the given values stored), shown, with every notification it posts recorded.
 class PreferenceHarness {
 public:
-    struct Post {
-        std::string name;
-        NotificationObject object;
-    };
+    using Post = PostRecorder::Post;
     using StoredValues = std::vector<std::pair<std::string_view, QVariant>>;
 
     explicit PreferenceHarness(
@@ -36,8 +35,8 @@ public:
     Settings& settings() { return m_settings; }
     MemorySettingsStore& store() { return m_store; }
     NotificationCenter& center() { return m_center; }
-    const std::vector<Post>& posts() const { return m_posts; }
-    void clearPosts() { m_posts.clear(); }
+    const std::vector<Post>& posts() const { return m_recorder.posts; }
+    void clearPosts() { m_recorder.posts.clear(); }
 
     // Everything in the store, key to value.
     std::map<std::string, QVariant> storedValues() const;
@@ -61,7 +60,7 @@ private:
     MemorySettingsStore m_store;
     Settings m_settings;
     NotificationCenter m_center;
-    std::vector<Post> m_posts;
+    PostRecorder m_recorder{m_center, {std::begin(allNotificationNames), std::end(allNotificationNames)}};
     std::unique_ptr<PreferenceController> m_controller;
 };
 

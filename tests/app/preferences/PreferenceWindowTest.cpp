@@ -1,23 +1,14 @@
 #include "app/preferences/PreferenceHarness.h"
 
-#include "alerts/AlertController.h"
 #include "alerts/AlertTable.h"
 #include "app/preferences/RouteColourWell.h"
 #include "core/SettingsKeys.h"
 #include "support/LogCapture.h"
+#include "support/ScratchDirectory.h"
 
 #include <QApplication>
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QColorDialog>
-#include <QDir>
 #include <QFile>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -26,89 +17,12 @@
 namespace navora::test {
 namespace {
 
-// --- The layout --------------------------------------------------------------
-
-struct MatrixCase {
-    const char* matrix;
-    std::vector<const char*> buttons; // in the order of their row or column
-};
-
-class PreferenceMatrixTest : public testing::TestWithParam<MatrixCase> { };
-
-TEST_P(PreferenceMatrixTest, ButtonsAreNumberedInOrderAndExclusive)
-{
-    PreferenceHarness harness;
-    const auto& buttons = GetParam().buttons;
-    QButtonGroup* group = harness.control<QRadioButton>(buttons.front()).group();
-    ASSERT_NE(group, nullptr);
-    EXPECT_TRUE(group->exclusive());
-    EXPECT_EQ(group->buttons().size(), static_cast<qsizetype>(buttons.size()));
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        auto& button = harness.control<QRadioButton>(buttons[i]);
-        EXPECT_EQ(group->id(&button), static_cast<int>(i)) << buttons[i];
-        EXPECT_TRUE(harness.control<QWidget>(GetParam().matrix).isAncestorOf(&button)) << buttons[i];
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Matrices, PreferenceMatrixTest,
-    testing::Values(MatrixCase{"unitChoice", {"unitNautical", "unitMetric", "unitImperial", "unitSI"}},
-        MatrixCase{"gpsdProtocol", {"protocolNMEA", "protocolBinary"}},
-        MatrixCase{"wpSpeechOption", {"speakName", "speakComment"}}),
-    [](const testing::TestParamInfo<MatrixCase>& row) { return std::string(row.param.matrix); });
-
-TEST(PreferenceTagTest, SpeechCheckBoxAloneCarriesTagThree)
-{
-    PreferenceHarness harness;
-    EXPECT_EQ(harness.control<QWidget>("speechCheck").property("tag").toInt(), PreferenceController::speechCheckTag);
-    EXPECT_NE(harness.control<QWidget>("wpSpeechOption").property("tag").toInt(), PreferenceController::speechCheckTag);
-}
-
-// The window reads as six groups side by side or stacked, none covering
-// another, every control inside the window.
-TEST(PreferenceWindowLookTest, GroupsAreTitledAndDoNotOverlap)
-{
-    PreferenceHarness harness({{TRVSpeechOnKey, true}});
-    QWidget& window = harness.controller().window();
-    window.adjustSize();
-    const QStringList titles = {"Units", "GPSd server", "Alerts", "Speech", "Route colour", "MiniNav"};
-    std::vector<QRect> areas;
-    for (const QGroupBox* box : window.findChildren<QGroupBox*>()) {
-        EXPECT_TRUE(titles.contains(box->title())) << box->title().toStdString();
-        areas.push_back(QRect(box->mapTo(&window, QPoint(0, 0)), box->size()));
-    }
-    ASSERT_EQ(areas.size(), static_cast<size_t>(titles.size()));
-    for (size_t i = 0; i < areas.size(); ++i) {
-        EXPECT_TRUE(window.rect().contains(areas[i]));
-        for (size_t j = i + 1; j < areas.size(); ++j) {
-            EXPECT_FALSE(areas[i].intersects(areas[j])) << i << " and " << j;
-        }
-    }
-    const QPixmap shot = window.grab();
-    ASSERT_FALSE(shot.isNull());
-    // NAVORA_SCREENSHOT_DIR keeps a picture of the window for a look by eye.
-    const QString folder = qEnvironmentVariable("NAVORA_SCREENSHOT_DIR");
-    if (!folder.isEmpty() && QDir().mkpath(folder)) {
-        EXPECT_TRUE(shot.save(QDir(folder).filePath(QStringLiteral("prefs.png"))));
-    }
-}
-
 // --- The alert notification names ------------------------------------------
-
-TEST(PreferenceAlertListTest, ListsTheRegistrationNamesOfTheProgramsTable)
-{
-    PreferenceHarness harness;
-    const auto& list = harness.control<QTreeWidget>("alertNotificationList");
-    const std::vector<std::string> names = AlertTable::fromFile(AlertTable::defaultPath()).notificationNames();
-    ASSERT_FALSE(names.empty());
-    ASSERT_EQ(list.topLevelItemCount(), static_cast<int>(names.size()));
-    for (int i = 0; i < list.topLevelItemCount(); ++i)
-        EXPECT_EQ(list.topLevelItem(i)->text(0).toStdString(), names[static_cast<size_t>(i)]);
-}
 
 TEST(PreferenceAlertListTest, SharedNameIsOneRowNamingBothAlerts)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Alerts.plist"));
+    ScratchDirectory folder;
+    const QString path = QString::fromStdString(folder.file("Alerts.plist").string());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -204,27 +118,6 @@ TEST(PreferenceColourDialogTest, CancelChangesNothing)
     EXPECT_FALSE(harness.store().contains(TRVRouteColourKey));
     EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), RouteColour::routeDefault());
     EXPECT_TRUE(harness.posts().empty());
-}
-
-// --- The receivers -----------------------------------------------------------
-
-// The alert dispatcher follows the check boxes and the name/comment choice
-// through what the window posts.
-TEST(PreferenceReceiverTest, AlertDispatcherFollowsTheSpeechAndGrowlControls)
-{
-    PreferenceHarness harness;
-    AlertController alerts(harness.settings(), harness.center(), {});
-    harness.click("speechCheck");
-    EXPECT_TRUE(alerts.speechOn());
-    EXPECT_EQ(alerts.sayWhat(), 0);
-    harness.click("speakComment");
-    EXPECT_EQ(alerts.sayWhat(), 1);
-    EXPECT_TRUE(alerts.speechOn());
-    harness.click("growlCheck");
-    EXPECT_FALSE(alerts.growlOn());
-    harness.click("speechCheck");
-    EXPECT_FALSE(alerts.speechOn());
-    EXPECT_EQ(alerts.sayWhat(), 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/update/PlistBytes.h"
+#include "support/PlistBytes.h"
 
 #include "app/update/UpdateCheck.h"
 #include "app/update/UpdateDocument.h"

@@ -1,4 +1,4 @@
-#include "app/update/PlistBytes.h"
+#include "support/PlistBytes.h"
 
 #include <plist/plist.h>
 

@@ -1,4 +1,4 @@
-#include "alerts/QtTestApplication.h"
+#include "support/QtApplication.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -6,18 +6,25 @@
 
 namespace navora::test {
 
-void ensureQtApplication()
+void ensureCoreApplication()
 {
     if (QCoreApplication::instance())
         return;
     static int argc = 1;
-    static char name[] = "navora_alerts_tests";
+    static char name[] = "navora_tests";
     static char* argv[] = {name, nullptr};
     // Reachable through Qt's instance pointer for the whole run.
     new QCoreApplication(argc, argv);
 }
 
-void pumpEventsOnce()
+void processEvents()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void processEventsBriefly()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     QThread::msleep(5);
@@ -28,7 +35,7 @@ void processEventsFor(int milliseconds)
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < milliseconds)
-        pumpEventsOnce();
+        processEventsBriefly();
 }
 
 } // namespace navora::test

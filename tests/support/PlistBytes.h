@@ -5,7 +5,8 @@
 
 namespace navora::test {
 
-// Update documents as a server would send them, made with libplist itself.
+// Property lists as a server or a table file holds them, made with libplist
+// itself.
 class PlistBytes {
 public:
     // An XML property list of a dictionary with "CFBundleVersion" (and a key

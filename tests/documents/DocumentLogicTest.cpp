@@ -1,0 +1,807 @@
+// The logic of the waypoint list and the route without windows: driven
+// through their named fields and actions, with a window that records what
+// it is asked and a host that holds the open documents.
+#include "core/NotificationNames.h"
+#include "documents/DocumentFakes.h"
+#include "documents/FieldText.h"
+#include "support/LogCapture.h"
+#include "support/PostRecorder.h"
+#include "support/QtApplication.h"
+#include "support/ScratchDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <fstream>
+#include <map>
+
+namespace navora {
+namespace {
+
+namespace fd = navora::field;
+using test::Desk;
+using test::Names;
+using test::namesOf;
+using test::RecordingView;
+using test::type;
+using test::waypoint;
+
+class WaypointLogic : public testing::Test {
+protected:
+    Desk desk;
+    std::shared_ptr<WaypointDocument> document
+        = desk.list({waypoint("Alpha", 1.5f, 2.5f), waypoint("Bravo", 3.0f, 4.0f)});
+    FormState& form = document->form();
+    RecordingView& view = desk.view(*document);
+};
+
+TEST_F(WaypointLogic, AddAndActivateNeedANameAndAPositionInRange)
+{
+    const struct {
+        const char* name;
+        const char* latitude;
+        const char* longitude;
+        bool ready;
+    } rows[] = {
+        {"A", "90", "180", true}, {"A", "-90", "-180", true}, {"A", "90.5", "0", false}, {"A", "-90.5", "0", false},
+        {"A", "0", "180.5", false}, {"A", "0", "-180.5", false}, {"", "1", "1", false}, {"A", "", "1", false},
+        {"A", "1", "", false}, {"A", "not a number", "0", true}, // reads as 0
+    };
+    document->wpAdd();
+    EXPECT_FALSE(form.isEnabled(fd::detailAddUpdButton));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " " + row.latitude + " " + row.longitude);
+        type(form, {{fd::wpName, row.name}, {fd::wpLatitude, row.latitude}, {fd::wpLongitude, row.longitude}});
+        document->checkButtons();
+        EXPECT_EQ(form.isEnabled(fd::detailAddUpdButton), row.ready);
+        EXPECT_EQ(form.isEnabled(fd::detailActivateButton), row.ready);
+    }
+}
+
+TEST_F(WaypointLogic, DecimalEntryFillsTheDegreeFieldsOfItsAxis)
+{
+    type(form, {{fd::wpLatitude, "-0.5"}, {fd::wpLongitude, "-122.4194"}});
+    document->updateWPLat(0);
+    document->updateWPLon(0);
+    const std::pair<std::string_view, const char*> shown[] = {{fd::wpNS, "S"}, {fd::wpLatDeg, "0"},
+        {fd::wpLatMin, "30"}, {fd::wpLatSec, "0"}, {fd::wpEW, "W"}, {fd::wpLonDeg, "122"}, {fd::wpLonMin, "25"},
+        {fd::wpLonSec, "9.851074"}}; // the float 9.85107421875 in its shortest form
+    for (const auto& [name, text] : shown)
+        EXPECT_EQ(form.text(name), text) << name;
+}
+
+TEST_F(WaypointLogic, DegreeEntryGivesTheSignedDecimal)
+{
+    // No hemisphere chosen yet: north and east.
+    type(form,
+        {{fd::wpLatDeg, "12"}, {fd::wpLatMin, "30"}, {fd::wpLatSec, "0"}, {fd::wpLonDeg, "3"}, {fd::wpLonMin, "45"}});
+    document->updateWPLat(1);
+    document->updateWPLon(1);
+    EXPECT_EQ(form.text(fd::wpLatitude), "12.5");
+    EXPECT_EQ(form.text(fd::wpLongitude), "3.75");
+    type(form, {{fd::wpNS, "S"}, {fd::wpEW, "W"}});
+    document->updateWPLat(4);
+    document->updateWPLon(4);
+    EXPECT_EQ(form.text(fd::wpLatitude), "-12.5");
+    EXPECT_EQ(form.text(fd::wpLongitude), "-3.75");
+    // Without degrees nothing is computed.
+    type(form, {{fd::wpLatDeg, ""}, {fd::wpLatMin, "15"}});
+    document->updateWPLat(2);
+    EXPECT_EQ(form.text(fd::wpLatitude), "-12.5");
+}
+
+TEST_F(WaypointLogic, ANameOfTheListEditsItAnyOtherAddsANewOne)
+{
+    const WaypointPtr alpha = document->waypointList().front();
+    document->wpAdd();
+    EXPECT_EQ(form.text(fd::wpBox), "New waypoint");
+    EXPECT_TRUE(view.sheetOpen);
+    type(form, {{fd::wpName, "Alpha"}});
+    document->lookupWPName();
+    EXPECT_EQ(form.text(fd::wpBox), "Alpha");
+    EXPECT_EQ(form.text(fd::detailAddUpdButton), "Update");
+    EXPECT_EQ(form.text(fd::wpLatitude), "1.5");
+    EXPECT_EQ(form.text(fd::wpComment), "Alpha comment");
+    EXPECT_TRUE(form.isEnabled(fd::detailDeleteButton));
+
+    // Case counts; what was typed stays.
+    type(form, {{fd::wpName, "alpha"}, {fd::wpLatitude, "-33.5"}, {fd::wpAltitude, "12.25"}});
+    document->lookupWPName();
+    EXPECT_EQ(form.text(fd::wpBox), "New waypoint");
+    EXPECT_EQ(form.text(fd::detailAddUpdButton), "Add");
+    EXPECT_FALSE(form.isEnabled(fd::detailDeleteButton));
+    EXPECT_EQ(form.text(fd::wpLatitude), "-33.5");
+    document->detailAddUpd();
+    EXPECT_EQ(namesOf(document->waypointList()), (Names{"Alpha", "Bravo", "alpha"}));
+    EXPECT_EQ(document->waypointList()[2]->altitude(), 12.25f);
+    EXPECT_EQ(alpha->latitude(), 1.5f);
+    EXPECT_FALSE(view.sheetOpen);
+    EXPECT_TRUE(document->isDocumentEdited());
+
+    // Editing a row updates that waypoint in place.
+    document->wpEdit(1);
+    EXPECT_EQ(form.text(fd::wpBox), "Bravo");
+    type(form, {{fd::wpLatitude, "-7"}, {fd::wpComment, "moved"}});
+    document->detailAddUpd();
+    EXPECT_EQ(document->waypointList().size(), 3u);
+    EXPECT_EQ(document->waypointList()[1]->latitude(), -7.0f);
+    EXPECT_EQ(document->waypointList()[1]->wpComment(), "moved");
+}
+
+TEST_F(WaypointLogic, DeletionAsksFirstAndOnlyYesDeletes)
+{
+    document->wpDelete(std::nullopt);
+    document->wpDelete(2);
+    EXPECT_TRUE(view.questions.empty());
+    document->wpDelete(0);
+    EXPECT_EQ(view.questions, (Names{"Confirm waypoint deletion|Really delete Alpha?|Yes|OOPS - no."}));
+    EXPECT_EQ(document->waypointList().size(), 2u);
+    EXPECT_FALSE(document->isDocumentEdited());
+
+    view.answer = true;
+    document->detailDelete();
+    EXPECT_EQ(namesOf(document->waypointList()), (Names{"Bravo"}));
+    EXPECT_EQ(form.text(fd::wpBox), "New waypoint");
+    for (const std::string_view name : {fd::wpName, fd::wpComment, fd::wpLatitude, fd::wpLongitude, fd::wpAltitude,
+             fd::wpLatDeg, fd::wpLatMin, fd::wpLatSec, fd::wpLonDeg, fd::wpLonMin, fd::wpLonSec})
+        EXPECT_EQ(form.text(name), "") << name;
+    for (const std::string_view name : {fd::detailAddUpdButton, fd::detailDeleteButton, fd::detailActivateButton})
+        EXPECT_FALSE(form.isEnabled(name)) << name;
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_EQ(document->wpTableModel().rowCount(), 1);
+}
+
+TEST_F(WaypointLogic, SelectionEnablesTheButtonsOfItsTable)
+{
+    const std::string_view rowButtons[] = {fd::wpEditButton, fd::wpDeleteButton, fd::wpActivateButton};
+    for (const std::string_view name : {fd::wpEditButton, fd::wpDeleteButton, fd::wpActivateButton,
+             fd::showNearestButton, fd::detailCurrentPosButton, fd::nearestActivateButton})
+        EXPECT_FALSE(form.isEnabled(name)) << name;
+    document->tableViewSelectionDidChange(WaypointDocument::Table::Waypoints, true);
+    for (const std::string_view name : rowButtons)
+        EXPECT_TRUE(form.isEnabled(name)) << name;
+    EXPECT_FALSE(form.isEnabled(fd::nearestActivateButton));
+    document->tableViewSelectionDidChange(WaypointDocument::Table::Nearest, true);
+    EXPECT_TRUE(form.isEnabled(fd::nearestActivateButton));
+    document->tableViewSelectionDidChange(WaypointDocument::Table::Waypoints, false);
+    for (const std::string_view name : rowButtons)
+        EXPECT_FALSE(form.isEnabled(name)) << name;
+    EXPECT_TRUE(form.isEnabled(fd::nearestActivateButton));
+}
+
+TEST_F(WaypointLogic, ActivationNavigatesOrServesTheRoutesPickList)
+{
+    test::PostRecorder posts(desk.center, {TRVCheckGPSRunning, TRVWaypointActivated, TRVRouteWaypointSelected});
+    document->wpActivateSelect(std::nullopt);
+    document->wpActivateSelect(2);
+    EXPECT_TRUE(posts.posts.empty());
+    document->wpActivateSelect(1);
+    EXPECT_EQ(posts.names(), (Names{"TRVCheckGPSRunning", "TRVWaypointActivated"}));
+    EXPECT_EQ(posts.posts[0].object.sender<Document>(), document.get());
+    EXPECT_EQ(posts.posts[1].object.waypoint(), document->waypointList()[1]);
+
+    // As a route's pick list: the waypoint goes to the route, once.
+    auto route = desk.route({});
+    document->setOpenedForRoute(route);
+    EXPECT_EQ(form.text(fd::wpActivateButton), "Select");
+    EXPECT_EQ(form.text(fd::nearestActivateButton), "Select");
+    posts.posts.clear();
+    document->wpActivateSelect(0);
+    EXPECT_EQ(posts.names(), (Names{"TRVRouteWaypointSelected"}));
+    EXPECT_EQ(posts.posts[0].object.waypoint(), document->waypointList()[0]);
+    EXPECT_EQ(desk.shown, std::vector<Document*>{route.get()});
+    EXPECT_EQ(document->openedForRoute(), nullptr);
+    EXPECT_EQ(form.text(fd::wpActivateButton), "Activate");
+
+    // From the sheet: added first, navigated without the GPS check, the
+    // route left behind.
+    document->setOpenedForRoute(route);
+    document->wpAdd();
+    type(form, {{fd::wpName, "Charlie"}, {fd::wpLatitude, "1"}, {fd::wpLongitude, "1"}});
+    posts.posts.clear();
+    document->detailActivateWP();
+    EXPECT_EQ(posts.names(), (Names{"TRVRouteWaypointSelected"}));
+    EXPECT_EQ(posts.posts[0].object.waypoint(), document->waypointList()[2]);
+    EXPECT_EQ(desk.shown.size(), 1u);
+    EXPECT_FALSE(view.sheetOpen);
+    EXPECT_TRUE(document->isDocumentEdited());
+    posts.posts.clear();
+    document->detailActivateWP();
+    EXPECT_EQ(posts.names(), (Names{"TRVWaypointActivated"}));
+}
+
+TEST_F(WaypointLogic, ThePositionOffersTheNearestListAndItsCoordinates)
+{
+    test::PostRecorder asked(desk.center, {TRVWDneedsCP});
+    auto other = desk.list({});
+    ASSERT_EQ(asked.posts.size(), 1u);
+    EXPECT_EQ(asked.posts[0].object.sender<Document>(), other.get());
+
+    // One minute of latitude is one nautical mile.
+    const WaypointPtr ppos = Waypoint::create("PPOS", "gps fix", 0.0f, -0.25f, 42.0f);
+    auto list = desk.list({waypoint("Far", 3.0f / 60.0f, -0.25f), waypoint("Near", 1.0f / 60.0f, -0.25f),
+        waypoint("Nowhere", NAN, NAN), waypoint("Twin", 1.0f / 60.0f, -0.25f)});
+    FormState& fields = list->form();
+    list->showNearest();
+    EXPECT_FALSE(list->nearestList().has_value());
+    EXPECT_FALSE(desk.view(*list).nearestOpen);
+
+    desk.center.post(TRVcpUpdated, ppos);
+    EXPECT_EQ(list->currentPos(), ppos);
+    EXPECT_TRUE(fields.isEnabled(fd::showNearestButton));
+    EXPECT_TRUE(fields.isEnabled(fd::detailCurrentPosButton));
+    list->currentPosToLatLon();
+    EXPECT_EQ(fields.text(fd::wpLatitude), "0");
+    EXPECT_EQ(fields.text(fd::wpLongitude), "-0.25");
+    EXPECT_EQ(fields.text(fd::wpLonMin), "15");
+    EXPECT_EQ(fields.text(fd::wpEW), "W");
+    EXPECT_EQ(fields.text(fd::wpAltitude), "42");
+    EXPECT_EQ(fields.text(fd::wpComment), "gps fix");
+
+    list->showNearest();
+    ASSERT_TRUE(list->nearestList().has_value());
+    EXPECT_EQ(namesOf(*list->nearestList()), (Names{"Near", "Twin", "Far", "Nowhere"}));
+    EXPECT_TRUE(desk.view(*list).nearestOpen);
+    EXPECT_FALSE(fields.isEnabled(fd::nearestActivateButton));
+    QAbstractItemModel& nearest = list->nearestTableModel();
+    EXPECT_NEAR(nearest.index(2, 1).data().toDouble(), 3.0, 0.015);
+
+    test::PostRecorder posts(desk.center, {TRVCheckGPSRunning, TRVWaypointActivated});
+    list->nearestActivateSelect(4);
+    EXPECT_TRUE(posts.posts.empty());
+    list->nearestActivateSelect(2);
+    EXPECT_EQ(posts.names(), (Names{"TRVWaypointActivated"}));
+    EXPECT_EQ(posts.posts[0].object.waypoint()->wpName(), "Far");
+    EXPECT_FALSE(desk.view(*list).nearestOpen);
+
+    // The fix is lost: nothing offered any more.
+    desk.center.post(TRVcpUpdated, NotificationObject());
+    EXPECT_FALSE(fields.isEnabled(fd::showNearestButton));
+    EXPECT_FALSE(fields.isEnabled(fd::detailCurrentPosButton));
+    type(fields, {{fd::wpLatitude, "5"}});
+    list->currentPosToLatLon();
+    EXPECT_EQ(fields.text(fd::wpLatitude), "5");
+    list->showNearest();
+    EXPECT_FALSE(list->nearestList().has_value());
+}
+
+TEST_F(WaypointLogic, CellEditsGoThroughTheSetters)
+{
+    QAbstractItemModel& model = document->wpTableModel();
+    const WaypointPtr alpha = document->waypointList().front();
+    const struct {
+        int column;
+        const char* text;
+        bool changed;
+    } rows[] = {{0, "Zulu", true}, {1, "note", true}, {2, "-7.25xyz", true}, {3, "12.5", true}, {4, "100", true}};
+    for (const auto& row : rows)
+        EXPECT_EQ(model.setData(model.index(0, row.column), row.text), row.changed) << row.column;
+    EXPECT_EQ(alpha->wpName(), "Zulu");
+    EXPECT_EQ(alpha->wpComment(), "note");
+    EXPECT_EQ(alpha->latitude(), -7.25f);
+    EXPECT_EQ(alpha->longitude(), 12.5f);
+    EXPECT_EQ(alpha->altitude(), 100.0f);
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_FALSE(document->setCellValue(0, "distance", "1"));
+    EXPECT_FALSE(document->setCellValue(2, "wpName", "x"));
+    EXPECT_FALSE(document->setCellValue(-1, "wpName", "x"));
+}
+
+TEST_F(WaypointLogic, RefreshSortsAndRemovesSameNamedWaypoints)
+{
+    test::LogCapture log;
+    const WaypointPtr first = waypoint("Alpha", 9.0f);
+    for (const WaypointPtr& added : {waypoint("Able"), first, waypoint("Alpha", 8.0f)})
+        document->addWP(added);
+    document->refresh();
+    EXPECT_EQ(namesOf(document->waypointList()), (Names{"Able", "Alpha", "Bravo"}));
+    EXPECT_EQ(document->waypointList()[1]->latitude(), 1.5f);
+    EXPECT_TRUE(log.contains("Import complete - 2 duplicates removed"));
+    EXPECT_EQ(document->wpTableModel().rowCount(), 3);
+    EXPECT_TRUE(document->isDocumentEdited());
+}
+
+TEST_F(WaypointLogic, LoadingCloseTheSheetAndPanelsOfTheOldList)
+{
+    test::ScratchDirectory folder;
+    const std::string path = folder.file("points.nvw").string();
+    std::string error;
+    ASSERT_TRUE(document->writeToFile(path, error)) << error;
+    EXPECT_EQ(view.deselections, 1);
+    auto other = desk.list({waypoint("Zulu")});
+    desk.center.post(TRVcpUpdated, waypoint("PPOS"));
+    other->wpAdd();
+    other->showNearest();
+    ASSERT_TRUE(desk.view(*other).nearestOpen);
+    ASSERT_TRUE(other->readFromFile(path, error)) << error;
+    EXPECT_EQ(namesOf(other->waypointList()), (Names{"Alpha", "Bravo"}));
+    EXPECT_FALSE(desk.view(*other).sheetOpen);
+    EXPECT_FALSE(desk.view(*other).nearestOpen);
+    EXPECT_FALSE(other->nearestList().has_value());
+    EXPECT_EQ(other->wpTableModel().rowCount(), 2);
+}
+
+class RouteLogic : public testing::Test {
+protected:
+    WaypointPtr at(char name) const { return list->waypointList()[static_cast<size_t>(name - 'A')]; }
+    std::vector<WaypointPtr> waypoints(const std::string& names) const
+    {
+        std::vector<WaypointPtr> result;
+        for (const char name : names)
+            result.push_back(at(name));
+        return result;
+    }
+    static std::string namesIn(const RouteDocument& document)
+    {
+        std::string names;
+        for (const std::string& name : namesOf(document.waypointList()))
+            names += name;
+        return names;
+    }
+    void lookUp(RouteDocument& document, const char* name)
+    {
+        type(document.form(), {{fd::wpName, name}});
+        document.lookupWPName();
+    }
+
+    Desk desk;
+    std::shared_ptr<WaypointDocument> list
+        = desk.list({waypoint("A"), waypoint("B"), waypoint("C"), waypoint("D"), waypoint("E", -33.8568f, 151.2153f)});
+};
+
+TEST_F(RouteLogic, AddInsertChangeRemoveAndClear)
+{
+    auto document = desk.route(waypoints("ABC"));
+    FormState& form = document->form();
+    RecordingView& view = desk.view(*document);
+
+    document->routeAddInsert(std::nullopt);
+    EXPECT_TRUE(view.sheetOpen);
+    EXPECT_EQ(form.text(fd::wpBox), "Waypoint #3");
+    EXPECT_FALSE(form.isEnabled(fd::detailAddInsertChangeButton));
+    lookUp(*document, "d");
+    EXPECT_EQ(form.text(fd::wpName), "D");
+    EXPECT_EQ(form.text(fd::wpComment), "D comment");
+    EXPECT_EQ(form.text(fd::detailAddInsertChangeButton), "Add");
+    EXPECT_TRUE(form.isEnabled(fd::detailAddInsertChangeButton));
+    document->detailAddInsertChangeWP();
+    EXPECT_FALSE(view.sheetOpen);
+    EXPECT_EQ(namesIn(*document), "ABCD");
+    EXPECT_EQ(document->waypointList()[3], at('D')); // shared, not copied
+    // Again without a new name: the same waypoint once more.
+    document->routeAddInsert(std::nullopt);
+    EXPECT_EQ(form.text(fd::wpName), "D");
+    document->detailAddInsertChangeWP();
+    EXPECT_EQ(namesIn(*document), "ABCDD");
+
+    document->routeAddInsert(1);
+    EXPECT_EQ(form.text(fd::wpBox), "Waypoint #1");
+    EXPECT_EQ(form.text(fd::wpName), "B");
+    EXPECT_EQ(form.text(fd::detailAddInsertChangeButton), "Insert");
+    lookUp(*document, "E");
+    document->detailAddInsertChangeWP();
+    EXPECT_EQ(namesIn(*document), "AEBCDD");
+
+    document->routeChange(9);
+    EXPECT_FALSE(view.sheetOpen);
+    document->routeChange(0);
+    EXPECT_EQ(form.text(fd::wpBox), "Waypoint #0");
+    EXPECT_EQ(form.text(fd::detailAddInsertChangeButton), "Change");
+    lookUp(*document, "c");
+    document->detailAddInsertChangeWP();
+    EXPECT_EQ(namesIn(*document), "CEBCDD");
+
+    document->routeRemove(9);
+    document->routeRemove(std::nullopt);
+    document->routeRemove(2);
+    EXPECT_EQ(namesIn(*document), "CECDD");
+    document->routeClearAll();
+    EXPECT_EQ(namesIn(*document), "");
+    EXPECT_EQ(document->routeTableModel().rowCount(), 0);
+    EXPECT_TRUE(document->isDocumentEdited());
+}
+
+TEST_F(RouteLogic, NameLookupIgnoresCaseAndTakesTheLastList)
+{
+    const WaypointPtr second = Waypoint::create("HOME", "second list", 2.0f, 2.0f, 0.0f);
+    desk.list({Waypoint::create("Home", "first list", 1.0f, 1.0f, 0.0f)});
+    desk.list({second});
+    desk.route({waypoint("home")}); // routes are not searched
+    auto document = desk.route({});
+    document->routeAddInsert(std::nullopt);
+    lookUp(*document, "hOmE");
+    EXPECT_EQ(document->workingWP(), second);
+    EXPECT_EQ(document->form().text(fd::wpComment), "second list");
+
+    lookUp(*document, "nowhere");
+    EXPECT_EQ(document->workingWP(), nullptr);
+    EXPECT_EQ(document->form().text(fd::wpName), "nowhere");
+    EXPECT_EQ(document->form().text(fd::wpComment), "");
+    EXPECT_EQ(document->form().text(fd::wpLatitude), "");
+    EXPECT_FALSE(document->form().isEnabled(fd::detailAddInsertChangeButton));
+}
+
+TEST_F(RouteLogic, TheSheetShowsThePositionInTheChosenFormat)
+{
+    auto document = desk.route({});
+    document->routeAddInsert(std::nullopt);
+    lookUp(*document, "E");
+    EXPECT_EQ(document->form().text(fd::wpLatitude), "33.856800° S");
+    document->selectLatLonFormat(3);
+    EXPECT_EQ(document->form().text(fd::wpLatitude), "33° 51' 24.48\" S");
+    EXPECT_EQ(document->form().text(fd::wpLongitude), "151° 12' 55.09\" E");
+}
+
+TEST_F(RouteLogic, APickListHandsItsWaypointToItsOwnRouteOnly)
+{
+    auto first = desk.route({});
+    auto document = desk.route(waypoints("AB"));
+    first->wpPickList();
+    document->routeAddInsert(1);
+    document->wpPickList();
+    EXPECT_EQ(list->openedForRoute(), document);
+    EXPECT_EQ(desk.shown, (std::vector<Document*>{list.get(), list.get()}));
+    EXPECT_TRUE(desk.asked.empty());
+
+    list->wpActivateSelect(3);
+    EXPECT_EQ(first->workingWP(), nullptr);
+    EXPECT_EQ(document->workingWP(), at('D'));
+    EXPECT_EQ(document->form().text(fd::wpName), "D");
+    EXPECT_EQ(document->form().text(fd::detailAddInsertChangeButton), "Insert");
+    document->detailAddInsertChangeWP();
+    EXPECT_EQ(namesIn(*document), "ADB");
+    // Later picks go elsewhere.
+    list->wpActivateSelect(0);
+    EXPECT_EQ(document->workingWP(), at('D'));
+}
+
+TEST(RoutePickList, WithoutAnOpenListItAsksForAFile)
+{
+    test::ScratchDirectory folder;
+    const std::string path = folder.file("points.nvw").string();
+    std::string error;
+    {
+        Desk saving;
+        ASSERT_TRUE(saving.list({waypoint("A"), waypoint("B")})->writeToFile(path, error)) << error;
+    }
+    test::LogCapture log;
+    Desk desk;
+    auto document = desk.route({});
+    for (const char* choice : {"", "points.nvw", "/no/such/points.nvw"}) {
+        desk.chosen = choice;
+        document->wpPickList();
+    }
+    desk.chosen.reset();
+    document->wpPickList();
+    EXPECT_EQ(desk.documents().size(), 1u);
+    EXPECT_TRUE(log.contains("Can't create an URL from file points.nvw."));
+    desk.chosen = path;
+    document->wpPickList();
+    EXPECT_EQ(desk.asked, Names(5, "nvw"));
+    ASSERT_EQ(desk.documents().size(), 2u);
+    auto* opened = static_cast<WaypointDocument*>(desk.documents()[1]);
+    EXPECT_EQ(opened->openedForRoute(), document);
+    EXPECT_EQ(namesOf(opened->waypointList()), (Names{"A", "B"}));
+}
+
+TEST_F(RouteLogic, JoinSegmentAndDirectToActivateTheRoute)
+{
+    auto document = desk.route(waypoints("ABCDE"), "Coast Run");
+    test::PostRecorder posts(desk.center, {TRVCheckGPSRunning, TRVRouteActivated, TRVWaypointActivated});
+    document->routeJoinSegment(2);
+    EXPECT_EQ(document->route()->activeIndex(), 2);
+    EXPECT_EQ(posts.names(), (Names{"TRVCheckGPSRunning", "TRVRouteActivated"}));
+    EXPECT_EQ(posts.posts[0].object.sender<Document>(), document.get());
+    EXPECT_EQ(posts.posts[1].object.route(), document->route());
+    // The first row or none: the nearest segment, found by the navigation.
+    for (const std::optional<int> row : {std::optional<int>(0), std::optional<int>(), std::optional<int>(7)}) {
+        document->route()->setActiveIndex(1);
+        document->routeJoinSegment(row);
+        EXPECT_EQ(document->route()->activeIndex(), 5);
+    }
+
+    // The route takes the typed name first.
+    type(document->form(), {{fd::routeName, "Harbour"}});
+    posts.posts.clear();
+    document->routeDirectTo(3);
+    EXPECT_EQ(document->route()->activeIndex(), 3);
+    EXPECT_EQ(document->route()->routeName(), "Harbour");
+    EXPECT_EQ(posts.names(), (Names{"TRVCheckGPSRunning", "TRVRouteActivated", "TRVWaypointActivated"}));
+    EXPECT_EQ(posts.posts[2].object.waypoint(), at('D'));
+    posts.posts.clear();
+    document->routeDirectTo(std::nullopt);
+    EXPECT_EQ(document->route()->activeIndex(), 0);
+    EXPECT_EQ(posts.posts.back().object.waypoint(), at('A'));
+
+    posts.posts.clear();
+    desk.route({})->routeDirectTo(std::nullopt);
+    desk.route(waypoints("A"))->routeJoinSegment(std::nullopt);
+    EXPECT_TRUE(posts.posts.empty());
+    // The second row joins the first segment.
+    auto pair = desk.route(waypoints("AB"));
+    pair->routeJoinSegment(1);
+    EXPECT_EQ(pair->route()->activeIndex(), 1);
+    EXPECT_EQ(posts.names(), (Names{"TRVCheckGPSRunning", "TRVRouteActivated"}));
+}
+
+TEST_F(RouteLogic, TheButtonsFollowTheSelectionAndTheRouteLength)
+{
+    auto document = desk.route(waypoints("ABC"));
+    const FormState& form = document->form();
+    const auto enabled = [&form](std::initializer_list<std::string_view> names) {
+        std::string shown;
+        for (const std::string_view name : names)
+            shown += form.isEnabled(name) ? '1' : '0';
+        return shown;
+    };
+    const auto buttons = {fd::routeChangeButton, fd::routeRemoveButton, fd::routeDirectToButton,
+        fd::routeJoinSegmentButton, fd::routeReverseButton, fd::routeAddInsertButton, fd::routeClearAllButton};
+    const struct {
+        std::optional<int> row;
+        const char* enabled;
+        const char* join;
+        const char* addInsert;
+    } rows[] = {
+        {std::nullopt, "0001111", "Auto-join nearest route segment", "Add"},
+        {0, "1111111", "Auto-join nearest route segment", "Insert"},
+        {2, "1111111", "Join segment B to C", "Insert"},
+        {3, "0001111", "Auto-join nearest route segment", "Add"},
+    };
+    for (const auto& row : rows) {
+        document->tableViewSelectionDidChange(row.row);
+        EXPECT_EQ(enabled(buttons), row.enabled) << row.row.value_or(-1);
+        EXPECT_EQ(form.text(fd::routeJoinSegmentButton), row.join);
+        EXPECT_EQ(form.text(fd::routeAddInsertButton), row.addInsert);
+    }
+    auto single = desk.route(waypoints("A"));
+    single->tableViewSelectionDidChange(0);
+    EXPECT_FALSE(single->form().isEnabled(fd::routeJoinSegmentButton));
+    EXPECT_FALSE(single->form().isEnabled(fd::routeReverseButton));
+    EXPECT_TRUE(single->form().isEnabled(fd::routeDirectToButton));
+    // A reload drops the selection.
+    document->tableViewSelectionDidChange(1);
+    document->routeRemove(0);
+    EXPECT_FALSE(form.isEnabled(fd::routeRemoveButton));
+}
+
+TEST_F(RouteLogic, TheActiveRouteIsLockedWhicheverDocumentActivatedIt)
+{
+    auto first = desk.route(waypoints("ABC"));
+    auto second = desk.route(waypoints("DE"));
+    first->tableViewSelectionDidChange(1);
+    desk.center.post(TRVRouteIsActive, first->route());
+    EXPECT_TRUE(first->routeLocked());
+    EXPECT_TRUE(desk.view(*first).lockShown);
+    EXPECT_FALSE(second->routeLocked());
+    for (const std::string_view name : {fd::routeChangeButton, fd::routeRemoveButton, fd::routeJoinSegmentButton,
+             fd::routeReverseButton, fd::routeAddInsertButton, fd::routeClearAllButton})
+        EXPECT_FALSE(first->form().isEnabled(name)) << name;
+    EXPECT_TRUE(first->form().isEnabled(fd::routeDirectToButton));
+    // Refused while locked.
+    first->routeClearAll();
+    first->routeRemove(0);
+    first->routeReverse();
+    first->routeAddInsert(std::nullopt);
+    first->routeChange(0);
+    EXPECT_EQ(namesIn(*first), "ABC");
+    EXPECT_FALSE(desk.view(*first).sheetOpen);
+    EXPECT_FALSE(first->isDocumentEdited());
+
+    desk.center.post(TRVRouteIsActive, second->route());
+    EXPECT_FALSE(first->routeLocked());
+    EXPECT_FALSE(desk.view(*first).lockShown);
+    EXPECT_TRUE(first->form().isEnabled(fd::routeClearAllButton));
+    EXPECT_TRUE(second->routeLocked());
+    desk.center.post(TRVRouteIsActive, NotificationObject());
+    EXPECT_FALSE(second->routeLocked());
+}
+
+TEST_F(RouteLogic, ImportsAddTheFilesWaypointsUnlessCancelledOrLocked)
+{
+    test::ScratchDirectory folder;
+    const std::string kml = folder.file("bay.kml").string();
+    const std::string gpx = folder.file("walk.gpx").string();
+    std::ofstream(kml) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Document><name>Bay Tour</name>
+<Placemark><name>Pier</name><Point><coordinates>-122.5,37.25,4</coordinates></Point></Placemark>
+<Placemark><name>Buoy</name><Point><coordinates>-122.25,37.5</coordinates></Point></Placemark>
+<Placemark><name>Pier</name><Point><coordinates>-1,1,1</coordinates></Point></Placemark>
+</Document></kml>)";
+    std::ofstream(gpx) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<gpx version="1.1" creator="test" xmlns="http://www.topografix.com/GPX/1/1">
+<wpt lat="10.5" lon="20.25"><name>Summit</name></wpt></gpx>)";
+    auto route = desk.route(waypoints("A"), "Old name");
+    route->importKML(); // the panel cancelled
+    list->importGPX();
+    EXPECT_FALSE(route->isDocumentEdited());
+    EXPECT_FALSE(list->isDocumentEdited());
+    desk.chosen = kml;
+    desk.center.post(TRVRouteIsActive, route->route());
+    EXPECT_FALSE(route->importKML());
+    desk.center.post(TRVRouteIsActive, NotificationObject());
+    EXPECT_TRUE(route->importKML());
+    EXPECT_EQ(namesIn(*route), "APierBuoyPier");
+    EXPECT_EQ(route->form().text(fd::routeName), "Bay Tour");
+    EXPECT_EQ(route->routeTableModel().rowCount(), 4);
+    EXPECT_TRUE(route->isDocumentEdited());
+    list->importKML();
+    desk.chosen = gpx;
+    list->importGPX();
+    EXPECT_EQ(namesOf(list->waypointList()), (Names{"A", "B", "Buoy", "C", "D", "E", "Pier", "Summit"}));
+    EXPECT_EQ(list->wpTableModel().rowCount(), 8);
+    EXPECT_EQ(desk.asked, (Names{"kml", "gpx", "kml", "kml", "gpx"}));
+}
+
+TEST(RouteName, ReversingAddsOrRemovesTheSuffix)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"Coast Run", "Coast Run (REVERSE)"},
+        {"Coast Run (REVERSE)", "Coast Run"},
+        {" (REVERSE)", ""},
+        {"(REVERSE)", "(REVERSE) (REVERSE)"},
+        {"", " (REVERSE)"},
+        {"Ab (REVERSE) x", "Ab (REVERSE) x (REVERSE)"},
+    };
+    for (const auto& [name, reversed] : rows)
+        EXPECT_EQ(RouteDocument::reversedName(name), reversed) << name;
+}
+
+TEST_F(RouteLogic, ReverseTurnsTheRouteAndItsNameAndRenamingRetitles)
+{
+    auto document = desk.route(waypoints("ABC"), "Coast Run");
+    int retitled = 0;
+    document->setStateListener([&retitled] { ++retitled; });
+    EXPECT_EQ(document->displayName(), "Coast Run");
+    document->routeReverse();
+    EXPECT_EQ(namesIn(*document), "CBA");
+    EXPECT_EQ(document->form().text(fd::routeName), "Coast Run (REVERSE)");
+    EXPECT_EQ(document->displayName(), "Coast Run (REVERSE)");
+    EXPECT_EQ(document->routeTableModel().index(0, 1).data().toString(), "C");
+    EXPECT_GT(retitled, 0);
+
+    document->updateChangeCount(Document::ChangeType::Cleared);
+    retitled = 0;
+    document->routeRename(); // unchanged
+    EXPECT_FALSE(document->isDocumentEdited());
+    EXPECT_EQ(retitled, 0);
+    type(document->form(), {{fd::routeName, ""}});
+    document->routeRename();
+    EXPECT_EQ(document->route()->routeName(), "");
+    EXPECT_EQ(document->displayName(), "Untitled");
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_GT(retitled, 0);
+
+    // An unnamed route stays unnamed while the field is empty.
+    auto unnamed = desk.route(waypoints("AB"));
+    unnamed->routeRename();
+    EXPECT_FALSE(unnamed->route()->routeName().has_value());
+    EXPECT_FALSE(unnamed->isDocumentEdited());
+}
+
+TEST_F(RouteLogic, LoadingAFileUnlocksAndShowsItsName)
+{
+    test::ScratchDirectory folder;
+    const std::string path = folder.file("coast.nvr").string();
+    std::string error;
+    ASSERT_TRUE(desk.route(waypoints("AB"), "Coast")->writeToFile(path, error)) << error;
+    auto document = desk.route(waypoints("C"));
+    document->routeAddInsert(std::nullopt);
+    desk.center.post(TRVRouteIsActive, document->route());
+    ASSERT_TRUE(document->readFromFile(path, error)) << error;
+    EXPECT_FALSE(document->routeLocked());
+    EXPECT_FALSE(desk.view(*document).sheetOpen);
+    EXPECT_EQ(document->form().text(fd::routeName), "Coast");
+    EXPECT_EQ(namesIn(*document), "AB");
+    EXPECT_EQ(document->routeTableModel().rowCount(), 2);
+}
+
+TEST(WaypointTable, ShowsSortsAndEditsByColumn)
+{
+    test::ensureCoreApplication();
+    // Three minutes of latitude are about three nautical miles.
+    WaypointList list{Waypoint::create("A", "x", -9.95f, 0.0f, 12.34f), Waypoint::create("B", "z", NAN, 0.0f, 0.0f),
+        Waypoint::create("C", "y", -10.0f, 0.0f, NAN)};
+    WaypointTableModel model([&list] { return &list; });
+    model.setColumns({"index", "wpName", "wpComment", "latitude", "altitude", "distance"});
+    model.reload();
+    const auto column = [&model](int index) {
+        std::string shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown += model.index(row, index).data().toString().toStdString() + ";";
+        return shown;
+    };
+    EXPECT_EQ(column(0), "0;1;2;");
+    EXPECT_EQ(column(3), "-9.950000;;-10.000000;");
+    EXPECT_EQ(column(4), "12.3;0.0;;");
+    EXPECT_EQ(column(5), ";;;");
+    // A new origin redraws every cell.
+    std::pair<QModelIndex, QModelIndex> redrawn;
+    QObject::connect(
+        &model, &QAbstractItemModel::dataChanged, [&redrawn](const QModelIndex& from, const QModelIndex& to) {
+            redrawn = {from, to};
+        });
+    model.setDistanceOrigin(Waypoint::create("O", "", -10.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(model.index(0, 5).data().toDouble(), 3.0, 0.015);
+    EXPECT_EQ(column(5), model.index(0, 5).data().toString().toStdString() + ";;0.00;");
+    EXPECT_EQ(redrawn, std::make_pair(model.index(0, 0), model.index(2, 5)));
+    EXPECT_EQ(model.index(0, 4).data(Qt::EditRole).toString(), "12.34");
+    EXPECT_EQ(model.headerData(5, Qt::Horizontal).toString(), "Distance (nm)");
+
+    // Unknown values last in either direction; the index column counts rows.
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        const char* names;
+    } sorts[] = {
+        {3, Qt::AscendingOrder, "C;A;B;"},
+        {3, Qt::DescendingOrder, "A;C;B;"},
+        {2, Qt::AscendingOrder, "A;C;B;"},
+        {1, Qt::DescendingOrder, "C;B;A;"},
+        {5, Qt::AscendingOrder, "C;A;B;"},
+        {0, Qt::DescendingOrder, "C;B;A;"},
+        {-1, Qt::AscendingOrder, "A;B;C;"},
+    };
+    for (const auto& sort : sorts) {
+        model.sort(sort.column, sort.order);
+        EXPECT_EQ(column(1), sort.names) << sort.column << " " << sort.order;
+        EXPECT_EQ(column(0), "0;1;2;");
+    }
+    model.sort(3, Qt::AscendingOrder);
+    EXPECT_EQ(model.listIndex(0), 2);
+    EXPECT_EQ(model.rowOfListIndex(2), 0);
+    EXPECT_EQ(model.rowOfListIndex(1), 2);
+    EXPECT_EQ(model.listIndex(3), -1);
+    EXPECT_EQ(model.rowOfListIndex(3), -1);
+
+    // Edits reach the list's waypoint of the row shown, field columns only.
+    EXPECT_FALSE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+    std::vector<std::pair<int, QString>> edits;
+    model.setEditor([&edits](int listIndex, const QString& name, const QString&) {
+        edits.emplace_back(listIndex, name);
+        return true;
+    });
+    EXPECT_TRUE(model.flags(model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model.flags(model.index(0, 5)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEditable));
+    EXPECT_TRUE(model.setData(model.index(0, 2), "w"));
+    EXPECT_FALSE(model.setData(model.index(0, 2), "w", Qt::DisplayRole));
+    EXPECT_EQ(edits, (std::vector<std::pair<int, QString>>{{2, "wpComment"}}));
+}
+
+TEST(FormFields, TellTheirListenerOfEveryChangeTheLogicMakes)
+{
+    FormState form;
+    Names changed;
+    form.setListener([&changed](std::string_view name) { changed.emplace_back(name); });
+    EXPECT_EQ(form.text("a"), "");
+    EXPECT_TRUE(form.isEnabled("a"));
+    EXPECT_FALSE(form.hasText("a"));
+    EXPECT_FALSE(form.hasEnabled("a"));
+    form.setText("a", "");
+    form.setText("a", "");
+    form.setText("a", "x");
+    form.setEnabled("b", true);
+    form.setEnabled("b", true);
+    form.setEnabled("b", false);
+    form.takeUserText("c", "typed");
+    EXPECT_EQ(changed, (Names{"a", "a", "b", "b"}));
+    EXPECT_TRUE(form.hasText("a"));
+    EXPECT_TRUE(form.hasEnabled("b"));
+    EXPECT_FALSE(form.isEnabled("b"));
+    EXPECT_EQ(form.text("c"), "typed");
+    EXPECT_TRUE(form.hasText("c"));
+    EXPECT_FALSE(form.hasEnabled("c"));
+}
+
+TEST(FieldNumbers, AreTheShortestTextThatReadsBackTheSame)
+{
+    const std::pair<float, const char*> rows[] = {
+        {0.1f, "0.1"}, {-33.5f, "-33.5"}, {12.34f, "12.34"}, {1e-7f, "1e-07"}, {9.85107421875f, "9.851074"}, {NAN, ""}};
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(FieldText::fromFloat(value), text) << text;
+    EXPECT_EQ(FieldText::fromInt(-12), "-12");
+}
+
+} // namespace
+} // namespace navora
