@@ -91,6 +91,10 @@ TEST(AlertTableTest, UnusableFilesGiveAnEmptyTable)
         {"top level is a string", plistDocument("<string>GPSOffline</string>")},
         {"unclosed dictionary", plistDocument("<dict><key>GPSOffline</key><dict><key>AlertTitle</key>")},
         {"too large", std::string(static_cast<size_t>(AlertTable::maximumFileSize) + 1, ' ')},
+        // Hostile binary lists that would keep the library busy without end.
+        {"shared children", readAll(NAVORA_SOURCE_DIR "/tests/fuzz/corpus/plist/shared-children.bplist")},
+        {"shallow sharing", readAll(NAVORA_SOURCE_DIR "/tests/fuzz/corpus/plist/shallow-sharing.bplist")},
+        {"deep nesting", readAll(NAVORA_SOURCE_DIR "/tests/fuzz/corpus/plist/deep-nesting.bplist")},
     };
     test::ScratchDirectory dir;
     for (const Case& c : cases) {

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace navora {
@@ -34,9 +35,73 @@ const DisplayCase displayCases[] = {
     {0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
     // Negative zero is not negative: no "-0" and the positive letter.
     {-0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
-    // An unknown position stays readable and takes the positive letter.
-    {std::numeric_limits<float>::quiet_NaN(), Lat, "nan\xC2\xB0 N", "0\xC2\xB0 nan' N", "0\xC2\xB0 0' nan\" N"},
+    // Rounded once to the last digit shown, carrying into minutes and
+    // degrees: never 60 seconds or 60 minutes. 10.999999f is 10.99999904632568.
+    {10.999999f, Lat, "10.999999\xC2\xB0 N", "10\xC2\xB0 59.9999' N", "11\xC2\xB0 0' 0.00\" N"},
+    // 0.9999995f is 0.99999952316284: 59.99997 minutes.
+    {0.9999995f, Lon, "1.000000\xC2\xB0 E", "1\xC2\xB0 0.0000' E", "1\xC2\xB0 0' 0.00\" E"},
+    // 9.7f is 9.69999980926514: 41' 59.99931".
+    {9.7f, Lon, "9.700000\xC2\xB0 E", "9\xC2\xB0 42.0000' E", "9\xC2\xB0 42' 0.00\" E"},
+    // An unknown position shows nothing.
+    {std::numeric_limits<float>::quiet_NaN(), Lat, "", "", ""},
 };
+
+TEST(CoordinateText, ReadsWhatPeopleType)
+{
+    // Expected values worked out by hand: degrees + minutes / 60 + seconds / 3600.
+    const struct {
+        const char* text;
+        Axis axis;
+        std::optional<double> value;
+    } rows[] = {
+        {"47.5412", Lat, 47.5412},
+        {"47,5412", Lat, 47.5412},
+        {" N47.5412 ", Lat, 47.5412},
+        {"47.5412 n", Lat, 47.5412},
+        {"S 33.8568", Lat, -33.8568},
+        {"-9.68", Lon, -9.68},
+        {"+9.68", Lon, 9.68},
+        {"9.68W", Lon, -9.68},
+        {"47\xC2\xB0 32.47' N", Lat, 47.0 + 32.47 / 60},
+        {"47 32,47 N", Lat, 47.0 + 32.47 / 60},
+        {"47\xC2\xB0 32' 28\" N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600},
+        {"47 32 28 N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600},
+        {"9\xC2\xB0"
+         "40\xE2\x80\xB2"
+         "48.5\xE2\x80\xB3W",
+            Lon, -(9.0 + 40.0 / 60 + 48.5 / 3600)},
+        {"90 S", Lat, -90.0},
+        {"180", Lon, 180.0},
+        // Refused: out of range, the other axis's letter, two signs, 60
+        // minutes or seconds, a fraction before the last part, junk.
+        {"95", Lat, std::nullopt},
+        {"181", Lon, std::nullopt},
+        {"90 0 1 N", Lat, std::nullopt},
+        {"47.5 E", Lat, std::nullopt},
+        {"9.68 N", Lon, std::nullopt},
+        {"-47 N", Lat, std::nullopt},
+        {"47 60 N", Lat, std::nullopt},
+        {"47 32 60 N", Lat, std::nullopt},
+        {"47.5 30", Lat, std::nullopt},
+        {"1 2 3 4", Lat, std::nullopt},
+        {"47..5", Lat, std::nullopt},
+        {"47,5,1", Lat, std::nullopt},
+        {"abc", Lat, std::nullopt},
+        {"12abc", Lat, std::nullopt},
+        {"inf", Lon, std::nullopt},
+        {"nan", Lon, std::nullopt},
+        {"N", Lat, std::nullopt},
+        {"", Lat, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::optional<double> value = CoordinateText::read(row.text, row.axis);
+        ASSERT_EQ(value.has_value(), row.value.has_value());
+        if (value) {
+            EXPECT_NEAR(*value, *row.value, 1e-12);
+        }
+    }
+}
 
 void expectDisplays(const DisplayCase& c)
 {

@@ -49,6 +49,7 @@ public:
         questions.push_back(title + "|" + message + "|" + yes + "|" + no);
         return answer && onUiThread();
     }
+    void tell(const std::string& title, const std::string& message) override { told.push_back(title + "|" + message); }
     void showRouteLock(bool locked) override { lockShown = locked && onUiThread(); }
     // False, and counted, off the user-interface thread.
     bool onUiThread()
@@ -64,6 +65,7 @@ public:
     bool lockShown = false;
     int deselections = 0;
     Names questions;
+    Names told;
     std::function<void()> sheetEnded;
     std::atomic<int> offThread = 0;
 };

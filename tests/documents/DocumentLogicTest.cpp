@@ -44,9 +44,20 @@ TEST_F(WaypointLogic, AddAndActivateNeedANameAndAPositionInRange)
         const char* longitude;
         bool ready;
     } rows[] = {
-        {"A", "90", "180", true}, {"A", "-90", "-180", true}, {"A", "90.5", "0", false}, {"A", "-90.5", "0", false},
-        {"A", "0", "180.5", false}, {"A", "0", "-180.5", false}, {"", "1", "1", false}, {"A", "", "1", false},
-        {"A", "1", "", false}, {"A", "not a number", "0", true}, // reads as 0
+        {"A", "90", "180", true},
+        {"A", "-90", "-180", true},
+        {"A", "90.5", "0", false},
+        {"A", "-90.5", "0", false},
+        {"A", "0", "180.5", false},
+        {"A", "0", "-180.5", false},
+        {"", "1", "1", false},
+        {"A", "", "1", false},
+        {"A", "1", "", false},
+        {"A", "not a number", "0", false},
+        {"A", "51,5", "-9,68", true},
+        {"A", "47\xC2\xB0 32.47' N", "9 40 48 W", true},
+        {"A", "47.5 E", "0", false},
+        {"A", "47 60 N", "0", false},
     };
     document->wpAdd();
     EXPECT_FALSE(form.isEnabled(fd::detailAddUpdButton));
@@ -274,9 +285,13 @@ TEST_F(WaypointLogic, CellEditsGoThroughTheSetters)
         int column;
         const char* text;
         bool changed;
-    } rows[] = {{0, "Zulu", true}, {1, "note", true}, {2, "-7.25xyz", true}, {3, "12.5", true}, {4, "100", true}};
+    } rows[] = {{0, "Zulu", true}, {1, "note", true}, {2, "-7.25xyz", false}, {2, "95", false},
+        {2, "7\xC2\xB0 15' S", true}, {3, "12,5", true}, {4, "1e9x", false}, {4, "100", true}};
     for (const auto& row : rows)
-        EXPECT_EQ(model.setData(model.index(0, row.column), row.text), row.changed) << row.column;
+        EXPECT_EQ(model.setData(model.index(0, row.column), row.text), row.changed) << row.column << " " << row.text;
+    // A refused cell keeps its value and says why.
+    ASSERT_EQ(view.told.size(), 3u);
+    EXPECT_EQ(view.told[1].rfind("Not changed|\"95\" is not a latitude", 0), 0u) << view.told[1];
     EXPECT_EQ(alpha->wpName(), "Zulu");
     EXPECT_EQ(alpha->wpComment(), "note");
     EXPECT_EQ(alpha->latitude(), -7.25f);
@@ -288,17 +303,18 @@ TEST_F(WaypointLogic, CellEditsGoThroughTheSetters)
     EXPECT_FALSE(document->setCellValue(-1, "wpName", "x"));
 }
 
-TEST_F(WaypointLogic, RefreshSortsAndRemovesSameNamedWaypoints)
+TEST_F(WaypointLogic, RefreshSortsAndRemovesTheSameNameAtTheSamePlace)
 {
     test::LogCapture log;
-    const WaypointPtr first = waypoint("Alpha", 9.0f);
-    for (const WaypointPtr& added : {waypoint("Able"), first, waypoint("Alpha", 8.0f)})
+    // Alpha at 1.5, 2.5 is in the list already: again there it goes, elsewhere it stays.
+    for (const WaypointPtr& added : {waypoint("Able"), waypoint("Alpha", 9.0f), waypoint("Alpha", 1.5f, 2.5f)})
         document->addWP(added);
     document->refresh();
-    EXPECT_EQ(namesOf(document->waypointList()), (Names{"Able", "Alpha", "Bravo"}));
+    EXPECT_EQ(namesOf(document->waypointList()), (Names{"Able", "Alpha", "Alpha", "Bravo"}));
     EXPECT_EQ(document->waypointList()[1]->latitude(), 1.5f);
-    EXPECT_TRUE(log.contains("Import complete - 2 duplicates removed"));
-    EXPECT_EQ(document->wpTableModel().rowCount(), 3);
+    EXPECT_EQ(document->waypointList()[2]->latitude(), 9.0f);
+    EXPECT_TRUE(log.contains("Import complete - 1 duplicates removed"));
+    EXPECT_EQ(document->wpTableModel().rowCount(), 4);
     EXPECT_TRUE(document->isDocumentEdited());
 }
 
@@ -628,8 +644,9 @@ TEST_F(RouteLogic, ImportsAddTheFilesWaypointsUnlessCancelledOrLocked)
     list->importKML();
     desk.chosen = gpx;
     list->importGPX();
-    EXPECT_EQ(namesOf(list->waypointList()), (Names{"A", "B", "Buoy", "C", "D", "E", "Pier", "Summit"}));
-    EXPECT_EQ(list->wpTableModel().rowCount(), 8);
+    // The two piers lie in different places: both stay.
+    EXPECT_EQ(namesOf(list->waypointList()), (Names{"A", "B", "Buoy", "C", "D", "E", "Pier", "Pier", "Summit"}));
+    EXPECT_EQ(list->wpTableModel().rowCount(), 9);
     EXPECT_EQ(desk.asked, (Names{"kml", "gpx", "kml", "kml", "gpx"}));
 }
 

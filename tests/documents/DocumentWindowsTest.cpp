@@ -192,8 +192,13 @@ TEST(RouteWindow, TheSheetTheButtonsAndTheNameReachTheRoute)
     EXPECT_FALSE(button(window, "routeClearAllButton").isEnabled());
     desk.center.post(TRVRouteIsActive, NotificationObject());
     click(button(window, "routeRemoveButton"));
+    // Clear All cannot be taken back: it asks, and Cancel keeps the route.
+    click(button(window, "routeClearAllButton"));
+    EXPECT_EQ(table.model()->rowCount(), 1);
+    desk.dialogs->answers = {"Clear All"};
     click(button(window, "routeClearAllButton"));
     EXPECT_EQ(table.model()->rowCount(), 0);
+    EXPECT_EQ(desk.dialogs->questions.back().buttons, (QStringList{"Clear All", "Cancel"}));
 }
 
 } // namespace

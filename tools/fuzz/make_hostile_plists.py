@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Writes the hostile binary property lists that the property-list readers
 must refuse, as fuzzer seeds: arrays that share their children (a few hundred
-bytes that a naive reader expands to 2^40 nodes) and arrays nested a hundred
-thousand deep (which overflow a recursive reader's stack).
+bytes that a naive reader expands to 2^40 nodes, and a shallow variant of
+2^12) and arrays nested a hundred thousand deep (which overflow a recursive
+reader's stack).
 
     tools/fuzz/make_hostile_plists.py tests/fuzz/corpus/plist
 """
@@ -47,6 +48,8 @@ def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
     (folder / "shared-children.bplist").write_bytes(shared_children())
+    # Shallow enough for any depth limit, but 2^12 nodes once expanded.
+    (folder / "shallow-sharing.bplist").write_bytes(shared_children(12))
     (folder / "deep-nesting.bplist").write_bytes(deep_nesting())
 
 

@@ -3,6 +3,8 @@
 #include "app/update/UpdateCheck.h"
 #include "app/update/UpdateDocument.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace navora::test {
@@ -21,6 +23,13 @@ std::ostream& operator<<(std::ostream& out, const DocumentCase& row)
 }
 
 const QByteArray versionOne = PlistBytes::xmlWithVersion(QStringLiteral("1.0"));
+
+QByteArray seed(const char* name)
+{
+    QFile file(QStringLiteral(NAVORA_PLIST_SEEDS "/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
 const QString noKey = QStringLiteral("the reply has no \"CFBundleVersion\"");
 const QString notAList = QStringLiteral("the reply is not a property list");
 const QString notAVersion = QStringLiteral("the reply's \"CFBundleVersion\" is not a version");
@@ -32,7 +41,16 @@ const DocumentCase documentCases[] = {
     {"Empty", {}, {}, QStringLiteral("the reply is empty")},
     {"NotAPlist", QByteArrayLiteral("<html><body>Not found</body></html>"), {}, notAList},
     {"TruncatedXml", versionOne.left(versionOne.size() / 2), {}, notAList},
-    {"TruncatedBinary", PlistBytes::binaryFromXml(versionOne).chopped(12), {}, notAList},
+    {"TruncatedBinary", PlistBytes::binaryFromXml(versionOne).chopped(12), {},
+        QStringLiteral("the reply is refused: the binary property list has no valid trailer")},
+    // Hostile binary lists that would keep the library busy without end
+    // (tools/fuzz/make_hostile_plists.py): refused before it sees them.
+    {"SharedChildren", seed("shared-children.bplist"), {},
+        QStringLiteral("the reply is refused: the binary property list nests deeper than 32")},
+    {"ShallowSharing", seed("shallow-sharing.bplist"), {},
+        QStringLiteral("the reply is refused: the binary property list holds more than 1024 nodes")},
+    {"DeepNesting", seed("deep-nesting.bplist"), {},
+        QStringLiteral("the reply is refused: the binary property list nests deeper than 32")},
     {"ArrayAtTop", PlistBytes::xmlWithBody("<array><string>1.0</string></array>"), {},
         QStringLiteral("the reply's top level is not a dictionary")},
     {"StringAtTop", PlistBytes::xmlWithBody("<string>1.0</string>"), {},
