@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 #include <QWidget>
 
@@ -253,6 +254,37 @@ TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportCont
     EXPECT_TRUE(QFileInfo::exists(desk.file("all.gpx")));
     app->exportKML();
     EXPECT_EQ(app->exportController(), exporter);
+}
+
+TEST_F(AppControllerTest, ExportsProposeTheDocumentsNameAndFailuresAreShown)
+{
+    // A saved "harbour.nvw" exports as "harbour.kml" beside it.
+    WaypointWindow& window = desk.newWaypointList({Waypoint::create("A", "", 1.0f, 2.0f, 0.0f)});
+    desk.dialogs->savePaths = {desk.file("harbour.nvw")};
+    ASSERT_TRUE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    window.show();
+    window.activateWindow();
+    processEvents();
+    desk.dialogs->savePaths = {desk.file("no such folder/harbour.kml")};
+    app->exportKML();
+    EXPECT_EQ(desk.dialogs->proposedPaths.back(), desk.file("harbour.kml"));
+    // The write failed: the user is told why.
+    ASSERT_EQ(desk.dialogs->messages.size(), 1u);
+    EXPECT_EQ(desk.dialogs->messages[0].title, "The file could not be exported.");
+    EXPECT_TRUE(desk.dialogs->messages[0].text.contains("no such folder"))
+        << desk.dialogs->messages[0].text.toStdString();
+
+    // So is an import of a file that is no GPX.
+    const QString broken = desk.file("broken.gpx");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<gpx><wpt");
+    file.close();
+    desk.dialogs->openPaths = {broken};
+    app->importGPX();
+    ASSERT_EQ(desk.dialogs->messages.size(), 2u);
+    EXPECT_EQ(desk.dialogs->messages[1].title, "The file could not be imported.");
+    EXPECT_TRUE(desk.dialogs->messages[1].text.contains(broken)) << desk.dialogs->messages[1].text.toStdString();
 }
 
 TEST_F(AppControllerTest, UpdateCheckIsMadeOnceAndCancelled)

@@ -60,8 +60,9 @@ std::optional<QString> ScriptedDialogs::openFile(QWidget*, const QString&, const
     return takeFront(openPaths);
 }
 
-std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString&, const QString&, const QString&)
+std::optional<QString> ScriptedDialogs::saveFile(QWidget*, const QString&, const QString& proposedPath, const QString&)
 {
+    proposedPaths.push_back(proposedPath);
     return takeFront(savePaths);
 }
 

@@ -51,6 +51,7 @@ public:
     std::vector<Question> questions;
     std::vector<Question> messages;
     std::vector<QStringList> openExtensions;
+    QStringList proposedPaths;
 };
 
 // A document framework with its own notification centre, settings and

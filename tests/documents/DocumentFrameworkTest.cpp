@@ -3,9 +3,12 @@
 #include "model/DocumentArchive.h"
 #include "support/LogCapture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QStandardPaths>
 
 #include <cmath>
 
@@ -56,6 +59,56 @@ TEST_F(DocumentFrameworkTest, AWaypointListSavesAndReopensUnchanged)
     // Opening it again finds the open document.
     EXPECT_EQ(desk.controller->openDocumentReportingErrors(path), reopened);
     EXPECT_EQ(documents().size(), 1u);
+}
+
+TEST_F(DocumentFrameworkTest, AFileOfTheNameFinallyUsedIsReplacedOnlyWhenTheUserSaysSo)
+{
+    // The panel confirmed "harbour"; the file written is "harbour.nvw".
+    const QString existing = desk.file("harbour.nvw");
+    writeFile(existing, "old");
+    WaypointWindow& window = desk.newWaypointList({Waypoint::create("Buoy", "", 1.0f, 2.0f, 0.0f)});
+    desk.dialogs->savePaths = {desk.file("harbour")};
+    desk.dialogs->answers = {"Cancel"};
+    EXPECT_FALSE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    ASSERT_EQ(desk.dialogs->questions.size(), 1u);
+    EXPECT_EQ(desk.dialogs->questions[0].title, "\"harbour.nvw\" already exists. Do you want to replace it?");
+    QFile old(existing);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+
+    desk.dialogs->savePaths = {desk.file("harbour")};
+    desk.dialogs->answers = {"Replace"};
+    EXPECT_TRUE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    std::string error;
+    EXPECT_TRUE(DocumentArchive::loadWaypointList(existing.toStdString(), error)) << error;
+
+    // Save As proposed a new document's name in the documents folder, and
+    // proposes a saved one's own name in its own folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    EXPECT_EQ(desk.dialogs->proposedPaths.front(), QDir(documents).filePath("Untitled.nvw"));
+    desk.dialogs->savePaths = {std::nullopt};
+    EXPECT_FALSE(desk.controller->saveDocumentAs(window.waypointDocument()));
+    EXPECT_EQ(desk.dialogs->proposedPaths.back(), existing);
+}
+
+TEST_F(DocumentFrameworkTest, DocumentCommandsFollowTheWindowInFrontAtAllTimes)
+{
+    // Opened once with no document, the menu must not leave the commands off.
+    QMenu* fileMenu = desk.controller->mainMenu().front();
+    QMetaObject::invokeMethod(fileMenu, "aboutToShow");
+    const char* commands[] = {"saveDocument", "saveDocumentAs", "closeDocument", "exportKML"};
+    for (const char* name : commands)
+        EXPECT_FALSE(desk.controller->action(name)->isEnabled()) << name;
+    WaypointWindow& window = desk.newWaypointList({});
+    window.show();
+    window.activateWindow();
+    test::processEvents();
+    for (const char* name : commands)
+        EXPECT_TRUE(desk.controller->action(name)->isEnabled()) << name;
+    window.close();
+    test::processEvents();
+    for (const char* name : commands)
+        EXPECT_FALSE(desk.controller->action(name)->isEnabled()) << name;
 }
 
 TEST_F(DocumentFrameworkTest, AFileThatDoesNotLoadIsReportedAndOpensNothing)

@@ -203,7 +203,7 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
 
 // What the program refuses before it opens any window (no display needed):
 // the options themselves are CommandOptions' (tests/app); here the exit
-// status and the usage text of the program.
+// status, the usage text and what it says without a display.
 TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
 {
     ScratchDirectory scratch;
@@ -211,26 +211,32 @@ TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
         std::vector<std::string> arguments;
         int status;
         std::string firstLine;
+        std::string said; // on standard error
     };
     const Row rows[] = {
-        {{"--help"}, 0, "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]"},
-        {{"--frobnicate"}, 2, ""},
-        {{"--navigate", scratch.file("none.nvr").string(), "--join"}, 2, ""},
+        {{"--help"}, 0, "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]", ""},
+        {{"--frobnicate"}, 2, "", ""},
+        {{"--port", "abc"}, 2, "", "--port takes a port number from 1 to 65535"},
+        {{"--port", "99999"}, 2, "", "--port takes a port number from 1 to 65535"},
+        {{"--navigate", scratch.file("none.nvr").string(), "--join"}, 2, "", ""},
+        // Nothing to open windows on: said plainly, no crash.
+        {{}, 2, "", "no display to show windows on"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));
         std::vector<std::string> arguments = {NAVORA_PROGRAM};
         arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
-        // No display: were a window attempted, the program would fail otherwise.
         ProgramRun program(arguments, scratch.file("stderr.txt"),
-            {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb", "XDG_CONFIG_HOME=" + scratch.path().string()});
+            {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "XDG_CONFIG_HOME=" + scratch.path().string()});
         ASSERT_TRUE(program.started());
         const std::optional<std::string> first = program.readLine(30s);
         while (program.readLine(30s)) { }
-        EXPECT_EQ(program.terminate(10s), row.status) << ProgramRun::fileText(scratch.file("stderr.txt"));
+        const std::string errors = ProgramRun::fileText(scratch.file("stderr.txt"));
+        EXPECT_EQ(program.terminate(10s), row.status) << errors;
         if (!row.firstLine.empty()) {
             EXPECT_EQ(first.value_or(""), row.firstLine);
         }
+        EXPECT_NE(errors.find(row.said), std::string::npos) << errors;
     }
 }
 
