@@ -297,50 +297,38 @@ void WaypointDocument::updateWPComment()
 
 void WaypointDocument::updateWPLat(int senderTag)
 {
-    using Axis = CoordinateText::Axis;
-    if (senderTag == 0) {
-        // The degree fields follow the decimal field while it reads, and are
-        // emptied with it.
-        const std::optional<float> latitude = coordinateOf(m_form, field::wpLatitude, Axis::Latitude);
-        if (!latitude) {
-            if (m_form.text(field::wpLatitude).empty())
-                clearFields({field::wpLatDeg, field::wpLatMin, field::wpLatSec});
-            checkButtons();
-            return;
-        }
-        const auto dms = CoordinateText::dmsFromDecimal(*latitude, Axis::Latitude);
-        m_form.setText(field::wpNS, std::string(1, dms.hemisphere));
-        m_form.setText(field::wpLatDeg, FieldText::fromInt(dms.degrees));
-        m_form.setText(field::wpLatMin, FieldText::fromInt(dms.minutes));
-        m_form.setText(field::wpLatSec, FieldText::fromFloat(dms.seconds));
-    } else if (const auto value
-        = CoordinateText::decimalFromDmsText(m_form.text(field::wpLatDeg), m_form.text(field::wpLatMin),
-            m_form.text(field::wpLatSec), hemisphereOf(m_form, field::wpNS, 'N'), Axis::Latitude)) {
-        m_form.setText(field::wpLatitude, FieldText::fromFloat(*value));
-    }
-    checkButtons();
+    updateCoordinate(senderTag,
+        {CoordinateText::Axis::Latitude, field::wpLatitude, field::wpNS, field::wpLatDeg, field::wpLatMin,
+            field::wpLatSec});
 }
 
 void WaypointDocument::updateWPLon(int senderTag)
 {
-    using Axis = CoordinateText::Axis;
+    updateCoordinate(senderTag,
+        {CoordinateText::Axis::Longitude, field::wpLongitude, field::wpEW, field::wpLonDeg, field::wpLonMin,
+            field::wpLonSec});
+}
+
+void WaypointDocument::updateCoordinate(int senderTag, const CoordinateFields& fields)
+{
     if (senderTag == 0) {
-        const std::optional<float> longitude = coordinateOf(m_form, field::wpLongitude, Axis::Longitude);
-        if (!longitude) {
-            if (m_form.text(field::wpLongitude).empty())
-                clearFields({field::wpLonDeg, field::wpLonMin, field::wpLonSec});
-            checkButtons();
-            return;
+        // The degree fields follow the decimal field while it reads, and are
+        // emptied with it.
+        const std::optional<float> value = coordinateOf(m_form, fields.decimal, fields.axis);
+        if (value) {
+            const auto dms = CoordinateText::dmsFromDecimal(*value, fields.axis);
+            m_form.setText(fields.hemisphere, std::string(1, dms.hemisphere));
+            m_form.setText(fields.degrees, FieldText::fromInt(dms.degrees));
+            m_form.setText(fields.minutes, FieldText::fromInt(dms.minutes));
+            m_form.setText(fields.seconds, FieldText::fromFloat(dms.seconds));
+        } else if (m_form.text(fields.decimal).empty()) {
+            clearFields({fields.degrees, fields.minutes, fields.seconds});
         }
-        const auto dms = CoordinateText::dmsFromDecimal(*longitude, Axis::Longitude);
-        m_form.setText(field::wpEW, std::string(1, dms.hemisphere));
-        m_form.setText(field::wpLonDeg, FieldText::fromInt(dms.degrees));
-        m_form.setText(field::wpLonMin, FieldText::fromInt(dms.minutes));
-        m_form.setText(field::wpLonSec, FieldText::fromFloat(dms.seconds));
-    } else if (const auto value
-        = CoordinateText::decimalFromDmsText(m_form.text(field::wpLonDeg), m_form.text(field::wpLonMin),
-            m_form.text(field::wpLonSec), hemisphereOf(m_form, field::wpEW, 'E'), Axis::Longitude)) {
-        m_form.setText(field::wpLongitude, FieldText::fromFloat(*value));
+    } else if (const auto value = CoordinateText::decimalFromDmsText(m_form.text(fields.degrees),
+                   m_form.text(fields.minutes), m_form.text(fields.seconds),
+                   hemisphereOf(m_form, fields.hemisphere, CoordinateText::hemisphereLetter(fields.axis, true)),
+                   fields.axis)) {
+        m_form.setText(fields.decimal, FieldText::fromFloat(*value));
     }
     checkButtons();
 }

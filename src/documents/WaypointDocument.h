@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/CoordinateText.h"
 #include "documents/Document.h"
 #include "documents/DocumentServices.h"
 #include "documents/FormState.h"
@@ -97,6 +98,17 @@ public:
     bool readyForAddUpdate() const;
     void checkButtons();
     void clearFields(std::initializer_list<std::string_view> names);
+    // The decimal field of a coordinate and its degree, minute and second
+    // fields, which follow each other.
+    struct CoordinateFields {
+        CoordinateText::Axis axis;
+        std::string_view decimal;
+        std::string_view hemisphere;
+        std::string_view degrees;
+        std::string_view minutes;
+        std::string_view seconds;
+    };
+    void updateCoordinate(int senderTag, const CoordinateFields& fields);
     void updateDetailUI();
     WaypointPtr addUpdateWithDetail();
     // Ascending distance from origin; equal distances keep their order,
