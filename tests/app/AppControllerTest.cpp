@@ -6,10 +6,10 @@
 #include "app/update/UpdateCheck.h"
 #include "core/Settings.h"
 #include "documents/DocumentDesk.h"
-#include "gps/DisplayFields.h"
-#include "support/RecordingAlertDispatcher.h"
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
+#include "nav/DisplayFields.h"
+#include "support/RecordingAlertDispatcher.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,11 +7,11 @@
 #include "app/SnapshotWriter.h"
 #include "core/MemorySettingsStore.h"
 #include "documents/DocumentDesk.h"
+#include "gps/NavigationRequest.h"
+#include "model/DocumentArchive.h"
+#include "support/LogCapture.h"
 #include "support/RecordingAlertDispatcher.h"
 #include "support/ScratchDirectory.h"
-#include "model/DocumentArchive.h"
-#include "nav/NavigationRequest.h"
-#include "support/LogCapture.h"
 
 #include <QFile>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // The display batches and the two displays that are not windows.
-#include "gps/DisplayState.h"
 #include "gps/JsonLinesDisplay.h"
 #include "gps/RecordingDisplay.h"
+#include "nav/DisplayState.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "gps/StubGPSLink.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

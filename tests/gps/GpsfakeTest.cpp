@@ -2,16 +2,16 @@
 // by the test, and what the controller shows is compared with the log.
 #include "gps/GpsFake.h"
 #include "gps/ControllerHarness.h"
-#include "support/Eventually.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/NmeaLog.h"
+#include "support/Eventually.h"
 #include "support/ScratchDirectory.h"
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
-#include "gps/UnitSystem.h"
-#include "gps/UtcTime.h"
+#include "nav/DisplayFields.h"
+#include "nav/UnitSystem.h"
+#include "nav/UtcTime.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

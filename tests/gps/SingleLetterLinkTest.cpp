@@ -2,13 +2,13 @@
 // their order and timing, the status query after silence, reconnection,
 // the change of server and stopping.
 #include "gps/ControllerHarness.h"
-#include "support/Eventually.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
+#include "support/Eventually.h"
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

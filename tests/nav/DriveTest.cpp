@@ -6,10 +6,10 @@
 #include "nav/RouteDrive.h"
 
 #include "gps/GpsFake.h"
+#include "model/DocumentArchive.h"
+#include "nav/UtcTime.h"
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
-#include "gps/UtcTime.h"
-#include "model/DocumentArchive.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "nav/NavHarness.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

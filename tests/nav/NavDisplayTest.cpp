@@ -5,7 +5,7 @@
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "nav/NavHarness.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 #include "nav/NavHarness.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
-#include "gps/UtcTime.h"
+#include "nav/DisplayFields.h"
+#include "nav/UtcTime.h"
 
 #include <gtest/gtest.h>
 

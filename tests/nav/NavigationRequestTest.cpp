@@ -5,10 +5,10 @@
 #include "nav/NavHarness.h"
 
 #include "app/HeadlessCommand.h"
-#include "support/ScratchDirectory.h"
+#include "gps/NavigationRequest.h"
 #include "model/DocumentArchive.h"
-#include "nav/NavigationRequest.h"
 #include "support/LogCapture.h"
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "documents/DocumentDesk.h"
-#include "gps/DisplayFields.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
 #include "gps/windows/FieldWriter.h"
 #include "gps/windows/GPSWindowController.h"
+#include "nav/DisplayFields.h"
 
 #include <QCoreApplication>
 #include <QLabel>

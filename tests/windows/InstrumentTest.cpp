@@ -5,11 +5,11 @@
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
 #include "gps/windows/ColourWell.h"
 #include "gps/windows/CourseDeviationIndicator.h"
 #include "gps/windows/DataIndicator.h"
 #include "gps/windows/SatelliteMatrix.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 
 #include <QAbstractButton>

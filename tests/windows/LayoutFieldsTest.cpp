@@ -4,8 +4,8 @@
 #include "windows/WindowHarness.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
 #include "gps/windows/FieldWriter.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 #include "nav/NavHarness.h"
 

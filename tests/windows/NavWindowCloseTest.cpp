@@ -2,7 +2,7 @@
 // windows close without a question.
 #include "windows/WindowHarness.h"
 
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 
 #include <gtest/gtest.h>

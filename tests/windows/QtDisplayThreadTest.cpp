@@ -2,10 +2,10 @@
 // the order given; one given on the user-interface thread goes after those
 // still on their way.
 #include "documents/DocumentDesk.h"
-#include "gps/DisplayFields.h"
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "nav/DisplayFields.h"
 
 #include <QCoreApplication>
 

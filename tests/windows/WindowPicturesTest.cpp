@@ -6,7 +6,7 @@
 
 #include "core/QtText.h"
 #include "documents/DocumentDesk.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 
 #include <QAbstractButton>

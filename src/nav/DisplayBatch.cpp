@@ -1,4 +1,4 @@
-#include "gps/DisplayBatch.h"
+#include "nav/DisplayBatch.h"
 
 namespace navora {
 
