@@ -119,35 +119,6 @@ TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
     EXPECT_FALSE(log.contains("exiting GPS thread"));
 }
 
-TEST_F(SingleLetterLink, EmptyRepliesPostNothing)
-{
-    ScriptedServer server([](ScriptedServer::Connection& client) {
-        while (client.readLine())
-            client.send("\r\n\n");
-    });
-    std::atomic<int> reports{0};
-    harness.center.addObserver(this, TRVgpsUpdateReceived, [&](const NotificationObject&) { ++reports; });
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 4; }));
-    EXPECT_EQ(reports, 0);
-    EXPECT_EQ(harness.display->state().steps(fields::gpsDataIndicator), 0);
-    harness.destroy();
-    harness.center.removeObserver(this);
-}
-
-TEST_F(SingleLetterLink, AServerNameIsLookedUp)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    harness.settings.setString(TRVgpsdServerKey, "localhost");
-    harness.settings.setString(TRVgpsdPortKey, server.portText());
-    GPSController& controller = harness.make(fastLink());
-    controller.windowDidLoad();
-    EXPECT_TRUE(controller.running());
-    EXPECT_EQ(log.lines(),
-        (Strings{"Connecting to gpsd server localhost, port " + server.portText() + "...", "Connected to gpsd."}));
-    EXPECT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
-}
-
 TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
 {
     const int port = unusedPort();

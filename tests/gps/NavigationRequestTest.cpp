@@ -1,8 +1,8 @@
 // What "--navigate" accepts: route and list files, the choice checked
 // against the file before anything connects, and activation once a
 // position is known.
+#include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
 #include "app/HeadlessCommand.h"
 #include "gps/NavigationRequest.h"
