@@ -37,7 +37,7 @@ protected:
             r.fix.altitude = 100.0;
             r.fix.speed = 10.0;
             r.fix.track = 45.0;
-            r.fix.climb = 1.0;
+            r.fix.climb = 2.0;
             r.fix.eph = 10.0;
             r.fix.epv = 20.0;
         } else {
@@ -135,10 +135,10 @@ TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
     constexpr double kt = 3600.0 / 1852.0;
     constexpr double mph = 3600.0 / 1609.344;
     const Row rows[] = {
-        {'n', 10 * kt, 100 * ft, 60 * ft, 10 * ft, 20 * ft},
-        {'m', 36.0, 100.0, 1.0, 10.0, 20.0},
-        {'i', 10 * mph, 100 * ft, 60 * ft, 10 * ft, 20 * ft},
-        {'s', 10.0, 100.0, 1.0, 10.0, 20.0},
+        {'n', 10 * kt, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
+        {'m', 36.0, 100.0, 2.0, 10.0, 20.0},
+        {'i', 10 * mph, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
+        {'s', 10.0, 100.0, 2.0, 10.0, 20.0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.units);

@@ -142,6 +142,11 @@ TEST_F(Activation, JoinWithoutAPositionTakesTheFirstLeg)
     nav.keep(nav.engine.routeActivated(abcd));
     EXPECT_TRUE(log.contains("unable to autolocate - no current position available"));
     EXPECT_EQ(abcd->activeIndex(), 1);
+    // Two waypoints are enough.
+    RoutePtr two = EngineHarness::route("Two", {{0.0, 0.0}, {10 * nm, 0.0}});
+    nav.keep(nav.engine.autoLocateOnRoute(two));
+    EXPECT_EQ(nav.state().activeRoute, two);
+    EXPECT_EQ(two->activeIndex(), 1);
 }
 
 TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)

@@ -253,6 +253,9 @@ TEST_F(NavSolution, MiniNavTitleFollowsTheLastFixStatus)
     EXPECT_EQ(nav.shown.title(f::mnBox), "3D fix - B->C");
     nav.report(15 * nm, 0.0, 5.0, 0.0, 1, 2);
     EXPECT_EQ(nav.shown.title(f::mnBox), "2D fix - B->C");
+    EXPECT_EQ(nav.shown.visible(f::mnCDI), true);
+    EXPECT_EQ(nav.shown.enabled(f::mnCDI), true);
+    EXPECT_NEAR(numberOf(nav.shown, f::mnCDI), 0.0, 1e-3);
     EXPECT_FALSE(blank(nav.shown, f::mnDistance));
     EXPECT_FALSE(blank(nav.shown, f::mnETE));
     nav.reportNoFix(2);
