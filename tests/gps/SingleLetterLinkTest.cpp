@@ -1,6 +1,5 @@
-// The link against a fake gpsd of the single-letter protocol: the commands,
-// their order and timing, the status query after silence, reconnection,
-// the change of server and stopping.
+// The link against a fake gpsd of the single-letter protocol: the commands
+// in order, reconnection and stopping.
 #include "gps/ControllerHarness.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
@@ -12,8 +11,6 @@
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
 
 namespace navora::test {
 namespace {
@@ -61,28 +58,6 @@ TEST_F(SingleLetterLink, StartSendsTheCommandsInOrderAndReportsReachTheDisplay)
     EXPECT_EQ(harness.alerts->keys(), Strings{"GPSModeUp3D"});
 }
 
-TEST_F(SingleLetterLink, SilenceBringsOneStatusQueryThenAPause)
-{
-    // Answers the start commands, then stays silent whatever it is asked.
-    ScriptedServer server([](ScriptedServer::Connection& client) {
-        int answered = 0;
-        while (const auto line = client.readLine()) {
-            if (++answered <= 3)
-                client.send(ScriptedServer::fixReply());
-        }
-    });
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 6; }));
-    const auto received = server.received();
-    for (size_t i = 3; i < 6; ++i) {
-        EXPECT_EQ(received[i].line, "X\n");
-        if (i > 3) {
-            EXPECT_GE(received[i].when - received[i - 1].when, 480ms) << "quiet wait plus pause";
-        }
-    }
-    EXPECT_GE(received[3].when - received[2].when, 380ms);
-}
-
 TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
 {
     ScriptedServer server([](ScriptedServer::Connection& client) {
@@ -102,79 +77,6 @@ TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
     EXPECT_EQ(server.linesOf(2), (Strings{"w+x\n", "X\n"}));
 }
 
-TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
-{
-    auto server = std::make_unique<ScriptedServer>(ScriptedServer::singleLetterServer());
-    const int port = server->port();
-    GPSTimings timings = ControllerHarness::fastTimings();
-    timings.pause = 300ms;
-    GPSController& controller = start(*server, timings);
-    ASSERT_TRUE(eventually([&] { return server->linesOf(1).size() >= 3; }));
-    server.reset(); // hangs up and stops listening
-    ASSERT_TRUE(eventually([&] { return !controller.running(); }));
-    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
-        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(port),
-            "Unable to open gpsd connection."}));
-    harness.destroy();
-    EXPECT_FALSE(log.contains("exiting GPS thread"));
-}
-
-TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
-{
-    const int port = unusedPort();
-    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
-    harness.settings.setString(TRVgpsdPortKey, std::to_string(port));
-    GPSController& controller = harness.make(fastLink());
-    controller.windowDidLoad();
-    EXPECT_FALSE(controller.running());
-    EXPECT_EQ(log.lines(), (Strings{connecting(port), "Unable to open gpsd connection."}));
-    EXPECT_EQ(harness.center.observerCount(TRVgpsUpdateReceived), 0u);
-    harness.destroy();
-    EXPECT_EQ(log.lines().back(), "GPS Controller shutting down");
-    EXPECT_FALSE(log.contains("exiting GPS thread"));
-}
-
-TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
-{
-    BlackHole hole;
-    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
-    harness.settings.setString(TRVgpsdPortKey, std::to_string(hole.port()));
-    GPSController& controller = harness.make(fastLink());
-    const auto started = std::chrono::steady_clock::now();
-    controller.windowDidLoad();
-    const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_FALSE(controller.running());
-    EXPECT_TRUE(log.contains("Unable to open gpsd connection."));
-    EXPECT_GE(took, 900ms);
-    EXPECT_LT(took, 5s) << "bounded by the connect bound, not by TCP's own minutes";
-}
-
-TEST_F(SingleLetterLink, AServerChangeMakesTheGPSThreadReopenOnTheNewServer)
-{
-    ScriptedServer first(ScriptedServer::singleLetterServer());
-    ScriptedServer second(ScriptedServer::singleLetterServer());
-    GPSController& controller = start(first);
-    ASSERT_TRUE(eventually([&] { return first.linesOf(1).size() >= 3; }));
-
-    harness.settings.setString(TRVgpsdPortKey, second.portText());
-    harness.center.post(TRVServerPortChanged);
-    ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
-    // The new connection starts from a blank record, so "PPOS" may go until
-    // the new server's fix arrives; the link's own lines come first.
-    Strings lines
-        = linesFrom(log.lines(), "Change of server received - closing gpsd connection (should reopen automatically)");
-    lines.resize(std::min<size_t>(lines.size(), 5));
-    EXPECT_EQ(lines,
-        (Strings{"Change of server received - closing gpsd connection (should reopen automatically)",
-            "gps: socket error", "Attempting to reopen gpsd connection...", connecting(second.port()),
-            "Connection re-established"}));
-    EXPECT_EQ(controller.port(), second.portText());
-    ASSERT_TRUE(eventually([&] { return !second.linesOf(1).empty(); }));
-    EXPECT_EQ(second.linesOf(1).front(), "w+x\n");
-    EXPECT_TRUE(controller.running());
-    EXPECT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }));
-}
-
 TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
 {
     ScriptedServer server(ScriptedServer::singleLetterServer());
@@ -192,16 +94,6 @@ TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
         EXPECT_EQ(shown.visible(window), false) << window;
     harness.destroy();
     EXPECT_EQ(log.count("exiting GPS thread"), 1u);
-}
-
-TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
-    harness.destroy();
-    EXPECT_EQ(linesFrom(log.lines(), "GPS Controller shutting down"),
-        (Strings{"GPS Controller shutting down", "exiting GPS thread"}));
 }
 
 } // namespace
