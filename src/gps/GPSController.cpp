@@ -236,54 +236,14 @@ char GPSController::units() const
     return read([](const NavEngine::State& s) { return s.units; });
 }
 
-double GPSController::altconv() const
+double GPSController::factor(double UnitSystem::*member) const
 {
-    return read([](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->altconv : 0.0; });
+    return read([member](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->*member : 0.0; });
 }
 
-double GPSController::spdconv() const
+std::string GPSController::label(std::string_view UnitSystem::*member) const
 {
-    return read([](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->spdconv : 0.0; });
-}
-
-double GPSController::vspconv() const
-{
-    return read([](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->vspconv : 0.0; });
-}
-
-double GPSController::dstconv() const
-{
-    return read([](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->dstconv : 0.0; });
-}
-
-double GPSController::errconv() const
-{
-    return read([](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->errconv : 0.0; });
-}
-
-std::string GPSController::alt_units() const
-{
-    return read([](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->alt_units : ""); });
-}
-
-std::string GPSController::spd_units() const
-{
-    return read([](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->spd_units : ""); });
-}
-
-std::string GPSController::vsp_units() const
-{
-    return read([](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->vsp_units : ""); });
-}
-
-std::string GPSController::dst_units() const
-{
-    return read([](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->dst_units : ""); });
-}
-
-std::string GPSController::err_units() const
-{
-    return read([](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->err_units : ""); });
+    return read([member](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->*member : ""); });
 }
 
 void GPSController::handleChangeArrivalAlert(const NotificationObject& object)

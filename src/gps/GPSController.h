@@ -4,6 +4,7 @@
 #include "gps/GPSTimings.h"
 #include "gps/WakeEvent.h"
 #include "nav/NavEngine.h"
+#include "nav/UnitSystem.h"
 
 #include "core/ControlState.h"
 #include "core/NotificationObject.h"
@@ -90,16 +91,16 @@ public:
     void changeUnits(char c);
     void handleChangeUnits(const NotificationObject& object);
     char units() const;
-    double altconv() const;
-    double spdconv() const;
-    double vspconv() const;
-    double dstconv() const;
-    double errconv() const;
-    std::string alt_units() const;
-    std::string spd_units() const;
-    std::string vsp_units() const;
-    std::string dst_units() const;
-    std::string err_units() const;
+    double altconv() const { return factor(&UnitSystem::altconv); }
+    double spdconv() const { return factor(&UnitSystem::spdconv); }
+    double vspconv() const { return factor(&UnitSystem::vspconv); }
+    double dstconv() const { return factor(&UnitSystem::dstconv); }
+    double errconv() const { return factor(&UnitSystem::errconv); }
+    std::string alt_units() const { return label(&UnitSystem::alt_units); }
+    std::string spd_units() const { return label(&UnitSystem::spd_units); }
+    std::string vsp_units() const { return label(&UnitSystem::vsp_units); }
+    std::string dst_units() const { return label(&UnitSystem::dst_units); }
+    std::string err_units() const { return label(&UnitSystem::err_units); }
 
     // Arrival-alert lead time.
     void handleChangeArrivalAlert(const NotificationObject& object);
@@ -159,6 +160,9 @@ private:
     void deliver(NavEngine::Output output);
     // A copy of part of the engine's state, taken under the lock.
     template <typename Read> auto read(Read get) const;
+    // The unit system's factor or label; 0 or empty before a known system.
+    double factor(double UnitSystem::*member) const;
+    std::string label(std::string_view UnitSystem::*member) const;
 
     // GPSControllerLink.cpp
     void openLink();
