@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace navora {
 
@@ -126,19 +127,32 @@ void GPSController::deliverInOrder()
     if (m_delivering)
         return;
     m_delivering = true;
-    while (!m_undelivered.empty()) {
+    // The writes of calls made while events are delivered (an observer
+    // activating a route when the first position comes) join the batch of
+    // the call that set them off, which the display takes after the events.
+    DisplayBatch writes;
+    while (!m_undelivered.empty() || !writes.empty()) {
+        if (m_undelivered.empty()) {
+            DisplayBatch done = std::exchange(writes, DisplayBatch{});
+            queue.unlock();
+            if (m_display)
+                m_display->apply(std::move(done));
+            queue.lock();
+            continue;
+        }
         NavEngine::Output output = std::move(m_undelivered.front());
         m_undelivered.pop_front();
         queue.unlock();
-        deliver(std::move(output));
+        deliver(output.events);
+        writes.append(std::move(output.display));
         queue.lock();
     }
     m_delivering = false;
 }
 
-void GPSController::deliver(NavEngine::Output output)
+void GPSController::deliver(const std::vector<NavEngine::Event>& events)
 {
-    for (const NavEngine::Event& event : output.events) {
+    for (const NavEngine::Event& event : events) {
         if (const auto* alert = std::get_if<NavEngine::Alert>(&event)) {
             if (!m_ac)
                 continue;
@@ -156,8 +170,6 @@ void GPSController::deliver(NavEngine::Output output)
             m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
         }
     }
-    if (m_display && !output.display.empty())
-        m_display->apply(std::move(output.display));
 }
 
 template <typename Read> auto GPSController::read(Read get) const

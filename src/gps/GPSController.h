@@ -153,11 +153,11 @@ private:
     // Runs an engine call under the lock and delivers what it gave back
     // once the lock is released.
     template <typename Call> void drive(Call call);
-    // Delivers outputs whole and in the order the engine made them, on
-    // whichever thread gets there first; a call made while outputs are being
-    // delivered (an observer activating a route) only queues its own.
+    // Delivers outputs in the order the engine made them, on whichever
+    // thread gets there first; a call made while outputs are being delivered
+    // (an observer activating a route) only queues its own.
     void deliverInOrder();
-    void deliver(NavEngine::Output output);
+    void deliver(const std::vector<NavEngine::Event>& events);
     // A copy of part of the engine's state, taken under the lock.
     template <typename Read> auto read(Read get) const;
     // The unit system's factor or label; 0 or empty before a known system.

@@ -138,8 +138,10 @@ TEST(ControllerDelivery, AnObserverOfTheReportMayActivateARoute)
         r->setActiveIndex(1);
         nav.harness.center.post(TRVRouteActivated, NotificationObject(r));
     });
+    nav.harness.display->clear();
     nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
     nav.harness.center.removeObserver(&r);
+    EXPECT_EQ(nav.harness.display->batchCount(), 1u) << "the activation's writes join the report's batch";
     EXPECT_EQ(nav.controller().activeRoute(), r);
     ASSERT_EQ(nav.routesAnnounced.size(), 1u);
     EXPECT_EQ(nav.routesAnnounced[0], r);
