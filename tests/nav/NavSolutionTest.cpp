@@ -207,6 +207,16 @@ TEST_F(NavSolution, CrossTrackBeyondTheScalePinsTheIndicator)
     state = nav.shown;
     EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.5 * kilometresPerMile, 0.02);
     EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), -0.5, 0.01);
+
+    // An error right on either end of the scale is still on it.
+    for (const double side : {1.0, -1.0}) {
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 4);
+        const double error = -numberOf(nav.shown, f::wpCrossTrackCDI);
+        nav.state().cdiMinimum = side < 0 ? error : -1.0;
+        nav.state().cdiMaximum = side > 0 ? error : 1.0;
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 5);
+        EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), true) << side;
+    }
 }
 
 TEST_F(NavSolution, LostFixBlanksPositionFieldsAndKeepsTheLeg)
