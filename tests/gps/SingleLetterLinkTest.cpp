@@ -1,5 +1,6 @@
-// The link against a fake gpsd of the single-letter protocol: the commands
-// in order, reconnection and stopping.
+// The link and the GPS thread against a fake gpsd of the single-letter
+// protocol: the commands in order, reconnection, a server that is not there
+// or never answers, and stopping.
 #include "gps/ControllerHarness.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
@@ -94,6 +95,63 @@ TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
         EXPECT_EQ(shown.visible(window), false) << window;
     harness.destroy();
     EXPECT_EQ(log.count("exiting GPS thread"), 1u);
+}
+
+TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
+{
+    auto server = std::make_unique<ScriptedServer>(ScriptedServer::singleLetterServer());
+    const int port = server->port();
+    GPSTimings timings = ControllerHarness::fastTimings();
+    timings.pause = 300ms;
+    GPSController& controller = start(*server, timings);
+    ASSERT_TRUE(eventually([&] { return server->linesOf(1).size() >= 3; }));
+    server.reset(); // hangs up and stops listening
+    ASSERT_TRUE(eventually([&] { return !controller.running(); }));
+    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
+        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(port),
+            "Unable to open gpsd connection."}));
+    harness.destroy();
+    EXPECT_FALSE(log.contains("exiting GPS thread"));
+}
+
+TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
+{
+    const int port = unusedPort();
+    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+    harness.settings.setString(TRVgpsdPortKey, std::to_string(port));
+    GPSController& controller = harness.make(fastLink());
+    controller.windowDidLoad();
+    EXPECT_FALSE(controller.running());
+    EXPECT_EQ(log.lines(), (Strings{connecting(port), "Unable to open gpsd connection."}));
+    EXPECT_EQ(harness.center.observerCount(TRVgpsUpdateReceived), 0u);
+    harness.destroy();
+    EXPECT_EQ(log.lines().back(), "GPS Controller shutting down");
+    EXPECT_FALSE(log.contains("exiting GPS thread"));
+}
+
+TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
+{
+    BlackHole hole;
+    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+    harness.settings.setString(TRVgpsdPortKey, std::to_string(hole.port()));
+    GPSController& controller = harness.make(fastLink());
+    const auto started = std::chrono::steady_clock::now();
+    controller.windowDidLoad();
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_FALSE(controller.running());
+    EXPECT_TRUE(log.contains("Unable to open gpsd connection."));
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 5s) << "bounded by the connect bound, not by TCP's own minutes";
+}
+
+TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)
+{
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    start(server);
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+    harness.destroy();
+    EXPECT_EQ(linesFrom(log.lines(), "GPS Controller shutting down"),
+        (Strings{"GPS Controller shutting down", "exiting GPS thread"}));
 }
 
 } // namespace
