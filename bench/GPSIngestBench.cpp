@@ -1,13 +1,10 @@
 // Cost of taking one gpsd report in: record -> fix state, "PPOS" and the
-// display batch, as the GPS thread does it for every report.
-#include "bench/RecordLink.h"
+// display batch, as the engine does it for every report, and the batch
+// handed to the displays that are not windows.
 #include "core/Log.h"
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "gps/GPSController.h"
 #include "gps/JsonLinesDisplay.h"
 #include "gps/RecordingDisplay.h"
+#include "nav/NavEngine.h"
 
 #include <benchmark/benchmark.h>
 
@@ -15,63 +12,54 @@ namespace {
 
 using namespace navora;
 
-// A link that never connects ; its record is the report.
-class FixedLink : public bench::RecordLink {
-public:
-    FixedLink()
-    {
-        data.online = 1714564812.0;
-        data.fix = {3, 1714564812.7, 52.5, 13.3, 120.5, 17.1, 27.6, 45.0, 5.1, 0.1};
-        data.satellites = 12;
-        for (int i = 0; i < 12; ++i)
-            data.channels[static_cast<size_t>(i)] = {i * 2 + 1, 30 + i, i < 8 ? 1 : 0};
-    }
-};
+GPSRecord report()
+{
+    GPSRecord record;
+    record.online = 1714564812.0;
+    record.fix = {3, 1714564812.7, 52.5, 13.3, 120.5, 17.1, 27.6, 45.0, 5.1, 0.1};
+    record.satellites = 12;
+    for (int i = 0; i < 12; ++i)
+        record.channels[static_cast<size_t>(i)] = {i * 2 + 1, 30 + i, i < 8 ? 1 : 0};
+    return record;
+}
 
-void ingest(benchmark::State& state, std::shared_ptr<Display> display)
+// Each report's batch goes to the display, if there is one.
+void ingest(benchmark::State& state, Display* display)
 {
     const Log::Sink previous = Log::setSink([](std::string_view) {});
-    MemorySettingsStore store;
-    Settings settings(store);
-    settings.registerDefaults();
-    NotificationCenter center;
-    auto link = std::make_unique<FixedLink>();
-    FixedLink& fixed = *link;
-    {
-        GPSController controller(
-            GPSController::Services{settings, center, std::move(display), std::move(link), {}, GPSTimings{}});
-        controller.windowDidLoad();
-        const NotificationObject mode(3.0);
-        for (auto _ : state) {
-            // A new second each time, as reports come.
-            fixed.data.fix.time += 1.0;
-            controller.updateGPS(mode);
-        }
-        benchmark::DoNotOptimize(controller.lat());
+    NavEngine engine;
+    engine.changeUnits('n');
+    GPSRecord record = report();
+    for (auto _ : state) {
+        // A new second each time, as reports come.
+        record.fix.time += 1.0;
+        NavEngine::Output output = engine.takeReport(record);
+        if (display)
+            display->apply(std::move(output.display));
+        else
+            benchmark::DoNotOptimize(output);
     }
+    benchmark::DoNotOptimize(engine.state().fix.lat);
     Log::setSink(previous);
 }
 
 // The logic alone: the batch is made and dropped.
-class DroppingDisplay : public Display {
-public:
-    void apply(DisplayBatch) override { }
-};
-
 void ingestAlone(benchmark::State& state)
 {
-    ingest(state, std::make_shared<DroppingDisplay>());
+    ingest(state, nullptr);
 }
 
 void ingestToRecordingDisplay(benchmark::State& state)
 {
-    ingest(state, std::make_shared<RecordingDisplay>(false));
+    RecordingDisplay display(false);
+    ingest(state, &display);
 }
 
 void ingestToJsonLines(benchmark::State& state)
 {
     size_t bytes = 0;
-    ingest(state, std::make_shared<JsonLinesDisplay>([&bytes](std::string_view line) { bytes += line.size(); }));
+    JsonLinesDisplay display([&bytes](std::string_view line) { bytes += line.size(); });
+    ingest(state, &display);
     state.counters["bytesPerReport"]
         = benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kAvgIterations);
 }

@@ -1,33 +1,13 @@
 // Cost of the navigation engine: one report with a long route active (fix
 // ingestion plus the full pass), and auto-location on a very long route.
-#include "bench/RecordLink.h"
 #include "core/Log.h"
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "gps/Display.h"
-#include "gps/GPSController.h"
+#include "nav/NavEngine.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
 using namespace navora;
-
-// A link that never connects ; its record is the report.
-class FixedLink : public bench::RecordLink {
-public:
-    FixedLink()
-    {
-        data.online = 1714564812.0;
-        data.fix = {3, 1714564812.7, -1.0, -150.0, 10.0, 17.1, 27.6, 0.0, 5.1, 0.1};
-    }
-};
-
-class DroppingDisplay : public Display {
-public:
-    void apply(DisplayBatch) override { }
-};
 
 // A route of legs of about five miles, in rows of a thousand waypoints.
 RoutePtr longRoute(size_t waypoints)
@@ -46,58 +26,42 @@ RoutePtr longRoute(size_t waypoints)
     return route;
 }
 
-struct Bench {
-    Bench()
-        : previous(Log::setSink([](std::string_view) {}))
-    {
-        settings.registerDefaults();
-        auto owned = std::make_unique<FixedLink>();
-        link = owned.get();
-        controller = std::make_unique<GPSController>(GPSController::Services{
-            settings, center, std::make_shared<DroppingDisplay>(), std::move(owned), {}, GPSTimings{}});
-        controller->windowDidLoad();
-    }
-    ~Bench()
-    {
-        controller.reset();
-        Log::setSink(previous);
-    }
-    Bench(const Bench&) = delete;
-    Bench& operator=(const Bench&) = delete;
-
-    Log::Sink previous;
-    MemorySettingsStore store;
-    Settings settings{store};
-    NotificationCenter center;
-    FixedLink* link = nullptr;
-    std::unique_ptr<GPSController> controller;
-};
+GPSRecord report(double latitude, double longitude)
+{
+    GPSRecord record;
+    record.online = 1714564812.0;
+    record.fix = {3, 1714564812.7, latitude, longitude, 10.0, 17.1, 27.6, 0.0, 5.1, 0.1};
+    return record;
+}
 
 // Closing on the active waypoint at the middle of a 1,000-leg route: the
 // pass computes times and the route totals over the rest of the route.
 void reportWithRouteActive(benchmark::State& state)
 {
-    Bench bench;
+    const Log::Sink previous = Log::setSink([](std::string_view) {});
+    NavEngine engine;
+    engine.changeUnits('n');
     RoutePtr route = longRoute(1001);
-    bench.controller->activateRoute(route, 500);
-    const NotificationObject mode(3.0);
+    engine.activateRoute(route, 500);
+    GPSRecord record = report(-1.0, -150.0);
     for (auto _ : state) {
-        bench.link->data.fix.time += 1.0;
-        bench.controller->updateGPS(mode);
+        record.fix.time += 1.0;
+        benchmark::DoNotOptimize(engine.takeReport(record));
     }
-    benchmark::DoNotOptimize(bench.controller->legCache());
+    benchmark::DoNotOptimize(engine.state().legCache);
+    Log::setSink(previous);
 }
 
 void autoLocateOnLongRoute(benchmark::State& state)
 {
-    Bench bench;
+    const Log::Sink previous = Log::setSink([](std::string_view) {});
+    NavEngine engine;
     RoutePtr route = longRoute(100000);
-    bench.link->data.fix.latitude = -39.96;
-    bench.link->data.fix.longitude = -148.8;
-    bench.controller->updateGPS(NotificationObject(3.0));
+    engine.takeReport(report(-39.96, -148.8));
     for (auto _ : state)
-        bench.controller->autoLocateOnRoute(route);
+        benchmark::DoNotOptimize(engine.autoLocateOnRoute(route));
     benchmark::DoNotOptimize(route->activeIndex());
+    Log::setSink(previous);
 }
 
 } // namespace

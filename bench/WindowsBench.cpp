@@ -2,15 +2,11 @@
 // route active and ten satellites, applied to the real windows (offscreen)
 // on the user-interface thread, with and without the repaint it causes,
 // against the recording display the tests use.
-#include "bench/RecordLink.h"
 #include "core/Log.h"
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
-#include "gps/GPSController.h"
 #include "gps/RecordingDisplay.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "nav/NavEngine.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -27,32 +23,24 @@ constexpr double nm = 1.0 / 60.0;
 DisplayBatch reportBatch()
 {
     const Log::Sink previous = Log::setSink([](std::string_view) {});
-    MemorySettingsStore store;
-    Settings settings{store};
-    settings.registerDefaults();
-    NotificationCenter center;
-    auto display = std::make_shared<RecordingDisplay>();
-    auto owned = std::make_unique<bench::RecordLink>();
-    bench::RecordLink& link = *owned;
-    GPSController controller(GPSController::Services{settings, center, display, std::move(owned), {}, GPSTimings{}});
-    controller.windowDidLoad();
+    NavEngine engine;
+    engine.changeUnits('n');
     RoutePtr route = Route::create();
     route->setRouteName("Harbour run");
     route->appendWaypoint(Waypoint::create("Marina", "", 0.0f, 0.0f, 0.0f));
     route->appendWaypoint(Waypoint::create("Red buoy", "", static_cast<float>(10 * nm), 0.0f, 0.0f));
     route->appendWaypoint(Waypoint::create("Lighthouse", "", static_cast<float>(20 * nm), 0.1f, 0.0f));
-    GPSRecord& record = link.data;
+    GPSRecord record;
     record.online = 1714564812.0;
     record.fix = {3, 1714564812.7, 5 * nm, 0.3 * nm, 10.0, 8.5, 14.0, 355.0, 3.2, 0.1};
     record.satellites = 10;
     for (int i = 0; i < 10; ++i)
         record.channels[static_cast<size_t>(i)] = {3 * i + 1, 20 + i, i % 3 ? 1 : 0};
-    controller.updateGPS(NotificationObject(3.0));
-    controller.activateRoute(route, 1);
-    display->clear();
-    controller.updateGPS(NotificationObject(3.0));
+    engine.takeReport(record);
+    engine.activateRoute(route, 1);
+    DisplayBatch batch = engine.takeReport(record).display;
     Log::setSink(previous);
-    return display->batches().back();
+    return batch;
 }
 
 void BM_ApplyToRecordingDisplay(benchmark::State& state)

@@ -1,6 +1,6 @@
 #include "app/CommandOptions.h"
 
-#include "gps/UnitSystem.h"
+#include "nav/UnitSystem.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nav/NavigationRequest.h"
+#include "gps/NavigationRequest.h"
 
 #include <optional>
 #include <string>

@@ -17,8 +17,8 @@
 #include "documents/QtDialogs.h"
 #include "gps/GPSController.h"
 #include "gps/GpsdLink.h"
+#include "gps/NavigationRequest.h"
 #include "gps/windows/GPSWindowController.h"
-#include "nav/NavigationRequest.h"
 
 #include <QApplication>
 #include <QIcon>

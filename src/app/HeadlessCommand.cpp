@@ -15,7 +15,7 @@
 #include "gps/GPSController.h"
 #include "gps/GpsdLink.h"
 #include "gps/JsonLinesDisplay.h"
-#include "nav/NavigationRequest.h"
+#include "gps/NavigationRequest.h"
 
 #include <QCoreApplication>
 

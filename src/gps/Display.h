@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gps/DisplayBatch.h"
+#include "nav/DisplayBatch.h"
 
 namespace navora {
 

@@ -2,6 +2,9 @@
 
 #include "gps/Display.h"
 
+#include "nav/DisplayFields.h"
+#include "nav/UnitSystem.h"
+
 #include "core/AlertDispatcher.h"
 #include "core/Log.h"
 #include "core/NotificationCenter.h"
@@ -11,6 +14,7 @@
 
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace navora {
 
@@ -40,8 +44,8 @@ GPSController::~GPSController()
         m_thread.join();
     m_center.removeObserver(this);
     m_gps1->close();
-    std::lock_guard lock(m_fixMutex);
-    m_fix.currentPos.reset();
+    std::lock_guard lock(m_engineMutex);
+    m_engine.state().fix.currentPos.reset();
 }
 
 void GPSController::windowDidLoad()
@@ -105,16 +109,153 @@ std::string GPSController::port() const
     return m_port;
 }
 
-void GPSController::apply(DisplayBatch batch)
+template <typename Call> void GPSController::drive(Call call)
 {
-    if (m_display && !batch.empty())
-        m_display->apply(std::move(batch));
+    {
+        std::lock_guard lock(m_engineMutex);
+        NavEngine::Output output = call(m_engine);
+        // Queued under the engine's lock, so outputs keep the engine's order.
+        std::lock_guard queue(m_deliveryMutex);
+        m_undelivered.push_back(std::move(output));
+    }
+    deliverInOrder();
+}
+
+void GPSController::deliverInOrder()
+{
+    std::unique_lock queue(m_deliveryMutex);
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    // The writes of calls made while events are delivered (an observer
+    // activating a route when the first position comes) join the batch of
+    // the call that set them off, which the display takes after the events.
+    DisplayBatch writes;
+    while (!m_undelivered.empty() || !writes.empty()) {
+        if (m_undelivered.empty()) {
+            DisplayBatch done = std::exchange(writes, DisplayBatch{});
+            queue.unlock();
+            if (m_display)
+                m_display->apply(std::move(done));
+            queue.lock();
+            continue;
+        }
+        NavEngine::Output output = std::move(m_undelivered.front());
+        m_undelivered.pop_front();
+        queue.unlock();
+        deliver(output.events);
+        writes.append(std::move(output.display));
+        queue.lock();
+    }
+    m_delivering = false;
+}
+
+void GPSController::deliver(const std::vector<NavEngine::Event>& events)
+{
+    for (const NavEngine::Event& event : events) {
+        if (const auto* alert = std::get_if<NavEngine::Alert>(&event)) {
+            if (!m_ac)
+                continue;
+            if (!alert->hasTexts)
+                m_ac->alertAllForKey(alert->key);
+            else
+                m_ac->alertAllForKey(
+                    alert->key, alert->description, m_ac->sayWhat() != 0 ? alert->speechOfComment : alert->speech);
+        } else if (std::holds_alternative<NavEngine::ApproachBeep>(event)) {
+            if (m_ac)
+                m_ac->approachingBeep();
+        } else if (const auto* active = std::get_if<NavEngine::RouteActive>(&event)) {
+            m_center.post(TRVRouteIsActive, NotificationObject(active->route));
+        } else {
+            m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
+        }
+    }
+}
+
+template <typename Read> auto GPSController::read(Read get) const
+{
+    std::lock_guard lock(m_engineMutex);
+    return get(m_engine.state());
+}
+
+void GPSController::updateGPS(const NotificationObject& object)
+{
+    drive([&](NavEngine& engine) {
+        if (object.number() == 0.0)
+            askAgainForStatus();
+        return engine.takeReport(m_gps1->record());
+    });
+}
+
+void GPSController::stopAll()
+{
+    m_running = false;
+    m_wake.signal();
+    // Navigation ends with the link.
+    activateRoute(nullptr, 0);
+    drive([](NavEngine&) {
+        NavEngine::Output output;
+        output.display.setVisible(fields::window, false);
+        output.display.setVisible(fields::navDataWindow, false);
+        output.display.setVisible(fields::miniNavWindow, false);
+        return output;
+    });
+}
+
+void GPSController::clearFixFields()
+{
+    drive([](NavEngine& engine) { return engine.clearFixFields(); });
+}
+
+void GPSController::clearSats()
+{
+    drive([](NavEngine& engine) { return engine.clearSats(); });
+}
+
+FixState GPSController::fixState() const
+{
+    return read([](const NavEngine::State& s) { return s.fix; });
+}
+
+bool GPSController::mnOn() const
+{
+    return read([](const NavEngine::State& s) { return s.mnOn; });
 }
 
 void GPSController::setMnOn(bool mnOn)
 {
-    std::lock_guard lock(m_navMutex);
-    m_mnOn = mnOn;
+    std::lock_guard lock(m_engineMutex);
+    m_engine.state().mnOn = mnOn;
+}
+
+void GPSController::changeUnits(char c)
+{
+    drive([c](NavEngine& engine) { return engine.changeUnits(c); });
+}
+
+void GPSController::handleChangeUnits(const NotificationObject& object)
+{
+    const int row = object.controlState() ? object.controlState()->selectedRow : -1;
+    if (const std::optional<char> code = UnitSystem::codeForRow(row)) {
+        changeUnits(*code);
+        return;
+    }
+    Log::format("Unknown units - row %d - selected", row);
+}
+
+char GPSController::units() const
+{
+    return read([](const NavEngine::State& s) { return s.units; });
+}
+
+double GPSController::factor(double UnitSystem::*member) const
+{
+    return read([member](const NavEngine::State& s) { return s.unitSystem ? s.unitSystem->*member : 0.0; });
+}
+
+std::string GPSController::label(std::string_view UnitSystem::*member) const
+{
+    return read([member](const NavEngine::State& s) { return std::string(s.unitSystem ? s.unitSystem->*member : ""); });
 }
 
 void GPSController::handleChangeArrivalAlert(const NotificationObject& object)
@@ -124,15 +265,154 @@ void GPSController::handleChangeArrivalAlert(const NotificationObject& object)
         Log::line("Ignoring an arrival alert time that is not a number of seconds");
         return;
     }
-    const int whole = static_cast<int>(*seconds);
-    m_arrivalAlertSeconds = whole;
-    m_arrivalAlertHours = static_cast<float>(whole) / 3600.0f;
+    std::lock_guard lock(m_engineMutex);
+    m_engine.setArrivalAlertSeconds(static_cast<int>(*seconds));
+}
+
+int GPSController::arrivalAlertSeconds() const
+{
+    return read([](const NavEngine::State& s) { return s.arrivalAlertSeconds; });
+}
+
+float GPSController::arrivalAlertHours() const
+{
+    return read([](const NavEngine::State& s) { return s.arrivalAlertHours; });
 }
 
 void GPSController::handleWDneedsCP(const NotificationObject&)
 {
     if (currentPos())
         m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
+}
+
+void GPSController::updateNavData()
+{
+    drive([](NavEngine& engine) { return engine.updateNavData(); });
+}
+
+void GPSController::activateRoute(const RoutePtr& route, int index)
+{
+    drive([&](NavEngine& engine) { return engine.activateRoute(route, index); });
+}
+
+void GPSController::autoLocateOnRoute(const RoutePtr& route)
+{
+    drive([&](NavEngine& engine) { return engine.autoLocateOnRoute(route); });
+}
+
+void GPSController::handleRouteActivated(const NotificationObject& object)
+{
+    const RoutePtr route = object.route();
+    if (!route) {
+        Log::line("Ignoring a route activation without a route");
+        return;
+    }
+    drive([&](NavEngine& engine) { return engine.routeActivated(route); });
+}
+
+void GPSController::handleWaypointActivated(const NotificationObject& object)
+{
+    const WaypointPtr waypoint = object.waypoint();
+    if (!waypoint) {
+        Log::line("Ignoring a waypoint activation without a waypoint");
+        return;
+    }
+    drive([&](NavEngine& engine) { return engine.waypointActivated(waypoint); });
+}
+
+void GPSController::clearAllWpFields()
+{
+    drive([](NavEngine& engine) { return engine.clearAllWpFields(); });
+}
+
+RoutePtr GPSController::activeRoute() const
+{
+    return read([](const NavEngine::State& s) { return s.activeRoute; });
+}
+
+WaypointPtr GPSController::prevWaypoint() const
+{
+    return read([](const NavEngine::State& s) { return s.prevWaypoint; });
+}
+
+WaypointPtr GPSController::activeWaypoint() const
+{
+    return read([](const NavEngine::State& s) { return s.activeWaypoint; });
+}
+
+WaypointPtr GPSController::nextWaypoint() const
+{
+    return read([](const NavEngine::State& s) { return s.nextWaypoint; });
+}
+
+void GPSController::setActiveRoute(const RoutePtr& route)
+{
+    std::lock_guard lock(m_engineMutex);
+    m_engine.state().activeRoute = route;
+}
+
+LegCache GPSController::legCache() const
+{
+    return read([](const NavEngine::State& s) { return s.legCache; });
+}
+
+SequencingState GPSController::sequencingState() const
+{
+    return read([](const NavEngine::State& s) { return s.sequencing; });
+}
+
+void GPSController::showNav()
+{
+    drive([](NavEngine& engine) { return engine.showNav(); });
+}
+
+void GPSController::toggleMiniNav()
+{
+    const bool floatMiniNav = m_settings.boolForKey(TRVFloatMiniKey);
+    drive([floatMiniNav](NavEngine& engine) { return engine.toggleMiniNav(floatMiniNav); });
+}
+
+void GPSController::changeCDIScale(const ControlState& sender)
+{
+    drive([&sender](NavEngine& engine) { return engine.changeCDIScale(sender.selectedColumn); });
+}
+
+std::pair<double, double> GPSController::cdiRange() const
+{
+    return read([](const NavEngine::State& s) { return std::make_pair(s.cdiMinimum, s.cdiMaximum); });
+}
+
+void GPSController::handleChangeMNFloat(const NotificationObject& object)
+{
+    const std::optional<ControlState> box = object.controlState();
+    if (!box) {
+        Log::line("Ignoring a MiniNav floating change without the check box state");
+        return;
+    }
+    drive([&box](NavEngine& engine) { return engine.setMiniNavFloating(box->state); });
+}
+
+void GPSController::setStopQuestion(StopQuestion question)
+{
+    std::lock_guard lock(m_engineMutex);
+    m_stopQuestion = std::move(question);
+}
+
+bool GPSController::windowShouldClose(std::string_view window)
+{
+    const std::optional<NavEngine::CloseQuestion> asked = NavEngine::closeQuestion(window);
+    if (!asked)
+        return true;
+    StopQuestion question;
+    {
+        std::lock_guard lock(m_engineMutex);
+        question = m_stopQuestion;
+    }
+    // Without anyone to ask (no window system), closing keeps navigation on.
+    if (!question || !question(asked->title, asked->message, asked->yes, asked->no))
+        return false;
+    activateRoute(nullptr, 0);
+    return true;
 }
 
 } // namespace navora

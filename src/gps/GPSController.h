@@ -1,12 +1,10 @@
 #pragma once
 
-#include "gps/DisplayBatch.h"
-#include "gps/FixState.h"
 #include "gps/GPSLink.h"
 #include "gps/GPSTimings.h"
-#include "gps/LegCache.h"
-#include "gps/SequencingState.h"
 #include "gps/WakeEvent.h"
+#include "nav/NavEngine.h"
+#include "nav/UnitSystem.h"
 
 #include "core/ControlState.h"
 #include "core/NotificationObject.h"
@@ -14,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -28,21 +27,18 @@ class AlertDispatcher;
 class Display;
 class NotificationCenter;
 class Settings;
-struct UnitSystem;
 
-// The controller of the GPS link, the fix display and (with the navigation
-// engine) the navigation displays. It owns the link to gpsd and the GPS
+// The controller of the GPS link, the fix display and the navigation
+// displays, to the rest of the program. It owns the link to gpsd and the GPS
 // thread that waits on it; each report posts "TRVgpsUpdateReceived", and
-// updateGPS takes it into the fix state, the "PPOS" waypoint, the display
-// and the mode alerts, on the GPS thread.
+// updateGPS hands it to the navigation engine, on the GPS thread. The engine
+// holds the rules; this class serialises the calls into it under one lock
+// and delivers what each call gives back: the display writes (under the
+// lock, so they reach the display in the engine's order), then the alerts
+// and notifications (after it, so their observers may call back in).
 //
-// Member functions live in several files by concern: GPSController.cpp
-// (life cycle and settings), GPSControllerLink.cpp (link and GPS thread),
-// GPSControllerFix.cpp (fix ingestion), GPSControllerUnits.cpp (units), and
-// in src/nav the navigation engine: GPSControllerSolution.cpp (the pass),
-// GPSControllerSequencing.cpp (arrival, passage, reversal, destination),
-// GPSControllerActivation.cpp (routes and waypoints made active) and
-// GPSControllerNavDisplay.cpp (display modes, CDI scale, closing).
+// GPSController.cpp holds the life cycle, settings and the engine calls,
+// GPSControllerLink.cpp the link and the GPS thread.
 class GPSController {
 public:
     // What the controller works with; tests give their own.
@@ -80,36 +76,36 @@ public:
     void clearFixFields();
     void clearSats();
     FixState fixState() const;
-    double lat() const;
-    double lon() const;
-    double alt() const;
-    double spd() const;
-    double trk() const;
-    std::chrono::sys_seconds fixDate() const;
-    WaypointPtr currentPos() const;
-    int lastMode() const;
-    bool mnOn() const { return m_mnOn.load(); }
+    double lat() const { return fixState().lat; }
+    double lon() const { return fixState().lon; }
+    double alt() const { return fixState().alt; }
+    double spd() const { return fixState().spd; }
+    double trk() const { return fixState().trk; }
+    std::chrono::sys_seconds fixDate() const { return fixState().fixDate; }
+    WaypointPtr currentPos() const { return fixState().currentPos; }
+    int lastMode() const { return fixState().lastMode; }
+    bool mnOn() const;
     void setMnOn(bool mnOn);
 
     // Units.
     void changeUnits(char c);
     void handleChangeUnits(const NotificationObject& object);
     char units() const;
-    double altconv() const;
-    double spdconv() const;
-    double vspconv() const;
-    double dstconv() const;
-    double errconv() const;
-    std::string alt_units() const;
-    std::string spd_units() const;
-    std::string vsp_units() const;
-    std::string dst_units() const;
-    std::string err_units() const;
+    double altconv() const { return factor(&UnitSystem::altconv); }
+    double spdconv() const { return factor(&UnitSystem::spdconv); }
+    double vspconv() const { return factor(&UnitSystem::vspconv); }
+    double dstconv() const { return factor(&UnitSystem::dstconv); }
+    double errconv() const { return factor(&UnitSystem::errconv); }
+    std::string alt_units() const { return label(&UnitSystem::alt_units); }
+    std::string spd_units() const { return label(&UnitSystem::spd_units); }
+    std::string vsp_units() const { return label(&UnitSystem::vsp_units); }
+    std::string dst_units() const { return label(&UnitSystem::dst_units); }
+    std::string err_units() const { return label(&UnitSystem::err_units); }
 
     // Arrival-alert lead time.
     void handleChangeArrivalAlert(const NotificationObject& object);
-    int arrivalAlertSeconds() const { return m_arrivalAlertSeconds.load(); }
-    float arrivalAlertHours() const { return m_arrivalAlertHours.load(); }
+    int arrivalAlertSeconds() const;
+    float arrivalAlertHours() const;
 
     // Waypoint documents asking for the current position.
     void handleWDneedsCP(const NotificationObject& object);
@@ -126,7 +122,7 @@ public:
     void handleRouteActivated(const NotificationObject& object);
     void clearAllWpFields();
 
-    // Navigation state (copies taken under the navigation lock).
+    // Navigation state (copies taken under the lock).
     RoutePtr activeRoute() const;
     WaypointPtr prevWaypoint() const;
     WaypointPtr activeWaypoint() const;
@@ -148,20 +144,25 @@ public:
     bool windowShouldClose(std::string_view window);
 
 private:
-    // The fields one report writes: the GPS window's or the MiniNav's.
-    struct FieldSet;
-    struct UnitState {
-        char units = 0;
-        // nullptr before the first known system: factors 0, labels empty.
-        const UnitSystem* system = nullptr;
-    };
     enum class Wait { Readable, Woken, Timeout, Failed };
 
     // GPSController.cpp
     void readSettings();
     void registerObservers();
     void copyServerPort();
-    void apply(DisplayBatch batch);
+    // Runs an engine call under the lock and delivers what it gave back
+    // once the lock is released.
+    template <typename Call> void drive(Call call);
+    // Delivers outputs in the order the engine made them, on whichever
+    // thread gets there first; a call made while outputs are being delivered
+    // (an observer activating a route) only queues its own.
+    void deliverInOrder();
+    void deliver(const std::vector<NavEngine::Event>& events);
+    // A copy of part of the engine's state, taken under the lock.
+    template <typename Read> auto read(Read get) const;
+    // The unit system's factor or label; 0 or empty before a known system.
+    double factor(double UnitSystem::*member) const;
+    std::string label(std::string_view UnitSystem::*member) const;
 
     // GPSControllerLink.cpp
     void openLink();
@@ -172,65 +173,6 @@ private:
     void update_notify(const GPSRecord& record, std::string_view text);
     void askAgainForStatus();
     void logConnecting(const std::string& server, const std::string& port) const;
-
-    // GPSControllerFix.cpp
-    const FieldSet& currentSet() const;
-    void clearFixFields(DisplayBatch& batch, const FieldSet& set);
-    void clearSats(DisplayBatch& batch);
-    void showOffline(DisplayBatch& batch, const FieldSet& set);
-    void showModeState(DisplayBatch& batch, const FieldSet& set, int mode);
-    void takeFix(DisplayBatch& batch, const FieldSet& set, const GPSRecord& record, const UnitState& units);
-    void showErrorVisibility(DisplayBatch& batch, const GPSRecord& record);
-    void raiseModeChangeAlert(int mode, int lastMode);
-    void takeFixTime(DisplayBatch& batch, const FieldSet& set, const GPSRecord& record);
-    void showSats(DisplayBatch& batch, const GPSRecord& record);
-    void raiseAlert(std::string_view key);
-
-    // GPSControllerUnits.cpp
-    UnitState unitState() const;
-
-    // src/nav: the fix as the navigation pass reads it, copied per report so
-    // a pass run by an activation never reads the link's record.
-    struct NavFix {
-        int mode = 0;
-        // Metres per second and degrees true, as gpsd gives them.
-        double speed = 0.0;
-        double track = 0.0;
-    };
-    // The quantities of one pass from the position to the active waypoint.
-    struct Solution {
-        float bearing = 0.0f;
-        float distance = 0.0f;
-        float vmg = 0.0f;
-        // Hours; only when vmg > 0.
-        float timeEnRoute = 0.0f;
-    };
-    // Opens a batch for the writes of an activation or switch unless a
-    // report's batch is open, and hands it to the display when done.
-    class BatchScope;
-    void takeNavFix(const GPSRecord& record);
-    void noteFixStatus(std::string_view title);
-    DisplayBatch& batch();
-    void updateFullNav(const WaypointPtr& cp);
-    void updateMiniNav(const WaypointPtr& cp);
-    void writeLegTitle();
-    void writeCurrentLeg(const WaypointPtr& cp, bool usable);
-    void writeTimes(const Solution& solution);
-    void writeRouteTotals(const Solution& solution);
-    float routeRemaining();
-    void nextLegStep();
-    void currentLegStep();
-    Solution solve(const Waypoint& cp) const;
-    bool usableFix(const WaypointPtr& cp) const;
-    void arrivalAlertStep(std::string_view eteField, const Solution& solution);
-    void passageCheck(const Waypoint& cp, const Solution& solution);
-    void destinationArrivalCheck(const Solution& solution);
-    void stationPassage();
-    void resetLegState();
-    bool validRouteIndex(const RoutePtr& route, int index) const;
-    static int nearestLeg(const Waypoint& cp, const Route& route);
-
-    void writeUnitLabels(DisplayBatch& batch, const UnitState& units) const;
 
     Settings& m_settings;
     NotificationCenter& m_center;
@@ -254,39 +196,15 @@ private:
     // asked again once per quiet interval rather than once per report.
     std::chrono::steady_clock::time_point m_lastStatusRequest{};
 
-    // Written by the GPS thread, read by any.
-    mutable std::mutex m_fixMutex;
-    FixState m_fix;
-
-    mutable std::mutex m_unitsMutex;
-    UnitState m_units;
-
-    std::atomic<bool> m_mnOn{false};
-    std::atomic<int> m_arrivalAlertSeconds{0};
-    std::atomic<float> m_arrivalAlertHours{0.0f};
-
-    // Serialises reports, navigation passes, activations and display switches;
-    // recursive, so a pass may activate. The report's batch is open while it
-    // is held by a report, and the navigation pass writes into it.
-    mutable std::recursive_mutex m_navMutex;
-    DisplayBatch* m_reportBatch = nullptr;
-
-    // Navigation state, under m_navMutex. The next waypoint is held too, so
-    // an edit of the active route can never leave it dangling.
-    RoutePtr m_activeRoute;
-    WaypointPtr m_prevWaypoint;
-    WaypointPtr m_activeWaypoint;
-    WaypointPtr m_nextWaypoint;
-    LegCache m_legCache;
-    SequencingState m_sequencingState;
-    NavFix m_navFix;
-    // The fix-status text last written into the showing display's box.
-    std::string m_fixStatus;
-    // The range of wpCrossTrackCDI, set by changeCDIScale (1 nautical mile
-    // to start, as the layout's initial choice).
-    double m_cdiMinimum = -1.0;
-    double m_cdiMaximum = 1.0;
+    // Serialises reports, navigation passes, activations and display
+    // switches, and every read of the engine's state.
+    mutable std::mutex m_engineMutex;
+    NavEngine m_engine;
     StopQuestion m_stopQuestion;
+    // Outputs made under m_engineMutex and not yet delivered, in order.
+    std::mutex m_deliveryMutex;
+    std::deque<NavEngine::Output> m_undelivered;
+    bool m_delivering = false;
 };
 
 } // namespace navora

@@ -1,9 +1,6 @@
 // The gpsd link and the GPS thread.
 #include "gps/GPSController.h"
 
-#include "gps/Display.h"
-#include "gps/DisplayFields.h"
-
 #include "core/Log.h"
 #include "core/NotificationCenter.h"
 #include "core/NotificationNames.h"
@@ -143,22 +140,6 @@ void GPSController::handleChangeServerPort(const NotificationObject&)
     // using never goes away under it.
     m_reopenRequested = true;
     m_wake.signal();
-}
-
-void GPSController::stopAll()
-{
-    m_running = false;
-    m_wake.signal();
-    {
-        std::lock_guard lock(m_navMutex);
-        // Navigation ends with the link.
-        activateRoute(nullptr, 0);
-    }
-    DisplayBatch batch;
-    batch.setVisible(fields::window, false);
-    batch.setVisible(fields::navDataWindow, false);
-    batch.setVisible(fields::miniNavWindow, false);
-    apply(std::move(batch));
 }
 
 void GPSController::askAgainForStatus()

@@ -1,6 +1,6 @@
 #include "gps/JsonLinesDisplay.h"
 
-#include "gps/UtcTime.h"
+#include "nav/UtcTime.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gps/GPSRecord.h"
+#include "nav/GPSRecord.h"
 
 #include <string_view>
 

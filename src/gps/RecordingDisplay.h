@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gps/Display.h"
-#include "gps/DisplayState.h"
+#include "nav/DisplayState.h"
 
 #include <mutex>
 #include <vector>

@@ -6,7 +6,7 @@
 #include "app/update/UpdateCheck.h"
 #include "core/Settings.h"
 #include "documents/DocumentDesk.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
 #include "support/RecordingAlertDispatcher.h"

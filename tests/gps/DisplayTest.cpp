@@ -1,7 +1,7 @@
 // The display batches and the two displays that are not windows.
-#include "gps/DisplayState.h"
 #include "gps/JsonLinesDisplay.h"
 #include "gps/RecordingDisplay.h"
+#include "nav/DisplayState.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +92,9 @@ TEST(RecordingDisplay, KeepsTheStateTheWindowsWouldShow)
     EXPECT_EQ(display.batchCount(), 2u);
     EXPECT_EQ(display.batches().size(), 2u);
     EXPECT_EQ(s.field("never"), nullptr);
+    // A field holding something else, or nothing, has no number.
+    EXPECT_EQ(s.number("fixBox"), std::nullopt);
+    EXPECT_EQ(s.number("never"), std::nullopt);
 }
 
 } // namespace

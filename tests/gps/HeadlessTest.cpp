@@ -5,8 +5,8 @@
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
 
-#include "gps/UnitSystem.h"
-#include "gps/UtcTime.h"
+#include "nav/UnitSystem.h"
+#include "nav/UtcTime.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Servers that are broken or hostile: whatever they send, the link neither
 // crashes nor hangs; it goes on, or reopens as after any socket error.
 #include "gps/ControllerHarness.h"
-#include "support/Eventually.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
+#include "support/Eventually.h"
 
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

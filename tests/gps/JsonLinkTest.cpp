@@ -2,12 +2,12 @@
 // it is sent, reports split across reads, and the device reports that say
 // whether the receiver is on line.
 #include "gps/ControllerHarness.h"
-#include "support/Eventually.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
+#include "support/Eventually.h"
 
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>

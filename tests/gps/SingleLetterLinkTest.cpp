@@ -1,19 +1,17 @@
-// The link against a fake gpsd of the single-letter protocol: the commands,
-// their order and timing, the status query after silence, reconnection,
-// the change of server and stopping.
+// The link and the GPS thread against a fake gpsd of the single-letter
+// protocol: the commands in order, reconnection, a server that is not there
+// or never answers, and stopping.
 #include "gps/ControllerHarness.h"
-#include "support/Eventually.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
+#include "support/Eventually.h"
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <atomic>
 
 namespace navora::test {
 namespace {
@@ -61,28 +59,6 @@ TEST_F(SingleLetterLink, StartSendsTheCommandsInOrderAndReportsReachTheDisplay)
     EXPECT_EQ(harness.alerts->keys(), Strings{"GPSModeUp3D"});
 }
 
-TEST_F(SingleLetterLink, SilenceBringsOneStatusQueryThenAPause)
-{
-    // Answers the start commands, then stays silent whatever it is asked.
-    ScriptedServer server([](ScriptedServer::Connection& client) {
-        int answered = 0;
-        while (const auto line = client.readLine()) {
-            if (++answered <= 3)
-                client.send(ScriptedServer::fixReply());
-        }
-    });
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 6; }));
-    const auto received = server.received();
-    for (size_t i = 3; i < 6; ++i) {
-        EXPECT_EQ(received[i].line, "X\n");
-        if (i > 3) {
-            EXPECT_GE(received[i].when - received[i - 1].when, 480ms) << "quiet wait plus pause";
-        }
-    }
-    EXPECT_GE(received[3].when - received[2].when, 380ms);
-}
-
 TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
 {
     ScriptedServer server([](ScriptedServer::Connection& client) {
@@ -102,6 +78,25 @@ TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
     EXPECT_EQ(server.linesOf(2), (Strings{"w+x\n", "X\n"}));
 }
 
+TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
+{
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    // The protocol's own timings: the thread would notice a stop after at
+    // most one quiet wait and one pause.
+    GPSController& controller = start(server, GPSTimings{});
+    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
+    const auto stopped = std::chrono::steady_clock::now();
+    controller.stopAll();
+    EXPECT_FALSE(controller.running());
+    ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 7s));
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 6s);
+    const DisplayState shown = harness.display->state();
+    for (const auto window : {fields::window, fields::navDataWindow, fields::miniNavWindow})
+        EXPECT_EQ(shown.visible(window), false) << window;
+    harness.destroy();
+    EXPECT_EQ(log.count("exiting GPS thread"), 1u);
+}
+
 TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
 {
     auto server = std::make_unique<ScriptedServer>(ScriptedServer::singleLetterServer());
@@ -117,35 +112,6 @@ TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
             "Unable to open gpsd connection."}));
     harness.destroy();
     EXPECT_FALSE(log.contains("exiting GPS thread"));
-}
-
-TEST_F(SingleLetterLink, EmptyRepliesPostNothing)
-{
-    ScriptedServer server([](ScriptedServer::Connection& client) {
-        while (client.readLine())
-            client.send("\r\n\n");
-    });
-    std::atomic<int> reports{0};
-    harness.center.addObserver(this, TRVgpsUpdateReceived, [&](const NotificationObject&) { ++reports; });
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 4; }));
-    EXPECT_EQ(reports, 0);
-    EXPECT_EQ(harness.display->state().steps(fields::gpsDataIndicator), 0);
-    harness.destroy();
-    harness.center.removeObserver(this);
-}
-
-TEST_F(SingleLetterLink, AServerNameIsLookedUp)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    harness.settings.setString(TRVgpsdServerKey, "localhost");
-    harness.settings.setString(TRVgpsdPortKey, server.portText());
-    GPSController& controller = harness.make(fastLink());
-    controller.windowDidLoad();
-    EXPECT_TRUE(controller.running());
-    EXPECT_EQ(log.lines(),
-        (Strings{"Connecting to gpsd server localhost, port " + server.portText() + "...", "Connected to gpsd."}));
-    EXPECT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
 }
 
 TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
@@ -176,51 +142,6 @@ TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
     EXPECT_TRUE(log.contains("Unable to open gpsd connection."));
     EXPECT_GE(took, 900ms);
     EXPECT_LT(took, 5s) << "bounded by the connect bound, not by TCP's own minutes";
-}
-
-TEST_F(SingleLetterLink, AServerChangeMakesTheGPSThreadReopenOnTheNewServer)
-{
-    ScriptedServer first(ScriptedServer::singleLetterServer());
-    ScriptedServer second(ScriptedServer::singleLetterServer());
-    GPSController& controller = start(first);
-    ASSERT_TRUE(eventually([&] { return first.linesOf(1).size() >= 3; }));
-
-    harness.settings.setString(TRVgpsdPortKey, second.portText());
-    harness.center.post(TRVServerPortChanged);
-    ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
-    // The new connection starts from a blank record, so "PPOS" may go until
-    // the new server's fix arrives; the link's own lines come first.
-    Strings lines
-        = linesFrom(log.lines(), "Change of server received - closing gpsd connection (should reopen automatically)");
-    lines.resize(std::min<size_t>(lines.size(), 5));
-    EXPECT_EQ(lines,
-        (Strings{"Change of server received - closing gpsd connection (should reopen automatically)",
-            "gps: socket error", "Attempting to reopen gpsd connection...", connecting(second.port()),
-            "Connection re-established"}));
-    EXPECT_EQ(controller.port(), second.portText());
-    ASSERT_TRUE(eventually([&] { return !second.linesOf(1).empty(); }));
-    EXPECT_EQ(second.linesOf(1).front(), "w+x\n");
-    EXPECT_TRUE(controller.running());
-    EXPECT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }));
-}
-
-TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    // The protocol's own timings: the thread would notice a stop after at
-    // most one quiet wait and one pause.
-    GPSController& controller = start(server, GPSTimings{});
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
-    const auto stopped = std::chrono::steady_clock::now();
-    controller.stopAll();
-    EXPECT_FALSE(controller.running());
-    ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 7s));
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 6s);
-    const DisplayState shown = harness.display->state();
-    for (const auto window : {fields::window, fields::navDataWindow, fields::miniNavWindow})
-        EXPECT_EQ(shown.visible(window), false) << window;
-    harness.destroy();
-    EXPECT_EQ(log.count("exiting GPS thread"), 1u);
 }
 
 TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)

@@ -13,8 +13,8 @@ from pathlib import Path
 LAYERS = [
     ["core"],
     ["model"],
-    ["gps"],
     ["nav"],
+    ["gps"],
     ["io"],
     ["documents"],
     ["alerts"],

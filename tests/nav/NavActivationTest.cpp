@@ -1,10 +1,9 @@
 // Activation: routes at an index, auto-location, the detour of a waypoint
 // within a route, stopping, and the requests that are refused.
+#include "nav/EngineHarness.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
-#include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -21,86 +20,86 @@ constexpr double nm = NavGeometry::nm;
 
 class Activation : public testing::Test {
 protected:
-    RoutePtr abcd = NavHarness::route("ABCD", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}});
-    NavHarness nav;
+    RoutePtr abcd = EngineHarness::route("ABCD", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}});
+    EngineHarness nav;
 };
 
 TEST_F(Activation, RouteAtAnIndexSetsTheLegAndAnnouncesIt)
 {
-    nav.controller().activateRoute(abcd, 2);
-    EXPECT_EQ(nav.controller().activeWaypoint(), abcd->waypointAtIndex(2));
-    EXPECT_EQ(nav.controller().prevWaypoint(), abcd->waypointAtIndex(1));
-    EXPECT_EQ(nav.controller().nextWaypoint(), abcd->waypointAtIndex(3));
+    nav.keep(nav.engine.activateRoute(abcd, 2));
+    EXPECT_EQ(nav.state().activeWaypoint, abcd->waypointAtIndex(2));
+    EXPECT_EQ(nav.state().prevWaypoint, abcd->waypointAtIndex(1));
+    EXPECT_EQ(nav.state().nextWaypoint, abcd->waypointAtIndex(3));
     EXPECT_EQ(abcd->activeIndex(), 2);
-    ASSERT_EQ(nav.routesAnnounced.size(), 1u);
-    EXPECT_EQ(nav.routesAnnounced[0], abcd);
-    EXPECT_EQ(nav.shown().field(f::navDataWindow)->fronts, 1);
+    ASSERT_EQ(nav.routesAnnounced().size(), 1u);
+    EXPECT_EQ(nav.routesAnnounced()[0], abcd);
+    EXPECT_EQ(nav.shown.field(f::navDataWindow)->fronts, 1);
 
-    nav.controller().activateRoute(abcd, 3);
-    EXPECT_FALSE(nav.controller().nextWaypoint());
-    nav.controller().updateNavData();
-    EXPECT_EQ(nav.shown().title(f::wpBox), "ABCD: C->D (end)");
+    nav.keep(nav.engine.activateRoute(abcd, 3));
+    EXPECT_FALSE(nav.state().nextWaypoint);
+    nav.keep(nav.engine.updateNavData());
+    EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: C->D (end)");
 }
 
 TEST_F(Activation, FirstWaypointStartsAtACopyOfThePosition)
 {
     nav.report(-5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.controller().activateRoute(abcd, 0);
-    const WaypointPtr start = nav.controller().prevWaypoint();
+    nav.keep(nav.engine.activateRoute(abcd, 0));
+    const WaypointPtr start = nav.state().prevWaypoint;
     ASSERT_TRUE(start);
-    EXPECT_NE(start, nav.controller().currentPos());
+    EXPECT_NE(start, nav.state().fix.currentPos);
     EXPECT_EQ(start->wpName(), "PPOS");
     const float lat = start->latitude();
     nav.report(-4 * nm, 0.0, 5.0, 0.0, 1);
     EXPECT_EQ(start->latitude(), lat);
-    EXPECT_NE(nav.controller().currentPos()->latitude(), lat);
+    EXPECT_NE(nav.state().fix.currentPos->latitude(), lat);
 }
 
 TEST_F(Activation, RequestsOutsideTheRouteAreRefused)
 {
     LogCapture log;
-    nav.controller().activateRoute(abcd, 1);
-    nav.routesAnnounced.clear();
+    nav.keep(nav.engine.activateRoute(abcd, 1));
+    nav.events.clear();
     RoutePtr empty = Route::create();
-    RoutePtr single = NavHarness::route("One", {{0.0, 0.0}});
+    RoutePtr single = EngineHarness::route("One", {{0.0, 0.0}});
     struct Row {
         RoutePtr route;
         int index;
     };
     for (const Row& row : {Row{abcd, 4}, Row{abcd, -1}, Row{empty, 0}, Row{single, 1}}) {
-        nav.controller().activateRoute(row.route, row.index);
-        EXPECT_EQ(nav.controller().activeRoute(), abcd);
-        EXPECT_EQ(nav.controller().activeWaypoint(), abcd->waypointAtIndex(1));
+        nav.keep(nav.engine.activateRoute(row.route, row.index));
+        EXPECT_EQ(nav.state().activeRoute, abcd);
+        EXPECT_EQ(nav.state().activeWaypoint, abcd->waypointAtIndex(1));
     }
     EXPECT_EQ(abcd->activeIndex(), 1);
     EXPECT_TRUE(log.contains("Not activating route ABCD at index 4: it has 4 waypoints"));
-    nav.controller().autoLocateOnRoute(single);
-    nav.controller().autoLocateOnRoute(empty);
+    nav.keep(nav.engine.autoLocateOnRoute(single));
+    nav.keep(nav.engine.autoLocateOnRoute(empty));
     EXPECT_TRUE(log.contains("Not auto-locating on route One: it has fewer than two waypoints"));
-    EXPECT_EQ(nav.controller().activeRoute(), abcd);
-    EXPECT_TRUE(nav.routesAnnounced.empty());
+    EXPECT_EQ(nav.state().activeRoute, abcd);
+    EXPECT_TRUE(nav.routesAnnounced().empty());
     // A join request on a single waypoint arrives as index == count.
     single->setActiveIndex(1);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(single));
-    EXPECT_EQ(nav.controller().activeRoute(), abcd);
+    nav.keep(nav.engine.routeActivated(single));
+    EXPECT_EQ(nav.state().activeRoute, abcd);
 }
 
 TEST_F(Activation, JoinFindsTheNearestLegEarlierOnATie)
 {
     LogCapture log;
     RoutePtr five
-        = NavHarness::route("Five", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
+        = EngineHarness::route("Five", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
     nav.report(25 * nm, 1 * nm, 5.0, 0.0, 0); // beside the middle of 2 -> 3
     five->setActiveIndex(5);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(five));
+    nav.keep(nav.engine.routeActivated(five));
     EXPECT_TRUE(log.contains("auto-locating on route..."));
     EXPECT_EQ(five->activeIndex(), 3);
-    EXPECT_EQ(nav.controller().prevWaypoint(), five->waypointAtIndex(2));
+    EXPECT_EQ(nav.state().prevWaypoint, five->waypointAtIndex(2));
 
     // Equidistant from legs 0->1 and 1->2 (at waypoint 1): the earlier wins.
     nav.report(10 * nm, 0.0, 5.0, 0.0, 1);
-    RoutePtr three = NavHarness::route("Three", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
-    nav.controller().autoLocateOnRoute(three);
+    RoutePtr three = EngineHarness::route("Three", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
+    nav.keep(nav.engine.autoLocateOnRoute(three));
     EXPECT_EQ(three->activeIndex(), 1);
 }
 
@@ -120,7 +119,7 @@ TEST_F(Activation, JoinMatchesTheExactScanAnywhereOnEarth)
                 Waypoint::create("W", "", static_cast<float>(std::clamp(lat0 + offset(random), -89.0, 89.0)),
                     static_cast<float>(lon0 + offset(random)), 0.0f));
         nav.report(lat0 + offset(random), lon0 + offset(random), 5.0, 0.0, trial);
-        const WaypointPtr cp = nav.controller().currentPos();
+        const WaypointPtr cp = nav.state().fix.currentPos;
         int best = 1;
         float bestSum = std::numeric_limits<float>::infinity();
         for (size_t i = 1; i < r->count(); ++i) {
@@ -131,7 +130,7 @@ TEST_F(Activation, JoinMatchesTheExactScanAnywhereOnEarth)
                 bestSum = sum;
             }
         }
-        nav.controller().autoLocateOnRoute(r);
+        nav.keep(nav.engine.autoLocateOnRoute(r));
         EXPECT_EQ(r->activeIndex(), best) << "trial " << trial;
     }
 }
@@ -140,47 +139,52 @@ TEST_F(Activation, JoinWithoutAPositionTakesTheFirstLeg)
 {
     LogCapture log;
     abcd->setActiveIndex(4);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(abcd));
+    nav.keep(nav.engine.routeActivated(abcd));
     EXPECT_TRUE(log.contains("unable to autolocate - no current position available"));
     EXPECT_EQ(abcd->activeIndex(), 1);
+    // Two waypoints are enough.
+    RoutePtr two = EngineHarness::route("Two", {{0.0, 0.0}, {10 * nm, 0.0}});
+    nav.keep(nav.engine.autoLocateOnRoute(two));
+    EXPECT_EQ(nav.state().activeRoute, two);
+    EXPECT_EQ(two->activeIndex(), 1);
 }
 
 TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
 {
     nav.report(5 * nm, 3 * nm, 5.0, 0.0, 0);
     abcd->setActiveIndex(2);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(abcd));
-    nav.harness.center.post(TRVWaypointActivated, NotificationObject(abcd->waypointAtIndex(2)));
-    EXPECT_EQ(nav.controller().prevWaypoint()->wpName(), "PPOS");
-    EXPECT_EQ(nav.controller().nextWaypoint(), abcd->waypointAtIndex(3));
-    EXPECT_NEAR(nav.shown().number(f::wpDTK).value_or(-1), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
-    EXPECT_EQ(nav.shown().title(f::wpBox), "ABCD: PPOS->C (2 of 3)");
+    nav.keep(nav.engine.routeActivated(abcd));
+    nav.keep(nav.engine.waypointActivated(abcd->waypointAtIndex(2)));
+    EXPECT_EQ(nav.state().prevWaypoint->wpName(), "PPOS");
+    EXPECT_EQ(nav.state().nextWaypoint, abcd->waypointAtIndex(3));
+    EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
+    EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: PPOS->C (2 of 3)");
 
     // A second waypoint: its leg starts where the position is then.
     nav.report(6 * nm, 3 * nm, 5.0, 0.0, 1);
     const WaypointPtr y = Waypoint::create("Y", "", static_cast<float>(6 * nm), static_cast<float>(10 * nm), 0.0f);
-    nav.harness.center.post(TRVWaypointActivated, NotificationObject(y));
-    EXPECT_NEAR(nav.shown().number(f::wpDTK).value_or(-1), 90.0, 0.05);
+    nav.keep(nav.engine.waypointActivated(y));
+    EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), 90.0, 0.05);
 }
 
 TEST_F(Activation, StoppingClearsTheRouteAndAnnouncesNone)
 {
-    nav.controller().activateRoute(abcd, 2);
-    nav.controller().activateRoute(nullptr, 0);
-    EXPECT_FALSE(nav.controller().activeRoute());
-    EXPECT_FALSE(nav.controller().activeWaypoint());
-    EXPECT_FALSE(nav.controller().nextWaypoint());
-    ASSERT_EQ(nav.routesAnnounced.size(), 2u);
-    EXPECT_EQ(nav.routesAnnounced[1], nullptr);
+    nav.keep(nav.engine.activateRoute(abcd, 2));
+    nav.keep(nav.engine.activateRoute(nullptr, 0));
+    EXPECT_FALSE(nav.state().activeRoute);
+    EXPECT_FALSE(nav.state().activeWaypoint);
+    EXPECT_FALSE(nav.state().nextWaypoint);
+    ASSERT_EQ(nav.routesAnnounced().size(), 2u);
+    EXPECT_EQ(nav.routesAnnounced()[1], nullptr);
 }
 
 TEST_F(Activation, ClearAllWpFieldsClearsTheShowingDisplay)
 {
     nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.controller().activateRoute(abcd, 1);
+    nav.keep(nav.engine.activateRoute(abcd, 1));
     nav.report(6 * nm, 0.0, 5.0, 0.0, 1);
-    nav.controller().clearAllWpFields();
-    DisplayState state = nav.shown();
+    nav.keep(nav.engine.clearAllWpFields());
+    DisplayState state = nav.shown;
     for (const std::string_view field : {f::wpDistance, f::wpDTK, f::wpLatitude, f::wpLongitude, f::wpBearing,
              f::wpCrossTrack, f::wpETA, f::wpETE, f::wpVMG, f::nextWP})
         EXPECT_EQ(state.text(field), "") << field;

@@ -1,12 +1,11 @@
 // Sequencing, report by report: the arrival alert with its beeps and re-arm,
 // the passage check's timing, sharp and gentle turns, course reversal once
 // per spell, destination arrival once, and a route shortened while active.
+#include "nav/EngineHarness.h"
 #include "nav/LocalTime.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
-#include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +21,7 @@ constexpr double nm = NavGeometry::nm;
 std::chrono::sys_seconds at(double secondsAfterStart)
 {
     return std::chrono::sys_seconds(
-        std::chrono::seconds(static_cast<long long>(NavHarness::startTime + secondsAfterStart)));
+        std::chrono::seconds(static_cast<long long>(EngineHarness::startTime + secondsAfterStart)));
 }
 
 class Sequencing : public testing::Test {
@@ -30,7 +29,7 @@ protected:
     void activateLone(double lat, double lon)
     {
         lone = Waypoint::create("X", "the harbour", static_cast<float>(lat), static_cast<float>(lon), 0.0f);
-        nav.harness.center.post(TRVWaypointActivated, NotificationObject(lone));
+        nav.keep(nav.engine.waypointActivated(lone));
     }
 
     // Closing on X (north of the start) at speed from distance miles out.
@@ -38,12 +37,12 @@ protected:
 
     bool highlighted(std::string_view field) const
     {
-        const DisplayState state = nav.shown();
+        const DisplayState state = nav.shown;
         const DisplayState::Field* shown = state.field(field);
         return shown && shown->highlighted.value_or(false);
     }
 
-    NavHarness nav;
+    EngineHarness nav;
     WaypointPtr lone;
 };
 
@@ -55,37 +54,38 @@ TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
     EXPECT_FALSE(highlighted(f::wpETE));
     closeIn(0.07, 10.0, 2); // about 13 s out
     EXPECT_TRUE(highlighted(f::wpETE));
-    auto alerts = nav.alerts->navigationAlerts();
+    auto alerts = nav.navigationAlerts();
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].key, "WaypointArrival");
     EXPECT_EQ(alerts[0].description, "Arrival at waypoint X in 15 seconds");
     EXPECT_EQ(alerts[0].speech, "X in 15 seconds");
+    EXPECT_TRUE(alerts[0].hasTexts);
     closeIn(0.05, 10.0, 3);
     closeIn(0.04, 10.0, 4);
-    EXPECT_EQ(nav.alerts->beeps(), 2);
-    EXPECT_EQ(nav.alerts->navigationAlerts().size(), 1u);
+    EXPECT_EQ(nav.beeps(), 2);
+    EXPECT_EQ(nav.navigationAlerts().size(), 1u);
     closeIn(0.035, 2.0, 5); // slowed: about 35 s out again
     EXPECT_FALSE(highlighted(f::wpETE));
-    nav.alerts->setSayWhat(1);
     closeIn(0.03, 10.0, 6);
-    alerts = nav.alerts->navigationAlerts();
+    alerts = nav.navigationAlerts();
     ASSERT_EQ(alerts.size(), 2u);
-    EXPECT_EQ(alerts[1].speech, "the harbour in 15 seconds");
+    EXPECT_EQ(alerts[1].speech, "X in 15 seconds");
+    EXPECT_EQ(alerts[1].speechOfComment, "the harbour in 15 seconds");
 }
 
 TEST_F(Sequencing, LeadTimeFollowsThePreferences)
 {
     nav.report(0.0, 0.0, 10.0, 0.0, 0);
     activateLone(10 * nm, 0.0);
-    nav.harness.center.post(TRVArrivalAlertChanged, NotificationObject(0.0));
+    nav.engine.setArrivalAlertSeconds(0);
     for (int t = 1; t < 5; ++t)
         closeIn(0.1 - 0.02 * t, 10.0, t);
-    EXPECT_TRUE(nav.alerts->navigationAlerts().empty());
+    EXPECT_TRUE(nav.navigationAlerts().empty());
     EXPECT_FALSE(highlighted(f::wpETE));
 
-    nav.harness.center.post(TRVArrivalAlertChanged, NotificationObject(60.0));
+    nav.engine.setArrivalAlertSeconds(60);
     closeIn(0.2, 10.0, 6); // about 37 s out
-    const auto alerts = nav.alerts->navigationAlerts();
+    const auto alerts = nav.navigationAlerts();
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].description, "Arrival at waypoint X in 60 seconds");
     EXPECT_TRUE(highlighted(f::wpETE));
@@ -94,9 +94,9 @@ TEST_F(Sequencing, LeadTimeFollowsThePreferences)
 TEST_F(Sequencing, PassageIsCheckedAtTheSecondRecedingReportThenEveryFiveSeconds)
 {
     // A, B, C with a right angle at B; receding south of A, far from B.
-    RoutePtr r = NavHarness::route("R", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm, 10 * nm}});
+    RoutePtr r = EngineHarness::route("R", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm, 10 * nm}});
     nav.report(-5 * nm, 0.0, 5.0, 180.0, 0);
-    nav.controller().activateRoute(r, 1);
+    nav.keep(nav.engine.activateRoute(r, 1));
     struct Row {
         double t;
         double lastCheck;
@@ -105,39 +105,39 @@ TEST_F(Sequencing, PassageIsCheckedAtTheSecondRecedingReportThenEveryFiveSeconds
     for (const Row& row : rows) {
         SCOPED_TRACE(row.t);
         nav.report(-5 * nm, 0.0, 5.0, 180.0, row.t);
-        EXPECT_EQ(nav.controller().sequencingState().lastSPcheck, at(row.lastCheck));
+        EXPECT_EQ(nav.state().sequencing.lastSPcheck, at(row.lastCheck));
     }
-    EXPECT_EQ(nav.controller().activeWaypoint(), r->waypointAtIndex(1));
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
 }
 
 TEST_F(Sequencing, SharpTurnPassesAtTheFirstCheckWithinTheNextLegsLength)
 {
     const double c = 10 * nm * std::cos(135 * NavGeometry::radians);
     const double s = 10 * nm * std::sin(135 * NavGeometry::radians);
-    RoutePtr r = NavHarness::route("Sharp", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
+    RoutePtr r = EngineHarness::route("Sharp", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
     nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
-    nav.controller().activateRoute(r, 1);
+    nav.keep(nav.engine.activateRoute(r, 1));
     nav.report(9.2 * nm, 0.0, 5.0, 0.0, 1);
     nav.report(9.5 * nm, 0.0, 5.0, 0.0, 2); // the second pass knows the turn
-    EXPECT_NEAR(nav.controller().legCache().nextTurnAngle, 135.0f, 0.1f);
+    EXPECT_NEAR(nav.state().legCache.nextTurnAngle, 135.0f, 0.1f);
     nav.report(10.5 * nm, 0.0, 5.0, 0.0, 3); // past B: arms
-    EXPECT_EQ(nav.controller().activeWaypoint(), r->waypointAtIndex(1));
-    nav.routesAnnounced.clear();
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
+    nav.events.clear();
     nav.report(10.6 * nm, 0.0, 5.0, 0.0, 4); // checks: passed
-    EXPECT_EQ(nav.controller().activeWaypoint(), r->waypointAtIndex(2));
-    EXPECT_EQ(nav.controller().prevWaypoint(), r->waypointAtIndex(1));
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(2));
+    EXPECT_EQ(nav.state().prevWaypoint, r->waypointAtIndex(1));
     EXPECT_EQ(r->activeIndex(), 2);
-    ASSERT_EQ(nav.routesAnnounced.size(), 1u);
-    EXPECT_EQ(nav.routesAnnounced[0], r);
-    const auto alerts = nav.alerts->navigationAlerts();
+    ASSERT_EQ(nav.routesAnnounced().size(), 1u);
+    EXPECT_EQ(nav.routesAnnounced()[0], r);
+    const auto alerts = nav.navigationAlerts();
     ASSERT_FALSE(alerts.empty());
     EXPECT_EQ(alerts.back().key, "WaypointPassage");
     EXPECT_EQ(alerts.back().description, "Arrival at B - " + LocalTime::text(at(4)));
     EXPECT_EQ(alerts.back().speech, "B");
     EXPECT_TRUE(std::regex_match(LocalTime::text(at(3)), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4})")));
     // The new leg starts afresh.
-    EXPECT_FALSE(nav.controller().sequencingState().lastSPcheck);
-    EXPECT_EQ(nav.controller().sequencingState().distPA, -1.0f);
+    EXPECT_FALSE(nav.state().sequencing.lastSPcheck);
+    EXPECT_EQ(nav.state().sequencing.distPA, -1.0f);
 }
 
 // A gentle turn at B: the passage is the crossing of the hyperbola through B
@@ -161,9 +161,9 @@ TEST_F(Sequencing, GentleTurnPassesAcrossTheHyperbola)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RoutePtr r = NavHarness::route("Gentle", {{0.0, 0.0}, {bLat, 0.0}, {cLat, cLon}});
+        RoutePtr r = EngineHarness::route("Gentle", {{0.0, 0.0}, {bLat, 0.0}, {cLat, cLon}});
         nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
-        nav.controller().activateRoute(r, 1);
+        nav.keep(nav.engine.activateRoute(r, 1));
         nav.report(9 * nm, 0.0, 5.0, 0.0, 1);
         nav.report(row.lat, row.lon, 5.0, row.track, 2);
         nav.report(row.lat, row.lon, 5.0, row.track, 3);
@@ -174,25 +174,25 @@ TEST_F(Sequencing, GentleTurnPassesAcrossTheHyperbola)
         const double margin = (distAN - dCN) - (distPA - dCP);
         ASSERT_GT(std::fabs(margin), 0.01) << "the row lies too near the branch to tell";
         const bool passed = margin > 0;
-        EXPECT_EQ(nav.controller().activeWaypoint() == r->waypointAtIndex(2), passed) << margin;
+        EXPECT_EQ(nav.state().activeWaypoint == r->waypointAtIndex(2), passed) << margin;
     }
 }
 
 TEST_F(Sequencing, CourseReversalOncePerRecedingSpell)
 {
-    RoutePtr r = NavHarness::route("Zig", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 5 * nm}});
+    RoutePtr r = EngineHarness::route("Zig", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 5 * nm}});
     nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
-    nav.controller().activateRoute(r, 1);
+    nav.keep(nav.engine.activateRoute(r, 1));
     nav.report(9.5 * nm, 0.0, 5.0, 0.0, 1);
     // Past B heading away from both B and C.
     for (int t = 2; t <= 20; ++t)
         nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.alerts->count("CourseReversal"), 1u);
-    EXPECT_EQ(nav.controller().activeWaypoint(), r->waypointAtIndex(1));
+    EXPECT_EQ(nav.count("CourseReversal"), 1u);
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
     nav.report(10.5 * nm, 0.0, 5.0, 180.0, 21); // closing on B again
     for (int t = 22; t <= 30; ++t)
         nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.alerts->count("CourseReversal"), 2u);
+    EXPECT_EQ(nav.count("CourseReversal"), 2u);
 }
 
 TEST_F(Sequencing, DestinationArrivalOncePerActivation)
@@ -209,18 +209,18 @@ TEST_F(Sequencing, DestinationArrivalOncePerActivation)
     double t = 1;
     for (const Row& row : rows) {
         nav.report(row.lat * nm, 0.0, 10.0, row.track, t++);
-        EXPECT_EQ(nav.alerts->count("DestinationArrival"), row.alerts) << row.lat;
+        EXPECT_EQ(nav.count("DestinationArrival"), row.alerts) << row.lat;
     }
-    const auto alerts = nav.alerts->navigationAlerts();
+    const auto alerts = nav.navigationAlerts();
     EXPECT_EQ(alerts.back().description, "Arrival at X - " + LocalTime::text(at(2)));
     EXPECT_EQ(alerts.back().speech, "X");
-    EXPECT_EQ(nav.controller().activeWaypoint(), lone);
+    EXPECT_EQ(nav.state().activeWaypoint, lone);
 
     // Moving off at 100 degrees from the bearing to it: never reached.
     nav.report(10.02 * nm, 0.0, 10.0, 80.0, t++);
     activateLone(10 * nm, 0.0);
     nav.report(10.02 * nm, 0.0, 10.0, 80.0, t++);
-    EXPECT_EQ(nav.alerts->count("DestinationArrival"), 1u);
+    EXPECT_EQ(nav.count("DestinationArrival"), 1u);
 }
 
 TEST_F(Sequencing, RouteShortenedWhileActiveEndsOnItsLastWaypoint)
@@ -228,31 +228,31 @@ TEST_F(Sequencing, RouteShortenedWhileActiveEndsOnItsLastWaypoint)
     LogCapture log;
     const double c = 10 * nm * std::cos(135 * NavGeometry::radians);
     const double s = 10 * nm * std::sin(135 * NavGeometry::radians);
-    RoutePtr r = NavHarness::route("Short", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
+    RoutePtr r = EngineHarness::route("Short", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
     nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
-    nav.controller().activateRoute(r, 1);
-    const WaypointPtr next = nav.controller().nextWaypoint();
+    nav.keep(nav.engine.activateRoute(r, 1));
+    const WaypointPtr next = nav.state().nextWaypoint;
     ASSERT_TRUE(r->deleteWaypointAtIndex(2));
     ASSERT_TRUE(r->deleteWaypointAtIndex(0));
-    EXPECT_EQ(nav.controller().nextWaypoint(), next); // still held
+    EXPECT_EQ(nav.state().nextWaypoint, next); // still held
     nav.report(9.5 * nm, 0.0, 5.0, 0.0, 1);
     nav.report(10.5 * nm, 0.0, 5.0, 0.0, 2);
     nav.report(10.6 * nm, 0.0, 5.0, 0.0, 3);
     EXPECT_TRUE(log.contains("Route Short was shortened while active - ending on its last waypoint"));
     EXPECT_EQ(r->activeIndex(), 0);
-    EXPECT_EQ(nav.controller().activeWaypoint(), r->waypointAtIndex(0));
-    EXPECT_FALSE(nav.controller().nextWaypoint());
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(0));
+    EXPECT_FALSE(nav.state().nextWaypoint);
 
     // Emptied altogether: navigation stops.
-    RoutePtr gone = NavHarness::route("Gone", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
-    nav.controller().activateRoute(gone, 1);
+    RoutePtr gone = EngineHarness::route("Gone", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
+    nav.keep(nav.engine.activateRoute(gone, 1));
     gone->clearAllWaypoints();
     nav.report(9.5 * nm, 0.0, 5.0, 0.0, 4);
     nav.report(10.5 * nm, 0.0, 5.0, 0.0, 5);
     nav.report(10.6 * nm, 0.0, 5.0, 0.0, 6);
     EXPECT_TRUE(log.contains("Route Gone has no waypoints left - stopping navigation"));
-    EXPECT_FALSE(nav.controller().activeWaypoint());
-    EXPECT_FALSE(nav.controller().activeRoute());
+    EXPECT_FALSE(nav.state().activeWaypoint);
+    EXPECT_FALSE(nav.state().activeRoute);
 }
 
 } // namespace
@@ -263,27 +263,57 @@ namespace {
 
 struct DriveOutcome {
     DisplayState state;
-    std::vector<NavAlertRecorder::Alert> alerts;
+    std::vector<NavEngine::Alert> alerts;
     double dstconv = 0;
     double spdconv = 0;
 };
 
+// Nautical miles and knots in each system's units, from the units'
+// definitions (a nautical mile is 1852 m, a statute mile 1609.344 m).
+double dstconv(char units)
+{
+    switch (units) {
+    case 'm':
+        return 1.852;
+    case 'i':
+        return 1852.0 / 1609.344;
+    case 's':
+        return 1852.0;
+    default:
+        return 1.0;
+    }
+}
+
+double spdconv(char units)
+{
+    switch (units) {
+    case 'm':
+        return 3.6;
+    case 'i':
+        return 3600.0 / 1609.344;
+    case 's':
+        return 1.0;
+    default:
+        return 3600.0 / 1852.0;
+    }
+}
+
 // A drive through a sharp turn to the end, in the given unit system.
 DriveOutcome driveIn(char units)
 {
-    NavHarness nav;
-    nav.controller().changeUnits(units);
+    EngineHarness nav;
+    nav.keep(nav.engine.changeUnits(units));
     const double c = 10 * nm * std::cos(135 * NavGeometry::radians);
     const double s = 10 * nm * std::sin(135 * NavGeometry::radians);
-    RoutePtr r = NavHarness::route("U", {{0.0, 0.0}, {1 * nm, 0.0}, {1 * nm + c / 10, s / 10}});
+    RoutePtr r = EngineHarness::route("U", {{0.0, 0.0}, {1 * nm, 0.0}, {1 * nm + c / 10, s / 10}});
     nav.report(0.5 * nm, 0.0, 10.0, 0.0, 0);
-    nav.controller().activateRoute(r, 1);
+    nav.keep(nav.engine.activateRoute(r, 1));
     double t = 1;
     for (double lat = 0.55; lat < 1.1; lat += 0.05)
         nav.report(lat * nm, 0.0, 10.0, 0.0, t++);
     for (int i = 1; i < 40; ++i)
         nav.report((1.1 + c * i / 300 / nm) * nm, s * i / 300, 10.0, 135.0, t++);
-    return {nav.shown(), nav.alerts->navigationAlerts(), nav.controller().dstconv(), nav.controller().spdconv()};
+    return {nav.shown, nav.navigationAlerts(), dstconv(units), spdconv(units)};
 }
 
 TEST(UnitSystems, ChangeTheNumbersShownAndNothingElse)
@@ -291,7 +321,7 @@ TEST(UnitSystems, ChangeTheNumbersShownAndNothingElse)
     namespace f = navora::fields;
     const DriveOutcome nautical = driveIn('n');
     std::vector<std::string> keys;
-    for (const NavAlertRecorder::Alert& alert : nautical.alerts)
+    for (const NavEngine::Alert& alert : nautical.alerts)
         keys.push_back(alert.key);
     ASSERT_EQ(keys, (std::vector<std::string>{"WaypointArrival", "WaypointPassage", "DestinationArrival"}));
     for (const char units : {'m', 'i', 's'}) {

@@ -2,12 +2,11 @@
 // turn angles, the CDI, blanking without a fix, the MiniNav title, and
 // nothing written once navigation stops.
 #include "nav/ClockTime.h"
+#include "nav/EngineHarness.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
-#include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
-#include "gps/UtcTime.h"
+#include "nav/DisplayFields.h"
+#include "nav/UtcTime.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,8 @@ namespace {
 
 namespace f = navora::fields;
 constexpr double nm = NavGeometry::nm;
+constexpr double knotsPerMetrePerSecond = 3600.0 / 1852.0;
+constexpr double kilometresPerMile = 1.852;
 
 bool blank(const DisplayState& state, std::string_view field)
 {
@@ -32,7 +33,7 @@ double numberOf(const DisplayState& state, std::string_view field)
 std::chrono::sys_seconds at(double secondsAfterStart)
 {
     return std::chrono::sys_seconds(
-        std::chrono::seconds(static_cast<long long>(NavHarness::startTime + secondsAfterStart)));
+        std::chrono::seconds(static_cast<long long>(EngineHarness::startTime + secondsAfterStart)));
 }
 
 TEST(ClockTimeText, PartsAreCutDownAndHoursNeverWrap)
@@ -65,8 +66,8 @@ class NavSolution : public testing::Test {
 protected:
     // Coast: A to E northwards along the meridian, 10 miles apart.
     RoutePtr coast
-        = NavHarness::route("Coast", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
-    NavHarness nav;
+        = EngineHarness::route("Coast", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
+    EngineHarness nav;
 };
 
 TEST_F(NavSolution, LegTitlesAndNextWaypoint)
@@ -81,34 +82,34 @@ TEST_F(NavSolution, LegTitlesAndNextWaypoint)
              Row{0, "Coast: PPOS->A (0 of 4)", "B"}}) {
         SCOPED_TRACE(row.title);
         coast->setActiveIndex(row.index);
-        nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
-        EXPECT_EQ(nav.shown().title(f::wpBox), row.title);
-        EXPECT_EQ(nav.shown().text(f::nextWP), row.next);
+        nav.keep(nav.engine.routeActivated(coast));
+        EXPECT_EQ(nav.shown.title(f::wpBox), row.title);
+        EXPECT_EQ(nav.shown.text(f::nextWP), row.next);
     }
 }
 
 TEST_F(NavSolution, LegWithoutStartHidesTrackFields)
 {
     coast->setActiveIndex(0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
-    const DisplayState state = nav.shown();
+    nav.keep(nav.engine.routeActivated(coast));
+    const DisplayState state = nav.shown;
     EXPECT_EQ(state.title(f::wpBox), "Coast: ->A (0 of 4)");
     for (const std::string_view field :
         {f::wpDTK, f::unitsDTK, f::wpCrossTrack, f::unitsCrossTrack, f::wpCrossTrackCDI, f::wpCDIScale})
         EXPECT_EQ(state.visible(field), false) << field;
 
-    nav.harness.controller->activateRoute(nullptr, 0);
+    nav.keep(nav.engine.activateRoute(nullptr, 0));
     const WaypointPtr lone = Waypoint::create("Lone", "", 1.0f, 1.0f, 0.0f);
-    nav.harness.center.post(TRVWaypointActivated, NotificationObject(lone));
-    EXPECT_EQ(nav.shown().title(f::wpBox), "->Lone");
+    nav.keep(nav.engine.waypointActivated(lone));
+    EXPECT_EQ(nav.shown.title(f::wpBox), "->Lone");
 }
 
 TEST_F(NavSolution, WaypointFromThePositionStartsOnTrack)
 {
     nav.report(0.0, 0.0, 5.0, 0.0, 0);
-    nav.harness.center.post(TRVWaypointActivated, NotificationObject(Waypoint::create("Name", "", 0.1f, 0.0f, 0.0f)));
+    nav.keep(nav.engine.waypointActivated(Waypoint::create("Name", "", 0.1f, 0.0f, 0.0f)));
     nav.report(0.0, 0.0, 5.0, 0.0, 1);
-    const DisplayState state = nav.shown();
+    const DisplayState state = nav.shown;
     EXPECT_EQ(state.title(f::wpBox), "PPOS->Name");
     EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.0, 1e-3);
     EXPECT_EQ(state.enabled(f::wpCrossTrackCDI), true);
@@ -120,15 +121,15 @@ TEST_F(NavSolution, TimesArrivalsAndRouteTotalsWhileClosing)
 {
     coast->setActiveIndex(2);
     nav.report(17 * nm, 0.0, 5.0, 0.0, 0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
+    nav.keep(nav.engine.routeActivated(coast));
     nav.report(17 * nm, 0.0, 5.0, 0.0, 1);
-    const DisplayState state = nav.shown();
+    const DisplayState state = nav.shown;
     const double d = numberOf(state, f::wpDistance);
     EXPECT_NEAR(d, NavGeometry::distance(17 * nm, 0, 20 * nm, 0), 0.02);
-    EXPECT_NEAR(numberOf(state, f::wpVMG), 5.0 * nav.controller().spdconv(), 1e-3);
+    EXPECT_NEAR(numberOf(state, f::wpVMG), 5.0 * knotsPerMetrePerSecond, 1e-3);
     EXPECT_EQ(numberOf(state, f::wpBearing), 0.0);
 
-    const float hours = static_cast<float>(static_cast<float>(d) / (5.0 * 1.9438445));
+    const float hours = static_cast<float>(static_cast<float>(d) / (5.0 * knotsPerMetrePerSecond));
     const ClockTime::Parts leg = ClockTime::partsOf(hours);
     EXPECT_EQ(state.text(f::wpETE), ClockTime::text(leg));
     EXPECT_EQ(state.text(f::wpETA), UtcTime::text(at(1) + ClockTime::duration(leg)));
@@ -137,7 +138,8 @@ TEST_F(NavSolution, TimesArrivalsAndRouteTotalsWhileClosing)
     // The rest of the route is timed at the ground speed.
     const double rest = coast->distanceRemainingOnRouteFromIndex(2);
     EXPECT_NEAR(numberOf(state, f::dDistance), d + rest, 1e-3);
-    const ClockTime::Parts total = ClockTime::partsOf(static_cast<float>(hours + rest / (1.9438445 * 5.0)));
+    const ClockTime::Parts total
+        = ClockTime::partsOf(static_cast<float>(hours + rest / (knotsPerMetrePerSecond * 5.0)));
     EXPECT_EQ(state.text(f::dETE), ClockTime::text(total));
     EXPECT_EQ(state.text(f::dETA), UtcTime::text(at(1) + ClockTime::duration(total)));
 }
@@ -151,11 +153,10 @@ TEST_F(NavSolution, BearingIsCutTowardZero)
     for (const Row row : {Row{359.7, 359.0}, Row{0.4, 0.0}, Row{90.9, 90.0}}) {
         SCOPED_TRACE(row.degrees);
         const double rad = row.degrees * NavGeometry::radians;
-        nav.harness.center.post(TRVWaypointActivated,
-            NotificationObject(Waypoint::create("T", "", static_cast<float>(10 * nm * std::cos(rad)),
-                static_cast<float>(10 * nm * std::sin(rad)), 0.0f)));
+        nav.keep(nav.engine.waypointActivated(Waypoint::create(
+            "T", "", static_cast<float>(10 * nm * std::cos(rad)), static_cast<float>(10 * nm * std::sin(rad)), 0.0f)));
         nav.report(0.0, 0.0, 5.0, row.degrees, 0);
-        EXPECT_EQ(numberOf(nav.shown(), f::wpBearing), row.shown);
+        EXPECT_EQ(numberOf(nav.shown, f::wpBearing), row.shown);
     }
 }
 
@@ -171,54 +172,61 @@ TEST_F(NavSolution, TurnAngleComesOnTheSecondPassAndWraps)
         SCOPED_TRACE(testing::Message() << row.legIn << " to " << row.legOut);
         const double in = row.legIn * NavGeometry::radians;
         const double out = row.legOut * NavGeometry::radians;
-        RoutePtr r = NavHarness::route("Turn",
+        RoutePtr r = EngineHarness::route("Turn",
             {{-10 * nm * std::cos(in), -10 * nm * std::sin(in)}, {0.0, 0.0},
                 {10 * nm * std::cos(out), 10 * nm * std::sin(out)}});
-        nav.controller().activateRoute(r, 1);
-        nav.controller().updateNavData();
-        EXPECT_TRUE(std::isnan(nav.controller().legCache().nextTurnAngle));
-        nav.controller().updateNavData();
-        EXPECT_NEAR(nav.controller().legCache().nextTurnAngle, row.turn, 0.05);
+        nav.keep(nav.engine.activateRoute(r, 1));
+        nav.keep(nav.engine.updateNavData());
+        EXPECT_TRUE(std::isnan(nav.state().legCache.nextTurnAngle));
+        nav.keep(nav.engine.updateNavData());
+        EXPECT_NEAR(nav.state().legCache.nextTurnAngle, row.turn, 0.05);
     }
 }
 
 TEST_F(NavSolution, CrossTrackBeyondTheScalePinsTheIndicator)
 {
-    RoutePtr r = NavHarness::route("Leg", {{-10 * nm, 0.0}, {10 * nm, 0.0}});
+    RoutePtr r = EngineHarness::route("Leg", {{-10 * nm, 0.0}, {10 * nm, 0.0}});
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 0);
-    nav.controller().activateRoute(r, 1);
-    ControlState scale;
-    scale.selectedColumn = 2;
-    nav.controller().changeCDIScale(scale);
+    nav.keep(nav.engine.activateRoute(r, 1));
+    nav.keep(nav.engine.changeCDIScale(2));
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 1);
-    DisplayState state = nav.shown();
+    DisplayState state = nav.shown;
     EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.5, 0.01);
     EXPECT_EQ(state.enabled(f::wpCrossTrackCDI), false);
     EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), -0.5, 0.01);
 
-    scale.selectedColumn = 0;
-    nav.controller().changeCDIScale(scale);
+    nav.keep(nav.engine.changeCDIScale(0));
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 2);
-    state = nav.shown();
+    state = nav.shown;
     EXPECT_EQ(state.enabled(f::wpCrossTrackCDI), true);
     EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), -0.5, 0.01);
 
     // Other units change the number shown, not the indicator.
-    nav.controller().changeUnits('m');
+    nav.keep(nav.engine.changeUnits('m'));
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 3);
-    state = nav.shown();
-    EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.5 * nav.controller().dstconv(), 0.02);
+    state = nav.shown;
+    EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.5 * kilometresPerMile, 0.02);
     EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), -0.5, 0.01);
+
+    // An error right on either end of the scale is still on it.
+    for (const double side : {1.0, -1.0}) {
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 4);
+        const double error = -numberOf(nav.shown, f::wpCrossTrackCDI);
+        nav.state().cdiMinimum = side < 0 ? error : -1.0;
+        nav.state().cdiMaximum = side > 0 ? error : 1.0;
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 5);
+        EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), true) << side;
+    }
 }
 
 TEST_F(NavSolution, LostFixBlanksPositionFieldsAndKeepsTheLeg)
 {
     coast->setActiveIndex(2);
     nav.report(15 * nm, 0.0, 5.0, 0.0, 0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
+    nav.keep(nav.engine.routeActivated(coast));
     nav.report(15 * nm, 0.0, 5.0, 0.0, 1);
     nav.reportNoFix(2);
-    const DisplayState state = nav.shown();
+    const DisplayState state = nav.shown;
     for (const std::string_view field :
         {f::wpBearing, f::wpDistance, f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dDistance, f::dETE, f::dETA})
         EXPECT_TRUE(blank(state, field)) << field;
@@ -231,61 +239,64 @@ TEST_F(NavSolution, StandingStillOrRecedingShowsNoTimes)
 {
     coast->setActiveIndex(2);
     nav.report(15 * nm, 0.0, 0.0, 0.0, 0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
+    nav.keep(nav.engine.routeActivated(coast));
     nav.report(15 * nm, 0.0, 0.0, 0.0, 1);
-    DisplayState state = nav.shown();
+    DisplayState state = nav.shown;
     for (const std::string_view field : {f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA, f::dDistance})
         EXPECT_TRUE(blank(state, field)) << field;
-    EXPECT_TRUE(nav.alerts->navigationAlerts().empty());
+    EXPECT_TRUE(nav.navigationAlerts().empty());
 
     nav.report(15 * nm, 0.0, 5.0, 180.0, 2);
-    state = nav.shown();
+    state = nav.shown;
     EXPECT_TRUE(blank(state, f::wpETE));
     EXPECT_NEAR(numberOf(state, f::dDistance),
         numberOf(state, f::wpDistance) + coast->distanceRemainingOnRouteFromIndex(2), 1e-3);
-    EXPECT_TRUE(nav.controller().sequencingState().lastSPcheck.has_value());
+    EXPECT_TRUE(nav.state().sequencing.lastSPcheck.has_value());
 }
 
 TEST_F(NavSolution, MiniNavTitleFollowsTheLastFixStatus)
 {
     coast->setActiveIndex(2);
-    nav.controller().toggleMiniNav();
+    nav.keep(nav.engine.toggleMiniNav(true));
     nav.report(15 * nm, 0.0, 5.0, 0.0, 0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
-    EXPECT_EQ(nav.shown().title(f::mnBox), "3D fix - B->C");
+    nav.keep(nav.engine.routeActivated(coast));
+    EXPECT_EQ(nav.shown.title(f::mnBox), "3D fix - B->C");
     nav.report(15 * nm, 0.0, 5.0, 0.0, 1, 2);
-    EXPECT_EQ(nav.shown().title(f::mnBox), "2D fix - B->C");
-    EXPECT_FALSE(blank(nav.shown(), f::mnDistance));
-    EXPECT_FALSE(blank(nav.shown(), f::mnETE));
+    EXPECT_EQ(nav.shown.title(f::mnBox), "2D fix - B->C");
+    EXPECT_EQ(nav.shown.visible(f::mnCDI), true);
+    EXPECT_EQ(nav.shown.enabled(f::mnCDI), true);
+    EXPECT_NEAR(numberOf(nav.shown, f::mnCDI), 0.0, 1e-3);
+    EXPECT_FALSE(blank(nav.shown, f::mnDistance));
+    EXPECT_FALSE(blank(nav.shown, f::mnETE));
     nav.reportNoFix(2);
-    DisplayState state = nav.shown();
+    DisplayState state = nav.shown;
     EXPECT_EQ(state.title(f::mnBox), "No GPS fix... - B->C");
     EXPECT_TRUE(blank(state, f::mnDistance));
     EXPECT_TRUE(blank(state, f::mnETE));
     // A pass after an activation, before the next report, composes the same.
     coast->setActiveIndex(3);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
-    EXPECT_EQ(nav.shown().title(f::mnBox), "No GPS fix... - C->D");
+    nav.keep(nav.engine.routeActivated(coast));
+    EXPECT_EQ(nav.shown.title(f::mnBox), "No GPS fix... - C->D");
     // The full window's fields are left alone in this mode.
-    EXPECT_FALSE(nav.shown().field(f::wpBox));
+    EXPECT_FALSE(nav.shown.field(f::wpBox));
 }
 
 TEST_F(NavSolution, StoppedNavigationWritesNothing)
 {
     coast->setActiveIndex(2);
     nav.report(15 * nm, 0.0, 5.0, 0.0, 0);
-    nav.harness.center.post(TRVRouteActivated, NotificationObject(coast));
-    nav.controller().activateRoute(nullptr, 0);
-    ASSERT_FALSE(nav.routesAnnounced.empty());
-    EXPECT_EQ(nav.routesAnnounced.back(), nullptr);
-    nav.harness.display->clear();
+    nav.keep(nav.engine.routeActivated(coast));
+    nav.keep(nav.engine.activateRoute(nullptr, 0));
+    ASSERT_FALSE(nav.routesAnnounced().empty());
+    EXPECT_EQ(nav.routesAnnounced().back(), nullptr);
+    nav.clear();
     nav.report(15 * nm, 0.0, 5.0, 0.0, 1);
     nav.report(25 * nm, 0.0, 5.0, 180.0, 2);
-    for (const DisplayBatch& batch : nav.harness.display->batches())
+    for (const DisplayBatch& batch : nav.batches)
         for (const DisplayBatch::Write& write : batch.writes())
             for (const std::string_view field : {f::wpBox, f::nextWP, f::wpLatitude, f::wpDTK, f::wpCDIScale})
                 EXPECT_NE(write.field, field);
-    EXPECT_TRUE(nav.alerts->navigationAlerts().empty());
+    EXPECT_TRUE(nav.navigationAlerts().empty());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // How writes show in the widgets: number and date formats from the layout,
 // the highlight, plain text, and writes the windows cannot take.
 #include "gps/windows/FieldWriter.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "support/LogCapture.h"
 
 #include "gps/windows/ControllerWindow.h"

@@ -3,7 +3,7 @@
 // (tests/gps, tests/nav).
 #include "windows/WindowHarness.h"
 
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 #include "gps/windows/CourseDeviationIndicator.h"
 #include "gps/windows/SatelliteMatrix.h"
 #include "nav/NavGeometry.h"

@@ -4,10 +4,10 @@
 #include "windows/WindowHarness.h"
 
 #include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "gps/NavHarness.h"
 #include "gps/windows/FieldWriter.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "core/ControlState.h"
 #include "core/QtText.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -5,7 +5,7 @@
 #include "ui_GPSControllerMiniNav.h"
 #include "ui_GPSControllerNavData.h"
 
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,14 +1,14 @@
 // What "--navigate" accepts: route and list files, the choice checked
 // against the file before anything connects, and activation once a
 // position is known.
+#include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
 #include "app/HeadlessCommand.h"
-#include "support/ScratchDirectory.h"
+#include "gps/NavigationRequest.h"
 #include "model/DocumentArchive.h"
-#include "nav/NavigationRequest.h"
 #include "support/LogCapture.h"
+#include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // on one (advancing the route at each passage, from inside the pass) while
 // the other activates, switches the display and reads the state. Run under
 // ThreadSanitizer with the threaded tests.
+#include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
-#include "nav/NavHarness.h"
 
 #include "core/NotificationNames.h"
 

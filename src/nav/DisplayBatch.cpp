@@ -1,4 +1,4 @@
-#include "gps/DisplayBatch.h"
+#include "nav/DisplayBatch.h"
 
 namespace navora {
 
@@ -95,6 +95,12 @@ void DisplayBatch::bringToFront(std::string_view window)
 void DisplayBatch::setFloating(std::string_view window, bool floating)
 {
     add(Kind::Floating, window).flag = floating;
+}
+
+void DisplayBatch::append(DisplayBatch other)
+{
+    m_writes.insert(
+        m_writes.end(), std::make_move_iterator(other.m_writes.begin()), std::make_move_iterator(other.m_writes.end()));
 }
 
 std::string_view DisplayBatch::colourName(Colour colour)

@@ -1,4 +1,4 @@
-#include "gps/DisplayState.h"
+#include "nav/DisplayState.h"
 
 namespace navora {
 

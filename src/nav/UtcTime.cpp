@@ -1,4 +1,4 @@
-#include "gps/UtcTime.h"
+#include "nav/UtcTime.h"
 
 #include <ctime>
 #include <optional>

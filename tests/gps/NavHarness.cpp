@@ -1,4 +1,4 @@
-#include "nav/NavHarness.h"
+#include "gps/NavHarness.h"
 
 #include "core/NotificationNames.h"
 

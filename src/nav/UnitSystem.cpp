@@ -1,4 +1,4 @@
-#include "gps/UnitSystem.h"
+#include "nav/UnitSystem.h"
 
 #include <array>
 

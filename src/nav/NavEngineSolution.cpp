@@ -1,12 +1,12 @@
 // The navigation pass: the solution from the current position to the active
 // waypoint, written to the showing display, with the points where the
 // sequencing decisions are made.
-#include "gps/GPSController.h"
-#include "nav/BatchScope.h"
-#include "nav/ClockTime.h"
+#include "nav/NavEngine.h"
 
-#include "gps/DisplayFields.h"
-#include "gps/UtcTime.h"
+#include "nav/ClockTime.h"
+#include "nav/DisplayFields.h"
+#include "nav/UnitSystem.h"
+#include "nav/UtcTime.h"
 
 #include <cmath>
 
@@ -34,83 +34,87 @@ std::string name(const WaypointPtr& waypoint)
 
 } // namespace
 
-void GPSController::takeNavFix(const GPSRecord& record)
+NavEngine::Output NavEngine::updateNavData()
 {
-    const bool online = !(record.online < 1.0);
-    m_navFix = NavFix{online ? record.fix.mode : 0, record.fix.speed, record.fix.track};
+    return run([this] { navigationPass(); });
 }
 
-void GPSController::noteFixStatus(std::string_view title)
+void NavEngine::navigationPass()
 {
-    m_fixStatus = std::string(title);
-}
-
-void GPSController::updateNavData()
-{
-    std::lock_guard lock(m_navMutex);
-    if (!m_activeWaypoint)
+    if (!m_state.activeWaypoint)
         return;
-    BatchScope scope(*this);
-    const WaypointPtr cp = currentPos();
-    if (m_mnOn)
+    const WaypointPtr cp = m_state.fix.currentPos;
+    if (m_state.mnOn)
         updateMiniNav(cp);
     else
         updateFullNav(cp);
 }
 
-bool GPSController::usableFix(const WaypointPtr& cp) const
+double NavEngine::dstconv() const
 {
-    return m_navFix.mode > 1 && cp;
+    return m_state.unitSystem ? m_state.unitSystem->dstconv : 0.0;
 }
 
-GPSController::Solution GPSController::solve(const Waypoint& cp) const
+double NavEngine::spdconv() const
+{
+    return m_state.unitSystem ? m_state.unitSystem->spdconv : 0.0;
+}
+
+bool NavEngine::usableFix(const WaypointPtr& cp) const
+{
+    return m_state.navFix.mode > 1 && cp;
+}
+
+NavEngine::Solution NavEngine::solve(const Waypoint& cp) const
 {
     Solution solution;
-    solution.bearing = m_activeWaypoint->bearingFromPoint(cp);
-    solution.distance = m_activeWaypoint->distanceFromPoint(cp);
-    solution.vmg = velocityTowards(solution.bearing, m_navFix.speed, m_navFix.track);
+    solution.bearing = m_state.activeWaypoint->bearingFromPoint(cp);
+    solution.distance = m_state.activeWaypoint->distanceFromPoint(cp);
+    solution.vmg = velocityTowards(solution.bearing, m_state.navFix.speed, m_state.navFix.track);
     if (solution.vmg > 0.0f)
         solution.timeEnRoute = static_cast<float>(solution.distance / (solution.vmg * knotsPerMetrePerSecond));
     return solution;
 }
 
-float GPSController::routeRemaining()
+float NavEngine::routeRemaining()
 {
-    const size_t count = m_activeRoute->count();
-    if (m_legCache.routeRemaining < 0.0f || m_legCache.routeCount != count) {
-        m_legCache.routeRemaining = m_activeRoute->distanceRemainingOnRouteFromIndex(m_activeRoute->activeIndex());
-        m_legCache.routeCount = count;
+    const size_t count = m_state.activeRoute->count();
+    if (m_state.legCache.routeRemaining < 0.0f || m_state.legCache.routeCount != count) {
+        m_state.legCache.routeRemaining
+            = m_state.activeRoute->distanceRemainingOnRouteFromIndex(m_state.activeRoute->activeIndex());
+        m_state.legCache.routeCount = count;
     }
-    return m_legCache.routeRemaining;
+    return m_state.legCache.routeRemaining;
 }
 
-void GPSController::nextLegStep()
+void NavEngine::nextLegStep()
 {
-    if (!m_nextWaypoint)
+    if (!m_state.nextWaypoint)
         return;
-    if (m_legCache.nextDTK < 0.0f)
-        m_legCache.nextDTK = m_nextWaypoint->bearingFromPoint(*m_activeWaypoint);
-    if (std::isnan(m_legCache.nextTurnAngle) && m_legCache.currentDTK >= 0.0f && m_legCache.nextDTK >= 0.0f) {
-        float turn = m_legCache.nextDTK - m_legCache.currentDTK;
+    if (m_state.legCache.nextDTK < 0.0f)
+        m_state.legCache.nextDTK = m_state.nextWaypoint->bearingFromPoint(*m_state.activeWaypoint);
+    if (std::isnan(m_state.legCache.nextTurnAngle) && m_state.legCache.currentDTK >= 0.0f
+        && m_state.legCache.nextDTK >= 0.0f) {
+        float turn = m_state.legCache.nextDTK - m_state.legCache.currentDTK;
         if (turn < -180.0f)
             turn += 360.0f;
         else if (turn > 180.0f)
             turn -= 360.0f;
-        m_legCache.nextTurnAngle = turn;
+        m_state.legCache.nextTurnAngle = turn;
     }
 }
 
-void GPSController::currentLegStep()
+void NavEngine::currentLegStep()
 {
-    if (m_prevWaypoint && m_legCache.currentDTK < 0.0f)
-        m_legCache.currentDTK = m_activeWaypoint->bearingFromPoint(*m_prevWaypoint);
+    if (m_state.prevWaypoint && m_state.legCache.currentDTK < 0.0f)
+        m_state.legCache.currentDTK = m_state.activeWaypoint->bearingFromPoint(*m_state.prevWaypoint);
 }
 
-void GPSController::updateFullNav(const WaypointPtr& cp)
+void NavEngine::updateFullNav(const WaypointPtr& cp)
 {
     DisplayBatch& out = batch();
-    out.setNumber(fields::wpLatitude, m_activeWaypoint->latitude());
-    out.setNumber(fields::wpLongitude, m_activeWaypoint->longitude());
+    out.setNumber(fields::wpLatitude, m_state.activeWaypoint->latitude());
+    out.setNumber(fields::wpLongitude, m_state.activeWaypoint->longitude());
     out.setBoxTitle(fields::wpBox, "");
     writeLegTitle();
     const bool usable = usableFix(cp);
@@ -133,7 +137,7 @@ void GPSController::updateFullNav(const WaypointPtr& cp)
         out.setText(field, "");
     if (!(solution.vmg < 0.0f))
         return;
-    if (m_nextWaypoint) {
+    if (m_state.nextWaypoint) {
         out.setNumber(fields::dDistance, (solution.distance + routeRemaining()) * dstconv());
         passageCheck(*cp, solution);
         return;
@@ -141,94 +145,95 @@ void GPSController::updateFullNav(const WaypointPtr& cp)
     destinationArrivalCheck(solution);
 }
 
-void GPSController::writeLegTitle()
+void NavEngine::writeLegTitle()
 {
     DisplayBatch& out = batch();
-    const std::string active = name(m_activeWaypoint);
-    const std::string start = m_prevWaypoint ? name(m_prevWaypoint) : std::string();
-    if (!m_activeRoute) {
+    const std::string active = name(m_state.activeWaypoint);
+    const std::string start = m_state.prevWaypoint ? name(m_state.prevWaypoint) : std::string();
+    if (!m_state.activeRoute) {
         out.setBoxTitle(fields::wpBox, start + "->" + active);
         out.setText(fields::nextWP, "");
         return;
     }
     std::string leg = "end";
-    if (m_nextWaypoint) {
-        const int legs = static_cast<int>(m_activeRoute->count()) - 1;
-        leg = std::to_string(m_activeRoute->activeIndex()) + " of " + std::to_string(legs);
+    if (m_state.nextWaypoint) {
+        const int legs = static_cast<int>(m_state.activeRoute->count()) - 1;
+        leg = std::to_string(m_state.activeRoute->activeIndex()) + " of " + std::to_string(legs);
     }
-    std::string title = m_activeRoute->description() + ": ";
+    std::string title = m_state.activeRoute->description() + ": ";
     title.append(start).append("->").append(active).append(" (").append(leg).append(")");
     out.setBoxTitle(fields::wpBox, std::move(title));
-    out.setText(fields::nextWP, m_nextWaypoint ? name(m_nextWaypoint) : std::string());
+    out.setText(fields::nextWP, m_state.nextWaypoint ? name(m_state.nextWaypoint) : std::string());
     nextLegStep();
 }
 
-void GPSController::writeCurrentLeg(const WaypointPtr& cp, bool usable)
+void NavEngine::writeCurrentLeg(const WaypointPtr& cp, bool usable)
 {
     DisplayBatch& out = batch();
-    if (!m_prevWaypoint) {
+    if (!m_state.prevWaypoint) {
         for (const std::string_view field : {fields::wpDTK, fields::unitsDTK, fields::wpCrossTrack,
                  fields::unitsCrossTrack, fields::wpCrossTrackCDI, fields::wpCDIScale})
             out.setVisible(field, false);
         return;
     }
     currentLegStep();
-    out.setNumber(fields::wpDTK, m_legCache.currentDTK);
+    out.setNumber(fields::wpDTK, m_state.legCache.currentDTK);
     out.setVisible(fields::wpDTK, true);
     out.setVisible(fields::unitsDTK, true);
     if (!usable)
         return;
-    const float crossTrack = cp->nmOffsetFromGCFromPoint(*m_prevWaypoint, *m_activeWaypoint);
+    const float crossTrack = cp->nmOffsetFromGCFromPoint(*m_state.prevWaypoint, *m_state.activeWaypoint);
     out.setNumber(fields::wpCrossTrack, crossTrack * dstconv());
     out.setVisible(fields::wpCrossTrack, true);
     out.setVisible(fields::unitsCrossTrack, true);
     out.setVisible(fields::wpCrossTrackCDI, true);
-    out.setEnabled(fields::wpCrossTrackCDI, m_cdiMinimum <= crossTrack && crossTrack <= m_cdiMaximum);
+    out.setEnabled(fields::wpCrossTrackCDI, m_state.cdiMinimum <= crossTrack && crossTrack <= m_state.cdiMaximum);
     out.setSliderValue(fields::wpCrossTrackCDI, -static_cast<double>(crossTrack));
     out.setVisible(fields::wpCDIScale, true);
 }
 
-void GPSController::writeTimes(const Solution& solution)
+void NavEngine::writeTimes(const Solution& solution)
 {
     DisplayBatch& out = batch();
     arrivalAlertStep(fields::wpETE, solution);
     const ClockTime::Parts parts = ClockTime::partsOf(solution.timeEnRoute);
-    const std::chrono::sys_seconds arrival = fixDate() + ClockTime::duration(parts);
+    const std::chrono::sys_seconds arrival = m_state.fix.fixDate + ClockTime::duration(parts);
     out.setText(fields::wpETE, ClockTime::text(parts));
     out.setText(fields::wpETA, UtcTime::text(arrival));
     out.setDate(fields::wpETALocal, arrival);
-    if (m_nextWaypoint)
+    if (m_state.nextWaypoint)
         writeRouteTotals(solution);
 }
 
-void GPSController::writeRouteTotals(const Solution& solution)
+void NavEngine::writeRouteTotals(const Solution& solution)
 {
     DisplayBatch& out = batch();
     const float remaining = routeRemaining();
-    const auto total = static_cast<float>(solution.timeEnRoute + remaining / (knotsPerMetrePerSecond * m_navFix.speed));
+    const auto total
+        = static_cast<float>(solution.timeEnRoute + remaining / (knotsPerMetrePerSecond * m_state.navFix.speed));
     const ClockTime::Parts parts = ClockTime::partsOf(total);
     out.setNumber(fields::dDistance, (solution.distance + remaining) * dstconv());
     out.setText(fields::dETE, ClockTime::text(parts));
-    out.setText(fields::dETA, UtcTime::text(fixDate() + ClockTime::duration(parts)));
+    out.setText(fields::dETA, UtcTime::text(m_state.fix.fixDate + ClockTime::duration(parts)));
 }
 
-void GPSController::updateMiniNav(const WaypointPtr& cp)
+void NavEngine::updateMiniNav(const WaypointPtr& cp)
 {
     DisplayBatch& out = batch();
     nextLegStep();
     const bool usable = usableFix(cp);
-    const std::string active = name(m_activeWaypoint);
-    if (m_prevWaypoint) {
-        out.setBoxTitle(fields::mnBox, m_fixStatus + " - " + name(m_prevWaypoint) + "->" + active);
+    const std::string active = name(m_state.activeWaypoint);
+    if (m_state.prevWaypoint) {
+        out.setBoxTitle(fields::mnBox, m_state.fixStatus + " - " + name(m_state.prevWaypoint) + "->" + active);
         currentLegStep();
         if (usable) {
-            const float crossTrack = cp->nmOffsetFromGCFromPoint(*m_prevWaypoint, *m_activeWaypoint);
+            const float crossTrack = cp->nmOffsetFromGCFromPoint(*m_state.prevWaypoint, *m_state.activeWaypoint);
             out.setVisible(fields::mnCDI, true);
             out.setEnabled(fields::mnCDI, miniNavCdiMinimum <= crossTrack && crossTrack <= miniNavCdiMaximum);
             out.setSliderValue(fields::mnCDI, -static_cast<double>(crossTrack));
         }
     } else {
-        out.setBoxTitle(fields::mnBox, m_fixStatus + " - ->" + active);
+        out.setBoxTitle(fields::mnBox, m_state.fixStatus + " - ->" + active);
         out.setVisible(fields::mnCDI, false);
     }
     if (!usable) {
@@ -246,7 +251,7 @@ void GPSController::updateMiniNav(const WaypointPtr& cp)
     out.setText(fields::mnETE, "");
     if (!(solution.vmg < 0.0f))
         return;
-    if (m_nextWaypoint)
+    if (m_state.nextWaypoint)
         passageCheck(*cp, solution);
     else
         destinationArrivalCheck(solution);

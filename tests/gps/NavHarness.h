@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nav/NavAlertRecorder.h"
+#include "gps/NavAlertRecorder.h"
 
 #include "gps/ControllerHarness.h"
 #include "gps/StubGPSLink.h"

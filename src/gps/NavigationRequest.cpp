@@ -1,4 +1,4 @@
-#include "nav/NavigationRequest.h"
+#include "gps/NavigationRequest.h"
 
 #include "gps/GPSController.h"
 

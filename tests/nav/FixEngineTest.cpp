@@ -1,10 +1,9 @@
 // Fix ingestion: each report into the fix state, "PPOS", the display and the
-// mode alerts, driven through a link whose record the tests fill.
-#include "gps/ControllerHarness.h"
-#include "gps/StubGPSLink.h"
+// mode alerts.
+#include "nav/EngineHarness.h"
 
-#include "core/NotificationNames.h"
-#include "gps/DisplayFields.h"
+#include "nav/DisplayFields.h"
+#include "nav/UnitSystem.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 namespace navora::test {
 namespace {
@@ -26,27 +24,10 @@ constexpr double online = 1714564812.0;
 
 class FixIngestion : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        auto stub = std::make_unique<StubGPSLink>();
-        link = stub.get();
-        harness.make(std::move(stub));
-        harness.center.addObserver(this, TRVcpUpdated, [this](const NotificationObject& object) {
-            ++cpUpdates;
-            EXPECT_EQ(object.sender<GPSController>(), harness.controller.get());
-        });
-        harness.controller->windowDidLoad();
-        harness.display->clear();
-    }
-
-    void TearDown() override { harness.center.removeObserver(this); }
-
-    GPSController& controller() { return *harness.controller; }
-
     // One report as gpsd would send it, with a plausible fix for mode 2 or 3.
     void report(int mode, double onlineState = online)
     {
-        GPSRecord& r = link->data;
+        GPSRecord& r = record;
         r.online = onlineState;
         r.fix.mode = mode;
         if (mode >= 2) {
@@ -56,21 +37,22 @@ protected:
             r.fix.altitude = 100.0;
             r.fix.speed = 10.0;
             r.fix.track = 45.0;
-            r.fix.climb = 1.0;
+            r.fix.climb = 2.0;
             r.fix.eph = 10.0;
             r.fix.epv = 20.0;
         } else {
             r.fix = GPSRecord::Fix{};
             r.fix.mode = mode;
         }
-        controller().updateGPS(NotificationObject(static_cast<double>(mode)));
+        take();
     }
 
-    DisplayState shown() const { return harness.display->state(); }
+    void take() { nav.take(record); }
+    const DisplayState& shown() const { return nav.shown; }
+    const FixState& fix() { return nav.state().fix; }
 
-    ControllerHarness harness;
-    StubGPSLink* link = nullptr;
-    int cpUpdates = 0;
+    EngineHarness nav;
+    GPSRecord record;
 };
 
 TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
@@ -95,7 +77,7 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        harness.display->clear();
+        nav.clear();
         report(row.mode, row.online);
         const DisplayState s = shown();
         EXPECT_EQ(s.title(f::fixBox), row.title);
@@ -103,7 +85,6 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
         EXPECT_EQ(s.colour(f::fixModeColor), row.colour);
         EXPECT_EQ(s.visible(f::gpsDataIndicator), row.indicatorVisible);
         EXPECT_EQ(s.steps(f::gpsDataIndicator), 1);
-        EXPECT_EQ(harness.display->batchCount(), 1u) << "one batch per report";
     }
 }
 
@@ -131,10 +112,10 @@ TEST_F(FixIngestion, ModeChangesRaiseOneAlertEach)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         report(0, offline); // back to the start state
-        harness.alerts->clear();
+        nav.events.clear();
         for (const auto& [state, mode] : row.reports)
             report(mode, state);
-        EXPECT_EQ(harness.alerts->keys(), row.alerts);
+        EXPECT_EQ(nav.alertKeys(), row.alerts);
     }
 }
 
@@ -148,31 +129,36 @@ TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
         double herror;
         double verror;
     };
+    // From the units' definitions: a foot is 0.3048 m, a nautical mile
+    // 1852 m, a statute mile 1609.344 m.
+    constexpr double ft = 1.0 / 0.3048;
+    constexpr double kt = 3600.0 / 1852.0;
+    constexpr double mph = 3600.0 / 1609.344;
     const Row rows[] = {
-        {'n', 19.438445, 328.08399, 196.850394, 32.808399, 65.616798},
-        {'m', 36.0, 100.0, 1.0, 10.0, 20.0},
-        {'i', 22.369363, 328.08399, 196.850394, 32.808399, 65.616798},
-        {'s', 10.0, 100.0, 1.0, 10.0, 20.0},
+        {'n', 10 * kt, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
+        {'m', 36.0, 100.0, 2.0, 10.0, 20.0},
+        {'i', 10 * mph, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
+        {'s', 10.0, 100.0, 2.0, 10.0, 20.0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.units);
-        controller().changeUnits(row.units);
+        nav.keep(nav.engine.changeUnits(row.units));
         report(3);
         const DisplayState s = shown();
         EXPECT_DOUBLE_EQ(*s.number(f::fixLatitude), 52.5);
         EXPECT_DOUBLE_EQ(*s.number(f::fixLongitude), 13.3);
-        EXPECT_NEAR(*s.number(f::fixSpeed), row.speed, 1e-9);
-        EXPECT_NEAR(*s.number(f::fixAltitude), row.altitude, 1e-9);
+        EXPECT_NEAR(*s.number(f::fixSpeed), row.speed, 1e-6);
+        EXPECT_NEAR(*s.number(f::fixAltitude), row.altitude, 1e-5);
         EXPECT_DOUBLE_EQ(*s.number(f::fixTrack), 45.0);
-        EXPECT_NEAR(*s.number(f::fixVSpeed), row.vspeed, 1e-9);
-        EXPECT_NEAR(*s.number(f::fixHError), row.herror, 1e-9);
-        EXPECT_NEAR(*s.number(f::fixVError), row.verror, 1e-9);
+        EXPECT_NEAR(*s.number(f::fixVSpeed), row.vspeed, 1e-5);
+        EXPECT_NEAR(*s.number(f::fixHError), row.herror, 1e-6);
+        EXPECT_NEAR(*s.number(f::fixVError), row.verror, 1e-6);
         // The meters take metres whatever the units.
         EXPECT_DOUBLE_EQ(*s.number(f::fixHErrorMeter), 10.0);
         EXPECT_DOUBLE_EQ(*s.number(f::fixVErrorMeter), 20.0);
-        const FixState fix = controller().fixState();
-        EXPECT_NEAR(fix.spd, row.speed, 1e-9);
-        EXPECT_NEAR(fix.alt, row.altitude, 1e-9);
+        const FixState fix = this->fix();
+        EXPECT_NEAR(fix.spd, row.speed, 1e-6);
+        EXPECT_NEAR(fix.alt, row.altitude, 1e-5);
         EXPECT_DOUBLE_EQ(fix.trk, 45.0);
     }
 }
@@ -180,10 +166,10 @@ TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
 TEST_F(FixIngestion, ReportsWithoutAFixKeepTheFixState)
 {
     report(3);
-    const FixState before = controller().fixState();
+    const FixState before = fix();
     for (const int mode : {1, 0, 7}) {
         report(mode);
-        const FixState after = controller().fixState();
+        const FixState after = fix();
         EXPECT_EQ(after.lat, before.lat);
         EXPECT_EQ(after.spd, before.spd);
         EXPECT_EQ(after.fixDate, before.fixDate);
@@ -191,17 +177,17 @@ TEST_F(FixIngestion, ReportsWithoutAFixKeepTheFixState)
         EXPECT_EQ(shown().text(f::fixLatitude), "");
     }
     report(3, offline);
-    EXPECT_EQ(controller().fixState().lat, before.lat);
+    EXPECT_EQ(fix().lat, before.lat);
 }
 
 TEST_F(FixIngestion, ATrackOfExactlyZeroLeavesTheFieldBlank)
 {
-    link->data.fix.track = 0.0;
+    record.fix.track = 0.0;
     report(2);
-    link->data.fix.track = 0.0;
-    controller().updateGPS(NotificationObject(2.0));
+    record.fix.track = 0.0;
+    take();
     EXPECT_EQ(shown().text(f::fixTrack), "");
-    EXPECT_DOUBLE_EQ(controller().trk(), 0.0);
+    EXPECT_DOUBLE_EQ(fix().trk, 0.0);
 }
 
 TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
@@ -225,12 +211,12 @@ TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        GPSRecord& r = link->data;
+        GPSRecord& r = record;
         r.online = online;
         r.fix.mode = row.mode;
         r.fix.eph = row.eph;
         r.fix.epv = row.epv;
-        controller().updateGPS(NotificationObject(static_cast<double>(row.mode)));
+        take();
         const DisplayState s = shown();
         for (const auto field : {f::fixHError, f::fixHErrorMeter, f::unitsHError})
             EXPECT_EQ(s.visible(field), row.horizontal) << field;
@@ -243,17 +229,17 @@ TEST_F(FixIngestion, TheFixTimeDropsTheFractionOfTheSecond)
 {
     report(3); // 1714564812.7 = 2024-05-01 12:00:12.7 UTC
     EXPECT_EQ(shown().text(f::fixTime), "2024-05-01 12:00:12");
-    EXPECT_EQ(controller().fixDate().time_since_epoch().count(), 1714564812);
-    EXPECT_EQ(shown().date(f::fixTimeLocal), controller().fixDate());
+    EXPECT_EQ(fix().fixDate.time_since_epoch().count(), 1714564812);
+    EXPECT_EQ(shown().date(f::fixTimeLocal), fix().fixDate);
 }
 
 TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
 {
     LogCapture log;
     report(3);
-    const WaypointPtr ppos = controller().currentPos();
+    const WaypointPtr ppos = fix().currentPos;
     ASSERT_TRUE(ppos);
-    EXPECT_EQ(cpUpdates, 1);
+    EXPECT_EQ(nav.positionChanges(), 1);
     WaypointSnapshot s = ppos->snapshot();
     EXPECT_EQ(s.wpName, "PPOS");
     EXPECT_EQ(s.wpComment, "2024-05-01 12:00:12");
@@ -262,48 +248,48 @@ TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
     // Metres, whatever the units shown.
     EXPECT_FLOAT_EQ(s.altitude, 100.0f);
 
-    link->data.fix.time = 1714564813.2;
-    link->data.fix.latitude = 52.6;
-    controller().updateGPS(NotificationObject(3.0));
-    EXPECT_EQ(controller().currentPos(), ppos) << "the same shared waypoint";
+    record.fix.time = 1714564813.2;
+    record.fix.latitude = 52.6;
+    take();
+    EXPECT_EQ(fix().currentPos, ppos) << "the same shared waypoint";
     s = ppos->snapshot();
     EXPECT_EQ(s.wpComment, "2024-05-01 12:00:13");
     EXPECT_FLOAT_EQ(s.latitude, 52.6f);
-    EXPECT_EQ(cpUpdates, 1);
+    EXPECT_EQ(nav.positionChanges(), 1);
 
     // A fix without a time keeps the position as it was.
-    link->data.fix.time = nan;
-    controller().updateGPS(NotificationObject(2.0));
-    EXPECT_EQ(controller().currentPos(), ppos);
+    record.fix.time = nan;
+    take();
+    EXPECT_EQ(fix().currentPos, ppos);
     EXPECT_EQ(ppos->snapshot().wpComment, "2024-05-01 12:00:13");
 
     report(1);
-    EXPECT_FALSE(controller().currentPos());
-    EXPECT_EQ(cpUpdates, 2);
+    EXPECT_FALSE(fix().currentPos);
+    EXPECT_EQ(nav.positionChanges(), 2);
     EXPECT_EQ(log.count("just lost position - releasing cp"), 1u);
     report(1);
-    EXPECT_EQ(cpUpdates, 2);
+    EXPECT_EQ(nav.positionChanges(), 2);
 
     // Off line does not release it: only a report without a fix does.
     report(3);
     report(3, offline);
-    EXPECT_TRUE(controller().currentPos());
-    EXPECT_EQ(cpUpdates, 3);
+    EXPECT_TRUE(fix().currentPos);
+    EXPECT_EQ(nav.positionChanges(), 3);
 }
 
 TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
 {
     LogCapture log;
-    GPSRecord& r = link->data;
+    GPSRecord& r = record;
     r.online = online;
     r.fix.mode = 3;
     r.fix.latitude = 52.5;
     r.fix.longitude = 13.3;
     for (const double time : {1e300, 253402300800.0}) {
         r.fix.time = time;
-        controller().updateGPS(NotificationObject(3.0));
+        take();
     }
-    EXPECT_FALSE(controller().currentPos());
+    EXPECT_FALSE(fix().currentPos);
     const std::vector<std::string> lines = log.lines();
     EXPECT_EQ(
         std::count_if(lines.begin(), lines.end(),
@@ -313,7 +299,7 @@ TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
 
 TEST_F(FixIngestion, SatelliteMatrixShowsTwelveAndHighlightsUsedOnes)
 {
-    GPSRecord& r = link->data;
+    GPSRecord& r = record;
     r.satellites = 14;
     for (int i = 0; i < 14; ++i)
         r.channels[static_cast<size_t>(i)] = {i + 1, 30 + i, i % 2};
@@ -351,8 +337,8 @@ TEST_F(FixIngestion, SatelliteMatrixShowsTwelveAndHighlightsUsedOnes)
 
 TEST_F(FixIngestion, MiniNavLeavesTheGPSWindowUntouched)
 {
-    controller().setMnOn(true);
-    link->data.satellites = 2;
+    nav.state().mnOn = true;
+    record.satellites = 2;
     report(3);
     const DisplayState s = shown();
     EXPECT_EQ(s.title(f::mnBox), "3D fix");
@@ -365,14 +351,14 @@ TEST_F(FixIngestion, MiniNavLeavesTheGPSWindowUntouched)
         {f::fixBox, f::fixMode, f::fixLatitude, f::fixTime, f::fixTimeLocal, f::fixHError, f::fixVError,
             f::fixHErrorMeter, f::unitsHError, f::satsInView, f::gpsDataIndicator, f::wpBearing, f::wpCrossTrackCDI})
         EXPECT_EQ(s.field(field), nullptr) << field;
-    EXPECT_TRUE(controller().currentPos());
+    EXPECT_TRUE(fix().currentPos);
 }
 
 TEST_F(FixIngestion, ClearFixFieldsBlanksTheFixAndNavigationFields)
 {
     report(3);
-    harness.display->clear();
-    controller().clearFixFields();
+    nav.clear();
+    nav.keep(nav.engine.clearFixFields());
     const DisplayState s = shown();
     for (const auto field : {f::fixTime, f::fixLatitude, f::fixLongitude, f::fixAltitude, f::fixSpeed, f::fixTrack,
              f::wpDistance, f::wpETE, f::fixTimeLocal, f::fixHError, f::fixVError, f::fixMode, f::fixVSpeed,
@@ -383,20 +369,52 @@ TEST_F(FixIngestion, ClearFixFieldsBlanksTheFixAndNavigationFields)
     EXPECT_EQ(s.number(f::wpCrossTrackCDI), 0.0);
     EXPECT_EQ(s.enabled(f::wpCrossTrackCDI), false);
     EXPECT_EQ(s.colour(f::fixModeColor), Colour::Clear);
-    EXPECT_EQ(harness.display->batchCount(), 1u);
 }
 
-TEST_F(FixIngestion, ModeZeroAsksAgainOncePerQuietInterval)
+TEST(UnitLabels, EachLabelShowsItsQuantitysUnit)
 {
-    link->queries.clear();
-    report(0);
-    report(0);
-    report(0, offline);
-    EXPECT_EQ(link->queries, std::vector<std::string>{"omyx\n"});
-    std::this_thread::sleep_for(ControllerHarness::fastTimings().quietWait);
-    report(0);
-    report(1);
-    EXPECT_EQ(link->queries, (std::vector<std::string>{"omyx\n", "omyx\n"}));
+    EngineHarness nav;
+    const auto labels = [&nav] {
+        std::vector<std::string> shown;
+        for (const auto field : {f::unitsAltitude, f::mnUnitsAltitude, f::unitsSpeed, f::unitsVMG, f::mnUnitsSpeed,
+                 f::unitsVSpeed, f::unitsDistance, f::unitsDDistance, f::unitsCrossTrack, f::mnUnitsDistance,
+                 f::unitsHError, f::unitsVError})
+            shown.push_back(nav.shown.text(field).value_or("<unwritten>"));
+        return shown;
+    };
+    const std::vector<std::string> metric{"m", "m", "km/h", "km/h", "km/h", "m/s", "km", "km", "km", "km", "m", "m"};
+    nav.keep(nav.engine.changeUnits('m'));
+    EXPECT_EQ(labels(), metric);
+    EXPECT_EQ(nav.state().units, 'm');
+
+    // An unknown code is kept and logged; the system and labels stay.
+    LogCapture log;
+    nav.keep(nav.engine.changeUnits('q'));
+    EXPECT_TRUE(log.contains("Unknown units - q"));
+    EXPECT_EQ(nav.state().units, 'q');
+    EXPECT_EQ(labels(), metric);
+    // Before any known system, factors are 0 and labels empty.
+    NavEngine fresh;
+    const NavEngine::Output out = fresh.changeUnits('x');
+    DisplayState state;
+    state.apply(out.display);
+    EXPECT_EQ(fresh.state().unitSystem, nullptr);
+    EXPECT_EQ(state.text(f::unitsSpeed), "");
+}
+
+TEST(UnitLabels, UnknownCodesAndRowsNameNoSystem)
+{
+    for (const char code : {'x', 'N', '\0', ' ', 'M'}) {
+        EXPECT_EQ(UnitSystem::forCode(code), nullptr) << int(code);
+        EXPECT_FALSE(UnitSystem::rowForCode(code).has_value()) << int(code);
+    }
+    for (const int row : {-1, 4, 110}) {
+        EXPECT_EQ(UnitSystem::forRow(row), nullptr) << row;
+        EXPECT_FALSE(UnitSystem::codeForRow(row).has_value()) << row;
+    }
+    // Codes and rows name the same systems both ways.
+    for (const int row : {0, 1, 2, 3})
+        EXPECT_EQ(UnitSystem::rowForCode(*UnitSystem::codeForRow(row)), row);
 }
 
 } // namespace

@@ -75,6 +75,9 @@ public:
     void bringToFront(std::string_view window);
     void setFloating(std::string_view window, bool floating);
 
+    // The other batch's writes after this one's.
+    void append(DisplayBatch other);
+
     const std::vector<Write>& writes() const { return m_writes; }
     bool empty() const { return m_writes.empty(); }
     size_t size() const { return m_writes.size(); }

@@ -1,0 +1,218 @@
+#pragma once
+
+#include "nav/DisplayBatch.h"
+#include "nav/FixState.h"
+#include "nav/GPSRecord.h"
+#include "nav/LegCache.h"
+#include "nav/SequencingState.h"
+
+#include "model/Route.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace navora {
+
+struct UnitSystem;
+
+// The rules of the GPS and navigation displays: each fix report taken into
+// the fix state, "PPOS", the display and the mode alerts; the navigation
+// solution to the active waypoint; sequencing (arrival warning, passage,
+// course reversal, destination); activation; the display modes.
+//
+// Single-threaded and without I/O beyond log lines: each call gives back the
+// display writes, alerts and events it made, in order, for the caller to
+// deliver. Its state is plain data, open to the caller.
+//
+// Member functions live in several files by concern: NavEngineFix.cpp
+// (reports), NavEngineSolution.cpp (the pass), NavEngineSequencing.cpp,
+// NavEngineActivation.cpp and NavEngineModes.cpp (display modes, units,
+// closing).
+class NavEngine {
+public:
+    // An alert to raise. Without texts, the alert table's own are used. The
+    // speech is chosen by the dispatcher's "say what" preference: speech of
+    // the name, or speechOfComment.
+    struct Alert {
+        std::string key;
+        bool hasTexts = false;
+        std::string description;
+        std::string speech;
+        std::string speechOfComment;
+
+        // An alert with the table's texts.
+        static Alert plain(std::string_view key)
+        {
+            Alert alert;
+            alert.key = key;
+            return alert;
+        }
+    };
+    // The short beep while closing on a waypoint already announced.
+    struct ApproachBeep { };
+    // A route (or none) made active, at its active index.
+    struct RouteActive {
+        RoutePtr route;
+    };
+    // "PPOS" appeared or went.
+    struct PositionChanged { };
+    using Event = std::variant<Alert, ApproachBeep, RouteActive, PositionChanged>;
+
+    // What one call makes: the display writes, then the events in the order
+    // they arose.
+    struct Output {
+        DisplayBatch display;
+        std::vector<Event> events;
+    };
+
+    // The question asked before the navigation window closes.
+    struct CloseQuestion {
+        std::string_view title;
+        std::string_view message;
+        std::string_view yes;
+        std::string_view no;
+    };
+
+    // The fix as the navigation pass reads it, copied per report.
+    struct NavFix {
+        int mode = 0;
+        // Metres per second and degrees true, as gpsd gives them.
+        double speed = 0.0;
+        double track = 0.0;
+    };
+
+    struct State {
+        FixState fix;
+        char units = 0;
+        // nullptr before the first known system: factors 0, labels empty.
+        const UnitSystem* unitSystem = nullptr;
+        // The MiniNav shows in place of the GPS and navigation windows.
+        bool mnOn = false;
+        int arrivalAlertSeconds = 0;
+        float arrivalAlertHours = 0.0f;
+        // The next waypoint is held too, so an edit of the active route can
+        // never leave it dangling.
+        RoutePtr activeRoute;
+        WaypointPtr prevWaypoint;
+        WaypointPtr activeWaypoint;
+        WaypointPtr nextWaypoint;
+        LegCache legCache;
+        SequencingState sequencing;
+        NavFix navFix;
+        // The fix-status text last written into the showing display's box.
+        std::string fixStatus;
+        // The range of wpCrossTrackCDI, set by changeCDIScale (1 nautical
+        // mile to start, as the layout's initial choice).
+        double cdiMinimum = -1.0;
+        double cdiMaximum = 1.0;
+    };
+
+    State& state() { return m_state; }
+    const State& state() const { return m_state; }
+
+    // A report from the link, with the navigation pass it brings.
+    Output takeReport(const GPSRecord& record);
+    Output updateNavData();
+    Output clearFixFields();
+    Output clearSats();
+    Output clearAllWpFields();
+
+    // Activation. An index outside the route, or auto-location on fewer
+    // than two waypoints, is refused with a log line and changes nothing.
+    Output activateRoute(const RoutePtr& route, int index);
+    Output autoLocateOnRoute(const RoutePtr& route);
+    // A route document's activation: at its active index, or at the nearest
+    // leg when the index is one past the end; then the pass.
+    Output routeActivated(const RoutePtr& route);
+    // Straight to a waypoint from the position; then the pass.
+    Output waypointActivated(const WaypointPtr& waypoint);
+
+    // Display modes, units and the arrival lead time.
+    Output showNav();
+    Output toggleMiniNav(bool floatMiniNav);
+    Output changeCDIScale(int column);
+    Output setMiniNavFloating(bool floating);
+    Output changeUnits(char code);
+    void setArrivalAlertSeconds(int seconds);
+
+    // The question to ask before the window closes; none when it may close
+    // without one. Once answered "Yes", activateRoute(nullptr, 0).
+    static std::optional<CloseQuestion> closeQuestion(std::string_view window);
+
+private:
+    // The fields one report writes: the GPS window's or the MiniNav's.
+    struct FieldSet;
+    // The quantities of one pass from the position to the active waypoint.
+    struct Solution {
+        float bearing = 0.0f;
+        float distance = 0.0f;
+        float vmg = 0.0f;
+        // Hours; only when vmg > 0.
+        float timeEnRoute = 0.0f;
+    };
+
+    // Runs one call with its output open for the steps to write into.
+    template <typename Step> Output run(Step step);
+    DisplayBatch& batch() { return m_out->display; }
+    void raise(Event event) { m_out->events.push_back(std::move(event)); }
+    double dstconv() const;
+    double spdconv() const;
+
+    // NavEngineFix.cpp
+    const FieldSet& currentSet() const;
+    void clearFixFieldsStep(const FieldSet& set);
+    void clearSatsStep();
+    void showOffline(const FieldSet& set);
+    void showModeState(const FieldSet& set, int mode);
+    void takeFix(const FieldSet& set, const GPSRecord& record);
+    void showErrorVisibility(const GPSRecord& record);
+    void takeFixTime(const FieldSet& set, const GPSRecord& record);
+    void showSats(const GPSRecord& record);
+
+    // NavEngineSolution.cpp
+    void navigationPass();
+    void updateFullNav(const WaypointPtr& cp);
+    void updateMiniNav(const WaypointPtr& cp);
+    void writeLegTitle();
+    void writeCurrentLeg(const WaypointPtr& cp, bool usable);
+    void writeTimes(const Solution& solution);
+    void writeRouteTotals(const Solution& solution);
+    float routeRemaining();
+    void nextLegStep();
+    void currentLegStep();
+    Solution solve(const Waypoint& cp) const;
+    bool usableFix(const WaypointPtr& cp) const;
+
+    // NavEngineSequencing.cpp
+    void arrivalAlertStep(std::string_view eteField, const Solution& solution);
+    void passageCheck(const Waypoint& cp, const Solution& solution);
+    void destinationArrivalCheck(const Solution& solution);
+    void stationPassage();
+
+    // NavEngineActivation.cpp
+    void activate(const RoutePtr& route, int index);
+    void autoLocate(const RoutePtr& route);
+    void resetLegState();
+    void clearAllWpFieldsStep();
+    static int nearestLeg(const Waypoint& cp, const Route& route);
+
+    // NavEngineModes.cpp
+    void showNavStep();
+
+    State m_state;
+    Output* m_out = nullptr;
+};
+
+template <typename Step> NavEngine::Output NavEngine::run(Step step)
+{
+    Output out;
+    m_out = &out;
+    step();
+    m_out = nullptr;
+    return out;
+}
+
+} // namespace navora
