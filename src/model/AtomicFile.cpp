@@ -37,6 +37,14 @@ std::string fileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The start of the names of target's temporaries, ".NAME.", NAME cut so that
+// the whole name stays within the 255 bytes a name may have. Appended piece
+// by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
+std::string temporaryPrefix(const std::string& target)
+{
+    return std::string(1, '.').append(fileNameOf(target).substr(0, 200)).append(1, '.');
+}
+
 // Replacing a symbolic link by a file would cut the link the user made.
 std::string resolvedTarget(const std::string& path)
 {
@@ -101,7 +109,7 @@ void AtomicFile::removeStaleTemporaries(const std::string& target)
 {
     // Far longer than the largest document takes to write.
     constexpr auto staleAfter = std::chrono::minutes(10);
-    const std::string prefix = "." + fileNameOf(target).substr(0, 200) + ".";
+    const std::string prefix = temporaryPrefix(target);
     constexpr size_t suffixLength = 6; // mkostemp's XXXXXX
     std::error_code code;
     std::filesystem::directory_iterator entries(folderOf(target), code);
@@ -127,8 +135,7 @@ bool AtomicFile::open(std::string& error)
     discard();
     m_target = resolvedTarget(m_path);
     removeStaleTemporaries(m_target);
-    // Names are limited to 255 bytes; the suffix must still fit.
-    std::string pattern = folderOf(m_target) + "/." + fileNameOf(m_target).substr(0, 200) + ".XXXXXX";
+    std::string pattern = folderOf(m_target) + "/" + temporaryPrefix(m_target) + "XXXXXX";
     m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int reason = errno;
