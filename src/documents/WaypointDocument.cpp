@@ -372,7 +372,8 @@ bool WaypointDocument::setCellValue(int row, std::string_view column, std::strin
     // A number cell keeps its value unless the text reads as a new one.
     const auto refuse = [this, text](std::string_view what) {
         if (m_view)
-            m_view->tell("Not changed", "\"" + std::string(text) + "\" is not " + std::string(what) + ".");
+            m_view->tell(
+                "Not changed", std::string(1, '"').append(text).append("\" is not ").append(what).append(1, '.'));
         return false;
     };
     if (column == "wpName") {
