@@ -58,18 +58,14 @@ protected:
         return path;
     }
 
+    static AlertEntry tableEntry(const std::string& key)
+    {
+        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key);
+    }
     static PostedNotification fromTable(const std::string& key, const std::string& description)
     {
-        const AlertEntry entry = *AlertTable::fromFile(AlertTable::defaultPath()).entry(key);
+        const AlertEntry entry = tableEntry(key);
         return {*entry.title, description, *entry.notificationName, *entry.priority, *entry.sticky};
-    }
-    static std::string tableText(const std::string& key)
-    {
-        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->description;
-    }
-    static std::string tableSpeech(const std::string& key)
-    {
-        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key)->speech;
     }
 
     MemorySettingsStore m_store;
@@ -83,11 +79,7 @@ protected:
 
 TEST_F(AlertControllerTest, StartsFromTheStoredSettings)
 {
-    auto defaults = make();
-    EXPECT_TRUE(defaults->growlOn());
-    EXPECT_FALSE(defaults->speechOn());
-    EXPECT_EQ(defaults->sayWhat(), 0);
-
+    // The defaults: ChangeNotificationsWithoutAControlAreLoggedAndIgnored.
     store(false, true, 1);
     auto stored = make();
     EXPECT_FALSE(stored->growlOn());
@@ -103,8 +95,8 @@ TEST_F(AlertControllerTest, TableAlertPostsAndSpeaksTheTableTexts)
         SCOPED_TRACE(key);
         alerts->alertAllForKey(key);
         ASSERT_FALSE(m_notifier->posted().empty());
-        EXPECT_EQ(m_notifier->posted().back(), fromTable(key, tableText(key)));
-        EXPECT_EQ(m_synthesizer->requested().back(), tableSpeech(key));
+        EXPECT_EQ(m_notifier->posted().back(), fromTable(key, *tableEntry(key).description));
+        EXPECT_EQ(m_synthesizer->requested().back(), *tableEntry(key).speech);
     }
 }
 

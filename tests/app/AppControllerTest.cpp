@@ -6,9 +6,9 @@
 #include "app/update/UpdateCheck.h"
 #include "core/Settings.h"
 #include "documents/DocumentDesk.h"
-#include "nav/DisplayFields.h"
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
+#include "nav/DisplayFields.h"
 #include "support/RecordingAlertDispatcher.h"
 
 #include <QAction>
@@ -110,40 +110,6 @@ protected:
     std::unique_ptr<AppController> app;
 };
 
-TEST_F(AppControllerTest, LaunchMakesNothingAndOpensNoUntitledDocument)
-{
-    EXPECT_FALSE(AppController::applicationShouldOpenUntitledFile());
-    EXPECT_TRUE(desk.controller->openDocuments().empty());
-    EXPECT_EQ(app->gpsController(), nullptr);
-    EXPECT_EQ(app->importController(), nullptr);
-    EXPECT_EQ(app->exportController(), nullptr);
-    EXPECT_EQ(app->preferenceController(), nullptr);
-    EXPECT_EQ(linksMade, 0);
-    ASSERT_NE(app->mnItem(), nullptr);
-    EXPECT_TRUE(app->mnItem()->isCheckable());
-    EXPECT_FALSE(app->mnItem()->isChecked());
-}
-
-TEST_F(AppControllerTest, MenuCommandsReachTheController)
-{
-    const char* names[] = {"importKML", "importGPX", "exportKML", "exportGPX", "showGPSWindow", "showNavWindow",
-        "toggleMiniNav", "showPreferencePanel", "stopGPS", "checkForUpdates", "showAbout", "openNewWaypointsList"};
-    for (const char* name : names)
-        EXPECT_NE(desk.controller->action(QString::fromLatin1(name)), nullptr) << name;
-
-    desk.controller->action("showGPSWindow")->trigger();
-    processEvents();
-    ASSERT_NE(app->gpsController(), nullptr);
-    EXPECT_TRUE(window(fields::window).isVisible());
-    // The action checks itself when triggered; the controller's state decides.
-    desk.controller->action("toggleMiniNav")->trigger();
-    EXPECT_TRUE(app->mnItem()->isChecked());
-    desk.controller->action("toggleMiniNav")->trigger();
-    EXPECT_FALSE(app->mnItem()->isChecked());
-    desk.controller->action("stopGPS")->trigger();
-    EXPECT_EQ(app->gpsController(), nullptr);
-}
-
 TEST_F(AppControllerTest, ShortcutsWorkFromTheGPSWindows)
 {
     desk.controller->mainWindow().show();
@@ -190,11 +156,14 @@ TEST_F(AppControllerTest, ClosingTheNavigationWindowAsksAndStopsOnlyOnYes)
 
 TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
 {
+    // The launch makes nothing and opens no untitled document.
+    EXPECT_FALSE(AppController::applicationShouldOpenUntitledFile());
+    EXPECT_TRUE(desk.controller->openDocuments().empty());
     app->stopGPS(); // none yet: nothing happens
     EXPECT_EQ(app->gpsController(), nullptr);
     EXPECT_EQ(linksMade, 0);
 
-    app->showGPSWindow();
+    desk.controller->action("showGPSWindow")->trigger();
     processEvents();
     QPointer<QWidget> firstWindow = &window(fields::window);
     EXPECT_TRUE(firstWindow->isVisible());
@@ -231,6 +200,7 @@ TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
 
 TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportController)
 {
+    EXPECT_EQ(app->exportController(), nullptr);
     desk.dialogs->answers = {"cancel"};
     app->importKML();
     ImportController* first = app->importController();

@@ -179,12 +179,6 @@ TEST(SnapshotWriter, SaysSoWhenTheFolderCannotBeMade)
     EXPECT_NE(log.lines()[0].find("Snapshot 001 not written"), std::string::npos);
 }
 
-} // namespace
-} // namespace navora::test
-
-namespace navora::test {
-namespace {
-
 TEST(AlertLogger, LogsEveryAlertKeyAndPassesItOn)
 {
     auto alerts = std::make_shared<RecordingAlertDispatcher>();

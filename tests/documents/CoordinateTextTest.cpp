@@ -88,6 +88,7 @@ TEST(CoordinateText, ReadsWhatPeopleType)
         {"47,5,1", Lat, std::nullopt},
         {"abc", Lat, std::nullopt},
         {"12abc", Lat, std::nullopt},
+        {"1e1", Lat, std::nullopt},
         {"inf", Lon, std::nullopt},
         {"nan", Lon, std::nullopt},
         {"N", Lat, std::nullopt},

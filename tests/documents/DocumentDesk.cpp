@@ -162,12 +162,4 @@ QString cell(const QTableView& table, int row, int column)
     return table.model()->index(row, column).data().toString();
 }
 
-std::vector<std::string> namesOf(const WaypointList& list)
-{
-    std::vector<std::string> names;
-    for (const WaypointPtr& waypoint : list)
-        names.push_back(waypoint->wpName());
-    return names;
-}
-
 } // namespace navora::test

@@ -96,6 +96,5 @@ void selectRow(QTableView& table, int row);
 void doubleClickRow(QTableView& table, int row);
 // The text of a table cell.
 QString cell(const QTableView& table, int row, int column);
-std::vector<std::string> namesOf(const WaypointList& list);
 
 } // namespace navora::test

@@ -1,4 +1,5 @@
 #include "documents/DocumentDesk.h"
+#include "documents/DocumentFakes.h"
 
 #include "model/DocumentArchive.h"
 #include "support/LogCapture.h"

@@ -2,6 +2,7 @@
 // logic, and what the logic writes reaches the widgets. The rules are the
 // logic's own (DocumentLogicTest).
 #include "documents/DocumentDesk.h"
+#include "documents/DocumentFakes.h"
 
 #include "support/PostRecorder.h"
 
@@ -24,15 +25,11 @@ using test::click;
 using test::control;
 using test::doubleClickRow;
 using test::enterInto;
+using test::Names;
 using test::namesOf;
 using test::selectRow;
 using test::typeInto;
-using Names = std::vector<std::string>;
-
-WaypointPtr waypoint(const std::string& name, float latitude = 1.0f, float longitude = 2.0f)
-{
-    return Waypoint::create(name, name + " comment", latitude, longitude, 0.0f);
-}
+using test::waypoint;
 
 QPushButton& button(const QWidget& root, const char* name)
 {

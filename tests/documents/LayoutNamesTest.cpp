@@ -13,13 +13,11 @@
 namespace navora {
 namespace {
 
-// What a layout file holds: each named widget or action with its class, its
-// "tag" and "columns" properties and its items' titles.
+// What a layout file holds: each named widget or action with its "tag" and
+// "columns" properties.
 struct Control {
-    QString className;
     std::optional<int> tag;
     QString columns;
-    QStringList items;
 };
 
 QMap<QString, Control> readLayout(const char* name)
@@ -33,40 +31,25 @@ QMap<QString, Control> readLayout(const char* name)
     QXmlStreamReader xml(&file);
     QStringList open; // names of the enclosing widgets
     QString property;
-    QStringList elements; // the open elements
-    bool inItem = false; // an item of a pop-up (not of a layout)
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement()) {
             const auto element = xml.name();
-            const QString parent = elements.isEmpty() ? QString() : elements.back();
-            elements << element.toString();
             if (element == QLatin1String("widget") || element == QLatin1String("action")) {
-                const QString objectName = xml.attributes().value("name").toString();
-                controls[objectName].className = xml.attributes().value("class").toString();
-                open.push_back(objectName);
-            } else if (element == QLatin1String("item")) {
-                inItem = parent == QLatin1String("widget");
+                open.push_back(xml.attributes().value("name").toString());
+                controls[open.back()];
             } else if (element == QLatin1String("property")) {
                 property = xml.attributes().value("name").toString();
             } else if (!open.isEmpty() && (element == QLatin1String("number") || element == QLatin1String("string"))) {
                 const QString text = xml.readElementText();
-                elements.pop_back();
-                Control& control = controls[open.back()];
-                if (inItem && property == QLatin1String("text"))
-                    control.items << text;
-                else if (!inItem && property == QLatin1String("tag"))
-                    control.tag = text.toInt();
-                else if (!inItem && property == QLatin1String("columns"))
-                    control.columns = text;
+                if (property == QLatin1String("tag"))
+                    controls[open.back()].tag = text.toInt();
+                else if (property == QLatin1String("columns"))
+                    controls[open.back()].columns = text;
             }
-        } else if (xml.isEndElement()) {
-            const auto element = xml.name();
-            elements.pop_back();
-            if (element == QLatin1String("widget") || element == QLatin1String("action"))
-                open.pop_back();
-            else if (element == QLatin1String("item"))
-                inItem = false;
+        } else if (xml.isEndElement()
+            && (xml.name() == QLatin1String("widget") || xml.name() == QLatin1String("action"))) {
+            open.pop_back();
         }
     }
     EXPECT_FALSE(xml.hasError()) << name << ": " << xml.errorString().toStdString();
@@ -93,7 +76,9 @@ TEST(LayoutNamesTest, EveryNameTheLogicUsesIsInItsLayout)
         EXPECT_TRUE(menu.contains(name)) << name;
 }
 
-TEST(LayoutNamesTest, TheEntryFieldsCarryTheirTagsAndItems)
+// The tag tells the decimal field (0) from the degree fields. The pop-ups'
+// items are used by the window tests (DocumentWindowsTest).
+TEST(LayoutNamesTest, TheEntryFieldsCarryTheirTags)
 {
     const QMap<QString, Control> detail = readLayout("WaypointDetailPanel.ui");
     for (const char* name : {"wpLatitude", "wpLongitude"})
@@ -102,10 +87,6 @@ TEST(LayoutNamesTest, TheEntryFieldsCarryTheirTagsAndItems)
         ASSERT_TRUE(detail[name].tag.has_value()) << name;
         EXPECT_NE(*detail[name].tag, 0) << name;
     }
-    EXPECT_EQ(detail["wpNS"].items, (QStringList{"N", "S"}));
-    EXPECT_EQ(detail["wpEW"].items, (QStringList{"E", "W"}));
-    EXPECT_EQ(detail["wpDetailPanel"].className, "QDialog");
-    EXPECT_EQ(readLayout("RouteDetailPanel.ui")["wpLatLonFormat"].items.size(), 3);
 }
 
 TEST(LayoutNamesTest, TablesNameKnownColumns)

@@ -177,13 +177,6 @@ INSTANTIATE_TEST_SUITE_P(Gestures, PreferenceActionTest,
             {{"TRVSpeechChanged", matrixColumn(1, 1)}}},
         ActionCase{"speakNames", {{TRVSpeechOnKey, true}, {TRVSayWhatKey, 1}}, clickOn("speakName"),
             {{"Speak waypoint comments", 0}}, {{"TRVSpeechChanged", matrixColumn(1, 0)}}},
-        ActionCase{"routeColourOpaque", {},
-            [](PreferenceHarness& h) {
-                h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 1.0});
-                h.controller().setRouteColour();
-            },
-            {{"Route colour", QStringLiteral("0 0.5 1 0.8")}},
-            {{"TRVRouteColourChanged", colourWell({0.0, 0.5, 1.0, 0.8})}}},
         ActionCase{"routeColourTranslucent", {},
             [](PreferenceHarness& h) {
                 h.control<RouteColourWell>("routeColourWell").setColour({0.0, 0.5, 1.0, 0.5});
@@ -217,12 +210,13 @@ INSTANTIATE_TEST_SUITE_P(Fields, PreferenceRefillTest,
     testing::Values(RefillCase{"serverBox", "localhost"}, RefillCase{"portBox", "2947"}),
     [](const testing::TestParamInfo<RefillCase>& row) { return std::string(row.param.field); });
 
-TEST(PreferenceServerPortTest, EditingOneFieldAloneChangesNoSetting)
+TEST(PreferenceFieldsTest, LeavingAFieldChangesNoSetting)
 {
     PreferenceHarness harness;
     auto& server = harness.control<QLineEdit>("serverBox");
     server.setFocus();
-    QTest::keyClicks(&server, QStringLiteral(".lan"));
+    QTest::keyClicks(&server, QStringLiteral(".lan")); // edited, not applied
+    harness.control<QLineEdit>("arrivalTiming").setFocus(); // left unchanged
     harness.control<QWidget>("growlCheck").setFocus();
     EXPECT_EQ(server.text(), QStringLiteral("localhost.lan"));
     EXPECT_TRUE(harness.store().keys().empty());
@@ -291,15 +285,6 @@ TEST_P(PreferenceBadArrivalTest, KeepsTheLastGoodValue)
 
 INSTANTIATE_TEST_SUITE_P(Typed, PreferenceBadArrivalTest,
     testing::Values("abc", "12.5", "-3", "15s", "", "86401", "99999999999", "1e3", "0x10"));
-
-TEST(PreferenceArrivalTest, LeavingTheFieldUnchangedIsNoChange)
-{
-    PreferenceHarness harness;
-    harness.control<QLineEdit>("arrivalTiming").setFocus();
-    harness.control<QWidget>("growlCheck").setFocus();
-    EXPECT_TRUE(harness.posts().empty());
-    EXPECT_FALSE(harness.store().contains(TRVArrivalAlertKey));
-}
 
 // --- Units -------------------------------------------------------------------
 

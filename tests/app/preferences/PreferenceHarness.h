@@ -34,9 +34,7 @@ public:
     PreferenceController& controller() { return *m_controller; }
     Settings& settings() { return m_settings; }
     MemorySettingsStore& store() { return m_store; }
-    NotificationCenter& center() { return m_center; }
     const std::vector<Post>& posts() const { return m_recorder.posts; }
-    void clearPosts() { m_recorder.posts.clear(); }
 
     // Everything in the store, key to value.
     std::map<std::string, QVariant> storedValues() const;
