@@ -1,7 +1,6 @@
-#include "model/ArchiveBytes.h"
-
 #include "model/ArchiveFormat.h"
 #include "model/ArchiveReader.h"
+#include "model/ArchiveSamples.h"
 #include "model/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
