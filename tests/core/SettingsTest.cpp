@@ -77,6 +77,7 @@ TEST(Settings, StoredValuesReadAsTheTypeOrGiveTheDefault)
         {TRVUnitsKey, 115.0, int('s')},
         {TRVArrivalAlertKey, qulonglong(30), 30},
         {TRVArrivalAlertKey, QStringLiteral("-5"), -5},
+        {TRVArrivalAlertKey, true, 1},
         {TRVGrowlOnKey, false, false},
         {TRVGrowlOnKey, QStringLiteral("false"), false},
         {TRVGrowlOnKey, QStringLiteral("NO"), false},
@@ -129,13 +130,17 @@ TEST(Settings, StoredValuesReadAsTheTypeOrGiveTheDefault)
     Settings settings(store);
     store.setValue(TRVUnitsKey, QStringLiteral("abc"));
     store.setValue(TRVGrowlOnKey, QVariantList{});
+    store.setValue(TRVArrivalAlertKey, QString(81, '9') + "s");
     settings.integerForKey(TRVUnitsKey);
     settings.boolForKey(TRVGrowlOnKey);
+    settings.integerForKey(TRVArrivalAlertKey);
     EXPECT_EQ(log.lines(),
         (std::vector<std::string>{
             "Setting \"Units\" holds \"abc\", which is not an integer; the default is used",
             "Setting \"Growl notifications\" holds a value of type QVariantList, which is not a bool; "
             "the default is used",
+            "Setting \"Alert seconds before arrival\" holds \"" + std::string(80, '9')
+                + "...\", which is not an integer; the default is used",
         }));
 }
 
