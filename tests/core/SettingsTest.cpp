@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace navora {
 namespace {
@@ -74,6 +77,7 @@ TEST(Settings, StoredValuesReadAsTheTypeOrGiveTheDefault)
         {TRVUnitsKey, 115.0, int('s')},
         {TRVArrivalAlertKey, qulonglong(30), 30},
         {TRVArrivalAlertKey, QStringLiteral("-5"), -5},
+        {TRVArrivalAlertKey, true, 1},
         {TRVGrowlOnKey, false, false},
         {TRVGrowlOnKey, QStringLiteral("false"), false},
         {TRVGrowlOnKey, QStringLiteral("NO"), false},
@@ -126,13 +130,17 @@ TEST(Settings, StoredValuesReadAsTheTypeOrGiveTheDefault)
     Settings settings(store);
     store.setValue(TRVUnitsKey, QStringLiteral("abc"));
     store.setValue(TRVGrowlOnKey, QVariantList{});
+    store.setValue(TRVArrivalAlertKey, QString(81, '9') + "s");
     settings.integerForKey(TRVUnitsKey);
     settings.boolForKey(TRVGrowlOnKey);
+    settings.integerForKey(TRVArrivalAlertKey);
     EXPECT_EQ(log.lines(),
         (std::vector<std::string>{
             "Setting \"Units\" holds \"abc\", which is not an integer; the default is used",
             "Setting \"Growl notifications\" holds a value of type QVariantList, which is not a bool; "
             "the default is used",
+            "Setting \"Alert seconds before arrival\" holds \"" + std::string(80, '9')
+                + "...\", which is not an integer; the default is used",
         }));
 }
 
@@ -217,6 +225,47 @@ TEST_F(QtSettingsStoreTest, DefaultFileFollowsXdgConfigHome)
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", previous);
+}
+
+// The preferences write while the GPS thread reads: every read sees either
+// the old or the new value, never anything else.
+void readWhileWriting(SettingsStore& store)
+{
+    Settings settings(store);
+    settings.registerDefaults();
+    std::atomic<bool> done{false};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i) {
+        readers.emplace_back([&] {
+            while (!done.load()) {
+                const int units = settings.integerForKey(TRVUnitsKey);
+                EXPECT_TRUE(units == 'n' || units == 's') << units;
+                const std::string port = settings.stringForKey(TRVgpsdPortKey);
+                EXPECT_TRUE(port == "2947" || port == "2948") << port;
+            }
+        });
+    }
+    for (int round = 0; round < 20; ++round) {
+        settings.setInteger(TRVUnitsKey, round % 2 ? 'n' : 's');
+        settings.setString(TRVgpsdPortKey, round % 2 ? "2947" : "2948");
+    }
+    done = true;
+    for (std::thread& reader : readers)
+        reader.join();
+}
+
+TEST(SettingsThreads, ReadsDuringWritesInMemory)
+{
+    MemorySettingsStore store;
+    readWhileWriting(store);
+}
+
+TEST(SettingsThreads, ReadsDuringWritesToTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtSettingsStore store(dir.filePath(QStringLiteral("Navora.conf")));
+    readWhileWriting(store);
 }
 
 } // namespace

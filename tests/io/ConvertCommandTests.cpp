@@ -49,104 +49,79 @@ protected:
     std::string m_kml;
 };
 
-TEST_F(Convert, GpxAndKmlIntoDocumentsAndDocumentsIntoKmlAndGpx)
+// What a converted file holds, read back through the archive or the importers.
+std::vector<std::string> contents(const std::string& path)
 {
-    const std::string list = m_folder.file("all.nvw");
-    ASSERT_EQ(run({m_gpx, m_kml, list}), 0) << m_err.str();
-    EXPECT_EQ(m_out.str(), list + ": 4 waypoints\n");
     std::string error;
-    const auto waypoints = DocumentArchive::loadWaypointList(list, error);
-    ASSERT_TRUE(waypoints) << error;
-    EXPECT_EQ(describe(*waypoints),
-        (std::vector<std::string>{"K1 | k | 5.000000 | 4.000000 | 0.000000", "K2 |  | 2.000000 | 1.000000 | 3.000000",
-            "W1 |  | 1.000000 | 1.000000 | 0.000000", "W2 | w | 2.000000 | 3.000000 | 4.000000"}));
-
-    // A route: chosen by name from a GPX file, or the only one of a file.
-    const struct {
-        std::vector<std::string> arguments;
-        const char* name;
-        std::vector<std::string> waypoints;
-    } routes[] = {
-        {{"--route", "Back", m_gpx, m_folder.file("back.nvr")}, "Back", {"B1 |  | 7.000000 | 8.000000 | 0.000000"}},
-        {{"--route=Out", m_gpx, m_folder.file("out.nvr")}, "Out",
-            {"O1 |  | 5.000000 | 6.000000 | 0.000000", "O2 |  | 7.000000 | 8.000000 | 0.000000"}},
-        {{m_folder.write(
-              "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>"),
-             m_folder.file("only.nvr")},
-            "Only", {"P |  | 1.000000 | 2.000000 | 0.000000"}},
-        {{m_kml, m_folder.file("tour.nvr")}, "Tour",
-            {"K2 |  | 2.000000 | 1.000000 | 3.000000", "K1 | k | 5.000000 | 4.000000 | 0.000000"}},
+    std::vector<std::string> lines;
+    const auto add = [&lines](const std::string& head, const WaypointList& list) {
+        if (!head.empty())
+            lines.push_back(head);
+        for (const std::string& line : describe(list))
+            lines.push_back(line);
     };
-    for (const auto& row : routes) {
-        ASSERT_EQ(run(row.arguments), 0) << m_err.str();
-        const RoutePtr route = DocumentArchive::loadRoute(row.arguments.back(), error);
-        ASSERT_TRUE(route) << error;
-        EXPECT_EQ(route->routeName(), row.name);
-        EXPECT_EQ(describe(route->routeWaypoints()), row.waypoints);
-    }
-
-    ASSERT_EQ(run({m_folder.file("out.nvr"), m_folder.file("out.kml")}), 0) << m_err.str();
-    const std::string kml = fileBytes(m_folder.file("out.kml"));
-    EXPECT_NE(kml.find("<color>ccff00ff</color>"), std::string::npos);
-    EXPECT_NE(kml.find("<name>Out</name>"), std::string::npos);
-    ASSERT_EQ(run({list, m_folder.file("out.nvr"), m_folder.file("all.gpx")}), 0) << m_err.str();
+    const std::string type = std::filesystem::path(path).extension();
     MemoryDocumentHost host;
-    ASSERT_TRUE(importerFor(host, m_folder.file("all.gpx")).importGPX());
-    ASSERT_EQ(host.documents().size(), 2u);
-    EXPECT_EQ(host.documents()[0]->route()->routeName(), "Out");
-    EXPECT_EQ(describe(host.documents()[1]->waypointList()), describe(*waypoints));
+    if (type == ".nvw") {
+        add("", DocumentArchive::loadWaypointList(path, error).value_or(WaypointList{}));
+    } else if (type == ".nvr") {
+        const RoutePtr route = DocumentArchive::loadRoute(path, error);
+        if (route)
+            add("route " + route->description(), route->routeWaypoints());
+    } else if (type == ".gpx" && importerFor(host, path).importGPX()) {
+        for (const ExchangeDocument* document : host.documents())
+            add(document->route() ? "route " + document->route()->description() : "waypoints",
+                document->waypointList());
+    } else if (MemoryWaypointDocument list;
+               type == ".kml" && importerFor(host, path).importKMLforDocument(list, false)) {
+        add("", list.waypointList());
+    }
+    return lines;
 }
 
+// Each run reads what earlier ones wrote: every input type into every output.
 TEST_F(Convert, AnyInputToAnyOutput)
 {
-    std::string error;
-    ASSERT_EQ(run({"--route", "Out", m_gpx, m_folder.file("out.nvr")}), 0) << m_err.str();
-    // What each output holds, read back through the importers and the archive.
-    const auto gpxDocuments = [this](const std::string& path) {
-        MemoryDocumentHost host;
-        EXPECT_TRUE(importerFor(host, path).importGPX());
-        std::vector<std::string> lines;
-        for (const ExchangeDocument* document : host.documents()) {
-            lines.push_back(document->route() ? "route " + document->route()->description() : "waypoints");
-            for (const std::string& line : describe(document->waypointList()))
-                lines.push_back(line);
-        }
-        return lines;
-    };
     const std::string o1 = "O1 |  | 5.000000 | 6.000000 | 0.000000";
     const std::string o2 = "O2 |  | 7.000000 | 8.000000 | 0.000000";
+    const std::string b1 = "B1 |  | 7.000000 | 8.000000 | 0.000000";
     const std::string k1 = "K1 | k | 5.000000 | 4.000000 | 0.000000";
     const std::string k2 = "K2 |  | 2.000000 | 1.000000 | 3.000000";
     const std::string w1 = "W1 |  | 1.000000 | 1.000000 | 0.000000";
     const std::string w2 = "W2 | w | 2.000000 | 3.000000 | 4.000000";
-
-    // GPX to GPX keeps every route and the free waypoints; KML to GPX adds
-    // its placemarks to them.
-    ASSERT_EQ(run({m_gpx, m_kml, m_folder.file("again.gpx")}), 0) << m_err.str();
-    EXPECT_EQ(gpxDocuments(m_folder.file("again.gpx")),
-        (std::vector<std::string>{
-            "route Out", o1, o2, "route Back", "B1 |  | 7.000000 | 8.000000 | 0.000000", "waypoints", k1, k2, w1, w2}));
-
-    // A route document's waypoints make a list; a list makes a route named after its file.
-    ASSERT_EQ(run({m_folder.file("out.nvr"), m_folder.file("from-route.nvw")}), 0) << m_err.str();
-    EXPECT_EQ(describe(DocumentArchive::loadWaypointList(m_folder.file("from-route.nvw"), error).value()),
-        (std::vector<std::string>{o1, o2}));
-    ASSERT_EQ(run({m_folder.file("from-route.nvw"), m_folder.file("from-list.nvr")}), 0) << m_err.str();
-    const RoutePtr route = DocumentArchive::loadRoute(m_folder.file("from-list.nvr"), error);
-    ASSERT_TRUE(route) << error;
-    EXPECT_EQ(route->routeName(), "from-route");
-    EXPECT_EQ(describe(route->routeWaypoints()), (std::vector<std::string>{o1, o2}));
-
-    // KML and GPX straight to KML: the placemarks, or the route chosen.
-    ASSERT_EQ(run({m_kml, m_folder.file("again.kml")}), 0) << m_err.str();
-    ASSERT_EQ(run({"--route", "Back", m_gpx, m_folder.file("back.kml")}), 0) << m_err.str();
-    for (const auto& [kml, expected] : {std::pair{std::string("again.kml"), std::vector<std::string>{k1, k2}},
-             std::pair{std::string("back.kml"), std::vector<std::string>{"B1 |  | 7.000000 | 8.000000 | 0.000000"}}}) {
-        MemoryDocumentHost host;
-        MemoryWaypointDocument list;
-        ASSERT_TRUE(importerFor(host, m_folder.file(kml)).importKMLforDocument(list, false)) << kml;
-        EXPECT_EQ(describe(list.waypointList()), expected) << kml;
+    const std::string single = m_folder.write(
+        "single.gpx", "<gpx><rte><name>Only</name><rtept lat=\"1\" lon=\"2\"><name>P</name></rtept></rte></gpx>");
+    const auto out = [this](const char* name) { return m_folder.file(name).string(); };
+    using Lines = std::vector<std::string>;
+    const struct {
+        std::vector<std::string> arguments;
+        Lines expected;
+    } rows[] = {
+        {{m_gpx, m_kml, out("all.nvw")}, {k1, k2, w1, w2}},
+        // A route: chosen by name from a GPX file, or the only one of a file.
+        {{"--route", "Back", m_gpx, out("back.nvr")}, {"route Back", b1}},
+        {{"--route=Out", m_gpx, out("out.nvr")}, {"route Out", o1, o2}},
+        {{single, out("only.nvr")}, {"route Only", "P |  | 1.000000 | 2.000000 | 0.000000"}},
+        {{m_kml, out("tour.nvr")}, {"route Tour", k2, k1}},
+        {{out("out.nvr"), out("out.kml")}, {o1, o2}},
+        {{out("all.nvw"), out("out.nvr"), out("all.gpx")}, {"route Out", o1, o2, "waypoints", k1, k2, w1, w2}},
+        // GPX to GPX keeps every route and the free waypoints, with KML's placemarks added.
+        {{m_gpx, m_kml, out("again.gpx")}, {"route Out", o1, o2, "route Back", b1, "waypoints", k1, k2, w1, w2}},
+        // A route document's waypoints make a list; a list makes a route named after its file.
+        {{out("out.nvr"), out("from-route.nvw")}, {o1, o2}},
+        {{out("from-route.nvw"), out("from-list.nvr")}, {"route from-route", o1, o2}},
+        {{m_kml, out("again.kml")}, {k1, k2}},
+        {{"--route", "Back", m_gpx, out("back.kml")}, {b1}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        ASSERT_EQ(run(row.arguments), 0) << m_err.str();
+        EXPECT_EQ(contents(row.arguments.back()), row.expected);
+        if (&row == rows) {
+            EXPECT_EQ(m_out.str(), out("all.nvw") + ": 4 waypoints\n");
+        }
     }
+    EXPECT_NE(fileBytes(out("out.kml")).find("<color>ccff00ff</color>"), std::string::npos);
 }
 
 struct BadCase {

@@ -1,7 +1,6 @@
-#include "model/ArchiveBytes.h"
-
 #include "model/ArchiveFormat.h"
 #include "model/ArchiveReader.h"
+#include "model/ArchiveSamples.h"
 #include "model/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +106,10 @@ TEST(ArchiveCoders, ReaderBoundsNestingAndHoldsCodersToTheDeclaredFields)
     ArchiveReader cut(cutBytes);
     ASSERT_TRUE(cut.readHeader());
     EXPECT_FALSE(cut.decodeFloat(value));
+    const std::string headerOnly = ArchiveBytes().header().bytes();
+    ArchiveReader none(headerOnly);
+    ASSERT_TRUE(none.readHeader());
+    EXPECT_FALSE(none.decodeFloat(value));
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "model/ArchiveBytes.h"
 #include "model/ArchiveSamples.h"
 #include "support/ScratchDirectory.h"
 
