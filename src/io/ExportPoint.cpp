@@ -17,8 +17,13 @@ std::optional<ExportPoint> ExportPoint::from(const Waypoint& waypoint)
     // An altitude beyond the float range reads as infinite: no file can
     // hold it either, so it is written as unknown.
     const bool knownAltitude = std::isfinite(snapshot.altitude);
+    // The 180th meridian is written as -180: GPX takes longitudes below 180
+    // only, and a value just under it may round up to 180 in six decimals.
+    std::string longitude = NumberText::formatFixed(snapshot.longitude);
+    if (longitude == "180.000000")
+        longitude = "-180.000000";
     return ExportPoint{std::move(snapshot.wpName), std::move(snapshot.wpComment),
-        NumberText::formatFixed(snapshot.latitude), NumberText::formatFixed(snapshot.longitude),
+        NumberText::formatFixed(snapshot.latitude), std::move(longitude),
         NumberText::formatFixed(knownAltitude ? snapshot.altitude : 0.0f), knownAltitude && snapshot.altitude != 0.0f};
 }
 

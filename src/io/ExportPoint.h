@@ -8,8 +8,8 @@
 namespace navora {
 
 // One waypoint as the exports write it: read as one consistent snapshot,
-// numbers in the "%f" form whatever the locale, an unknown (or infinite)
-// altitude as 0.
+// numbers in the "%f" form whatever the locale, the 180th meridian as -180
+// (GPX allows no longitude of 180), an unknown (or infinite) altitude as 0.
 struct ExportPoint {
     std::string name;
     std::string comment;
