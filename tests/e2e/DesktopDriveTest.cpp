@@ -107,8 +107,9 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     RoutePtr route = Route::create();
     route->setRouteName("Loop");
     for (size_t i = 0; i < w.size(); ++i)
-        route->appendWaypoint(Waypoint::create(
-            "W" + std::to_string(i), "", static_cast<float>(w[i].lat), static_cast<float>(w[i].lon), 0.0f));
+        // Appended: GCC 12 at -O3 warns falsely (-Wrestrict) on "W" + std::to_string(i).
+        route->appendWaypoint(Waypoint::create(std::string(1, 'W').append(std::to_string(i)), "",
+            static_cast<float>(w[i].lat), static_cast<float>(w[i].lon), 0.0f));
     std::string error;
     ASSERT_TRUE(DocumentArchive::saveRoute(scratch.file("loop.nvr").string(), *route, error)) << error;
 
