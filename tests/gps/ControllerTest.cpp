@@ -114,18 +114,20 @@ TEST(ControllerDelivery, AReportIsOneBatchAndAnnouncesANewPosition)
 TEST(ControllerDelivery, AlertsSpeakWhatTheDispatcherAsksFor)
 {
     NavHarness nav;
-    nav.alerts->setSayWhat(1);
+    RecordingAlertDispatcher& dispatcher = *nav.harness.alerts;
+    dispatcher.setSayWhat(1);
     nav.report(0.0, 0.0, 10.0, 0.0, 0);
     nav.harness.center.post(TRVWaypointActivated,
         NotificationObject(Waypoint::create("X", "the harbour", static_cast<float>(0.07 * nm), 0.0f, 0.0f)));
     nav.report(0.0, 0.0, 10.0, 0.0, 1);
     nav.report(0.01 * nm, 0.0, 10.0, 0.0, 2);
-    const std::vector<NavAlertRecorder::Alert> alerts = nav.alerts->navigationAlerts();
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].description, "Arrival at waypoint X in 15 seconds");
-    EXPECT_EQ(alerts[0].speech, "the harbour in 15 seconds");
-    EXPECT_EQ(nav.alerts->beeps(), 2);
-    EXPECT_EQ(nav.alerts->count("GPSModeUp3D"), 1u);
+    const std::vector<RecordingAlertDispatcher::Alert> alerts = dispatcher.alerts();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[0].key, "GPSModeUp3D");
+    EXPECT_EQ(alerts[1].key, "WaypointArrival");
+    EXPECT_EQ(alerts[1].description, "Arrival at waypoint X in 15 seconds");
+    EXPECT_EQ(alerts[1].speech, "the harbour in 15 seconds");
+    EXPECT_EQ(dispatcher.beeps(), 2);
 }
 
 // A route document waiting for the first position activates its route from

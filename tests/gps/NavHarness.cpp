@@ -8,9 +8,7 @@ NavHarness::NavHarness()
 {
     auto stub = std::make_unique<StubGPSLink>();
     link = stub.get();
-    auto recorder = alerts;
-    harness.controller = std::make_unique<GPSController>(GPSController::Services{harness.settings, harness.center,
-        harness.display, std::move(stub), [recorder] { return recorder; }, ControllerHarness::fastTimings()});
+    harness.make(std::move(stub));
     harness.center.addObserver(this, TRVRouteIsActive,
         [this](const NotificationObject& object) { routesAnnounced.push_back(object.route()); });
     controller().windowDidLoad();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "gps/NavAlertRecorder.h"
-
 #include "gps/ControllerHarness.h"
 #include "gps/StubGPSLink.h"
 
@@ -15,7 +13,7 @@
 namespace navora::test {
 
 // A GPS controller fed report by report through a stub link, with a
-// recording display and an alert recorder. Positions are in degrees; near
+// recording display and alert dispatcher. Positions are in degrees; near
 // the equator a nautical mile is about 1/60 degree.
 class NavHarness {
 public:
@@ -38,7 +36,6 @@ public:
     std::vector<RoutePtr> routesAnnounced;
 
     ControllerHarness harness;
-    std::shared_ptr<NavAlertRecorder> alerts = std::make_shared<NavAlertRecorder>();
     StubGPSLink* link = nullptr;
 };
 

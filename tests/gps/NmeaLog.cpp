@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <string_view>
 
 namespace navora::test {
 
@@ -55,6 +56,53 @@ std::string date(double time)
     return format("%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
 }
 
+std::string sentence(std::string_view body)
+{
+    unsigned char sum = 0;
+    for (const char c : body)
+        sum ^= static_cast<unsigned char>(c);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "$" + std::string.
+    return std::string(1, '$').append(body).append(format("*%02X\r\n", static_cast<unsigned>(sum)));
+}
+
+std::string sentencesOf(const NmeaLog::Epoch& e)
+{
+    std::string out;
+    const bool fix = e.mode >= 2;
+    const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
+    if (fix) {
+        out += sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
+            + date(e.time) + ",,,A");
+        const std::string altitude = e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M");
+        out += sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
+    } else {
+        out += sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
+        out += sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
+    }
+    std::string used;
+    int listed = 0;
+    for (const NmeaLog::Satellite& s : e.satellites) {
+        if (s.used && listed < 12) {
+            used += format("%02d,", s.prn);
+            ++listed;
+        }
+    }
+    for (; listed < 12; ++listed)
+        used += ",";
+    out += sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
+    const int count = static_cast<int>(e.satellites.size());
+    const int sentences = (count + 3) / 4;
+    for (int n = 0; n < sentences; ++n) {
+        std::string body = format("GPGSV,%d,%d,%02d", sentences, n + 1, count);
+        for (int i = n * 4; i < std::min(count, n * 4 + 4); ++i) {
+            const NmeaLog::Satellite& s = e.satellites[static_cast<size_t>(i)];
+            body += format(",%02d,%02d,%03d,%02d", s.prn, s.elevation, s.azimuth, s.snr);
+        }
+        out += sentence(body);
+    }
+    return out;
+}
+
 } // namespace
 
 std::vector<NmeaLog::Satellite> NmeaLog::satellitesFor(int mode)
@@ -82,53 +130,6 @@ std::vector<NmeaLog::Epoch> NmeaLog::path(
         }
     }
     return epochs;
-}
-
-std::string NmeaLog::sentence(std::string_view body)
-{
-    unsigned char sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "$" + std::string.
-    return std::string(1, '$').append(body).append(format("*%02X\r\n", static_cast<unsigned>(sum)));
-}
-
-std::string NmeaLog::sentencesOf(const Epoch& e)
-{
-    std::string out;
-    const bool fix = e.mode >= 2;
-    const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
-    if (fix) {
-        out += sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
-            + date(e.time) + ",,,A");
-        const std::string altitude = e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M");
-        out += sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
-    } else {
-        out += sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
-        out += sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
-    }
-    std::string used;
-    int listed = 0;
-    for (const Satellite& s : e.satellites) {
-        if (s.used && listed < 12) {
-            used += format("%02d,", s.prn);
-            ++listed;
-        }
-    }
-    for (; listed < 12; ++listed)
-        used += ",";
-    out += sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
-    const int count = static_cast<int>(e.satellites.size());
-    const int sentences = (count + 3) / 4;
-    for (int n = 0; n < sentences; ++n) {
-        std::string body = format("GPGSV,%d,%d,%02d", sentences, n + 1, count);
-        for (int i = n * 4; i < std::min(count, n * 4 + 4); ++i) {
-            const Satellite& s = e.satellites[static_cast<size_t>(i)];
-            body += format(",%02d,%02d,%03d,%02d", s.prn, s.elevation, s.azimuth, s.snr);
-        }
-        out += sentence(body);
-    }
-    return out;
 }
 
 void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)

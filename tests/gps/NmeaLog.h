@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace navora::test {
@@ -47,8 +46,6 @@ public:
     // Fourteen satellites in view; in a fix, the first twelve are used.
     static std::vector<Satellite> satellitesFor(int mode);
 
-    static std::string sentence(std::string_view body);
-    static std::string sentencesOf(const Epoch& epoch);
     static void write(const std::vector<Epoch>& epochs, const std::string& path);
 };
 

@@ -52,7 +52,6 @@ public:
 
     int port() const { return m_port; }
     std::string portText() const { return std::to_string(m_port); }
-    int connections() const { return m_connections.load(); }
 
     struct Received {
         int connection;

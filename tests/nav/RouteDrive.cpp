@@ -66,10 +66,4 @@ void RouteDrive::standStill(int seconds)
         add(3, 0.0);
 }
 
-void RouteDrive::loseFix(int seconds)
-{
-    for (int i = 0; i < seconds; ++i)
-        add(1, 0.0);
-}
-
 } // namespace navora::test

@@ -22,7 +22,6 @@ public:
     // Straight on along the given track for a number of seconds.
     void driveOn(double track, double speedKnots, int seconds);
     void standStill(int seconds);
-    void loseFix(int seconds);
 
     const std::vector<NmeaLog::Epoch>& epochs() const { return m_epochs; }
 
