@@ -3,9 +3,9 @@
 // (tests/gps, tests/nav).
 #include "windows/WindowHarness.h"
 
-#include "nav/DisplayFields.h"
 #include "gps/windows/CourseDeviationIndicator.h"
 #include "gps/windows/SatelliteMatrix.h"
+#include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 
 #include <QAbstractButton>

@@ -1,10 +1,10 @@
 // Batches handed over from another thread reach the windows whole and in
 // the order given; one given on the user-interface thread goes after those
 // still on their way.
-#include "nav/DisplayFields.h"
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "nav/DisplayFields.h"
 #include "support/QtApplication.h"
 
 #include <QCoreApplication>
