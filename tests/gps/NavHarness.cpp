@@ -1,6 +1,7 @@
 #include "gps/NavHarness.h"
 
 #include "core/NotificationNames.h"
+#include "nav/LetteredRoute.h"
 
 namespace navora::test {
 
@@ -46,15 +47,7 @@ void NavHarness::reportNoFix(double secondsAfterStart)
 
 RoutePtr NavHarness::route(const std::string& name, std::initializer_list<std::pair<double, double>> points)
 {
-    RoutePtr route = Route::create();
-    route->setRouteName(name);
-    char label = 'A';
-    for (const auto& [lat, lon] : points) {
-        route->appendWaypoint(Waypoint::create(std::string(1, label), std::string("near ") + label,
-            static_cast<float>(lat), static_cast<float>(lon), 0.0f));
-        ++label;
-    }
-    return route;
+    return letteredRoute(name, points);
 }
 
 } // namespace navora::test

@@ -1,5 +1,7 @@
 #include "nav/EngineHarness.h"
 
+#include "nav/LetteredRoute.h"
+
 namespace navora::test {
 
 EngineHarness::EngineHarness()
@@ -103,15 +105,7 @@ std::vector<RoutePtr> EngineHarness::routesAnnounced() const
 
 RoutePtr EngineHarness::route(const std::string& name, std::initializer_list<std::pair<double, double>> points)
 {
-    RoutePtr route = Route::create();
-    route->setRouteName(name);
-    char label = 'A';
-    for (const auto& [lat, lon] : points) {
-        route->appendWaypoint(Waypoint::create(std::string(1, label), std::string("near ") + label,
-            static_cast<float>(lat), static_cast<float>(lon), 0.0f));
-        ++label;
-    }
-    return route;
+    return letteredRoute(name, points);
 }
 
 std::chrono::sys_seconds EngineHarness::at(double secondsAfterStart)
