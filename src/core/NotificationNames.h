@@ -20,6 +20,9 @@ inline constexpr std::string_view TRVWaypointActivated = "TRVWaypointActivated";
 inline constexpr std::string_view TRVRouteActivated = "TRVRouteActivated";
 // A route (or none) is now active; object: the route, empty when stopped.
 inline constexpr std::string_view TRVRouteIsActive = "TRVRouteIsActive";
+// A route document changed its route (its name, its waypoints); object: the
+// route. Navigation takes a new copy when it is the active one.
+inline constexpr std::string_view TRVRouteEdited = "TRVRouteEdited";
 // Make sure the GPS link runs before an activation; object: the document.
 inline constexpr std::string_view TRVCheckGPSRunning = "TRVCheckGPSRunning";
 // A waypoint picked for a route; object: the waypoint.
@@ -33,13 +36,14 @@ inline constexpr std::string_view TRVGrowlChanged = "TRVGrowlChanged";
 inline constexpr std::string_view TRVSpeechChanged = "TRVSpeechChanged";
 inline constexpr std::string_view TRVRouteColourChanged = "TRVRouteColourChanged";
 
-inline constexpr std::array<std::string_view, 15> allNotificationNames = {
+inline constexpr std::array<std::string_view, 16> allNotificationNames = {
     TRVgpsUpdateReceived,
     TRVcpUpdated,
     TRVWDneedsCP,
     TRVWaypointActivated,
     TRVRouteActivated,
     TRVRouteIsActive,
+    TRVRouteEdited,
     TRVCheckGPSRunning,
     TRVRouteWaypointSelected,
     TRVServerPortChanged,

@@ -62,11 +62,19 @@ void RouteDocument::addWP(WaypointPtr waypoint)
         m_route->appendWaypoint(std::move(waypoint));
 }
 
+void RouteDocument::routeEdited()
+{
+    updateChangeCount(ChangeType::Done);
+    // Navigation follows its own copy of the active route; this tells it to
+    // take a new one.
+    m_services.center.post(TRVRouteEdited, m_route);
+}
+
 void RouteDocument::refresh()
 {
     showRouteName();
     reloadTable();
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
     stateChanged();
 }
 
@@ -148,7 +156,7 @@ void RouteDocument::routeRemove(std::optional<int> row)
     if (!m_route->deleteWaypointAtIndex(*row))
         return;
     reloadTable();
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
 }
 
 void RouteDocument::routeClearAll()
@@ -158,7 +166,7 @@ void RouteDocument::routeClearAll()
     for (auto i = static_cast<int64_t>(m_route->count()) - 1; i >= 0; --i)
         m_route->deleteWaypointAtIndex(i);
     reloadTable();
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
 }
 
 void RouteDocument::routeDirectTo(std::optional<int> row)
@@ -198,7 +206,7 @@ void RouteDocument::routeReverse()
     m_form.setText(field::routeName, reversedName(name));
     routeRename();
     reloadTable();
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
 }
 
 std::string RouteDocument::reversedName(const std::string& name)
@@ -216,7 +224,7 @@ void RouteDocument::routeRename()
     if (name ? *name == text : text.empty())
         return;
     m_route->setRouteName(std::move(text));
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
     stateChanged();
 }
 
@@ -230,7 +238,7 @@ bool RouteDocument::importKML()
         return false;
     Log::line("Import complete");
     reloadTable();
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
     return true;
 }
 
@@ -324,7 +332,7 @@ void RouteDocument::detailAddInsertChangeWP()
     default:
         break;
     }
-    updateChangeCount(ChangeType::Done);
+    routeEdited();
     endDetailWindow();
 }
 

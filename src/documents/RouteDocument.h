@@ -84,6 +84,8 @@ public:
     static std::string reversedName(const std::string& name);
 
 private:
+    // Marks the document edited and tells navigation of the change.
+    void routeEdited();
     void openDetailPanel();
     void reloadTable();
     void applyRouteIsActive(const RoutePtr& activeRoute);

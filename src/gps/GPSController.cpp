@@ -79,6 +79,7 @@ void GPSController::registerObservers()
     observe(TRVArrivalAlertChanged, &GPSController::handleChangeArrivalAlert);
     observe(TRVWaypointActivated, &GPSController::handleWaypointActivated);
     observe(TRVRouteActivated, &GPSController::handleRouteActivated);
+    observe(TRVRouteEdited, &GPSController::handleRouteEdited);
     observe(TRVWDneedsCP, &GPSController::handleWDneedsCP);
     observe(TRVMNFloatChanged, &GPSController::handleChangeMNFloat);
 }
@@ -310,6 +311,11 @@ void GPSController::handleRouteActivated(const NotificationObject& object)
     drive([&](NavEngine& engine) { return engine.routeActivated(route); });
 }
 
+void GPSController::handleRouteEdited(const NotificationObject& object)
+{
+    drive([route = object.route()](NavEngine& engine) { return engine.routeEdited(route); });
+}
+
 void GPSController::handleWaypointActivated(const NotificationObject& object)
 {
     const WaypointPtr waypoint = object.waypoint();
@@ -343,12 +349,6 @@ WaypointPtr GPSController::activeWaypoint() const
 WaypointPtr GPSController::nextWaypoint() const
 {
     return read([](const NavEngine::State& s) { return s.nextWaypoint; });
-}
-
-void GPSController::setActiveRoute(const RoutePtr& route)
-{
-    std::lock_guard lock(m_engineMutex);
-    m_engine.state().activeRoute = route;
 }
 
 LegCache GPSController::legCache() const

@@ -120,6 +120,9 @@ public:
     void autoLocateOnRoute(const RoutePtr& route);
     void handleWaypointActivated(const NotificationObject& object);
     void handleRouteActivated(const NotificationObject& object);
+    // The route's document reports an edit; it is posted on the thread that
+    // owns the route, so the engine copies it there, under the lock.
+    void handleRouteEdited(const NotificationObject& object);
     void clearAllWpFields();
 
     // Navigation state (copies taken under the lock).
@@ -127,7 +130,6 @@ public:
     WaypointPtr prevWaypoint() const;
     WaypointPtr activeWaypoint() const;
     WaypointPtr nextWaypoint() const;
-    void setActiveRoute(const RoutePtr& route);
     LegCache legCache() const;
     SequencingState sequencingState() const;
 

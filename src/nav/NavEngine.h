@@ -8,6 +8,7 @@
 
 #include "model/Route.h"
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,6 +83,8 @@ public:
         // Metres per second and degrees true, as gpsd gives them.
         double speed = 0.0;
         double track = 0.0;
+        // The horizontal error estimate in metres; NaN when unknown.
+        double eph = std::numeric_limits<double>::quiet_NaN();
     };
 
     struct State {
@@ -93,9 +96,17 @@ public:
         bool mnOn = false;
         int arrivalAlertSeconds = 0;
         float arrivalAlertHours = 0.0f;
+        // The route document's route that is active: after activation only
+        // its identity is used (documents lock their route by it, and it is
+        // announced), never its contents, which its document may be editing
+        // on another thread.
+        RoutePtr activeRoute;
+        // The engine's own copy of the active route, taken whole when the
+        // route is activated or its document reports an edit, with the
+        // engine's active index. Every pass reads this copy alone.
+        RoutePtr followedRoute;
         // The next waypoint is held too, so an edit of the active route can
         // never leave it dangling.
-        RoutePtr activeRoute;
         WaypointPtr prevWaypoint;
         WaypointPtr activeWaypoint;
         WaypointPtr nextWaypoint;
@@ -129,6 +140,10 @@ public:
     Output routeActivated(const RoutePtr& route);
     // Straight to a waypoint from the position; then the pass.
     Output waypointActivated(const WaypointPtr& waypoint);
+    // The active route's document changed it (its name, its waypoints): the
+    // engine takes a new copy whole and goes on at the same waypoint. Any
+    // other route is none of its business.
+    Output routeEdited(const RoutePtr& route);
 
     // Display modes, units and the arrival lead time.
     Output showNav();
@@ -178,7 +193,7 @@ private:
     void updateMiniNav(const WaypointPtr& cp);
     void writeLegTitle();
     void writeCurrentLeg(const WaypointPtr& cp, bool usable);
-    void writeTimes(const Solution& solution);
+    void writeTimes(std::string_view eteField, const Solution& solution);
     void writeRouteTotals(const Solution& solution);
     float routeRemaining();
     void nextLegStep();
@@ -187,17 +202,25 @@ private:
     bool usableFix(const WaypointPtr& cp) const;
 
     // NavEngineSequencing.cpp
-    void arrivalAlertStep(std::string_view eteField, const Solution& solution);
+    bool decides(const Solution& solution) const;
+    void sequence(const Waypoint& cp, const Solution& solution);
+    double arrivalDistance() const;
+    void arrivalAlertStep(const Solution& solution);
     void passageCheck(const Waypoint& cp, const Solution& solution);
-    void destinationArrivalCheck(const Solution& solution);
+    bool passedAtSharpTurn(const Waypoint& cp, const Solution& solution) const;
+    void destinationArrivalCheck(const Waypoint& cp, const Solution& solution);
+    bool passedLastLegAbeam(const Waypoint& cp, const Solution& solution) const;
     void stationPassage();
 
     // NavEngineActivation.cpp
     void activate(const RoutePtr& route, int index);
+    void follow(int index);
     void autoLocate(const RoutePtr& route);
-    void resetLegState();
+    void resetLegState(const WaypointPtr& newActive);
     void clearAllWpFieldsStep();
     static int nearestLeg(const Waypoint& cp, const Route& route);
+    static int firstDistinctAfter(const Route& route, int index);
+    static int lastDistinctBefore(const Route& route, int index);
 
     // NavEngineModes.cpp
     void showNavStep();

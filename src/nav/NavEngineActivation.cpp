@@ -3,9 +3,9 @@
 #include "nav/NavEngine.h"
 
 #include "nav/DisplayFields.h"
+#include "nav/LegGeometry.h"
 
 #include "core/Log.h"
-#include "model/Geodesy.h"
 
 #include <algorithm>
 #include <limits>
@@ -13,12 +13,15 @@
 
 namespace navora {
 
-void NavEngine::resetLegState()
+void NavEngine::resetLegState(const WaypointPtr& newActive)
 {
     m_state.legCache = LegCache{};
-    m_state.sequencing.distPA = -1.0f;
-    m_state.sequencing.lastSPcheck.reset();
-    m_state.sequencing.sentFinalArrival = false;
+    SequencingState& sequencing = m_state.sequencing;
+    sequencing.distPA = -1.0f;
+    sequencing.lastSPcheck.reset();
+    sequencing.approached = false;
+    if (newActive != m_state.activeWaypoint)
+        sequencing.sentFinalArrival = false;
 }
 
 NavEngine::Output NavEngine::activateRoute(const RoutePtr& route, int index)
@@ -26,6 +29,8 @@ NavEngine::Output NavEngine::activateRoute(const RoutePtr& route, int index)
     return run([&] { activate(route, index); });
 }
 
+// Runs on the thread that asks for the activation, the one that owns the
+// route: the only place where the engine reads or writes the route itself.
 void NavEngine::activate(const RoutePtr& route, int index)
 {
     if (route && !(index >= 0 && static_cast<size_t>(index) < route->count())) {
@@ -33,59 +38,101 @@ void NavEngine::activate(const RoutePtr& route, int index)
             route->count());
         return;
     }
-    const auto at = [&route](int i) { return route->waypointAtIndex(static_cast<size_t>(i)); };
-    if (route)
-        route->setActiveIndex(index);
-    m_state.activeRoute = route;
-    m_state.activeWaypoint = route ? at(index) : nullptr;
-    if (route && index > 0) {
-        m_state.prevWaypoint = at(index - 1);
-    } else {
+    if (!route) {
+        resetLegState(nullptr);
+        m_state.activeRoute = nullptr;
+        m_state.followedRoute = nullptr;
+        m_state.activeWaypoint = nullptr;
         const WaypointPtr& cp = m_state.fix.currentPos;
         m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+        m_state.nextWaypoint = nullptr;
+        showNavStep();
+        raise(RouteActive{nullptr});
+        return;
     }
-    const bool hasNext = route && static_cast<size_t>(index) + 1 < route->count();
-    m_state.nextWaypoint = hasNext ? at(index + 1) : nullptr;
-    resetLegState();
-    showNavStep();
-    raise(RouteActive{route});
+    if (route->activeIndex() != index)
+        route->setActiveIndex(index);
+    m_state.activeRoute = route;
+    m_state.followedRoute = std::make_shared<Route>(*route);
+    follow(index);
 }
 
 namespace {
 
-// The spherical estimate of a distance is within this ratio of the
-// ellipsoidal one on either side (the earth's flattening, with room).
-constexpr double sphereRatio = 1.02;
+// A waypoint that cannot be a leg's end of its own: its position is unknown,
+// or it lies where the waypoint before it does (a zero-length leg).
+bool passedWithThePrevious(const Route& route, int index)
+{
+    const Waypoint& w = *route.waypointAtIndex(static_cast<size_t>(index));
+    if (!LegGeometry::knownPosition(w))
+        return true;
+    return index > 0 && LegGeometry::samePlace(w, *route.waypointAtIndex(static_cast<size_t>(index) - 1));
+}
+
+bool distinctLegEnd(const Waypoint& candidate, const Waypoint& active)
+{
+    return LegGeometry::knownPosition(candidate) && !LegGeometry::samePlace(candidate, active);
+}
 
 } // namespace
 
-// The leg whose end waypoints have the least sum of distances from the
-// position, the earlier on a tie. A spherical estimate picks the legs that
-// can be nearest; only those get the exact (ellipsoidal) sums, compared in
-// single precision in route order.
+int NavEngine::firstDistinctAfter(const Route& route, int index)
+{
+    const Waypoint& active = *route.waypointAtIndex(static_cast<size_t>(index));
+    for (size_t i = static_cast<size_t>(index) + 1; i < route.count(); ++i)
+        if (distinctLegEnd(*route.waypointAtIndex(i), active))
+            return static_cast<int>(i);
+    return -1;
+}
+
+int NavEngine::lastDistinctBefore(const Route& route, int index)
+{
+    const Waypoint& active = *route.waypointAtIndex(static_cast<size_t>(index));
+    for (int i = index - 1; i >= 0; --i)
+        if (distinctLegEnd(*route.waypointAtIndex(static_cast<size_t>(i)), active))
+            return i;
+    return -1;
+}
+
+// Makes the followed route's waypoint at index active. Waypoints that cannot
+// end a leg (unknown, or where the one before lies) are passed over, so a
+// route never stalls on a leg without length; the legs around the active
+// waypoint run to and from the nearest waypoints at other known places.
+void NavEngine::follow(int index)
+{
+    const Route& route = *m_state.followedRoute;
+    const int last = static_cast<int>(route.count()) - 1;
+    while (index < last && passedWithThePrevious(route, index))
+        ++index;
+    m_state.followedRoute->setActiveIndex(index);
+    const WaypointPtr& active = route.waypointAtIndex(static_cast<size_t>(index));
+    resetLegState(active);
+    m_state.activeWaypoint = active;
+    if (const int previous = lastDistinctBefore(route, index); previous >= 0) {
+        m_state.prevWaypoint = route.waypointAtIndex(static_cast<size_t>(previous));
+    } else {
+        const WaypointPtr& cp = m_state.fix.currentPos;
+        m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+    }
+    const int next = firstDistinctAfter(route, index);
+    m_state.nextWaypoint = next >= 0 ? route.waypointAtIndex(static_cast<size_t>(next)) : nullptr;
+    showNavStep();
+    raise(RouteActive{m_state.activeRoute});
+}
+
+// The leg whose segment lies nearest to the position, the later on a tie;
+// legs with an end of unknown position are left out. Returns the index of
+// the leg's end, 1 when no leg can be measured.
 int NavEngine::nearestLeg(const Waypoint& cp, const Route& route)
 {
-    const double latitude = cp.latitude();
-    const double longitude = cp.longitude();
-    std::vector<double> estimate(route.count());
-    for (size_t i = 0; i < route.count(); ++i) {
-        const Waypoint& w = *route.waypointAtIndex(i);
-        estimate[i] = Geodesy::sphericalDistanceMetres(latitude, longitude, w.latitude(), w.longitude());
-    }
-    double bestEstimate = std::numeric_limits<double>::infinity();
-    for (size_t i = 1; i < estimate.size(); ++i)
-        bestEstimate = std::min(bestEstimate, estimate[i] + estimate[i - 1]);
-    const double limit = bestEstimate * sphereRatio + 1.0;
     int best = 1;
-    float bestSum = std::numeric_limits<float>::infinity();
-    for (size_t i = 1; i < estimate.size(); ++i) {
-        if (!(estimate[i] + estimate[i - 1] <= limit))
-            continue;
-        const float sum
-            = cp.distanceFromPoint(*route.waypointAtIndex(i)) + cp.distanceFromPoint(*route.waypointAtIndex(i - 1));
-        if (bestSum > sum) {
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (size_t i = 1; i < route.count(); ++i) {
+        const double distance
+            = LegGeometry::segmentDistanceNm(cp, *route.waypointAtIndex(i - 1), *route.waypointAtIndex(i));
+        if (distance <= bestDistance) {
             best = static_cast<int>(i);
-            bestSum = sum;
+            bestDistance = distance;
         }
     }
     return best;
@@ -128,11 +175,42 @@ NavEngine::Output NavEngine::routeActivated(const RoutePtr& route)
 NavEngine::Output NavEngine::waypointActivated(const WaypointPtr& waypoint)
 {
     return run([&] {
+        resetLegState(waypoint);
         m_state.activeWaypoint = waypoint;
         const WaypointPtr& cp = m_state.fix.currentPos;
         m_state.prevWaypoint = cp ? cp->copy() : nullptr;
-        resetLegState();
         showNavStep();
+        navigationPass();
+    });
+}
+
+NavEngine::Output NavEngine::routeEdited(const RoutePtr& route)
+{
+    return run([&] {
+        if (!route || route != m_state.activeRoute || !m_state.followedRoute)
+            return;
+        auto copy = std::make_shared<Route>(*route);
+        const int index = m_state.followedRoute->activeIndex();
+        if (copy->routeWaypoints() == m_state.followedRoute->routeWaypoints()) {
+            // Only the name (or the document's own index) changed: the legs
+            // stay as they are.
+            copy->setActiveIndex(index);
+            m_state.followedRoute = std::move(copy);
+            navigationPass();
+            return;
+        }
+        if (copy->count() == 0) {
+            Log::format("Route %s has no waypoints left - stopping navigation", route->description().c_str());
+            activate(nullptr, 0);
+            return;
+        }
+        const WaypointList& list = copy->routeWaypoints();
+        const auto found = std::find(list.begin(), list.end(), m_state.activeWaypoint);
+        const int goOnAt = found != list.end() ? static_cast<int>(found - list.begin())
+                                               : std::min(index, static_cast<int>(list.size()) - 1);
+        Log::format("Route %s changed while active - going on at waypoint %d", route->description().c_str(), goOnAt);
+        m_state.followedRoute = std::move(copy);
+        follow(goOnAt);
         navigationPass();
     });
 }

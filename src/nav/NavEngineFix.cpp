@@ -123,7 +123,7 @@ NavEngine::Output NavEngine::takeReport(const GPSRecord& record)
         batch().stepIndicator(set.dataIndicator);
         const int lastMode = m_state.fix.lastMode;
         const bool online = !isOffline(record.online);
-        m_state.navFix = NavFix{online ? mode : 0, record.fix.speed, record.fix.track};
+        m_state.navFix = NavFix{online ? mode : 0, record.fix.speed, record.fix.track, record.fix.eph};
         if (!online) {
             showOffline(set);
             if (lastMode > 0)

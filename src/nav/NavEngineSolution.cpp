@@ -78,10 +78,10 @@ NavEngine::Solution NavEngine::solve(const Waypoint& cp) const
 
 float NavEngine::routeRemaining()
 {
-    const size_t count = m_state.activeRoute->count();
+    const size_t count = m_state.followedRoute->count();
     if (m_state.legCache.routeRemaining < 0.0f || m_state.legCache.routeCount != count) {
         m_state.legCache.routeRemaining
-            = m_state.activeRoute->distanceRemainingOnRouteFromIndex(m_state.activeRoute->activeIndex());
+            = m_state.followedRoute->distanceRemainingOnRouteFromIndex(m_state.followedRoute->activeIndex());
         m_state.legCache.routeCount = count;
     }
     return m_state.legCache.routeRemaining;
@@ -130,19 +130,15 @@ void NavEngine::updateFullNav(const WaypointPtr& cp)
     out.setNumber(fields::wpDistance, solution.distance * dstconv());
     out.setNumber(fields::wpVMG, solution.vmg * spdconv());
     if (solution.vmg > 0.0f) {
-        writeTimes(solution);
-        return;
+        writeTimes(fields::wpETE, solution);
+    } else {
+        for (const std::string_view field :
+            {fields::dETE, fields::dETA, fields::wpETE, fields::wpETA, fields::wpETALocal})
+            out.setText(field, "");
+        if (solution.vmg < 0.0f && m_state.nextWaypoint)
+            out.setNumber(fields::dDistance, (solution.distance + routeRemaining()) * dstconv());
     }
-    for (const std::string_view field : {fields::dETE, fields::dETA, fields::wpETE, fields::wpETA, fields::wpETALocal})
-        out.setText(field, "");
-    if (!(solution.vmg < 0.0f))
-        return;
-    if (m_state.nextWaypoint) {
-        out.setNumber(fields::dDistance, (solution.distance + routeRemaining()) * dstconv());
-        passageCheck(*cp, solution);
-        return;
-    }
-    destinationArrivalCheck(solution);
+    sequence(*cp, solution);
 }
 
 void NavEngine::writeLegTitle()
@@ -150,17 +146,18 @@ void NavEngine::writeLegTitle()
     DisplayBatch& out = batch();
     const std::string active = name(m_state.activeWaypoint);
     const std::string start = m_state.prevWaypoint ? name(m_state.prevWaypoint) : std::string();
-    if (!m_state.activeRoute) {
+    const RoutePtr& route = m_state.followedRoute;
+    if (!route) {
         out.setBoxTitle(fields::wpBox, start + "->" + active);
         out.setText(fields::nextWP, "");
         return;
     }
     std::string leg = "end";
     if (m_state.nextWaypoint) {
-        const int legs = static_cast<int>(m_state.activeRoute->count()) - 1;
-        leg = std::to_string(m_state.activeRoute->activeIndex()) + " of " + std::to_string(legs);
+        const int legs = static_cast<int>(route->count()) - 1;
+        leg = std::to_string(route->activeIndex()) + " of " + std::to_string(legs);
     }
-    std::string title = m_state.activeRoute->description() + ": ";
+    std::string title = route->description() + ": ";
     title.append(start).append("->").append(active).append(" (").append(leg).append(")");
     out.setBoxTitle(fields::wpBox, std::move(title));
     out.setText(fields::nextWP, m_state.nextWaypoint ? name(m_state.nextWaypoint) : std::string());
@@ -192,10 +189,11 @@ void NavEngine::writeCurrentLeg(const WaypointPtr& cp, bool usable)
     out.setVisible(fields::wpCDIScale, true);
 }
 
-void NavEngine::writeTimes(const Solution& solution)
+void NavEngine::writeTimes(std::string_view eteField, const Solution& solution)
 {
     DisplayBatch& out = batch();
-    arrivalAlertStep(fields::wpETE, solution);
+    // Amber inside the arrival alert's lead time.
+    out.setHighlight(eteField, m_state.arrivalAlertHours > solution.timeEnRoute);
     const ClockTime::Parts parts = ClockTime::partsOf(solution.timeEnRoute);
     const std::chrono::sys_seconds arrival = m_state.fix.fixDate + ClockTime::duration(parts);
     out.setText(fields::wpETE, ClockTime::text(parts));
@@ -244,17 +242,12 @@ void NavEngine::updateMiniNav(const WaypointPtr& cp)
     const Solution solution = solve(*cp);
     out.setNumber(fields::mnDistance, solution.distance * dstconv());
     if (solution.vmg > 0.0f) {
-        arrivalAlertStep(fields::mnETE, solution);
+        out.setHighlight(fields::mnETE, m_state.arrivalAlertHours > solution.timeEnRoute);
         out.setText(fields::mnETE, ClockTime::text(ClockTime::partsOf(solution.timeEnRoute)));
-        return;
+    } else {
+        out.setText(fields::mnETE, "");
     }
-    out.setText(fields::mnETE, "");
-    if (!(solution.vmg < 0.0f))
-        return;
-    if (m_state.nextWaypoint)
-        passageCheck(*cp, solution);
-    else
-        destinationArrivalCheck(solution);
+    sequence(*cp, solution);
 }
 
 } // namespace navora

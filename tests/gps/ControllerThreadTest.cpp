@@ -1,7 +1,8 @@
-// Passes, activations and display switches from two threads: reports arrive
-// on one (advancing the route at each passage, from inside the pass) while
-// the other activates, switches the display and reads the state. Run under
-// ThreadSanitizer with the threaded tests.
+// Passes, activations, edits of the active route and display switches from
+// two threads: reports arrive on one (advancing the route at each passage,
+// from inside the pass) while the other, as the route's document does,
+// renames, reorders and Directs-To the active route, switches the display
+// and reads the state. Run under ThreadSanitizer with the threaded tests.
 #include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
 
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 
 namespace navora::test {
@@ -26,7 +28,6 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
     RoutePtr zig = NavHarness::route("Zig",
         {{0.0, 0.0}, {1 * nm, 0.0}, {0.2 * nm, 0.2 * nm}, {1.2 * nm, 0.4 * nm}, {0.4 * nm, 0.6 * nm},
             {1.4 * nm, 0.8 * nm}});
-    RoutePtr other = NavHarness::route("Other", {{0.0, 0.0}, {2 * nm, 0.0}, {2 * nm, 2 * nm}});
     std::mutex seenMutex;
     std::set<std::thread::id> announcingThreads;
     nav.harness.center.addObserver(&seenMutex, TRVRouteIsActive, [&](const NotificationObject&) {
@@ -46,17 +47,27 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
     });
     int round = 0;
     while (!done) {
-        switch (round++ % 5) {
-        case 0:
-            nav.controller().activateRoute(zig, 1 + round % 4);
+        const int step = round++;
+        switch (step % 5) {
+        case 0: {
+            // Direct To, as the route window asks for it.
+            const auto index = static_cast<size_t>(1 + step % 4);
+            zig->setActiveIndex(static_cast<int32_t>(index));
+            nav.harness.center.post(TRVRouteActivated, NotificationObject(zig));
+            nav.harness.center.post(TRVWaypointActivated, NotificationObject(zig->waypointAtIndex(index)));
             break;
+        }
         case 1:
-            other->setActiveIndex(3);
-            nav.harness.center.post(TRVRouteActivated, NotificationObject(other));
+            zig->setRouteName("Zig " + std::to_string(step));
+            nav.harness.center.post(TRVRouteEdited, NotificationObject(zig));
             break;
-        case 2:
-            nav.harness.center.post(TRVWaypointActivated, NotificationObject(zig->waypointAtIndex(2)));
+        case 2: {
+            WaypointList reordered = zig->routeWaypoints();
+            std::swap(reordered[2], reordered[4]);
+            zig->setRouteWaypoints(std::move(reordered));
+            nav.harness.center.post(TRVRouteEdited, NotificationObject(zig));
             break;
+        }
         case 3:
             nav.controller().toggleMiniNav();
             break;

@@ -8,9 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <limits>
-#include <random>
+#include <utility>
+#include <vector>
 
 namespace navora::test {
 namespace {
@@ -84,54 +83,37 @@ TEST_F(Activation, RequestsOutsideTheRouteAreRefused)
     EXPECT_EQ(nav.state().activeRoute, abcd);
 }
 
-TEST_F(Activation, JoinFindsTheNearestLegEarlierOnATie)
+// Joining takes the leg whose segment passes nearest (not the one whose ends
+// are nearest together), heading for its end; the later leg on a tie.
+TEST_F(Activation, JoinTakesTheLegWhoseSegmentIsNearest)
 {
-    LogCapture log;
-    RoutePtr five
-        = EngineHarness::route("Five", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
-    nav.report(25 * nm, 1 * nm, 5.0, 0.0, 0); // beside the middle of 2 -> 3
-    five->setActiveIndex(5);
-    nav.keep(nav.engine.routeActivated(five));
-    EXPECT_TRUE(log.contains("auto-locating on route..."));
-    EXPECT_EQ(five->activeIndex(), 3);
-    EXPECT_EQ(nav.state().prevWaypoint, five->waypointAtIndex(2));
-
-    // Equidistant from legs 0->1 and 1->2 (at waypoint 1): the earlier wins.
-    nav.report(10 * nm, 0.0, 5.0, 0.0, 1);
-    RoutePtr three = EngineHarness::route("Three", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
-    nav.keep(nav.engine.autoLocateOnRoute(three));
-    EXPECT_EQ(three->activeIndex(), 1);
-}
-
-// Auto-location narrows the legs with a spherical estimate first; the leg
-// chosen must still be the one with the least exact sum, earlier on a tie.
-TEST_F(Activation, JoinMatchesTheExactScanAnywhereOnEarth)
-{
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> latitude(-80.0, 80.0);
-    std::uniform_real_distribution<double> offset(-2.0, 2.0);
-    for (int trial = 0; trial < 40; ++trial) {
-        const double lat0 = latitude(random);
-        const double lon0 = offset(random) * 80.0;
+    struct Row {
+        const char* name;
+        std::vector<std::pair<double, double>> route;
+        std::pair<double, double> position;
+        int expected;
+    };
+    const Row rows[] = {
+        // 0.3 miles beside A->B; C->D is a short leg 9.5 miles off whose ends
+        // sum less than A->B's.
+        {"beside a long leg, a short one far off", {{0, 0}, {20, 0}, {10, 9.3}, {10, 9.8}}, {10, 0.3}, 1},
+        {"beside the middle of 2->3", {{0, 0}, {10, 0}, {20, 0}, {30, 0}, {40, 0}}, {25, 1}, 3},
+        {"on a waypoint shared by two legs", {{0, 0}, {10, 0}, {20, 0}}, {10, 0}, 2},
+        {"before the route's start", {{0, 0}, {10, 0}, {10, 10}}, {-5, 0}, 1},
+        {"beyond its end, nearer the last leg's end", {{0, 0}, {10, 0}, {10, 10}}, {10, 14}, 2},
+    };
+    double t = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         RoutePtr r = Route::create();
-        for (int i = 0; i < 300; ++i)
-            r->appendWaypoint(
-                Waypoint::create("W", "", static_cast<float>(std::clamp(lat0 + offset(random), -89.0, 89.0)),
-                    static_cast<float>(lon0 + offset(random)), 0.0f));
-        nav.report(lat0 + offset(random), lon0 + offset(random), 5.0, 0.0, trial);
-        const WaypointPtr cp = nav.state().fix.currentPos;
-        int best = 1;
-        float bestSum = std::numeric_limits<float>::infinity();
-        for (size_t i = 1; i < r->count(); ++i) {
-            const float sum
-                = cp->distanceFromPoint(*r->waypointAtIndex(i)) + cp->distanceFromPoint(*r->waypointAtIndex(i - 1));
-            if (bestSum > sum) {
-                best = static_cast<int>(i);
-                bestSum = sum;
-            }
-        }
-        nav.keep(nav.engine.autoLocateOnRoute(r));
-        EXPECT_EQ(r->activeIndex(), best) << "trial " << trial;
+        for (const auto& [north, east] : row.route)
+            r->appendWaypoint(Waypoint::create(
+                "W", "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
+        nav.report(row.position.first * nm, row.position.second * nm, 5.0, 0.0, t++);
+        r->setActiveIndex(static_cast<int>(r->count()));
+        nav.keep(nav.engine.routeActivated(r));
+        EXPECT_EQ(r->activeIndex(), row.expected);
+        EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(static_cast<size_t>(row.expected)));
     }
 }
 

@@ -126,7 +126,10 @@ TEST_F(Sequencing, SharpTurnPassesAtTheFirstCheckWithinTheNextLegsLength)
     nav.report(10.6 * nm, 0.0, 5.0, 0.0, 4); // checks: passed
     EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(2));
     EXPECT_EQ(nav.state().prevWaypoint, r->waypointAtIndex(1));
-    EXPECT_EQ(r->activeIndex(), 2);
+    // The engine advances its own copy; the document's route is left to the
+    // thread that owns it.
+    EXPECT_EQ(nav.state().followedRoute->activeIndex(), 2);
+    EXPECT_EQ(r->activeIndex(), 1);
     ASSERT_EQ(nav.routesAnnounced().size(), 1u);
     EXPECT_EQ(nav.routesAnnounced()[0], r);
     const auto alerts = nav.navigationAlerts();
@@ -223,34 +226,34 @@ TEST_F(Sequencing, DestinationArrivalOncePerActivation)
     EXPECT_EQ(nav.count("DestinationArrival"), 1u);
 }
 
-TEST_F(Sequencing, RouteShortenedWhileActiveEndsOnItsLastWaypoint)
+// The engine follows its own copy of the active route: an edit reaches it
+// only when the document reports it, and then whole.
+TEST_F(Sequencing, EditsOfTheActiveRouteAreTakenWholeWhenReported)
 {
     LogCapture log;
-    const double c = 10 * nm * std::cos(135 * NavGeometry::radians);
-    const double s = 10 * nm * std::sin(135 * NavGeometry::radians);
-    RoutePtr r = EngineHarness::route("Short", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
+    RoutePtr r = EngineHarness::route("Short", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
     nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
     nav.keep(nav.engine.activateRoute(r, 1));
-    const WaypointPtr next = nav.state().nextWaypoint;
+
+    r->setRouteName("Renamed");
     ASSERT_TRUE(r->deleteWaypointAtIndex(2));
-    ASSERT_TRUE(r->deleteWaypointAtIndex(0));
-    EXPECT_EQ(nav.state().nextWaypoint, next); // still held
-    nav.report(9.5 * nm, 0.0, 5.0, 0.0, 1);
-    nav.report(10.5 * nm, 0.0, 5.0, 0.0, 2);
-    nav.report(10.6 * nm, 0.0, 5.0, 0.0, 3);
-    EXPECT_TRUE(log.contains("Route Short was shortened while active - ending on its last waypoint"));
-    EXPECT_EQ(r->activeIndex(), 0);
-    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(0));
+    nav.report(9.1 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_EQ(nav.shown.title(f::wpBox), "Short: A->B (1 of 2)"); // not reported yet
+    EXPECT_EQ(nav.state().nextWaypoint, nav.state().followedRoute->waypointAtIndex(2));
+
+    nav.keep(nav.engine.routeEdited(r));
+    EXPECT_EQ(nav.shown.title(f::wpBox), "Renamed: A->B (end)");
+    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
     EXPECT_FALSE(nav.state().nextWaypoint);
 
-    // Emptied altogether: navigation stops.
-    RoutePtr gone = EngineHarness::route("Gone", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}});
-    nav.keep(nav.engine.activateRoute(gone, 1));
-    gone->clearAllWaypoints();
-    nav.report(9.5 * nm, 0.0, 5.0, 0.0, 4);
-    nav.report(10.5 * nm, 0.0, 5.0, 0.0, 5);
-    nav.report(10.6 * nm, 0.0, 5.0, 0.0, 6);
-    EXPECT_TRUE(log.contains("Route Gone has no waypoints left - stopping navigation"));
+    // Another route's edits are none of navigation's business.
+    RoutePtr other = EngineHarness::route("Other", {{0.0, 0.0}, {1 * nm, 0.0}});
+    nav.keep(nav.engine.routeEdited(other));
+    EXPECT_EQ(nav.state().activeRoute, r);
+
+    r->clearAllWaypoints();
+    nav.keep(nav.engine.routeEdited(r));
+    EXPECT_TRUE(log.contains("Route Renamed has no waypoints left - stopping navigation"));
     EXPECT_FALSE(nav.state().activeWaypoint);
     EXPECT_FALSE(nav.state().activeRoute);
 }
