@@ -5,6 +5,8 @@
 // The gpsd mode-change alerts are not: gpsd may hand over the first fix
 // before the program is connected, so how many of them arrive varies.
 #include "gps/GpsFake.h"
+#include "gps/NmeaLog.h"
+#include "nav/RouteDrive.h"
 #include "model/DocumentArchive.h"
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
@@ -14,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -122,6 +125,57 @@ TEST(DemoDrive, EveryLegIsAnnouncedAndPassedAndTheDestinationReachedOnce)
             "Lindau Round: Mid-Lake Mark->Reutin Buoy (3 of 4)",
             "Lindau Round: Reutin Buoy->Lighthouse (end)",
         }));
+}
+
+// A drive of the kind boats make, through real gpsd: the boat overshoots
+// each sharp turn and turns late. Each mark is passed once, in order, only
+// when the boat is there, and no course reversal is called while it comes
+// round.
+TEST(DemoDrive, OvershootingSharpTurnsPassesEachMarkOnce)
+{
+    if (!GpsFake::available())
+        GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
+    ScratchDirectory scratch;
+    // Miles north and east of a base point on the flat local grid.
+    const auto at = [](double north, double east) {
+        return std::pair{54.0 + north / 60.0, 10.0 + east / 60.0 / std::cos(54.0 * M_PI / 180.0)};
+    };
+    const std::pair<double, double> marks[] = {at(0, 0), at(0.5, 0), at(0.15, 0.35), at(0.6, 0.6)};
+    RoutePtr route = Route::create();
+    route->setRouteName("Zig");
+    for (size_t i = 0; i < std::size(marks); ++i)
+        route->appendWaypoint(Waypoint::create(std::string(1, 'W').append(std::to_string(i)), "",
+            static_cast<float>(marks[i].first), static_cast<float>(marks[i].second), 0.0f));
+    std::string error;
+    ASSERT_TRUE(DocumentArchive::saveRoute(scratch.file("zig.nvr").string(), *route, error)) << error;
+
+    RouteDrive drive(1714564800.0, marks[0].first, marks[0].second);
+    drive.waitWithoutFix(5);
+    drive.standStill(3);
+    const auto driveTo = [&](std::pair<double, double> point) { drive.driveTo(point.first, point.second, 20); };
+    driveTo(marks[1]);
+    driveTo(at(0.6, 0.0)); // on past W1, turning late
+    driveTo(at(0.5, 0.15));
+    driveTo(marks[2]);
+    driveTo(at(0.093, 0.407)); // past W2 along the leg
+    driveTo(marks[3]);
+    drive.driveOn(29.0, 20, 30);
+    NmeaLog::write(drive.epochs(), scratch.file("zig.nmea").string());
+
+    GpsFake fake(scratch.file("zig.nmea"));
+    ASSERT_TRUE(fake.ready());
+    ProgramRun run({NAVORA_PROGRAM, "--headless", "--server", "127.0.0.1", "--port", fake.portText(), "--units", "n",
+                       "--navigate", scratch.file("zig.nvr").string(), "--index", "1"},
+        scratch.file("stderr.txt"), scratch.path());
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.readUntil(R"({"alert":"GPSOffline"})", 120s)) << ProgramRun::fileText(scratch.file("stderr.txt"));
+    EXPECT_EQ(run.terminate(10s), 0);
+    std::vector<std::string> decisions;
+    for (const std::string& alert : routeAlerts(run.lines()))
+        if (alert.rfind("WaypointArrival", 0) != 0)
+            decisions.push_back(alert);
+    EXPECT_EQ(decisions,
+        (std::vector<std::string>{"WaypointPassage: W1", "WaypointPassage: W2", "DestinationArrival: W3"}));
 }
 
 } // namespace
