@@ -10,6 +10,7 @@
 #include "core/QtSettingsStore.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
+#include "core/UiThread.h"
 
 #include "alerts/AlertController.h"
 #include "core/Log.h"
@@ -27,6 +28,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 namespace navora {
@@ -96,14 +98,16 @@ void overrideServerPort(OverrideSettingsStore& store, const CommandOptions& opti
 // --navigate: the file as a document, the GPS link and the navigation
 // window, then the activation at the first position.
 void startNavigation(NavigationRequest& navigation, const std::string& path, DocumentController& documents,
-    AppController& controller, NotificationCenter& center)
+    AppController& controller, NotificationCenter& center, UiThread& uiThread)
 {
     // The document's own route (or waypoint) is navigated, so its window
     // locks while it is active.
     if (const DocumentPtr document = documents.openDocumentReportingErrors(QString::fromStdString(path)))
         navigation.adopt(document->route(), document->waypointList());
     controller.showNavWindow();
-    navigation.start(controller.gpsController()->controller(), center);
+    // The document's route belongs to this thread: it is activated here.
+    navigation.start(controller.gpsController()->controller(), center,
+        [&uiThread](std::function<void()> work) { uiThread.run(std::move(work)); });
 }
 
 } // namespace
@@ -185,8 +189,9 @@ int DesktopApplication::run(int argc, char** argv)
     documents.mainWindow().show();
     for (const std::string& file : options->files)
         documents.openDocumentReportingErrors(QString::fromStdString(file));
+    UiThread uiThread;
     if (navigation)
-        startNavigation(*navigation, *options->navigate, documents, controller, center);
+        startNavigation(*navigation, *options->navigate, documents, controller, center, uiThread);
     const int status = QApplication::exec();
     if (navigation)
         navigation->stop(center);

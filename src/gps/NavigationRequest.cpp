@@ -95,7 +95,7 @@ bool NavigationRequest::adopt(const RoutePtr& route, const WaypointList& waypoin
     return false;
 }
 
-void NavigationRequest::start(GPSController& controller, NotificationCenter& center)
+void NavigationRequest::start(GPSController& controller, NotificationCenter& center, OwnerThread onOwner)
 {
     if (controller.currentPos()) {
         activate(center);
@@ -103,13 +103,17 @@ void NavigationRequest::start(GPSController& controller, NotificationCenter& cen
     }
     // Waits for the first position; the observer goes after one activation.
     auto pending = std::make_shared<bool>(true);
-    center.addObserver(this, TRVcpUpdated, [this, &center, pending](const NotificationObject& object) {
-        const GPSController* sender = object.sender<GPSController>();
-        if (!*pending || !sender || !sender->currentPos())
-            return;
-        *pending = false;
-        activate(center);
-    });
+    center.addObserver(
+        this, TRVcpUpdated, [this, &center, pending, onOwner = std::move(onOwner)](const NotificationObject& object) {
+            const GPSController* sender = object.sender<GPSController>();
+            if (!*pending || !sender || !sender->currentPos())
+                return;
+            *pending = false;
+            if (onOwner)
+                onOwner([this, &center] { activate(center); });
+            else
+                activate(center);
+        });
 }
 
 void NavigationRequest::stop(NotificationCenter& center)

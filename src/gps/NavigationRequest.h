@@ -2,6 +2,7 @@
 
 #include "model/Route.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -33,10 +34,15 @@ public:
     // nothing, when they do not match what was loaded.
     bool adopt(const RoutePtr& route, const WaypointList& waypoints);
 
+    // Runs work on the thread that owns the navigated objects.
+    using OwnerThread = std::function<void(std::function<void()>)>;
+
     // Activates now if the controller holds a position, otherwise at the
-    // first "TRVcpUpdated" that brings one. Call stop before the centre or
-    // the controller goes.
-    void start(GPSController& controller, NotificationCenter& center);
+    // first "TRVcpUpdated" that brings one. That comes on the GPS thread: an
+    // adopted document's route is activated on its own thread through
+    // onOwner (at once, on the thread that posts, when none is given). Call
+    // stop before the centre or the controller goes.
+    void start(GPSController& controller, NotificationCenter& center, OwnerThread onOwner = {});
     void stop(NotificationCenter& center);
 
     const RoutePtr& route() const { return m_route; }

@@ -116,7 +116,8 @@ double LegGeometry::segmentDistanceNm(const Waypoint& position, const Waypoint& 
     return std::fabs(offset) * milesPerRadian;
 }
 
-bool LegGeometry::beyondTurn(const Waypoint& position, const Waypoint& previous, const Waypoint& mark, const Waypoint& next)
+bool LegGeometry::beyondTurn(
+    const Waypoint& position, const Waypoint& previous, const Waypoint& mark, const Waypoint& next)
 {
     const Vector m = unitVector(mark);
     const Vector back = directionAt(m, unitVector(previous));

@@ -31,7 +31,8 @@ public:
     // to next: across the line through mark that halves the angle between
     // the two legs. On a straight route that line is the perpendicular at
     // the mark; on a hairpin it runs between the two legs.
-    static bool beyondTurn(const Waypoint& position, const Waypoint& previous, const Waypoint& mark, const Waypoint& next);
+    static bool beyondTurn(
+        const Waypoint& position, const Waypoint& previous, const Waypoint& mark, const Waypoint& next);
 };
 
 } // namespace navora

@@ -153,10 +153,9 @@ bool NavEngine::passedAtSharpTurn(const Waypoint& cp, const Solution& solution) 
 }
 
 // The destination is reached within the arrival distance once no longer
-// closing on it (stopped there, or just past), or when it recedes so fast that it would have been reached within 36 seconds; or,
-// where that rule cannot reach (a slow boat, a wide pass), when the last
-// leg, closed on, has been sailed past its end with the destination near
-// abeam. Announced once.
+// closing on it (stopped there, or just past), or when it recedes so fast that it would have been reached within 36
+// seconds; or, where that rule cannot reach (a slow boat, a wide pass), when the last leg, closed on, has been sailed
+// past its end with the destination near abeam. Announced once.
 void NavEngine::destinationArrivalCheck(const Waypoint& cp, const Solution& solution)
 {
     if (m_state.sequencing.sentFinalArrival)

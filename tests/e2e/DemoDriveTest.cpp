@@ -6,8 +6,8 @@
 // before the program is connected, so how many of them arrive varies.
 #include "gps/GpsFake.h"
 #include "gps/NmeaLog.h"
-#include "nav/RouteDrive.h"
 #include "model/DocumentArchive.h"
+#include "nav/RouteDrive.h"
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
 
@@ -174,8 +174,8 @@ TEST(DemoDrive, OvershootingSharpTurnsPassesEachMarkOnce)
     for (const std::string& alert : routeAlerts(run.lines()))
         if (alert.rfind("WaypointArrival", 0) != 0)
             decisions.push_back(alert);
-    EXPECT_EQ(decisions,
-        (std::vector<std::string>{"WaypointPassage: W1", "WaypointPassage: W2", "DestinationArrival: W3"}));
+    EXPECT_EQ(
+        decisions, (std::vector<std::string>{"WaypointPassage: W1", "WaypointPassage: W2", "DestinationArrival: W3"}));
 }
 
 } // namespace

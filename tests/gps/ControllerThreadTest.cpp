@@ -37,15 +37,19 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
     nav.controller().activateRoute(zig, 1);
 
     std::atomic<bool> done{false};
+    // Thousands of edits, each with reports arriving around it.
+    std::atomic<int> round{0};
     std::thread gps([&] {
         // Back and forth across the route's waypoints, passing each.
-        for (int t = 0; t < 3000; ++t) {
+        for (int t = 0; t < 12000; ++t) {
             const double lat = (t % 40 < 20 ? t % 20 : 20 - t % 20) * 0.07 * nm;
             nav.report(lat, 0.02 * (t % 30) * nm, 8.0, t % 40 < 20 ? 0.0 : 180.0, t);
+            // Paced so that the edits keep up: one round per four reports.
+            while (round < t / 4)
+                std::this_thread::yield();
         }
         done = true;
     });
-    int round = 0;
     while (!done) {
         const int step = round++;
         switch (step % 5) {
@@ -80,6 +84,7 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
         std::this_thread::yield();
     }
     gps.join();
+    EXPECT_GE(round, 2999);
     nav.controller().activateRoute(nullptr, 0);
     nav.harness.center.removeObserver(&seenMutex);
     EXPECT_FALSE(nav.controller().activeWaypoint());

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include <fstream>
 
 namespace navora::test {
@@ -91,6 +94,25 @@ TEST_F(Navigate, ActivatesOnceAPositionIsKnown)
     join->start(nav.controller(), nav.harness.center); // a position is held: at once
     EXPECT_EQ(nav.controller().activeRoute()->activeIndex(), 1);
     join->stop(nav.harness.center);
+}
+
+// The first position comes on the GPS thread; a document's route is
+// activated on the thread that owns it, when that thread gets to it.
+TEST_F(Navigate, ActivatesOnTheOwnersThread)
+{
+    NavHarness nav;
+    auto request = NavigationRequest::load({path("r.nvr"), 2, false, {}});
+    ASSERT_TRUE(request);
+    std::vector<std::function<void()>> handedOver;
+    request->start(nav.controller(), nav.harness.center,
+        [&handedOver](std::function<void()> work) { handedOver.push_back(std::move(work)); });
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
+    ASSERT_EQ(handedOver.size(), 1u);
+    EXPECT_FALSE(nav.controller().activeWaypoint());
+    handedOver[0]();
+    ASSERT_TRUE(nav.controller().activeWaypoint());
+    EXPECT_EQ(nav.controller().activeWaypoint()->wpName(), "C");
+    request->stop(nav.harness.center);
 }
 
 TEST(NavigateOptions, ChoicesGoWithNavigate)

@@ -107,8 +107,8 @@ TEST_F(Activation, JoinTakesTheLegWhoseSegmentIsNearest)
         SCOPED_TRACE(row.name);
         RoutePtr r = Route::create();
         for (const auto& [north, east] : row.route)
-            r->appendWaypoint(Waypoint::create(
-                "W", "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
+            r->appendWaypoint(
+                Waypoint::create("W", "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
         nav.report(row.position.first * nm, row.position.second * nm, 5.0, 0.0, t++);
         r->setActiveIndex(static_cast<int>(r->count()));
         nav.keep(nav.engine.routeActivated(r));
