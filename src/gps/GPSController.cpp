@@ -32,6 +32,7 @@ GPSController::GPSController(Services services)
     , m_gps1(std::move(services.link))
     , m_makeAlertDispatcher(std::move(services.makeAlertDispatcher))
     , m_timings(services.timings)
+    , m_connects(services.connects)
 {
 }
 
@@ -54,9 +55,8 @@ void GPSController::windowDidLoad()
         m_ac = m_makeAlertDispatcher();
     readSettings();
     registerObservers();
-    if (m_running)
-        return;
-    openLink();
+    if (m_connects && !m_thread.joinable())
+        startLink();
 }
 
 void GPSController::readSettings()
@@ -170,6 +170,15 @@ void GPSController::deliver(const std::vector<NavEngine::Event>& events)
             m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
         }
     }
+}
+
+void GPSController::writeDisplay(DisplayBatch batch)
+{
+    drive([&batch](NavEngine&) {
+        NavEngine::Output output;
+        output.display = std::move(batch);
+        return output;
+    });
 }
 
 template <typename Read> auto GPSController::read(Read get) const

@@ -45,15 +45,20 @@ bool GpsdDeviceList::read(std::string_view line)
         if (!devices.isArray())
             return false;
         m_active.clear();
+        m_listed.clear();
         m_known = true;
         for (const QJsonValue& entry : devices.toArray()) {
-            if (entry.isObject() && isActivated(entry.toObject()))
+            if (!entry.isObject())
+                continue;
+            list(pathOf(entry.toObject()));
+            if (isActivated(entry.toObject()))
                 setActive(pathOf(entry.toObject()), true);
         }
         return true;
     }
     if (kind == QLatin1String("DEVICE")) {
         m_known = true;
+        list(pathOf(report));
         setActive(pathOf(report), isActivated(report));
         return true;
     }
@@ -63,6 +68,7 @@ bool GpsdDeviceList::read(std::string_view line)
 void GpsdDeviceList::sawDataFrom(std::string_view path)
 {
     m_known = true;
+    list(std::string(path));
     setActive(std::string(path), true);
 }
 
@@ -71,6 +77,12 @@ GpsdDeviceList::State GpsdDeviceList::state() const
     if (!m_known)
         return State::Unknown;
     return m_active.empty() ? State::Inactive : State::Active;
+}
+
+void GpsdDeviceList::list(const std::string& path)
+{
+    if (!path.empty() && m_listed.size() < maxDevices)
+        m_listed.insert(path);
 }
 
 void GpsdDeviceList::setActive(const std::string& path, bool active)

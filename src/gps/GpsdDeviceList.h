@@ -24,9 +24,12 @@ public:
     // Unknown until gpsd has said anything about its devices.
     State state() const;
     size_t activeCount() const { return m_active.size(); }
+    // Every device gpsd has named, active or not.
+    const std::set<std::string, std::less<>>& listed() const { return m_listed; }
 
 private:
     void setActive(const std::string& path, bool active);
+    void list(const std::string& path);
 
     // A server could name any number of devices; a receiver list beyond this
     // is not believed.
@@ -34,6 +37,7 @@ private:
 
     bool m_known = false;
     std::set<std::string, std::less<>> m_active;
+    std::set<std::string, std::less<>> m_listed;
 };
 
 } // namespace navora

@@ -129,8 +129,9 @@ TEST(LineBuffer, SplitsLinesAcrossChunksAndDropsOverlongOnes)
 TEST(JsonDialect, SendsTheJsonEquivalentOfEachCommand)
 {
     EXPECT_EQ(JsonDialect::translate("omyx\n"), "?POLL;?DEVICES;\n");
-    EXPECT_EQ(JsonDialect::translate("N=0\n"), "?DEVICE={\"native\":0};\n");
-    EXPECT_EQ(JsonDialect::translate("N=1\n"), "?DEVICE={\"native\":1};\n");
+    // The driver mode goes to a listed device by its path.
+    EXPECT_EQ(JsonDialect::translate("N=1\n"), "");
+    EXPECT_EQ(JsonDialect::driverModeCommand("/dev/pts/3", 1), "?DEVICE={\"native\":1,\"path\":\"/dev/pts/3\"};\n");
     EXPECT_EQ(JsonDialect::translate("w+x\n"), "?WATCH={\"enable\":true,\"json\":true};\n");
     EXPECT_EQ(JsonDialect::translate("X\n"), "?DEVICES;\n");
     for (const char* unknown : {"N=x\n", "N=\n", "p\n", "omyx", ""})
