@@ -77,7 +77,7 @@ public:
     bool connected() const { return m_connected.load(); }
     std::string server() const;
     std::string port() const;
-    int gpsdProtocol() const { return m_gpsdProtocol; }
+    int gpsdProtocol() const { return m_gpsdProtocol.load(); }
     GPSLink& gps1() const { return *m_gps1; }
     AlertDispatcher* ac() const { return m_ac.get(); }
 
@@ -217,7 +217,7 @@ private:
     mutable std::mutex m_endpointMutex;
     std::string m_server;
     std::string m_port = "2947";
-    int m_gpsdProtocol = 0;
+    std::atomic<int> m_gpsdProtocol{0};
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_reopenRequested{false};
     std::atomic<bool> m_connected{false};

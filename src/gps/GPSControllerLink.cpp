@@ -93,7 +93,7 @@ void GPSController::sendStartCommands()
     m_gps1->query("omyx\n");
     m_lastStatusRequest = Clock::now();
     m_wake.sleepFor(m_timings.pause);
-    m_gps1->query("N=" + std::to_string(m_gpsdProtocol) + "\n");
+    m_gps1->query("N=" + std::to_string(m_gpsdProtocol.load()) + "\n");
     installRawHook();
     m_gps1->query("w+x\n");
     clearSats();
