@@ -172,11 +172,13 @@ void GPSController::deliver(const std::vector<NavEngine::Event>& events)
     }
 }
 
-void GPSController::writeDisplay(DisplayBatch batch)
+void GPSController::writeWhileRunning(DisplayBatch batch)
 {
-    drive([&batch](NavEngine&) {
+    drive([this, &batch](NavEngine&) {
         NavEngine::Output output;
-        output.display = std::move(batch);
+        // Under the engine's lock, as stopAll's closing is made.
+        if (m_running)
+            output.display = std::move(batch);
         return output;
     });
 }

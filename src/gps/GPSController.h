@@ -168,8 +168,9 @@ private:
     // (an observer activating a route) only queues its own.
     void deliverInOrder();
     void deliver(const std::vector<NavEngine::Event>& events);
-    // Writes of the controller's own, in order with the engine's.
-    void writeDisplay(DisplayBatch batch);
+    // Writes of the link's own, in order with the engine's; dropped once
+    // stopped, so that nothing follows the closing of the windows.
+    void writeWhileRunning(DisplayBatch batch);
     // A copy of part of the engine's state, taken under the lock.
     template <typename Read> auto read(Read get) const;
     // The unit system's factor or label; 0 or empty before a known system.

@@ -241,7 +241,7 @@ void GPSController::showLinkStatus(LinkStatus status)
     DisplayBatch batch;
     batch.setText(fields::linkState, text);
     batch.setText(fields::mnLinkState, text);
-    writeDisplay(std::move(batch));
+    writeWhileRunning(std::move(batch));
 }
 
 void GPSController::handleChangeServerPort(const NotificationObject&)
