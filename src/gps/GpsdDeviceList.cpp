@@ -46,11 +46,12 @@ bool GpsdDeviceList::read(std::string_view line)
             return false;
         m_active.clear();
         m_listed.clear();
+        m_typed.clear();
         m_known = true;
         for (const QJsonValue& entry : devices.toArray()) {
             if (!entry.isObject())
                 continue;
-            list(pathOf(entry.toObject()));
+            list(entry.toObject());
             if (isActivated(entry.toObject()))
                 setActive(pathOf(entry.toObject()), true);
         }
@@ -58,7 +59,7 @@ bool GpsdDeviceList::read(std::string_view line)
     }
     if (kind == QLatin1String("DEVICE")) {
         m_known = true;
-        list(pathOf(report));
+        list(report);
         setActive(pathOf(report), isActivated(report));
         return true;
     }
@@ -68,7 +69,8 @@ bool GpsdDeviceList::read(std::string_view line)
 void GpsdDeviceList::sawDataFrom(std::string_view path)
 {
     m_known = true;
-    list(std::string(path));
+    if (!path.empty() && m_listed.size() < maxDevices)
+        m_listed.emplace(path);
     setActive(std::string(path), true);
 }
 
@@ -79,10 +81,16 @@ GpsdDeviceList::State GpsdDeviceList::state() const
     return m_active.empty() ? State::Inactive : State::Active;
 }
 
-void GpsdDeviceList::list(const std::string& path)
+void GpsdDeviceList::list(const QJsonObject& device)
 {
-    if (!path.empty() && m_listed.size() < maxDevices)
+    const std::string path = pathOf(device);
+    if (path.empty())
+        return;
+    if (m_listed.size() < maxDevices)
         m_listed.insert(path);
+    const QJsonValue driver = device.value(QLatin1String("driver"));
+    if (driver.isString() && !driver.toString().isEmpty() && m_typed.size() < maxDevices)
+        m_typed.insert(path);
 }
 
 void GpsdDeviceList::setActive(const std::string& path, bool active)

@@ -141,7 +141,7 @@ bool GpsdLink::moveToJson()
     if (!m_driverMode.empty())
         m_dialect->query(m_driverMode);
     if (m_dialect->query("w+x\n") != 0) {
-        m_failure = m_dialect->failure();
+        m_failure = "the server did not take the watch command";
         return false;
     }
     return true;

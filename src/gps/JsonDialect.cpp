@@ -218,7 +218,7 @@ void JsonDialect::sendDriverMode()
 {
     if (!m_driverMode)
         return;
-    for (const std::string& path : m_devices.listed()) {
+    for (const std::string& path : m_devices.typed()) {
         if (m_driverModeSent.count(path) != 0 || m_driverModeSent.size() >= 64)
             continue;
         m_driverModeSent.insert(path);

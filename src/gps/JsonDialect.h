@@ -35,7 +35,8 @@ public:
 
     // The JSON text sent for a single-letter command; empty when there is none.
     // "N=n" has none: the driver mode goes to each device by its path once
-    // gpsd has listed it (before, gpsd does not know the device's type).
+    // gpsd has listed it with its driver (before, gpsd does not know the
+    // device's type and refuses the mode).
     static std::string translate(std::string_view command);
     static std::string driverModeCommand(const std::string& path, int mode);
 

@@ -197,26 +197,40 @@ TEST_F(JsonServer, AGreetingAfterTwoSecondsIsReadAsJson)
         EXPECT_EQ(line.find("Ignoring unreadable gpsd reply"), std::string::npos) << line;
 }
 
-// The driver mode goes to the device by its path once gpsd has listed it;
-// gpsd's refusal is one log line.
-TEST_F(JsonServer, TheDriverModeGoesToTheListedDeviceAndARefusalIsLogged)
+// As gpsd does: the device is listed at once, its driver only once its
+// first packets have told its type, and a mode for a device of unknown type
+// is refused. The driver mode goes to the device by its path once its driver
+// is known; gpsd's refusal is one log line.
+TEST_F(JsonServer, TheDriverModeGoesToTheDeviceOnceItsTypeIsKnownAndARefusalIsLogged)
 {
     harness.settings.setInteger(TRVProtocolKey, 1);
     ScriptedServer server([](ScriptedServer::Connection& client) {
         client.send(greeting);
+        bool typed = false;
+        auto typedAt = std::chrono::steady_clock::time_point::max();
         while (!client.stopping() && !client.closed()) {
-            const auto line = client.readLine(100ms);
-            if (line && line->rfind("?WATCH=", 0) == 0)
+            const auto line = client.readLine(50ms);
+            if (!typed && std::chrono::steady_clock::now() >= typedAt) {
+                typed = true;
+                client.send(R"({"class":"DEVICE","path":"/dev/pts/7","driver":"NMEA0183",)"
+                            R"("activated":"2024-05-01T12:00:00.000Z","native":0})"
+                            "\r\n");
+            }
+            if (line && line->rfind("?WATCH=", 0) == 0) {
                 client.send(R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/pts/7",)"
-                            R"("driver":"NMEA0183","activated":"2024-05-01T12:00:00.000Z","native":0}]})"
+                            R"("activated":"2024-05-01T12:00:00.000Z"}]})"
                             "\r\n");
-            else if (line && line->rfind("?DEVICE=", 0) == 0)
-                client.send(R"({"class":"ERROR","message":"Type of /dev/pts/7 is unknown."})"
-                            "\r\n");
+                typedAt = std::chrono::steady_clock::now() + 300ms;
+            } else if (line && line->rfind("?DEVICE=", 0) == 0) {
+                client.send(typed ? R"({"class":"ERROR","message":"Mode switching is not available."})"
+                                    "\r\n"
+                                  : R"({"class":"ERROR","message":"Type of /dev/pts/7 is unknown."})"
+                                    "\r\n");
+            }
         }
     });
     start(server);
-    const std::string refused = "gpsd reported an error: Type of /dev/pts/7 is unknown.";
+    const std::string refused = "gpsd reported an error: Mode switching is not available.";
     ASSERT_TRUE(eventually([&] { return log.contains(refused); }, 5s)) << testing::PrintToString(log.lines());
     // The first connection only heard the greeting; libgps makes the second.
     const Strings lines = server.linesOf(2);
@@ -226,6 +240,7 @@ TEST_F(JsonServer, TheDriverModeGoesToTheListedDeviceAndARefusalIsLogged)
             "?DEVICE={\"native\":1,\"path\":\"/dev/pts/7\"};\n"}));
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(log.count(refused), 1u) << "sent once per device";
+    EXPECT_FALSE(log.contains("gpsd reported an error: Type of /dev/pts/7 is unknown."));
 }
 
 } // namespace

@@ -117,6 +117,8 @@ TEST_F(SingleLetterLink, AFailedReopenIsFollowedByAttemptsAtGrowingIntervalsUnti
             refused + "0.2 s", refused + "0.4 s", refused + "0.8 s", refused + "0.8 s"}));
     controller.stopAll();
     ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 2s));
+    const Strings last = log.lines();
+    EXPECT_EQ(last[last.size() - 2].rfind(refused, 0), 0u) << "the stop cuts the wait short, with no attempt";
     const size_t attempts = log.lines().size();
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(log.lines().size(), attempts) << "no attempt after the stop";
