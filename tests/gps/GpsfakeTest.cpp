@@ -109,6 +109,8 @@ TEST_F(Gpsfake, FixStateCurrentPositionAndDisplayFollowTheLog)
     ASSERT_TRUE(eventually([&] { return alertCount("GPSOffline") == 1; }, 60s))
         << testing::PrintToString(harness.alerts->keys());
     EXPECT_EQ(alertCount("GPSModeUp3D"), 1u);
+    EXPECT_TRUE(
+        eventually([&] { return harness.display->state().text(f::linkState) == "The receiver is off line."; }, 5s));
 
     const FixState fix = controller.fixState();
     EXPECT_NEAR(fix.lat, last.latitude, 1e-5);
