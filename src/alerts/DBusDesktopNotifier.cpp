@@ -2,6 +2,7 @@
 
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingReply>
 #include <QStringList>
 #include <QVariantMap>
 
@@ -31,18 +32,41 @@ void DBusDesktopNotifier::registerApplication(
     m_applicationName = QString::fromStdString(applicationName);
 }
 
-void DBusDesktopNotifier::notify(
-    const std::string& title, const std::string& description, const std::string&, int priority, bool sticky)
+void DBusDesktopNotifier::notify(const std::string& title, const std::string& description,
+    const std::string& notificationName, int priority, bool sticky)
 {
     if (!m_connection.isConnected())
         return;
     QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(notificationsService),
         QString::fromLatin1(notificationsPath), QString::fromLatin1(notificationsService), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(urgencyForPriority(priority))}};
-    call << applicationName() << 0U << QString() << QString::fromStdString(title) << QString::fromStdString(description)
-         << QStringList() << hints << expireTimeoutForSticky(sticky);
-    // Sent from any thread; the pending reply is dropped, so nothing waits.
-    m_connection.asyncCall(call);
+    const uint replaces = previousId(notificationName);
+    call << applicationName() << replaces << QString() << QString::fromStdString(title)
+         << QString::fromStdString(description) << QStringList() << hints << expireTimeoutForSticky(sticky);
+    // Sent from any thread; the reply is looked at only when the name comes
+    // again, so nothing waits.
+    QDBusPendingCall pending = m_connection.asyncCall(call);
+    if (notificationName.empty())
+        return;
+    std::lock_guard lock(m_mutex);
+    m_lastCalls.insert_or_assign(notificationName, std::move(pending));
+}
+
+uint DBusDesktopNotifier::previousId(const std::string& notificationName)
+{
+    // Bubbles without a name stand alone.
+    if (notificationName.empty())
+        return 0U;
+    std::lock_guard lock(m_mutex);
+    const auto call = m_lastCalls.find(notificationName);
+    if (call != m_lastCalls.end() && call->second.isFinished()) {
+        const QDBusPendingReply<uint> reply(call->second);
+        if (reply.isValid())
+            m_lastIds[notificationName] = reply.value();
+        m_lastCalls.erase(call);
+    }
+    const auto id = m_lastIds.find(notificationName);
+    return id == m_lastIds.end() ? 0U : id->second;
 }
 
 unsigned char DBusDesktopNotifier::urgencyForPriority(int priority)

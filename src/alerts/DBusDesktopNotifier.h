@@ -4,16 +4,23 @@
 
 #include <QDBusConnection>
 
+#include <QDBusPendingCall>
+
+#include <map>
 #include <mutex>
+#include <string>
 
 namespace navora {
 
 // Desktop notifications through org.freedesktop.Notifications on a D-Bus
 // connection (the session bus unless told otherwise).
 //
-// Each notification is one asynchronous Notify call whose reply is dropped,
-// so posting never waits for the bus or the notification server, and works
-// from threads without a Qt event loop (the GPS thread). The freedesktop
+// Each notification is one asynchronous Notify call, so posting never waits
+// for the bus or the notification server, and works from threads without a
+// Qt event loop (the GPS thread). The reply (the bubble's id) is kept per
+// notification name and read when that name is posted again, so the new
+// bubble replaces the old one instead of piling up; a reply not yet in by
+// then is given up and the new bubble stands alone. The freedesktop
 // service has no registration; registering only records the application
 // name that goes out as app_name.
 //
@@ -37,10 +44,15 @@ public:
 
 private:
     QString applicationName() const;
+    // The id of the bubble last shown for the name, 0 when none is known.
+    uint previousId(const std::string& notificationName);
 
     const QDBusConnection m_connection;
     mutable std::mutex m_mutex;
     QString m_applicationName = QStringLiteral("Navora");
+    // The last Notify call per notification name, and its id once replied.
+    std::map<std::string, QDBusPendingCall, std::less<>> m_lastCalls;
+    std::map<std::string, uint, std::less<>> m_lastIds;
 };
 
 } // namespace navora

@@ -48,9 +48,10 @@ constexpr const char* usageText
       "  --waypoint NAME list: the waypoint to head for\n"
       "  --help          show this help and exit\n"
       "\n"
-      "The user's settings are read, never written. Exit status: 0 after an\n"
-      "interrupt, 1 when gpsd cannot be reached, 2 for a command line in error\n"
-      "or a file to navigate that cannot be followed.\n";
+      "The user's settings are read, never written. While gpsd cannot be\n"
+      "reached it is tried again, at growing intervals up to a minute. Exit\n"
+      "status: 0 after an interrupt, 2 for a command line in error or a file\n"
+      "to navigate that cannot be followed.\n";
 
 // The user's settings, copied: the command line may override them for this
 // run without anything being written back.
@@ -126,24 +127,21 @@ int HeadlessCommand::run(int argc, char** argv)
 
     NotificationCenter center;
     auto output = std::make_shared<JsonLinesDisplay>(JsonLinesDisplay::standardOutput());
-    int status = 0;
     {
         GPSController controller(GPSController::Services{settings, center, output, std::make_unique<GpsdLink>(),
             [&] { return makeAlertDispatcher(settings, center, output); }, GPSTimings{}});
+        // Connects on the GPS thread and keeps trying while gpsd is away (the
+        // log on standard error says so); only a signal ends the run.
         controller.windowDidLoad();
-        if (controller.running()) {
-            SignalWatcher stop({SIGINT, SIGTERM}, [](int) { QCoreApplication::quit(); });
-            if (navigation)
-                navigation->start(controller, center);
-            QCoreApplication::exec();
-            controller.stopAll();
-            if (navigation)
-                navigation->stop(center);
-        } else {
-            status = 1;
-        }
+        SignalWatcher stop({SIGINT, SIGTERM}, [](int) { QCoreApplication::quit(); });
+        if (navigation)
+            navigation->start(controller, center);
+        QCoreApplication::exec();
+        controller.stopAll();
+        if (navigation)
+            navigation->stop(center);
     }
-    return status;
+    return 0;
 }
 
 } // namespace navora

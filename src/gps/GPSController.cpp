@@ -32,6 +32,7 @@ GPSController::GPSController(Services services)
     , m_gps1(std::move(services.link))
     , m_makeAlertDispatcher(std::move(services.makeAlertDispatcher))
     , m_timings(services.timings)
+    , m_connects(services.connects)
 {
 }
 
@@ -54,9 +55,8 @@ void GPSController::windowDidLoad()
         m_ac = m_makeAlertDispatcher();
     readSettings();
     registerObservers();
-    if (m_running)
-        return;
-    openLink();
+    if (m_connects && !m_thread.joinable())
+        startLink();
 }
 
 void GPSController::readSettings()
@@ -171,6 +171,17 @@ void GPSController::deliver(const std::vector<NavEngine::Event>& events)
             m_center.post(TRVcpUpdated, NotificationObject::sentBy(this));
         }
     }
+}
+
+void GPSController::writeWhileRunning(DisplayBatch batch)
+{
+    drive([this, &batch](NavEngine&) {
+        NavEngine::Output output;
+        // Under the engine's lock, as stopAll's closing is made.
+        if (m_running)
+            output.display = std::move(batch);
+        return output;
+    });
 }
 
 template <typename Read> auto GPSController::read(Read get) const

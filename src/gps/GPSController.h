@@ -2,6 +2,7 @@
 
 #include "gps/GPSLink.h"
 #include "gps/GPSTimings.h"
+#include "gps/LinkStatus.h"
 #include "gps/WakeEvent.h"
 #include "nav/NavEngine.h"
 #include "nav/UnitSystem.h"
@@ -16,6 +17,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -51,6 +53,9 @@ public:
         // Makes the alert dispatcher when the window loads.
         std::function<std::shared_ptr<AlertDispatcher>()> makeAlertDispatcher;
         GPSTimings timings;
+        // False for a controller whose reports its user feeds in itself
+        // (the tests of the engine calls): no GPS thread is started.
+        bool connects = true;
     };
 
     explicit GPSController(Services services);
@@ -60,14 +65,19 @@ public:
     GPSController(const GPSController&) = delete;
     GPSController& operator=(const GPSController&) = delete;
 
-    // Link and GPS thread (user-interface thread).
+    // Link and GPS thread (user-interface thread). The GPS thread connects,
+    // so the caller never waits on the network; until stopped it reconnects
+    // whenever the link is lost, at growing intervals.
     void windowDidLoad();
     void stopAll();
     void handleChangeServerPort(const NotificationObject& object);
+    // The GPS thread is at work (connected or trying to be).
     bool running() const { return m_running.load(); }
+    // The link to gpsd is up.
+    bool connected() const { return m_connected.load(); }
     std::string server() const;
     std::string port() const;
-    int gpsdProtocol() const { return m_gpsdProtocol; }
+    int gpsdProtocol() const { return m_gpsdProtocol.load(); }
     GPSLink& gps1() const { return *m_gps1; }
     AlertDispatcher* ac() const { return m_ac.get(); }
 
@@ -160,21 +170,41 @@ private:
     // (an observer activating a route) only queues its own.
     void deliverInOrder();
     void deliver(const std::vector<NavEngine::Event>& events);
+    // Writes of the link's own, in order with the engine's; dropped once
+    // stopped, so that nothing follows the closing of the windows.
+    void writeWhileRunning(DisplayBatch batch);
     // A copy of part of the engine's state, taken under the lock.
     template <typename Read> auto read(Read get) const;
     // The unit system's factor or label; 0 or empty before a known system.
     double factor(double UnitSystem::*member) const;
     std::string label(std::string_view UnitSystem::*member) const;
 
+    // How an open is logged and what follows it.
+    enum class Attempt { First, Retry };
+
     // GPSControllerLink.cpp
-    void openLink();
+    void startLink();
     void runGpsThread();
+    bool openLink(Attempt attempt);
+    void sendStartCommands();
+    // Serves the link until it fails or a server change asks for a reopen;
+    // returns why it ended (empty when stopped).
+    std::string serveLink();
     Wait waitForReport();
-    bool reopenLink();
+    bool reopenLink(const std::string& reason);
+    // Waits before the next attempt, ticking; true when a server change cut
+    // the wait short.
+    bool waitToRetry(int failures);
+    std::chrono::milliseconds retryDelay(int failures) const;
+    // The receiver's staleness is checked here.
+    void idleTick();
     void installRawHook();
     void update_notify(const GPSRecord& record, std::string_view text);
     void askAgainForStatus();
     void logConnecting(const std::string& server, const std::string& port) const;
+    std::string endpoint() const;
+    // Shows what the link is doing, when it changed (GPS thread).
+    void showLinkStatus(LinkStatus status);
 
     Settings& m_settings;
     NotificationCenter& m_center;
@@ -182,6 +212,7 @@ private:
     std::unique_ptr<GPSLink> m_gps1;
     std::function<std::shared_ptr<AlertDispatcher>()> m_makeAlertDispatcher;
     const GPSTimings m_timings;
+    const bool m_connects;
     std::shared_ptr<AlertDispatcher> m_ac;
 
     // The link: the server and port to connect to, set by the user-interface
@@ -189,9 +220,13 @@ private:
     mutable std::mutex m_endpointMutex;
     std::string m_server;
     std::string m_port = "2947";
-    int m_gpsdProtocol = 0;
+    std::atomic<int> m_gpsdProtocol{0};
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_reopenRequested{false};
+    std::atomic<bool> m_connected{false};
+    // GPS thread only: why the last open failed, and what the window shows.
+    std::string m_openFailure;
+    std::optional<LinkStatus> m_shownStatus;
     WakeEvent m_wake;
     std::thread m_thread;
     // When "omyx" was last sent, so a server that keeps reporting mode 0 is

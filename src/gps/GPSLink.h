@@ -43,6 +43,12 @@ public:
     virtual bool pending() const = 0;
     virtual const GPSRecord& record() const = 0;
 
+    // Why the last open or poll failed, in a few words for the user
+    // ("connection refused"); empty when not known.
+    virtual std::string failure() const { return {}; }
+    // How many receivers the server lists; -1 while it has not said.
+    virtual int receiverCount() const { return -1; }
+
 protected:
     GPSLink() = default;
     GPSLink(const GPSLink&) = default;

@@ -45,15 +45,21 @@ bool GpsdDeviceList::read(std::string_view line)
         if (!devices.isArray())
             return false;
         m_active.clear();
+        m_listed.clear();
+        m_typed.clear();
         m_known = true;
         for (const QJsonValue& entry : devices.toArray()) {
-            if (entry.isObject() && isActivated(entry.toObject()))
+            if (!entry.isObject())
+                continue;
+            list(entry.toObject());
+            if (isActivated(entry.toObject()))
                 setActive(pathOf(entry.toObject()), true);
         }
         return true;
     }
     if (kind == QLatin1String("DEVICE")) {
         m_known = true;
+        list(report);
         setActive(pathOf(report), isActivated(report));
         return true;
     }
@@ -63,6 +69,8 @@ bool GpsdDeviceList::read(std::string_view line)
 void GpsdDeviceList::sawDataFrom(std::string_view path)
 {
     m_known = true;
+    if (!path.empty() && m_listed.size() < maxDevices)
+        m_listed.emplace(path);
     setActive(std::string(path), true);
 }
 
@@ -71,6 +79,18 @@ GpsdDeviceList::State GpsdDeviceList::state() const
     if (!m_known)
         return State::Unknown;
     return m_active.empty() ? State::Inactive : State::Active;
+}
+
+void GpsdDeviceList::list(const QJsonObject& device)
+{
+    const std::string path = pathOf(device);
+    if (path.empty())
+        return;
+    if (m_listed.size() < maxDevices)
+        m_listed.insert(path);
+    const QJsonValue driver = device.value(QLatin1String("driver"));
+    if (driver.isString() && !driver.toString().isEmpty() && m_typed.size() < maxDevices)
+        m_typed.insert(path);
 }
 
 void GpsdDeviceList::setActive(const std::string& path, bool active)

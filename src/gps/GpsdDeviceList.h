@@ -1,6 +1,8 @@
 #pragma once
 
 #include <set>
+
+class QJsonObject;
 #include <string>
 #include <string_view>
 
@@ -24,9 +26,15 @@ public:
     // Unknown until gpsd has said anything about its devices.
     State state() const;
     size_t activeCount() const { return m_active.size(); }
+    // Every device gpsd has named, active or not.
+    const std::set<std::string, std::less<>>& listed() const { return m_listed; }
+    // The devices gpsd has named with their driver: it knows their type,
+    // so a driver mode can be set on them.
+    const std::set<std::string, std::less<>>& typed() const { return m_typed; }
 
 private:
     void setActive(const std::string& path, bool active);
+    void list(const QJsonObject& device);
 
     // A server could name any number of devices; a receiver list beyond this
     // is not believed.
@@ -34,6 +42,8 @@ private:
 
     bool m_known = false;
     std::set<std::string, std::less<>> m_active;
+    std::set<std::string, std::less<>> m_listed;
+    std::set<std::string, std::less<>> m_typed;
 };
 
 } // namespace navora

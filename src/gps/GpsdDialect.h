@@ -2,6 +2,7 @@
 
 #include "gps/GPSLink.h"
 
+#include <string>
 #include <string_view>
 
 namespace navora {
@@ -19,6 +20,12 @@ public:
     virtual int poll(GPSRecord& record, const GPSLink::RawHook& hook) = 0;
     virtual int descriptor() const = 0;
     virtual bool pending() const = 0;
+    // Why the last poll failed; empty when not known.
+    virtual std::string failure() const = 0;
+    // How many receivers the server lists; -1 while it has not said.
+    virtual int receiverCount() const { return -1; }
+    // The server has shown that it speaks JSON after all (a late greeting).
+    virtual bool heardJson() const { return false; }
 
 protected:
     GpsdDialect() = default;

@@ -5,9 +5,7 @@
 #include "gps/LetterDialect.h"
 #include "gps/TcpConnector.h"
 
-#include <QByteArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "core/Log.h"
 
 #include <array>
 #include <cerrno>
@@ -50,18 +48,6 @@ std::optional<std::string> readGreeting(int fd, std::chrono::milliseconds wait)
     return received;
 }
 
-bool isVersionGreeting(std::string_view received)
-{
-    std::string_view line = received.substr(0, received.find('\n'));
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    if (line.empty() || line.front() != '{')
-        return false;
-    const QJsonDocument document
-        = QJsonDocument::fromJson(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
-    return document.isObject() && document.object().value(QLatin1String("class")).toString() == "VERSION";
-}
-
 } // namespace
 
 GpsdLink::GpsdLink()
@@ -81,20 +67,27 @@ bool GpsdLink::open(const std::string& server, const std::string& port)
     close();
     const std::string host = server.empty() ? std::string("localhost") : server;
     TcpConnector::Connection connection = TcpConnector::connect(host, port, m_timeouts.connect);
-    if (connection.fd < 0)
+    if (connection.fd < 0) {
+        m_failure = connection.failure;
         return false;
+    }
     const std::optional<std::string> greeting = readGreeting(connection.fd, m_timeouts.greeting);
     if (!greeting) {
         ::close(connection.fd);
+        m_failure = "the server closed the connection";
         return false;
     }
-    if (isVersionGreeting(*greeting)) {
+    m_numericHost = connection.numericHost;
+    m_port = port;
+    if (GpsdText::isVersionReport(*greeting)) {
         // libgps makes a connection of its own, to the address that has just
         // answered, so it has no name to look up and no unknown host to wait for.
         ::close(connection.fd);
         std::unique_ptr<JsonDialect> json = JsonDialect::open(connection.numericHost, port);
-        if (!json)
+        if (!json) {
+            m_failure = "the server did not answer a second time";
             return false;
+        }
         m_dialect = std::move(json);
         m_protocol = Protocol::Json;
     } else {
@@ -104,17 +97,64 @@ bool GpsdLink::open(const std::string& server, const std::string& port)
     // A new connection starts from a blank record, its receiver state unknown.
     m_record = GPSRecord{};
     m_record.online = GPSRecord::unknown;
+    m_failure.clear();
     return true;
 }
 
 int GpsdLink::query(std::string_view command)
 {
+    // The driver mode is the JSON dialect's to send when it knows the
+    // device; kept so a move to JSON can hand it on.
+    if (command.substr(0, 2) == "N=")
+        m_driverMode = command;
     return m_dialect ? m_dialect->query(command) : -1;
 }
 
 int GpsdLink::poll()
 {
-    return m_dialect ? m_dialect->poll(m_record, m_hook) : -1;
+    if (!m_dialect) {
+        m_failure = "not connected";
+        return -1;
+    }
+    const int reports = m_dialect->poll(m_record, m_hook);
+    if (reports < 0) {
+        m_failure = m_dialect->failure();
+        return -1;
+    }
+    if (m_dialect->heardJson())
+        return moveToJson() ? reports : -1;
+    return reports;
+}
+
+bool GpsdLink::moveToJson()
+{
+    Log::line("gpsd greeted late in JSON - moving the connection to gpsd's JSON protocol");
+    m_dialect.reset();
+    m_protocol = Protocol::None;
+    std::unique_ptr<JsonDialect> json = JsonDialect::open(m_numericHost, m_port);
+    if (!json) {
+        m_failure = "the server did not answer a second time";
+        return false;
+    }
+    m_dialect = std::move(json);
+    m_protocol = Protocol::Json;
+    if (!m_driverMode.empty())
+        m_dialect->query(m_driverMode);
+    if (m_dialect->query("w+x\n") != 0) {
+        m_failure = "the server did not take the watch command";
+        return false;
+    }
+    return true;
+}
+
+std::string GpsdLink::failure() const
+{
+    return m_failure;
+}
+
+int GpsdLink::receiverCount() const
+{
+    return m_dialect ? m_dialect->receiverCount() : -1;
 }
 
 void GpsdLink::setRawHook(RawHook hook)

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <string>
 
 namespace navora {
 
@@ -14,7 +15,8 @@ class GpsdDialect;
 // and later greet every client at once with a JSON VERSION report, older
 // servers say nothing until asked. So open() connects (within a time bound),
 // waits briefly for that greeting and then talks JSON through libgps, or the
-// single-letter protocol on the connection it already has.
+// single-letter protocol on the connection it already has, until a late
+// greeting shows the server speaks JSON after all.
 class GpsdLink : public GPSLink {
 public:
     enum class Protocol { None, Json, SingleLetter };
@@ -41,12 +43,22 @@ public:
     int descriptor() const override;
     bool pending() const override;
     const GPSRecord& record() const override { return m_record; }
+    std::string failure() const override;
+    int receiverCount() const override;
 
     // May be read from any thread.
     Protocol protocol() const { return m_protocol.load(); }
 
 private:
+    // The single-letter connection's server greeted in JSON after all.
+    bool moveToJson();
+
     Timeouts m_timeouts;
+    // Where the connection went, for a second connection to the same server.
+    std::string m_numericHost;
+    std::string m_port;
+    std::string m_driverMode;
+    std::string m_failure;
     std::unique_ptr<GpsdDialect> m_dialect;
     std::atomic<Protocol> m_protocol{Protocol::None};
     GPSRecord m_record;

@@ -1,7 +1,13 @@
 #include "gps/GpsdText.h"
 
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/socket.h>
 
@@ -37,6 +43,26 @@ std::string GpsdText::excerpt(std::string_view line)
     if (line.size() > shown)
         out.append("...");
     return out;
+}
+
+bool GpsdText::isVersionReport(std::string_view received)
+{
+    std::string_view line = received.substr(0, received.find('\n'));
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (line.empty() || line.front() != '{')
+        return false;
+    const QJsonDocument document
+        = QJsonDocument::fromJson(QByteArray(line.data(), static_cast<qsizetype>(line.size())));
+    return document.isObject() && document.object().value(QLatin1String("class")).toString() == "VERSION";
+}
+
+std::string GpsdText::reason(int error)
+{
+    std::string text = std::strerror(error);
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 } // namespace navora

@@ -17,6 +17,10 @@ public:
     static bool sendAll(int fd, std::string_view text);
     // A short, printable rendering of a received line for the log.
     static std::string excerpt(std::string_view line);
+    // The first line of received is gpsd 3's JSON greeting, a VERSION report.
+    static bool isVersionReport(std::string_view received);
+    // strerror's text as part of a sentence: "connection refused".
+    static std::string reason(int error);
 };
 
 } // namespace navora

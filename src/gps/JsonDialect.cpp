@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gps.h>
 
@@ -20,6 +21,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/socket.h>
 
 namespace navora {
 
@@ -28,6 +30,10 @@ namespace {
 // Reports handed on per poll before the GPS thread gets to look at its own
 // flags again; the rest stay buffered and count as pending.
 constexpr int maxReportsPerPoll = 64;
+
+// libgps 3.22 holds at most this much of a line (twice its 4096-byte report
+// limit); a longer one fails the read.
+constexpr int libgpsBuffer = 8192;
 
 double seconds(const timespec_t& t)
 {
@@ -116,18 +122,41 @@ std::string JsonDialect::translate(std::string_view command)
         return "?WATCH={\"enable\":true,\"json\":true};\n";
     if (command == "X\n")
         return "?DEVICES;\n";
-    if (command.substr(0, 2) == "N=" && command.size() > 3 && command.back() == '\n') {
-        const std::string_view digits = command.substr(2, command.size() - 3);
-        int mode = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mode);
-        if (error == std::errc() && end == digits.data() + digits.size())
-            return "?DEVICE={\"native\":" + std::to_string(mode) + "};\n";
-    }
     return {};
 }
 
+std::string JsonDialect::driverModeCommand(const std::string& path, int mode)
+{
+    QJsonObject device;
+    device.insert(QLatin1String("path"), QString::fromStdString(path));
+    device.insert(QLatin1String("native"), mode);
+    return "?DEVICE=" + QJsonDocument(device).toJson(QJsonDocument::Compact).toStdString() + ";\n";
+}
+
+namespace {
+
+std::optional<int> driverModeOf(std::string_view command)
+{
+    if (command.substr(0, 2) != "N=" || command.size() <= 3 || command.back() != '\n')
+        return std::nullopt;
+    const std::string_view digits = command.substr(2, command.size() - 3);
+    int mode = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mode);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return mode;
+}
+
+} // namespace
+
 int JsonDialect::query(std::string_view command)
 {
+    if (const std::optional<int> mode = driverModeOf(command)) {
+        m_driverMode = *mode;
+        m_driverModeSent.clear();
+        sendDriverMode();
+        return 0;
+    }
     const std::string text = translate(command);
     if (text.empty()) {
         Log::line("No gpsd JSON command for " + GpsdText::excerpt(command));
@@ -144,16 +173,22 @@ int JsonDialect::poll(GPSRecord& record, const GPSLink::RawHook& hook)
         m_message[0] = '\0';
         // What the next line sets, alone.
         m_gps->set = 0;
+        errno = 0;
         const int status = gps_read(m_gps.get(), m_message.data(), static_cast<int>(m_message.size()));
+        const int readErrno = errno;
         const bool gotLine = (m_gps->set & PACKET_SET) != 0;
+        if (!gotLine && status < 0) {
+            explainFailure(readErrno);
+            return -1;
+        }
+        // No whole line buffered and none readable now.
         if (!gotLine)
-            // No whole line buffered and none readable now, or the connection
-            // failed: the server closed it, or a line overran libgps's buffer.
-            return status < 0 ? -1 : reports;
+            return reports;
         std::string_view line(m_message.data());
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         takeReport(line, record);
+        sendDriverMode();
         ++reports;
         if (hook)
             hook(record, line);
@@ -162,8 +197,51 @@ int JsonDialect::poll(GPSRecord& record, const GPSLink::RawHook& hook)
     return reports;
 }
 
+// The connection failed: the server closed it, a line overran libgps's
+// buffer (libgps says nothing, and the rest of the line may still wait), or
+// the socket failed.
+void JsonDialect::explainFailure(int readErrno)
+{
+    if (readErrno != 0 && readErrno != EAGAIN && readErrno != EWOULDBLOCK) {
+        m_failure = GpsdText::reason(readErrno);
+        return;
+    }
+    char next = 0;
+    const ssize_t waiting = ::recv(m_gps->gps_fd, &next, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (waiting == 0)
+        m_failure = "the server closed the connection";
+    else
+        m_failure = "line longer than " + std::to_string(libgpsBuffer) + " bytes";
+}
+
+void JsonDialect::sendDriverMode()
+{
+    if (!m_driverMode)
+        return;
+    for (const std::string& path : m_devices.typed()) {
+        if (m_driverModeSent.count(path) != 0 || m_driverModeSent.size() >= 64)
+            continue;
+        m_driverModeSent.insert(path);
+        if (sendWithoutSigpipe(m_gps.get(), driverModeCommand(path, *m_driverMode)) != 0)
+            Log::line("Could not send the driver mode for " + GpsdText::excerpt(path));
+    }
+}
+
+int JsonDialect::receiverCount() const
+{
+    if (m_devices.state() == GpsdDeviceList::State::Unknown)
+        return -1;
+    return static_cast<int>(m_devices.listed().size());
+}
+
 void JsonDialect::takeReport(std::string_view line, GPSRecord& record)
 {
+    if (startsWith(line, "{\"class\":\"ERROR\"")) {
+        const QJsonObject error
+            = QJsonDocument::fromJson(QByteArray(line.data(), static_cast<qsizetype>(line.size()))).object();
+        Log::line("gpsd reported an error: "
+            + GpsdText::excerpt(error.value(QLatin1String("message")).toString().toStdString()));
+    }
     const GpsdDeviceList::State before = m_devices.state();
     const bool deviceReport = m_devices.read(line);
     if (!deviceReport && (startsWith(line, "{\"class\":\"TPV\"") || startsWith(line, "{\"class\":\"SKY\"")))

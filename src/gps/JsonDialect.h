@@ -4,6 +4,8 @@
 #include "gps/GpsdDialect.h"
 
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,8 @@ namespace navora {
 // gpsd's JSON protocol (gpsd 3 and later) through libgps: gps_open,
 // gps_send, gps_read and gps_close. The single-letter commands go out as
 // their JSON equivalents; the record is filled from TPV, SKY and the device
-// reports. This is the one place that knows libgps.
+// reports. This is the one place that knows libgps. gpsd's ERROR replies are
+// logged, one line each.
 class JsonDialect : public GpsdDialect {
 public:
     // Connects with libgps; nullptr when gps_open fails.
@@ -27,9 +30,15 @@ public:
     int poll(GPSRecord& record, const GPSLink::RawHook& hook) override;
     int descriptor() const override;
     bool pending() const override { return m_pending; }
+    std::string failure() const override { return m_failure; }
+    int receiverCount() const override;
 
     // The JSON text sent for a single-letter command; empty when there is none.
+    // "N=n" has none: the driver mode goes to each device by its path once
+    // gpsd has listed it with its driver (before, gpsd does not know the
+    // device's type and refuses the mode).
     static std::string translate(std::string_view command);
+    static std::string driverModeCommand(const std::string& path, int mode);
 
 private:
     explicit JsonDialect(std::unique_ptr<gps_data_t> gps);
@@ -37,11 +46,17 @@ private:
     void takeReport(std::string_view line, GPSRecord& record);
     void forgetFix();
     void copyInto(GPSRecord& record) const;
+    void sendDriverMode();
+    void explainFailure(int readErrno);
 
     std::unique_ptr<gps_data_t> m_gps;
     GpsdDeviceList m_devices;
     std::vector<char> m_message;
     bool m_pending = false;
+    std::string m_failure;
+    // The driver mode asked for, and the devices it has gone to.
+    std::optional<int> m_driverMode;
+    std::set<std::string, std::less<>> m_driverModeSent;
 };
 
 } // namespace navora

@@ -42,10 +42,12 @@ int LetterDialect::poll(GPSRecord& record, const GPSLink::RawHook& hook)
     do {
         got = ::recv(m_fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
     } while (got < 0 && errno == EINTR);
-    if (got < 0)
-        return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
-    if (got == 0)
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return 0;
+    if (got <= 0) {
+        m_failure = got == 0 ? "the server closed the connection" : GpsdText::reason(errno);
         return -1;
+    }
     return handleBytes(std::string_view(buffer.data(), static_cast<size_t>(got)), record, hook);
 }
 
@@ -53,6 +55,12 @@ int LetterDialect::handleBytes(std::string_view bytes, GPSRecord& record, const 
 {
     int reports = 0;
     const size_t dropped = m_lines.append(bytes, [&](std::string_view line) {
+        if (m_heardJson)
+            return;
+        if (GpsdText::isVersionReport(line)) {
+            m_heardJson = true;
+            return;
+        }
         if (!line.empty() && !LetterReply::apply(line, record))
             Log::line("Ignoring unreadable gpsd reply: " + GpsdText::excerpt(line));
         ++reports;

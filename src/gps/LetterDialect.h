@@ -9,7 +9,9 @@ namespace navora {
 
 // gpsd's single-letter protocol (gpsd 2 and earlier): commands go out as
 // they are written, and each reply line is read into the record by
-// LetterReply. The connection is a plain socket of our own.
+// LetterReply. The connection is a plain socket of our own. A VERSION
+// greeting arriving at any time shows the server speaks JSON after all:
+// the link then moves to that protocol.
 class LetterDialect : public GpsdDialect {
 public:
     // Takes over fd (connected, non-blocking); greeting holds what the server
@@ -23,6 +25,8 @@ public:
     int poll(GPSRecord& record, const GPSLink::RawHook& hook) override;
     int descriptor() const override { return m_fd; }
     bool pending() const override { return !m_greeting.empty(); }
+    std::string failure() const override { return m_failure; }
+    bool heardJson() const override { return m_heardJson; }
 
 private:
     int handleBytes(std::string_view bytes, GPSRecord& record, const GPSLink::RawHook& hook);
@@ -30,6 +34,10 @@ private:
     int m_fd;
     std::string m_greeting;
     LineBuffer m_lines;
+    std::string m_failure;
+    // A JSON server greets on connecting, sometimes later than it was
+    // waited for; its greeting ends this protocol on the connection.
+    bool m_heardJson = false;
 };
 
 } // namespace navora

@@ -1,5 +1,7 @@
 #include "gps/TcpConnector.h"
 
+#include "gps/GpsdText.h"
+
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -98,24 +100,31 @@ int remainingMilliseconds(Clock::time_point deadline)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-int connectTo(const Address& address, Clock::time_point deadline)
+int connectTo(const Address& address, Clock::time_point deadline, std::string& failure)
 {
     const int fd = ::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        failure = GpsdText::reason(errno);
         return -1;
+    }
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0)
         return fd;
-    if (errno == EINPROGRESS) {
+    int error = errno;
+    if (error == EINPROGRESS) {
         pollfd pfd{fd, POLLOUT, 0};
         int ready = 0;
         do {
             ready = ::poll(&pfd, 1, remainingMilliseconds(deadline));
         } while (ready < 0 && errno == EINTR);
-        int error = 0;
         socklen_t length = sizeof(error);
-        if (ready == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+        if (ready == 0)
+            error = ETIMEDOUT;
+        else if (ready < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
+            error = errno;
+        if (error == 0)
             return fd;
     }
+    failure = GpsdText::reason(error);
     ::close(fd);
     return -1;
 }
@@ -136,14 +145,22 @@ TcpConnector::Connection TcpConnector::connect(
     const std::string& host, const std::string& port, std::chrono::milliseconds bound)
 {
     const Clock::time_point deadline = Clock::now() + bound;
-    for (const Address& address : resolve(host, port, deadline)) {
-        if (Clock::now() >= deadline)
+    const std::vector<Address> addresses = resolve(host, port, deadline);
+    Connection connection;
+    connection.failure = Clock::now() >= deadline ? "no answer to the name lookup" : "host not found";
+    for (const Address& address : addresses) {
+        if (Clock::now() >= deadline) {
+            connection.failure = GpsdText::reason(ETIMEDOUT);
             break;
-        const int fd = connectTo(address, deadline);
-        if (fd >= 0)
-            return {fd, numericHostOf(address)};
+        }
+        connection.fd = connectTo(address, deadline, connection.failure);
+        if (connection.fd >= 0) {
+            connection.numericHost = numericHostOf(address);
+            connection.failure.clear();
+            break;
+        }
     }
-    return {};
+    return connection;
 }
 
 } // namespace navora

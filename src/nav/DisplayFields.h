@@ -31,6 +31,8 @@ inline constexpr std::string_view fixVError = "fixVError";
 inline constexpr std::string_view fixVErrorMeter = "fixVErrorMeter";
 inline constexpr std::string_view gpsDataIndicator = "gpsDataIndicator";
 inline constexpr std::string_view satsInView = "satsInView";
+// What the link to gpsd is doing, in words.
+inline constexpr std::string_view linkState = "linkState";
 
 // Navigation window.
 inline constexpr std::string_view wpDistance = "wpDistance";
@@ -65,6 +67,7 @@ inline constexpr std::string_view mnDataIndicator = "mnDataIndicator";
 inline constexpr std::string_view mnDistance = "mnDistance";
 inline constexpr std::string_view mnETE = "mnETE";
 inline constexpr std::string_view mnCDI = "mnCDI";
+inline constexpr std::string_view mnLinkState = "mnLinkState";
 
 // Unit labels.
 inline constexpr std::string_view unitsAltitude = "unitsAltitude";
@@ -102,6 +105,7 @@ inline constexpr std::array all{
     fixVErrorMeter,
     gpsDataIndicator,
     satsInView,
+    linkState,
     wpDistance,
     wpETE,
     wpCrossTrackCDI,
@@ -132,6 +136,7 @@ inline constexpr std::array all{
     mnDistance,
     mnETE,
     mnCDI,
+    mnLinkState,
     unitsAltitude,
     mnUnitsAltitude,
     unitsSpeed,

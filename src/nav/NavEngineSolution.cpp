@@ -123,6 +123,7 @@ void NavEngine::updateFullNav(const WaypointPtr& cp)
         for (const std::string_view field : {fields::wpBearing, fields::wpDistance, fields::wpVMG, fields::wpETE,
                  fields::wpETA, fields::wpETALocal, fields::dDistance, fields::dETE, fields::dETA})
             out.setText(field, "");
+        out.setText(fields::wpDistance, "waiting for a position");
         return;
     }
     const Solution solution = solve(*cp);

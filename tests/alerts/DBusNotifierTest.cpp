@@ -148,6 +148,25 @@ TEST_F(DBusNotifierTest, AlertsFromAPlainThreadReachTheBusInOrder)
         EXPECT_EQ(calls[i].body, QStringLiteral("Passed %1").arg(i));
 }
 
+// A name's new bubble replaces its previous one; other names keep theirs.
+// The server numbers its bubbles 1, 2, ... in the order it is called.
+TEST_F(DBusNotifierTest, ANamesNewBubbleReplacesItsPreviousOne)
+{
+    startServer();
+    auto alerts = makeAlerts();
+    const std::vector<std::pair<const char*, uint>> rows
+        = {{"GPSOffline", 0}, {"GPSModeDown0D", 0}, {"GPSOffline", 1}, {"GPSModeDown0D", 2}, {"GPSOffline", 3}};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        alerts->alertAllForKey(rows[i].first);
+        ASSERT_TRUE(waitForCalls(i + 1));
+        // The reply reaches the client's connection thread a moment later.
+        test::processEventsFor(50);
+    }
+    const std::vector<NotifyCall> calls = m_server->calls();
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(calls[i].replacesId, rows[i].second) << i << " " << rows[i].first;
+}
+
 TEST_F(DBusNotifierTest, NoServiceOnTheBusIsHarmless)
 {
     auto alerts = makeAlerts();

@@ -9,6 +9,7 @@
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
 #include "nav/DisplayFields.h"
+#include "support/Eventually.h"
 #include "support/RecordingAlertDispatcher.h"
 
 #include <QAction>
@@ -17,26 +18,47 @@
 #include <QTest>
 #include <QWidget>
 
+#include <mutex>
+
 #include <gtest/gtest.h>
 
 namespace navora::test {
 namespace {
 
+// Where links were asked to connect: on their GPS threads.
+class Opens {
+public:
+    void add(std::string endpoint)
+    {
+        std::lock_guard lock(m_mutex);
+        m_opens.push_back(std::move(endpoint));
+    }
+    std::vector<std::string> list() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_opens;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_opens;
+};
+
 // A link that records where it was asked to connect.
 class CountingLink : public StubGPSLink {
 public:
-    explicit CountingLink(std::vector<std::string>& opens)
+    explicit CountingLink(Opens& opens)
         : m_opens(opens)
     {
     }
     bool open(const std::string& server, const std::string& port) override
     {
-        m_opens.push_back(server + ":" + port);
+        m_opens.add(server + ":" + port);
         return false;
     }
 
 private:
-    std::vector<std::string>& m_opens;
+    Opens& m_opens;
 };
 
 class AppControllerTest : public testing::Test {
@@ -104,7 +126,7 @@ protected:
     Settings settings{desk.store};
     std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
     int linksMade = 0;
-    std::vector<std::string> opens;
+    Opens opens;
     std::vector<std::string> stopQuestions;
     std::deque<bool> stopAnswers;
     std::unique_ptr<AppController> app;
@@ -180,7 +202,8 @@ TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
     processEvents();
     ASSERT_NE(app->gpsController(), nullptr);
     EXPECT_EQ(linksMade, 2);
-    EXPECT_EQ(opens, (std::vector<std::string>{"localhost:2947", "localhost:2947"}));
+    EXPECT_TRUE(eventually([&] { return opens.list().size() == 2; }));
+    EXPECT_EQ(opens.list(), (std::vector<std::string>{"localhost:2947", "localhost:2947"}));
     EXPECT_FALSE(gps().controller().mnOn());
     EXPECT_TRUE(window(fields::window).isVisible());
 }
@@ -190,7 +213,8 @@ TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
     desk.center.post(TRVCheckGPSRunning);
     processEvents();
     ASSERT_NE(app->gpsController(), nullptr);
-    EXPECT_EQ(opens, std::vector<std::string>{"localhost:2947"});
+    EXPECT_TRUE(eventually([&] { return !opens.list().empty(); }));
+    EXPECT_EQ(opens.list(), std::vector<std::string>{"localhost:2947"});
     EXPECT_TRUE(window(fields::window).isVisible());
 
     // A second activation finds it there.

@@ -23,7 +23,8 @@ public:
     // Protocol timings short enough for the suite.
     static GPSTimings fastTimings();
 
-    GPSController& make(std::unique_ptr<GPSLink> link, GPSTimings timings = fastTimings());
+    // connects: false when the test feeds the reports in itself.
+    GPSController& make(std::unique_ptr<GPSLink> link, GPSTimings timings = fastTimings(), bool connects = true);
     void destroy();
 
     MemorySettingsStore store;

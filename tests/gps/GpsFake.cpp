@@ -41,14 +41,14 @@ bool GpsFake::available()
     return ::access(gpsfakeProgram, X_OK) == 0;
 }
 
-GpsFake::GpsFake(const std::filesystem::path& log, double cycle)
+GpsFake::GpsFake(const std::filesystem::path& log, double cycle, int port)
 {
-    m_port = unusedPort();
-    const std::string port = std::to_string(m_port);
+    m_port = port != 0 ? port : unusedPort();
+    const std::string portText = std::to_string(m_port);
     const std::string delay = std::to_string(cycle);
     const std::string file = log.string();
     const std::string output = log.string() + ".gpsfake.log";
-    std::vector<std::string> arguments = {gpsfakeProgram, "-q", "-1", "-c", delay, "-P", port, file};
+    std::vector<std::string> arguments = {gpsfakeProgram, "-q", "-1", "-c", delay, "-P", portText, file};
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());

@@ -15,8 +15,8 @@ namespace navora::test {
 // is played once; the device is gone when it ends.
 class GpsFake {
 public:
-    // cycle: seconds between two sentences.
-    explicit GpsFake(const std::filesystem::path& log, double cycle = 0.01);
+    // cycle: seconds between two sentences; port: 0 for a free one.
+    explicit GpsFake(const std::filesystem::path& log, double cycle = 0.01, int port = 0);
     ~GpsFake();
     GpsFake(const GpsFake&) = delete;
     GpsFake& operator=(const GpsFake&) = delete;

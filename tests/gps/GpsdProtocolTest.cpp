@@ -1,9 +1,11 @@
 // Reading gpsd's replies: single-letter replies, line splitting, the JSON
-// commands and the device reports that say whether the receiver is on line.
+// commands and the device reports that say whether the receiver is on line;
+// and the link's state as the window says it.
 #include "gps/GpsdDeviceList.h"
 #include "gps/JsonDialect.h"
 #include "gps/LetterReply.h"
 #include "gps/LineBuffer.h"
+#include "gps/LinkStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -129,8 +131,9 @@ TEST(LineBuffer, SplitsLinesAcrossChunksAndDropsOverlongOnes)
 TEST(JsonDialect, SendsTheJsonEquivalentOfEachCommand)
 {
     EXPECT_EQ(JsonDialect::translate("omyx\n"), "?POLL;?DEVICES;\n");
-    EXPECT_EQ(JsonDialect::translate("N=0\n"), "?DEVICE={\"native\":0};\n");
-    EXPECT_EQ(JsonDialect::translate("N=1\n"), "?DEVICE={\"native\":1};\n");
+    // The driver mode goes to a listed device by its path.
+    EXPECT_EQ(JsonDialect::translate("N=1\n"), "");
+    EXPECT_EQ(JsonDialect::driverModeCommand("/dev/pts/3", 1), "?DEVICE={\"native\":1,\"path\":\"/dev/pts/3\"};\n");
     EXPECT_EQ(JsonDialect::translate("w+x\n"), "?WATCH={\"enable\":true,\"json\":true};\n");
     EXPECT_EQ(JsonDialect::translate("X\n"), "?DEVICES;\n");
     for (const char* unknown : {"N=x\n", "N=\n", "p\n", "omyx", ""})
@@ -176,6 +179,41 @@ TEST(GpsdDeviceList, BelievesABoundedNumberOfDevices)
     for (int i = 0; i < 1000; ++i)
         devices.sawDataFrom("/dev/fake" + std::to_string(i));
     EXPECT_LE(devices.activeCount(), 64u);
+}
+
+// What a connected link shows follows from what gpsd has said: its device
+// list first, then the receiver's on-line state, then the fix mode.
+TEST(LinkStatus, AConnectedLinkSaysWhatTheServerAndReceiverAreDoing)
+{
+    using Stage = LinkStatus::Stage;
+    const double unknown = GPSRecord::unknown;
+    struct Row {
+        int receivers;
+        double online;
+        int mode;
+        Stage stage;
+        const char* text;
+    };
+    const Row rows[] = {
+        {-1, unknown, 0, Stage::Connected, "Connected to gpsd at host:2947."},
+        {0, unknown, 0, Stage::NoReceiver, "Connected to gpsd at host:2947, which has no receiver."},
+        {0, 0.0, 3, Stage::NoReceiver, "Connected to gpsd at host:2947, which has no receiver."},
+        {1, 0.0, 3, Stage::ReceiverOffline, "The receiver is off line."},
+        {1, 1714564800.0, 1, Stage::NoFix, "The receiver is on line, without a fix."},
+        {-1, unknown, 2, Stage::Fix, "Receiving fixes from gpsd at host:2947."},
+        {2, 1714564800.0, 3, Stage::Fix, "Receiving fixes from gpsd at host:2947."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        const Stage stage = LinkStatus::connectedStage(row.receivers, row.online, row.mode);
+        EXPECT_EQ(stage, row.stage);
+        EXPECT_EQ((LinkStatus{stage, "host:2947", {}, {}}.text()), row.text);
+    }
+    using std::chrono::milliseconds;
+    const std::pair<milliseconds, const char*> waits[] = {{milliseconds(200), "0.2 s"}, {milliseconds(5000), "5 s"},
+        {milliseconds(40000), "40 s"}, {milliseconds(60000), "1 min"}, {milliseconds(1500), "1.5 s"}};
+    for (const auto& [wait, text] : waits)
+        EXPECT_EQ(LinkStatus::duration(wait), text);
 }
 
 } // namespace

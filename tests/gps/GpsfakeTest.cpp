@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace navora::test {
 namespace {
@@ -43,11 +44,11 @@ protected:
             GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
     }
 
-    std::unique_ptr<GpsFake> replay(const std::vector<NmeaLog::Epoch>& epochs, const std::string& name)
+    std::unique_ptr<GpsFake> replay(const std::vector<NmeaLog::Epoch>& epochs, const std::string& name, int port = 0)
     {
         const auto file = scratch.file(name);
         NmeaLog::write(epochs, file.string());
-        auto fake = std::make_unique<GpsFake>(file);
+        auto fake = std::make_unique<GpsFake>(file, 0.01, port);
         EXPECT_TRUE(fake->ready()) << "gpsfake did not start";
         return fake;
     }
@@ -59,6 +60,7 @@ protected:
         GPSController& controller = harness.make(fastLink(), timings);
         controller.windowDidLoad();
         EXPECT_TRUE(controller.running());
+        EXPECT_TRUE(eventually([&] { return controller.connected(); }));
         EXPECT_EQ(dynamic_cast<GpsdLink&>(controller.gps1()).protocol(), GpsdLink::Protocol::Json);
         return controller;
     }
@@ -107,6 +109,8 @@ TEST_F(Gpsfake, FixStateCurrentPositionAndDisplayFollowTheLog)
     ASSERT_TRUE(eventually([&] { return alertCount("GPSOffline") == 1; }, 60s))
         << testing::PrintToString(harness.alerts->keys());
     EXPECT_EQ(alertCount("GPSModeUp3D"), 1u);
+    EXPECT_TRUE(
+        eventually([&] { return harness.display->state().text(f::linkState) == "The receiver is off line."; }, 5s));
 
     const FixState fix = controller.fixState();
     EXPECT_NEAR(fix.lat, last.latitude, 1e-5);
@@ -145,8 +149,82 @@ TEST_F(Gpsfake, AServerChangeMovesToTheOtherGpsd)
     lines.resize(std::min<size_t>(lines.size(), 5));
     EXPECT_EQ(lines,
         (Strings{"Change of server received - closing gpsd connection (should reopen automatically)",
-            "gps: socket error", "Attempting to reopen gpsd connection...",
+            "gps: socket error: closed for the change of server", "Attempting to reopen gpsd connection...",
             "Connecting to gpsd server 127.0.0.1, port " + south->portText() + "...", "Connection re-established"}));
+}
+
+// gpsd killed in the middle of a drive, and a new one started a while
+// later on the same port: the link finds its way back by itself, after
+// attempts at growing intervals, and the window follows the new gpsd.
+TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
+{
+    // Log lines with the time they were written, for the intervals.
+    std::mutex timedMutex;
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> timed;
+    struct SinkGuard {
+        Log::Sink previous;
+        ~SinkGuard() { Log::setSink(previous); }
+    } guard{Log::setSink([&](std::string_view line) {
+        std::lock_guard lock(timedMutex);
+        timed.emplace_back(std::chrono::steady_clock::now(), std::string(line));
+    })};
+    auto north = replay(NmeaLog::path(startTime, 52.5, 13.3, 12.0, 45.0, {{3, 400}}), "before.nmea");
+    const int port = north->port();
+    GPSTimings timings = ControllerHarness::fastTimings();
+    timings.retryFirst = 500ms;
+    timings.retryMax = 1s;
+    GPSController& controller = connect(*north, timings);
+    const std::string receiving = "Receiving fixes from gpsd at 127.0.0.1:" + north->portText() + ".";
+    ASSERT_TRUE(eventually([&] { return controller.currentPos() && controller.lat() > 52.0; }, 30s));
+    EXPECT_EQ(harness.display->state().text(fields::linkState), receiving);
+
+    const auto killed = std::chrono::steady_clock::now();
+    north.reset();
+    const std::string refused = "Unable to open gpsd connection to 127.0.0.1:" + std::to_string(port)
+        + " (connection refused) - trying again in ";
+    auto attempts = [&] {
+        std::lock_guard lock(timedMutex);
+        return std::count_if(
+            timed.begin(), timed.end(), [&](const auto& entry) { return entry.second.rfind(refused, 0) == 0; });
+    };
+    ASSERT_TRUE(eventually([&] { return attempts() >= 3; }, 10s));
+    EXPECT_FALSE(controller.connected());
+    EXPECT_EQ(harness.display->state().text(fields::linkState),
+        "Cannot connect to gpsd at 127.0.0.1:" + std::to_string(port) + " (connection refused). Next try in 1 s.");
+
+    auto south = replay(NmeaLog::path(startTime, -33.9, 151.2, 12.0, 45.0, {{3, 400}}), "after.nmea", port);
+    ASSERT_TRUE(south->ready());
+    ASSERT_TRUE(eventually([&] { return controller.currentPos() && controller.lat() < -33.0; }, 30s));
+    EXPECT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == receiving; }));
+    std::lock_guard lock(timedMutex);
+
+    std::vector<std::string> lines;
+    std::vector<std::chrono::steady_clock::time_point> when;
+    for (const auto& [time, line] : timed) {
+        if (time >= killed) {
+            lines.push_back(line);
+            when.push_back(time);
+        }
+    }
+    const auto reopened = std::find(lines.begin(), lines.end(), "Connection re-established");
+    ASSERT_NE(reopened, lines.end());
+    lines.erase(reopened + 1, lines.end());
+    ASSERT_GE(lines.size(), 7u) << testing::PrintToString(lines);
+    // The end of the connection, its one reopen, then the attempts: 0.5 s,
+    // then 1 s each (the bound), until the new gpsd answers.
+    EXPECT_EQ(lines[0].rfind("gps: socket error: ", 0), 0u) << lines[0];
+    EXPECT_EQ(Strings(lines.begin() + 1, lines.begin() + 6),
+        (Strings{"Attempting to reopen gpsd connection...",
+            "Connecting to gpsd server 127.0.0.1, port " + std::to_string(port) + "...",
+            "Unable to open gpsd connection.", refused + "0.5 s", refused + "1 s"}));
+    for (size_t i = 6; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i], refused + "1 s") << i;
+    const auto gap = [&](size_t from, size_t to) { return when[to] - when[from]; };
+    // Each attempt's line is written as its wait begins.
+    EXPECT_GE(gap(4, 5), 450ms);
+    EXPECT_LT(gap(4, 5), 900ms);
+    EXPECT_GE(gap(5, 6), 950ms);
+    EXPECT_LT(gap(5, 6), 1500ms);
 }
 
 } // namespace

@@ -69,7 +69,8 @@ TEST(Headless, WritesTheGPSWindowAsJsonLinesUntilInterrupted)
     EXPECT_EQ(lastFix->value("fixTimeLocal").toString().toStdString(), UtcTime::iso(second));
 
     // After the interrupt: the windows close, and the log says goodbye.
-    EXPECT_EQ(objects.back().value("window.visible"), QJsonValue(false));
+    EXPECT_EQ(objects.back().value("window.visible"), QJsonValue(false))
+        << QJsonDocument(objects.back()).toJson().toStdString();
     const std::string errors = ProgramRun::fileText(scratch.file("stderr.txt"));
     EXPECT_NE(errors.find("Connected to gpsd.\n"), std::string::npos) << errors;
     EXPECT_NE(errors.find("GPS Controller shutting down\n"), std::string::npos) << errors;
@@ -90,8 +91,6 @@ TEST(Headless, ExplainsItselfAndRefusesWhatItCannotUse)
         {{"--headless", "--units", "x"}, 2, ""},
         {{"--headless", "--server"}, 2, ""},
         {{"--headless", "--frobnicate"}, 2, ""},
-        // Nothing listens there.
-        {{"--headless", "--server", "127.0.0.1", "--port", "1"}, 1, ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.arguments));
@@ -106,6 +105,23 @@ TEST(Headless, ExplainsItselfAndRefusesWhatItCannotUse)
             EXPECT_EQ(run.lines().front(), row.firstLine);
         }
     }
+}
+
+// Nothing listens: the program says so, keeps trying, and ends only when
+// interrupted.
+TEST(Headless, WaitsForAnAbsentGpsdUntilInterrupted)
+{
+    ScratchDirectory scratch;
+    ProgramRun run({NAVORA_PROGRAM, "--headless", "--server", "127.0.0.1", "--port", "1"}, scratch.file("stderr.txt"),
+        scratch.path());
+    ASSERT_TRUE(run.started());
+    EXPECT_TRUE(run.readUntil(
+        R"({"linkState":"Cannot connect to gpsd at 127.0.0.1:1 (connection refused). Next try in 5 s.")", 10s));
+    EXPECT_EQ(run.terminate(5s), 0);
+    const std::string errors = ProgramRun::fileText(scratch.file("stderr.txt"));
+    EXPECT_NE(errors.find("Unable to open gpsd connection to 127.0.0.1:1 (connection refused) - trying again in 5 s\n"),
+        std::string::npos)
+        << errors;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Servers that are broken or hostile: whatever they send, the link neither
-// crashes nor hangs; it goes on, or reopens as after any socket error.
+// crashes nor hangs; it goes on, or reopens as after any socket error. And
+// JSON servers that are slow to greet or refuse a command.
 #include "gps/ControllerHarness.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
@@ -21,6 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using Script = ScriptedServer::Script;
 using Protocol = GpsdLink::Protocol;
+using Strings = std::vector<std::string>;
 
 const std::string greeting = R"({"class":"VERSION","release":"3.22","rev":"3.22","proto_major":3,"proto_minor":14})"
                              "\r\n";
@@ -91,7 +93,7 @@ std::vector<Scenario> scenarios()
             Protocol::SingleLetter, {"Ignoring gpsd reply longer than 10240 bytes"}},
         {"a megabyte without a line feed after a greeting",
             sendsThenListens([megabyte](int) { return greeting + megabyte; }), std::nullopt,
-            {"gps: socket error", "Attempting to reopen gpsd connection..."}},
+            {"gps: socket error: line longer than 8192 bytes", "Attempting to reopen gpsd connection..."}},
         {"invalid JSON", sendsThenListens([invalidJson](int) { return invalidJson; }), Protocol::Json,
             {"Ignoring gpsd report that is not JSON: {not json}", "Ignoring gpsd report that is not JSON: plain text",
                 "Ignoring gpsd report that is not JSON: {\"class\":\"DEVICES\",\"devices\":[{]}"}},
@@ -103,9 +105,10 @@ std::vector<Scenario> scenarios()
             Protocol::SingleLetter, {"Ignoring unreadable gpsd reply: GPSD,O=RMC x y z,Y=GSV 1 99999999999:,M="}},
         {"accepts and never answers", sendsThenListens([](int) { return std::string(); }), Protocol::SingleLetter, {}},
         {"closes in the middle of a report", sendsThenHangsUp("GPSD,O=RMC 1714564812.700 0.005 52.5", true),
-            Protocol::SingleLetter, {"gps: socket error", "Connection re-established"}},
+            Protocol::SingleLetter,
+            {"gps: socket error: the server closed the connection", "Connection re-established"}},
         {"closes in the middle of a JSON report", sendsThenHangsUp(greeting + R"({"class":"TPV","mode":3,"la)", false),
-            std::nullopt, {"gps: socket error", "Connection re-established"}},
+            std::nullopt, {"Connection re-established"}},
     };
 }
 
@@ -125,10 +128,11 @@ TEST_P(HostileServer, TheLinkSurvivesWhateverTheServerSends)
     controller.windowDidLoad();
     ASSERT_TRUE(controller.running());
     if (scenario.protocol) {
-        EXPECT_EQ(gpsd->protocol(), *scenario.protocol);
+        EXPECT_TRUE(eventually([&] { return gpsd->protocol() == *scenario.protocol; }, 5s));
     }
     for (const std::string& line : scenario.logged)
-        EXPECT_TRUE(eventually([&] { return log.contains(line); }, 5s)) << line;
+        EXPECT_TRUE(eventually([&] { return log.contains(line); }, 5s)) << line << "\n"
+                                                                        << testing::PrintToString(log.lines());
     // Let the thread chew on it for a moment, through a quiet interval.
     std::this_thread::sleep_for(600ms);
     controller.stopAll();
@@ -143,6 +147,101 @@ INSTANTIATE_TEST_SUITE_P(
             name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
         return name;
     });
+
+class JsonServer : public testing::Test {
+protected:
+    GPSController& start(const ScriptedServer& server)
+    {
+        harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+        harness.settings.setString(TRVgpsdPortKey, server.portText());
+        auto link = fastLink();
+        gpsd = link.get();
+        GPSController& controller = harness.make(std::move(link));
+        controller.windowDidLoad();
+        return controller;
+    }
+
+    LogCapture log;
+    ControllerHarness harness;
+    GpsdLink* gpsd = nullptr;
+};
+
+// A freshly started gpsd may greet after the link has stopped waiting: the
+// greeting, whenever it comes, moves the connection to JSON.
+TEST_F(JsonServer, AGreetingAfterTwoSecondsIsReadAsJson)
+{
+    const std::string fix = R"({"class":"TPV","device":"/dev/pts/1","mode":3,"time":"2024-05-01T12:00:00.000Z",)"
+                            R"("lat":52.5,"lon":13.25,"altMSL":10.0})"
+                            "\r\n";
+    ScriptedServer server([fix](ScriptedServer::Connection& client) {
+        if (client.number() == 1 && !client.idle(2s))
+            return;
+        client.send(greeting);
+        while (!client.stopping() && !client.closed()) {
+            const auto line = client.readLine(100ms);
+            if (line && line->rfind("?WATCH=", 0) == 0)
+                client.send(fix);
+        }
+    });
+    GPSController& controller = start(server);
+    ASSERT_TRUE(eventually([&] { return gpsd->protocol() == Protocol::SingleLetter; }, 2s));
+    ASSERT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }, 10s))
+        << testing::PrintToString(log.lines());
+    EXPECT_EQ(gpsd->protocol(), Protocol::Json);
+    EXPECT_DOUBLE_EQ(controller.lat(), 52.5);
+    EXPECT_DOUBLE_EQ(controller.lon(), 13.25);
+    EXPECT_EQ(server.linesOf(1).front(), "omyx\n") << "taken for single-letter at first";
+    EXPECT_EQ(server.linesOf(2).front(), "?WATCH={\"enable\":true,\"json\":true};\n");
+    EXPECT_EQ(log.count("gpsd greeted late in JSON - moving the connection to gpsd's JSON protocol"), 1u);
+    for (const std::string& line : log.lines())
+        EXPECT_EQ(line.find("Ignoring unreadable gpsd reply"), std::string::npos) << line;
+}
+
+// As gpsd does: the device is listed at once, its driver only once its
+// first packets have told its type, and a mode for a device of unknown type
+// is refused. The driver mode goes to the device by its path once its driver
+// is known; gpsd's refusal is one log line.
+TEST_F(JsonServer, TheDriverModeGoesToTheDeviceOnceItsTypeIsKnownAndARefusalIsLogged)
+{
+    harness.settings.setInteger(TRVProtocolKey, 1);
+    ScriptedServer server([](ScriptedServer::Connection& client) {
+        client.send(greeting);
+        bool typed = false;
+        auto typedAt = std::chrono::steady_clock::time_point::max();
+        while (!client.stopping() && !client.closed()) {
+            const auto line = client.readLine(50ms);
+            if (!typed && std::chrono::steady_clock::now() >= typedAt) {
+                typed = true;
+                client.send(R"({"class":"DEVICE","path":"/dev/pts/7","driver":"NMEA0183",)"
+                            R"("activated":"2024-05-01T12:00:00.000Z","native":0})"
+                            "\r\n");
+            }
+            if (line && line->rfind("?WATCH=", 0) == 0) {
+                client.send(R"({"class":"DEVICES","devices":[{"class":"DEVICE","path":"/dev/pts/7",)"
+                            R"("activated":"2024-05-01T12:00:00.000Z"}]})"
+                            "\r\n");
+                typedAt = std::chrono::steady_clock::now() + 300ms;
+            } else if (line && line->rfind("?DEVICE=", 0) == 0) {
+                client.send(typed ? R"({"class":"ERROR","message":"Mode switching is not available."})"
+                                    "\r\n"
+                                  : R"({"class":"ERROR","message":"Type of /dev/pts/7 is unknown."})"
+                                    "\r\n");
+            }
+        }
+    });
+    start(server);
+    const std::string refused = "gpsd reported an error: Mode switching is not available.";
+    ASSERT_TRUE(eventually([&] { return log.contains(refused); }, 5s)) << testing::PrintToString(log.lines());
+    // The first connection only heard the greeting; libgps makes the second.
+    const Strings lines = server.linesOf(2);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(Strings(lines.begin(), lines.begin() + 3),
+        (Strings{"?POLL;?DEVICES;\n", "?WATCH={\"enable\":true,\"json\":true};\n",
+            "?DEVICE={\"native\":1,\"path\":\"/dev/pts/7\"};\n"}));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(log.count(refused), 1u) << "sent once per device";
+    EXPECT_FALSE(log.contains("gpsd reported an error: Type of /dev/pts/7 is unknown."));
+}
 
 } // namespace
 } // namespace navora::test

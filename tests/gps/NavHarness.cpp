@@ -9,7 +9,7 @@ NavHarness::NavHarness()
 {
     auto stub = std::make_unique<StubGPSLink>();
     link = stub.get();
-    harness.make(std::move(stub));
+    harness.make(std::move(stub), ControllerHarness::fastTimings(), false);
     harness.center.addObserver(this, TRVRouteIsActive,
         [this](const NotificationObject& object) { routesAnnounced.push_back(object.route()); });
     controller().windowDidLoad();

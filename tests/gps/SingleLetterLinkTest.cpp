@@ -1,6 +1,6 @@
 // The link and the GPS thread against a fake gpsd of the single-letter
-// protocol: the commands in order, reconnection, a server that is not there
-// or never answers, and stopping.
+// protocol: the commands in order, reconnection and the attempts after it, a
+// server that is not there or never answers, and stopping.
 #include "gps/ControllerHarness.h"
 #include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
@@ -45,6 +45,7 @@ TEST_F(SingleLetterLink, StartSendsTheCommandsInOrderAndReportsReachTheDisplay)
     ScriptedServer server(ScriptedServer::singleLetterServer());
     GPSController& controller = start(server);
     EXPECT_TRUE(controller.running());
+    ASSERT_TRUE(eventually([&] { return controller.connected(); }));
     EXPECT_EQ(log.lines(), (Strings{connecting(server.port()), "Connected to gpsd."}));
     EXPECT_EQ(dynamic_cast<GpsdLink&>(controller.gps1()).protocol(), GpsdLink::Protocol::SingleLetter);
 
@@ -70,8 +71,9 @@ TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
     });
     start(server);
     ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
-    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
-        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(server.port()),
+    const std::string closed = "gps: socket error: the server closed the connection";
+    EXPECT_EQ(linesFrom(log.lines(), closed),
+        (Strings{closed, "Attempting to reopen gpsd connection...", connecting(server.port()),
             "Connection re-established"}));
     ASSERT_TRUE(eventually([&] { return server.linesOf(2).size() >= 2; }));
     EXPECT_EQ(server.linesOf(1), (Strings{"omyx\n", "N=0\n", "w+x\n"}));
@@ -97,38 +99,65 @@ TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
     EXPECT_EQ(log.count("exiting GPS thread"), 1u);
 }
 
-TEST_F(SingleLetterLink, AFailedReopenEndsTheThreadWithoutAnotherTry)
+TEST_F(SingleLetterLink, AFailedReopenIsFollowedByAttemptsAtGrowingIntervalsUntilStopped)
 {
     auto server = std::make_unique<ScriptedServer>(ScriptedServer::singleLetterServer());
     const int port = server->port();
-    GPSTimings timings = ControllerHarness::fastTimings();
-    timings.pause = 300ms;
-    GPSController& controller = start(*server, timings);
+    GPSController& controller = start(*server);
     ASSERT_TRUE(eventually([&] { return server->linesOf(1).size() >= 3; }));
     server.reset(); // hangs up and stops listening
-    ASSERT_TRUE(eventually([&] { return !controller.running(); }));
-    EXPECT_EQ(linesFrom(log.lines(), "gps: socket error"),
-        (Strings{"gps: socket error", "Attempting to reopen gpsd connection...", connecting(port),
-            "Unable to open gpsd connection."}));
-    harness.destroy();
-    EXPECT_FALSE(log.contains("exiting GPS thread"));
+    // 0.2 s doubled up to 0.8 s: 0.2 + 0.4 + 0.8 + 0.8 s of waiting.
+    const std::string refused = "Unable to open gpsd connection to 127.0.0.1:" + std::to_string(port)
+        + " (connection refused) - trying again in ";
+    ASSERT_TRUE(eventually([&] { return log.count(refused + "0.8 s") == 2; }));
+    EXPECT_TRUE(controller.running());
+    EXPECT_FALSE(controller.connected());
+    EXPECT_EQ(linesFrom(log.lines(), "Attempting to reopen gpsd connection..."),
+        (Strings{"Attempting to reopen gpsd connection...", connecting(port), "Unable to open gpsd connection.",
+            refused + "0.2 s", refused + "0.4 s", refused + "0.8 s", refused + "0.8 s"}));
+    controller.stopAll();
+    ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 2s));
+    const Strings last = log.lines();
+    EXPECT_EQ(last[last.size() - 2].rfind(refused, 0), 0u) << "the stop cuts the wait short, with no attempt";
+    const size_t attempts = log.lines().size();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(log.lines().size(), attempts) << "no attempt after the stop";
 }
 
-TEST_F(SingleLetterLink, NothingListeningLogsOnceAndStartsNoThread)
+// Nothing listens: the window says so and when it tries again; a change of
+// server connects at once, without waiting for that try.
+TEST_F(SingleLetterLink, NothingListeningIsShownAndAServerChangeConnectsAtOnce)
 {
     const int port = unusedPort();
     harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
     harness.settings.setString(TRVgpsdPortKey, std::to_string(port));
-    GPSController& controller = harness.make(fastLink());
+    GPSTimings timings = ControllerHarness::fastTimings();
+    timings.retryFirst = 30s;
+    timings.retryMax = 60s;
+    GPSController& controller = harness.make(fastLink(), timings);
     controller.windowDidLoad();
-    EXPECT_FALSE(controller.running());
-    EXPECT_EQ(log.lines(), (Strings{connecting(port), "Unable to open gpsd connection."}));
-    EXPECT_EQ(harness.center.observerCount(TRVgpsUpdateReceived), 0u);
-    harness.destroy();
-    EXPECT_EQ(log.lines().back(), "GPS Controller shutting down");
-    EXPECT_FALSE(log.contains("exiting GPS thread"));
+    const std::string cannot
+        = "Cannot connect to gpsd at 127.0.0.1:" + std::to_string(port) + " (connection refused). Next try in 30 s.";
+    ASSERT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == cannot; }))
+        << harness.display->state().text(fields::linkState).value_or("(none)");
+    EXPECT_EQ(harness.display->state().text(fields::mnLinkState), cannot);
+    EXPECT_EQ(log.lines(),
+        (Strings{connecting(port), "Unable to open gpsd connection.",
+            "Unable to open gpsd connection to 127.0.0.1:" + std::to_string(port)
+                + " (connection refused) - trying again in 30 s"}));
+
+    ScriptedServer server(ScriptedServer::singleLetterServer());
+    harness.settings.setString(TRVgpsdPortKey, server.portText());
+    const auto changed = std::chrono::steady_clock::now();
+    harness.center.post(TRVServerPortChanged);
+    ASSERT_TRUE(eventually([&] { return harness.display->state().title(fields::fixBox) == "3D fix"; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - changed, 5s);
+    EXPECT_EQ(linesFrom(log.lines(), "Change of server received - connecting at once"),
+        (Strings{"Change of server received - connecting at once", connecting(server.port()), "Connected to gpsd."}));
+    EXPECT_EQ(server.linesOf(1).front(), "omyx\n");
 }
 
+// The connect runs on the GPS thread: the window's thread never waits.
 TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
 {
     BlackHole hole;
@@ -137,11 +166,18 @@ TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
     GPSController& controller = harness.make(fastLink());
     const auto started = std::chrono::steady_clock::now();
     controller.windowDidLoad();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 100ms);
+    EXPECT_EQ(harness.display->state().text(fields::linkState),
+        "Connecting to gpsd at 127.0.0.1:" + std::to_string(hole.port()) + "...");
+    ASSERT_TRUE(eventually([&] { return log.contains("Unable to open gpsd connection."); }, 5s));
     const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_FALSE(controller.running());
-    EXPECT_TRUE(log.contains("Unable to open gpsd connection."));
+    EXPECT_FALSE(controller.connected());
     EXPECT_GE(took, 900ms);
     EXPECT_LT(took, 5s) << "bounded by the connect bound, not by TCP's own minutes";
+    EXPECT_TRUE(eventually([&] {
+        return log.contains("Unable to open gpsd connection to 127.0.0.1:" + std::to_string(hole.port())
+            + " (connection timed out) - trying again in 0.2 s");
+    }));
 }
 
 TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)

@@ -228,8 +228,9 @@ TEST_F(NavSolution, LostFixBlanksPositionFieldsAndKeepsTheLeg)
     nav.reportNoFix(2);
     const DisplayState state = nav.shown;
     for (const std::string_view field :
-        {f::wpBearing, f::wpDistance, f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dDistance, f::dETE, f::dETA})
+        {f::wpBearing, f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dDistance, f::dETE, f::dETA})
         EXPECT_TRUE(blank(state, field)) << field;
+    EXPECT_EQ(state.text(f::wpDistance), "waiting for a position");
     EXPECT_EQ(state.title(f::wpBox), "Coast: B->C (2 of 4)");
     EXPECT_EQ(state.text(f::nextWP), "D");
     EXPECT_NEAR(numberOf(state, f::wpDTK), 0.0, 0.01);

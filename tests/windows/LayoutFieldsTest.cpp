@@ -78,10 +78,18 @@ std::set<std::pair<std::string, Kind>> writesOfTheLogic()
     nav.controller().updateGPS(NotificationObject(0.0));
     nav.controller().stopAll();
 
+    // The link's own writes: a controller with a link, which shows that it
+    // connects as its window loads.
+    ControllerHarness linked;
+    linked.make(std::make_unique<StubGPSLink>()).windowDidLoad();
+    linked.destroy();
+
     std::set<std::pair<std::string, Kind>> writes;
-    for (const DisplayBatch& batch : nav.harness.display->batches()) {
-        for (const DisplayBatch::Write& write : batch.writes())
-            writes.emplace(std::string(write.field), write.kind);
+    for (const auto* display : {nav.harness.display.get(), linked.display.get()}) {
+        for (const DisplayBatch& batch : display->batches()) {
+            for (const DisplayBatch::Write& write : batch.writes())
+                writes.emplace(std::string(write.field), write.kind);
+        }
     }
     return writes;
 }
