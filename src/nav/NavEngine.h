@@ -215,6 +215,7 @@ private:
     // NavEngineActivation.cpp
     void activate(const RoutePtr& route, int index);
     void follow(int index);
+    void startLegAtFirstPosition(const WaypointPtr& cp);
     void autoLocate(const RoutePtr& route);
     void resetLegState(const WaypointPtr& newActive);
     void clearAllWpFieldsStep();

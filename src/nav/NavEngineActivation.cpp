@@ -215,6 +215,20 @@ NavEngine::Output NavEngine::routeEdited(const RoutePtr& route)
     });
 }
 
+// A leg made active before any position (Direct To with no fix yet, a route
+// at its first waypoint) starts where the first position is, as it would
+// have had the position been known: the track, the cross-track error and
+// the indicator then have a leg to show. A first position at the waypoint
+// itself gives no leg, and the leg stays without start.
+void NavEngine::startLegAtFirstPosition(const WaypointPtr& cp)
+{
+    if (m_state.prevWaypoint || !cp || !LegGeometry::knownPosition(*cp)
+        || LegGeometry::samePlace(*cp, *m_state.activeWaypoint))
+        return;
+    m_state.prevWaypoint = cp->copy();
+    m_state.legCache = LegCache{};
+}
+
 NavEngine::Output NavEngine::clearAllWpFields()
 {
     return run([this] { clearAllWpFieldsStep(); });

@@ -44,6 +44,7 @@ void NavEngine::navigationPass()
     if (!m_state.activeWaypoint)
         return;
     const WaypointPtr cp = m_state.fix.currentPos;
+    startLegAtFirstPosition(cp);
     if (m_state.mnOn)
         updateMiniNav(cp);
     else

@@ -102,6 +102,12 @@ TEST_F(NavSolution, LegWithoutStartHidesTrackFields)
     const WaypointPtr lone = Waypoint::create("Lone", "", 1.0f, 1.0f, 0.0f);
     nav.keep(nav.engine.waypointActivated(lone));
     EXPECT_EQ(nav.shown.title(f::wpBox), "->Lone");
+
+    // The first position starts the leg: track, cross-track and indicator.
+    nav.report(0.0, 1.0, 5.0, 0.0, 0);
+    EXPECT_EQ(nav.shown.title(f::wpBox), "PPOS->Lone");
+    EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), 0.0, 0.05);
+    EXPECT_EQ(nav.shown.visible(f::wpCrossTrackCDI), true);
 }
 
 TEST_F(NavSolution, WaypointFromThePositionStartsOnTrack)
