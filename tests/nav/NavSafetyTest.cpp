@@ -269,31 +269,35 @@ TEST_F(SafeSequencing, DestinationReachedSlowlyOrAbeam)
     struct Row {
         const char* name;
         double eastMetres;
+        double speed;
         double eph;
         bool reached;
-        // Miles south of the destination where it is reached at the latest
-        // (negative: past it).
-        double latestSouth;
+        // Miles past the destination's latitude where it is reached.
+        double earliest;
+        double latest;
     };
+    const double unknown = std::nan("");
     const Row rows[] = {
-        {"straight through at 1 m/s", 0.0, std::nan(""), true, -0.001},
-        {"30 m abeam at 1 m/s", 30.0, std::nan(""), true, -0.015},
-        {"40 m off, error estimate 50 m", 40.0, 50.0, true, -0.001},
-        {"a mile off", 1852.0, std::nan(""), false, 0.0},
+        {"straight through at 1 m/s", 0, 1, unknown, true, 0.0, 0.002},
+        {"30 m abeam at 1 m/s: once beyond 36 s at its speed", 30, 1, unknown, true, 0.005, 0.015},
+        {"40 m off, error estimate 50 m", 40, 1, 50, true, 0.0, 0.002},
+        {"150 m abeam at 12 m/s: receding fast", 150, 12, unknown, true, 0.03, 0.07},
+        {"a mile off", 1852, 1, unknown, false, 0, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EngineHarness run;
         RoutePtr r = route({{0, 0}, {1, 0}});
-        const double east = row.eastMetres / 1852.0;
-        Boat boat(run, 0.95, east);
-        boat.report(0.0, 1.0, row.eph);
+        Boat boat(run, 0.9, row.eastMetres / 1852.0);
+        boat.report(0.0, row.speed, row.eph);
         run.keep(run.engine.activateRoute(r, 1));
-        const int toAbeam = static_cast<int>(std::ceil((0.05 - row.latestSouth) * 1852.0)) + 1;
-        boat.sail(0.0, 1.0, toAbeam, row.eph);
-        EXPECT_EQ(run.count("DestinationArrival"), row.reached ? 1u : 0u);
-        boat.sail(0.0, 1.0, 200, row.eph);
-        EXPECT_EQ(run.count("DestinationArrival"), row.reached ? 1u : 0u);
+        boat.sail(0.0, row.speed, static_cast<int>(0.5 * 1852 / row.speed), row.eph);
+        ASSERT_EQ(boat.arrivals.size(), row.reached ? 1u : 0u);
+        if (!row.reached)
+            continue;
+        const double past = boat.arrivals[0].at.lat / nm - 1.0;
+        EXPECT_GE(past, row.earliest);
+        EXPECT_LE(past, row.latest);
     }
 
     // Stopped 10 m short: arrived, once the boat no longer closes.
