@@ -199,6 +199,16 @@ void GPSController::updateGPS(const NotificationObject& object)
     });
 }
 
+void GPSController::checkReceiverStale()
+{
+    drive([](NavEngine& engine) { return engine.checkStale(); });
+}
+
+void GPSController::receiverLinkLost()
+{
+    drive([](NavEngine& engine) { return engine.linkLost(); });
+}
+
 void GPSController::stopAll()
 {
     m_running = false;

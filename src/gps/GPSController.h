@@ -83,6 +83,11 @@ public:
 
     // Fix ingestion (GPS thread; also callable directly).
     void updateGPS(const NotificationObject& object);
+    // A receiver silent beyond the stale bound goes off line (GPS thread,
+    // at least once a second).
+    void checkReceiverStale();
+    // The link was given up: the receiver is off line until it answers.
+    void receiverLinkLost();
     void clearFixFields();
     void clearSats();
     FixState fixState() const;

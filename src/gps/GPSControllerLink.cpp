@@ -54,12 +54,16 @@ void GPSController::runGpsThread()
                 break;
             up = reopenLink(reason);
             failures = up ? 0 : 1;
-        } else if (waitToRetry(failures)) {
-            up = openLink(Attempt::First);
-            failures = up ? 0 : 1;
-        } else if (m_running) {
-            up = openLink(Attempt::Retry);
-            failures = up ? 0 : failures + 1;
+        } else {
+            // Given up for now: the receiver is off line until it answers.
+            receiverLinkLost();
+            if (waitToRetry(failures)) {
+                up = openLink(Attempt::First);
+                failures = up ? 0 : 1;
+            } else if (m_running) {
+                up = openLink(Attempt::Retry);
+                failures = up ? 0 : failures + 1;
+            }
         }
     }
     m_connected = false;
@@ -148,11 +152,22 @@ GPSController::Wait GPSController::waitForReport()
         return Wait::Failed;
     const bool pending = m_gps1->pending();
     pollfd fds[2] = {{m_wake.fd(), POLLIN, 0}, {fd, POLLIN, 0}};
-    const int timeout = pending ? 0 : static_cast<int>(m_timings.quietWait.count());
+    // Waits in stretches of at most an idle tick, so the receiver's
+    // staleness is checked while the link is quiet.
+    const Clock::time_point quietEnd = Clock::now() + m_timings.quietWait;
     int ready = 0;
-    do {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(quietEnd - Clock::now());
+        const int timeout = pending
+            ? 0
+            : static_cast<int>(std::clamp(left, std::chrono::milliseconds::zero(), m_timings.idleTick).count());
         ready = ::poll(fds, 2, timeout);
-    } while (ready < 0 && errno == EINTR);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready != 0 || pending || left <= m_timings.idleTick)
+            break;
+        idleTick();
+    }
     if (ready < 0)
         return Wait::Failed;
     if (fds[0].revents & POLLIN)
@@ -228,8 +243,11 @@ bool GPSController::waitToRetry(int failures)
     return false;
 }
 
+// The receiver's staleness is checked here: the engine puts a receiver that
+// has gone silent off line.
 void GPSController::idleTick()
 {
+    checkReceiverStale();
 }
 
 void GPSController::showLinkStatus(LinkStatus status)

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <ctime>
 #include <limits>
+#include <vector>
 
 #include <csignal>
 #include <fcntl.h>
@@ -289,12 +290,18 @@ void JsonDialect::copyInto(GPSRecord& record) const
     record.fix.track = fix.track;
     record.fix.speed = fix.speed;
     record.fix.climb = fix.climb;
-    const int visible = std::clamp(m_gps->satellites_visible, 0, std::min(MAXCHANNELS, GPSRecord::channelCount));
-    record.satellites = visible;
+    // Of all the satellites in view, the record keeps those shown first.
+    const int visible = std::clamp(m_gps->satellites_visible, 0, MAXCHANNELS);
+    std::vector<GPSRecord::Channel> inView;
+    inView.reserve(static_cast<size_t>(visible));
     for (int i = 0; i < visible; ++i) {
         const satellite_t& satellite = m_gps->skyview[i];
-        record.channels[static_cast<size_t>(i)] = {satellite.PRN, channelValue(satellite.ss), satellite.used ? 1 : 0};
+        inView.push_back({satellite.PRN, channelValue(satellite.ss), satellite.used ? 1 : 0});
     }
+    std::stable_sort(inView.begin(), inView.end(), GPSRecord::Channel::shownBefore);
+    const int kept = std::min(visible, GPSRecord::channelCount);
+    record.satellites = kept;
+    std::copy_n(inView.begin(), kept, record.channels.begin());
 }
 
 } // namespace navora

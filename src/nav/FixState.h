@@ -3,6 +3,7 @@
 #include "model/Waypoint.h"
 
 #include <chrono>
+#include <optional>
 
 namespace navora {
 
@@ -19,8 +20,17 @@ struct FixState {
     std::chrono::sys_seconds fixDate{};
     // "PPOS", shared with the waypoint documents; empty without a usable fix.
     WaypointPtr currentPos;
-    // The fix mode of the previous report: 0 at start and after off line.
+    // The fix mode last announced (decided once per epoch): 0 at start and
+    // after off line.
     int lastMode = 0;
+    // Freshness: when (steady clock) a report last brought a fix time not
+    // seen before, that fix time, and the receiver's usual interval between
+    // such reports. The receiver counts as lost (off line) when it has been
+    // silent for longer than the stale bound while a position was held.
+    std::optional<std::chrono::steady_clock::time_point> lastFreshAt;
+    double lastFreshFixTime = 0.0;
+    std::chrono::steady_clock::duration usualInterval{};
+    bool receiverLost = false;
 };
 
 } // namespace navora

@@ -33,6 +33,15 @@ struct GPSRecord {
         int prn = 0;
         int ss = 0;
         int used = 0;
+
+        // The order satellites are shown and kept in: those used in the fix
+        // first, then the stronger signal.
+        static bool shownBefore(const Channel& a, const Channel& b)
+        {
+            if ((a.used != 0) != (b.used != 0))
+                return a.used != 0;
+            return a.ss > b.ss;
+        }
     };
 
     // Time of the last data from an on-line receiver; below 1 (0) while the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "nav/DisplayBatch.h"
+#include "nav/EpochMerge.h"
 #include "nav/FixState.h"
 #include "nav/GPSRecord.h"
 #include "nav/LegCache.h"
@@ -89,6 +90,8 @@ public:
 
     struct State {
         FixState fix;
+        // The reports of the current fix time, merged.
+        EpochMerge epoch;
         char units = 0;
         // nullptr before the first known system: factors 0, labels empty.
         const UnitSystem* unitSystem = nullptr;
@@ -124,8 +127,19 @@ public:
     State& state() { return m_state; }
     const State& state() const { return m_state; }
 
-    // A report from the link, with the navigation pass it brings.
-    Output takeReport(const GPSRecord& record);
+    // A report from the link, with the navigation pass it brings; now is
+    // when it arrived.
+    Output takeReport(
+        const GPSRecord& record, std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // Called at least once a second while the link is open or being sought:
+    // a receiver that held a position and has been silent for longer than
+    // the stale bound goes off line.
+    Output checkStale(std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now());
+    // The link to gpsd was given up: the receiver is off line at once.
+    Output linkLost();
+    // The longest silence before a receiver counts as lost: at least 5
+    // seconds and three of its usual intervals.
+    std::chrono::steady_clock::duration staleBound() const;
     Output updateNavData();
     Output clearFixFields();
     Output clearSats();
@@ -186,6 +200,9 @@ private:
     void showErrorVisibility(const GPSRecord& record);
     void takeFixTime(const FieldSet& set, const GPSRecord& record);
     void showSats(const GPSRecord& record);
+    bool noteFreshness(const GPSRecord& merged, std::chrono::steady_clock::time_point now);
+    void announceMode(int mode);
+    void loseReceiver(const std::string& why);
 
     // NavEngineSolution.cpp
     void navigationPass();

@@ -9,6 +9,7 @@
 #include "core/Log.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -114,16 +115,19 @@ const NavEngine::FieldSet& NavEngine::currentSet() const
     return m_state.mnOn ? miniNav : gpsWindow;
 }
 
-NavEngine::Output NavEngine::takeReport(const GPSRecord& record)
+NavEngine::Output NavEngine::takeReport(const GPSRecord& record, std::chrono::steady_clock::time_point now)
 {
     return run([&] {
         const FieldSet& set = currentSet();
-        const int mode = record.fix.mode;
+        const EpochMerge::Result epoch = m_state.epoch.take(EpochMerge::plausible(record));
+        GPSRecord merged = epoch.merged;
+        const int mode = EpochMerge::decidedMode(merged.fix);
+        merged.fix.mode = mode;
         clearFixFieldsStep(set);
         batch().stepIndicator(set.dataIndicator);
         const int lastMode = m_state.fix.lastMode;
         const bool online = !isOffline(record.online);
-        m_state.navFix = NavFix{online ? mode : 0, record.fix.speed, record.fix.track, record.fix.eph};
+        m_state.navFix = NavFix{online ? mode : 0, merged.fix.speed, merged.fix.track, merged.fix.eph};
         if (!online) {
             showOffline(set);
             if (lastMode > 0)
@@ -131,20 +135,110 @@ NavEngine::Output NavEngine::takeReport(const GPSRecord& record)
             m_state.fix.lastMode = 0;
             return;
         }
+        // A lost receiver comes back only with a fix time not seen before:
+        // gpsd's answer to a status query repeats the last one.
+        if (!noteFreshness(merged, now) && m_state.fix.receiverLost) {
+            showOffline(set);
+            m_state.navFix.mode = 0;
+            return;
+        }
         batch().setVisible(set.dataIndicator, true);
         showModeState(set, mode);
         if (hasFix(mode))
-            takeFix(set, record);
+            takeFix(set, merged);
         if (set.gpsWindow)
-            showErrorVisibility(record);
-        if (const std::optional<std::string_view> key = modeChangeAlert(mode, lastMode))
-            raise(Alert::plain(*key));
-        takeFixTime(set, record);
+            showErrorVisibility(merged);
+        if (epoch.finishedMode)
+            announceMode(*epoch.finishedMode);
+        // A 3D epoch stays 3D whatever else it brings: no need to wait.
+        if (mode == 3)
+            announceMode(mode);
+        takeFixTime(set, merged);
         if (set.gpsWindow)
-            showSats(record);
+            showSats(merged);
         navigationPass();
-        m_state.fix.lastMode = mode;
     });
+}
+
+// The mode alerts are decided on whole epochs, when the next one begins: a
+// receiver's sentence order can make gpsd's mode flicker within one. Only
+// 3D, which merging can never take back, is announced as soon as seen.
+void NavEngine::announceMode(int mode)
+{
+    if (const std::optional<std::string_view> key = modeChangeAlert(mode, m_state.fix.lastMode))
+        raise(Alert::plain(*key));
+    m_state.fix.lastMode = mode;
+}
+
+bool NavEngine::noteFreshness(const GPSRecord& merged, std::chrono::steady_clock::time_point now)
+{
+    FixState& fix = m_state.fix;
+    const double time = merged.fix.time;
+    if (!std::isfinite(time) || (fix.lastFreshAt && time == fix.lastFreshFixTime))
+        return false;
+    if (fix.lastFreshAt && !fix.receiverLost) {
+        // A running mean of the last few intervals, so one late report does
+        // not move the bound far.
+        const auto interval = now - *fix.lastFreshAt;
+        fix.usualInterval = fix.usualInterval == std::chrono::steady_clock::duration{}
+            ? interval
+            : (fix.usualInterval * 3 + interval) / 4;
+    }
+    fix.lastFreshAt = now;
+    fix.lastFreshFixTime = time;
+    fix.receiverLost = false;
+    return true;
+}
+
+std::chrono::steady_clock::duration NavEngine::staleBound() const
+{
+    const std::chrono::steady_clock::duration least = std::chrono::seconds(5);
+    return std::max(least, m_state.fix.usualInterval * 3);
+}
+
+NavEngine::Output NavEngine::checkStale(std::chrono::steady_clock::time_point now)
+{
+    return run([&] {
+        const FixState& fix = m_state.fix;
+        const bool holding = fix.currentPos || fix.lastMode >= 2;
+        if (fix.receiverLost || !fix.lastFreshAt || !holding || now - *fix.lastFreshAt <= staleBound())
+            return;
+        const auto silent = std::chrono::duration_cast<std::chrono::seconds>(now - *fix.lastFreshAt);
+        loseReceiver("no report from the receiver for " + std::to_string(silent.count()) + " s");
+    });
+}
+
+NavEngine::Output NavEngine::linkLost()
+{
+    return run([this] {
+        if (!m_state.fix.receiverLost)
+            loseReceiver("the link to gpsd is lost");
+    });
+}
+
+// Off line: the fix fields blank, "GPSOffline" once, "PPOS" released and the
+// navigation pass left without a position, so nothing is decided on the
+// last fix.
+void NavEngine::loseReceiver(const std::string& why)
+{
+    const FieldSet& set = currentSet();
+    FixState& fix = m_state.fix;
+    if (fix.currentPos || fix.lastMode > 0)
+        Log::line("GPS receiver off line: " + why);
+    fix.receiverLost = true;
+    clearFixFieldsStep(set);
+    showOffline(set);
+    if (fix.lastMode > 0)
+        raise(Alert::plain("GPSOffline"));
+    fix.lastMode = 0;
+    m_state.navFix.mode = 0;
+    m_state.epoch.reset();
+    if (fix.currentPos) {
+        fix.currentPos.reset();
+        Log::line("just lost position - releasing cp");
+        raise(PositionChanged{});
+    }
+    navigationPass();
 }
 
 void NavEngine::showOffline(const FieldSet& set)
@@ -255,11 +349,14 @@ void NavEngine::showSats(const GPSRecord& record)
     if (record.satellites < 1)
         return;
     clearSatsStep();
-    const int shown = std::min({record.satellites, shownSatellites, GPSRecord::channelCount});
+    const int held = std::min(record.satellites, GPSRecord::channelCount);
+    std::array<GPSRecord::Channel, GPSRecord::channelCount> channels = record.channels;
+    std::stable_sort(channels.begin(), channels.begin() + held, GPSRecord::Channel::shownBefore);
+    const int shown = std::min(held, shownSatellites);
     if (shown > 1)
         batch().setMatrixColumns(fields::satsInView, shown);
     for (int i = 0; i < shown; ++i) {
-        const GPSRecord::Channel& channel = record.channels[static_cast<size_t>(i)];
+        const GPSRecord::Channel& channel = channels[static_cast<size_t>(i)];
         const bool used = channel.used != 0;
         batch().setMatrixCell(fields::satsInView, 0, i, std::to_string(channel.prn), used);
         batch().setMatrixCell(fields::satsInView, 1, i, std::to_string(channel.ss), used);

@@ -201,6 +201,9 @@ TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
     std::vector<std::string> lines;
     std::vector<std::chrono::steady_clock::time_point> when;
     for (const auto& [time, line] : timed) {
+        // The receiver going off line with the link is another test's.
+        if (line.rfind("GPS receiver off line", 0) == 0 || line == "just lost position - releasing cp")
+            continue;
         if (time >= killed) {
             lines.push_back(line);
             when.push_back(time);

@@ -114,7 +114,8 @@ TEST_F(SingleLetterLink, AFailedReopenIsFollowedByAttemptsAtGrowingIntervalsUnti
     EXPECT_FALSE(controller.connected());
     EXPECT_EQ(linesFrom(log.lines(), "Attempting to reopen gpsd connection..."),
         (Strings{"Attempting to reopen gpsd connection...", connecting(port), "Unable to open gpsd connection.",
-            refused + "0.2 s", refused + "0.4 s", refused + "0.8 s", refused + "0.8 s"}));
+            "GPS receiver off line: the link to gpsd is lost", "just lost position - releasing cp", refused + "0.2 s",
+            refused + "0.4 s", refused + "0.8 s", refused + "0.8 s"}));
     controller.stopAll();
     ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 2s));
     const Strings last = log.lines();

@@ -31,7 +31,8 @@ protected:
         r.online = onlineState;
         r.fix.mode = mode;
         if (mode >= 2) {
-            r.fix.time = 1714564812.7;
+            // Each report its own epoch, a second after the one before.
+            r.fix.time = 1714564812.7 + seconds++;
             r.fix.latitude = 52.5;
             r.fix.longitude = 13.3;
             r.fix.altitude = 100.0;
@@ -53,6 +54,7 @@ protected:
 
     EngineHarness nav;
     GPSRecord record;
+    int seconds = 0;
 };
 
 TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
@@ -88,35 +90,189 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
     }
 }
 
-TEST_F(FixIngestion, ModeChangesRaiseOneAlertEach)
+// gpsd sends one report per sentence, all with the epoch's fix time, each
+// with the fields of its sentence; the mode is decided on the merged epoch
+// (3D needs an altitude, any fix a position) and each real change raises one
+// alert, at the latest when the next epoch begins.
+TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
 {
+    // A report: its epoch (second), gpsd's mode and the fields it carries.
+    struct Report {
+        int epoch;
+        int mode;
+        bool position;
+        bool altitude;
+        double state = online;
+    };
     struct Row {
         const char* name;
-        std::vector<std::pair<double, int>> reports;
+        std::vector<Report> reports;
         std::vector<std::string> alerts;
+        // The box never shows this title ("(none)": no such title).
+        const char* never;
     };
     const Row rows[] = {
-        {"first report with 3D", {{online, 3}}, {"GPSModeUp3D"}},
-        {"no fix, then 2D, then 3D", {{online, 1}, {online, 2}, {online, 3}},
-            {"GPSOnline", "GPSModeUp2D", "GPSModeUp3D"}},
-        {"3D falls to 2D", {{online, 3}, {online, 2}}, {"GPSModeUp3D", "TRVGPSModeDown2D"}},
-        {"3D falls to no fix", {{online, 3}, {online, 1}}, {"GPSModeUp3D", "GPSModeDown0D"}},
-        {"2D falls to no fix", {{online, 2}, {online, 1}}, {"GPSModeUp2D", "GPSModeDown0D"}},
-        {"same mode again", {{online, 2}, {online, 2}, {online, 2}}, {"GPSModeUp2D"}},
-        {"off line after a fix, then back", {{online, 3}, {offline, 3}, {offline, 3}, {online, 3}},
-            {"GPSModeUp3D", "GPSOffline", "GPSModeUp3D"}},
-        {"off line from the start", {{offline, 0}, {offline, 3}}, {}},
-        {"on line mode 0 after a fix has no alert key", {{online, 3}, {online, 0}}, {"GPSModeUp3D"}},
-        {"modes outside 0 to 3 have no alert key", {{online, 9}, {online, 3}, {online, -1}}, {}},
+        {"first fix: RMC 2D, then GGA 3D in one epoch", {{1, 2, true, false}, {1, 3, true, true}, {2, 3, true, true}},
+            {"GPSModeUp3D"}, "(none)"},
+        {"GGA-first 2D phase: gpsd says 3 without altitude",
+            {{1, 2, true, false}, {1, 3, true, false}, {2, 2, true, false}, {2, 3, true, false}, {3, 2, true, false},
+                {3, 3, true, false}, {4, 2, true, false}},
+            {"GPSModeUp2D"}, "3D fix"},
+        {"no fix, then 2D, then 3D", {{1, 1, false, false}, {2, 2, true, false}, {3, 3, true, true}},
+            {"GPSOnline", "GPSModeUp2D", "GPSModeUp3D"}, "(none)"},
+        {"3D falls to 2D", {{1, 3, true, true}, {2, 2, true, false}, {3, 2, true, false}},
+            {"GPSModeUp3D", "TRVGPSModeDown2D"}, "(none)"},
+        {"3D falls to no fix", {{1, 3, true, true}, {2, 1, false, false}, {3, 1, false, false}},
+            {"GPSModeUp3D", "GPSModeDown0D"}, "(none)"},
+        {"3D before any position is no fix", {{1, 3, false, true}, {2, 3, false, true}, {3, 3, false, true}},
+            {"GPSOnline"}, "3D fix"},
+        {"off line after a fix, then back",
+            {{1, 3, true, true}, {2, 3, true, true, offline}, {3, 3, true, true, offline}, {4, 3, true, true}},
+            {"GPSModeUp3D", "GPSOffline", "GPSModeUp3D"}, "(none)"},
+        {"modes outside 0 to 3 have no alert key", {{1, 9, true, true}, {2, 3, true, true}, {3, -1, true, true}}, {},
+            "(none)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        report(0, offline); // back to the start state
-        nav.events.clear();
-        for (const auto& [state, mode] : row.reports)
-            report(mode, state);
-        EXPECT_EQ(nav.alertKeys(), row.alerts);
+        EngineHarness run;
+        for (const Report& report : row.reports) {
+            GPSRecord r;
+            r.online = report.state;
+            r.fix.mode = report.mode;
+            r.fix.time = 1714564800.0 + report.epoch;
+            if (report.position) {
+                r.fix.latitude = 52.5;
+                r.fix.longitude = 13.3;
+            }
+            if (report.altitude)
+                r.fix.altitude = 100.0;
+            run.take(r);
+            EXPECT_NE(run.shown.title(f::fixBox).value_or(""), row.never) << "epoch " << report.epoch;
+        }
+        EXPECT_EQ(run.alertKeys(), row.alerts);
     }
+}
+
+// Within an epoch a field one report lacks comes from another report of the
+// same epoch, never from an older one: the track stays while GGA's report
+// has none, and goes when a new epoch brings none.
+TEST_F(FixIngestion, FieldsOfOneEpochAreMergedAndNeverCarriedOver)
+{
+    const auto send = [this](double time, double track, double altitude) {
+        GPSRecord r;
+        r.online = online;
+        r.fix.mode = 3;
+        r.fix.time = time;
+        r.fix.latitude = 52.5;
+        r.fix.longitude = 13.3;
+        r.fix.altitude = altitude;
+        r.fix.speed = 5.0;
+        r.fix.track = track;
+        nav.take(r);
+    };
+    send(1714564801.0, 45.0, nan); // RMC
+    send(1714564801.0, nan, 100.0); // GGA of the same epoch
+    EXPECT_EQ(shown().number(f::fixTrack), 45.0);
+    EXPECT_EQ(shown().title(f::fixBox), "3D fix");
+    send(1714564802.0, nan, 100.0); // GGA of the next epoch, before its RMC
+    EXPECT_FALSE(std::isfinite(shown().number(f::fixTrack).value_or(nan))) << "blank";
+}
+
+// Values no receiver can give are unknown: a latitude of 400 is no
+// position, a speed of -1e308 or 400 m/s and a track of 400 are blank.
+TEST_F(FixIngestion, ImpossibleValuesAreUnknown)
+{
+    struct Row {
+        const char* name;
+        double latitude;
+        double speed;
+        double track;
+        double eph;
+        const char* title;
+        bool speedShown;
+        bool trackShown;
+    };
+    const Row rows[] = {
+        {"plausible", 52.5, 5.0, 45.0, 10.0, "3D fix", true, true},
+        {"latitude 400", 400.0, 5.0, 45.0, 10.0, "No GPS fix...", false, false},
+        {"speed -1e308", 52.5, -1e308, 45.0, 10.0, "3D fix", false, true},
+        {"speed 400 m/s", 52.5, 400.0, 45.0, 10.0, "3D fix", false, true},
+        {"track 400", 52.5, 5.0, 400.0, 10.0, "3D fix", true, false},
+        {"infinite speed", 52.5, std::numeric_limits<double>::infinity(), 45.0, 10.0, "3D fix", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EngineHarness run;
+        GPSRecord r;
+        r.online = online;
+        r.fix.mode = 3;
+        r.fix.time = 1714564801.0;
+        r.fix.latitude = row.latitude;
+        r.fix.longitude = 13.3;
+        r.fix.altitude = 100.0;
+        r.fix.speed = row.speed;
+        r.fix.track = row.track;
+        r.fix.eph = -5.0;
+        run.take(r);
+        EXPECT_EQ(run.shown.title(f::fixBox), row.title);
+        EXPECT_EQ(std::isfinite(run.shown.number(f::fixSpeed).value_or(nan)), row.speedShown);
+        EXPECT_EQ(std::isfinite(run.shown.number(f::fixTrack).value_or(nan)), row.trackShown);
+        EXPECT_FALSE(std::isfinite(run.shown.number(f::fixHError).value_or(nan))) << "a negative estimate";
+    }
+}
+
+// A receiver that held a position and falls silent goes off line once past
+// the stale bound (5 s, or three of its usual intervals); a status reply
+// repeating the last fix does not bring it back, a new fix does.
+TEST_F(FixIngestion, ASilentReceiverGoesOffLineAndComesBack)
+{
+    using namespace std::chrono_literals;
+    const std::chrono::steady_clock::time_point start{};
+    const auto send = [this](double time, std::chrono::steady_clock::time_point at) {
+        GPSRecord r;
+        r.online = online;
+        r.fix.mode = 3;
+        r.fix.time = time;
+        r.fix.latitude = 52.5;
+        r.fix.longitude = 13.3;
+        r.fix.altitude = 100.0;
+        nav.keep(nav.engine.takeReport(r, at));
+    };
+    struct Row {
+        std::chrono::seconds interval;
+        std::chrono::seconds stillOnLine;
+        std::chrono::seconds offLine;
+    };
+    // One report a second: off line after 5 s. One every 5 s: after 15 s.
+    const Row rows[] = {{1s, 5s, 6s}, {5s, 15s, 16s}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.interval.count());
+        nav = EngineHarness();
+        double time = 1714564800.0;
+        std::chrono::steady_clock::time_point at = start;
+        for (int i = 0; i < 6; ++i, time += static_cast<double>(row.interval.count()), at += row.interval)
+            send(time, at);
+        const auto last = at - row.interval;
+        nav.keep(nav.engine.checkStale(last + row.stillOnLine));
+        EXPECT_EQ(nav.count("GPSOffline"), 0u);
+        send(time - static_cast<double>(row.interval.count()), last + row.stillOnLine); // a status reply
+        nav.keep(nav.engine.checkStale(last + row.offLine));
+        EXPECT_EQ(nav.count("GPSOffline"), 1u);
+        EXPECT_EQ(nav.shown.title(f::fixBox), "GPS OFFLINE");
+        EXPECT_FALSE(nav.state().fix.currentPos);
+        EXPECT_EQ(nav.shown.text(f::fixLatitude), "");
+        nav.keep(nav.engine.checkStale(last + row.offLine + 10s));
+        send(time - static_cast<double>(row.interval.count()), last + row.offLine + 11s); // repeated again
+        EXPECT_EQ(nav.shown.title(f::fixBox), "GPS OFFLINE");
+        EXPECT_EQ(nav.count("GPSOffline"), 1u);
+        send(time, last + row.offLine + 12s); // a new fix
+        EXPECT_EQ(nav.shown.title(f::fixBox), "3D fix");
+        EXPECT_TRUE(nav.state().fix.currentPos);
+        EXPECT_EQ(nav.alertKeys().back(), "GPSModeUp3D");
+    }
+    // Giving up the link puts it off line at once.
+    nav.keep(nav.engine.linkLost());
+    EXPECT_EQ(nav.count("GPSOffline"), 2u);
 }
 
 TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
@@ -214,6 +370,10 @@ TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
         GPSRecord& r = record;
         r.online = online;
         r.fix.mode = row.mode;
+        r.fix.time = 1714564812.0 + seconds++;
+        r.fix.latitude = 52.5;
+        r.fix.longitude = 13.3;
+        r.fix.altitude = 100.0;
         r.fix.eph = row.eph;
         r.fix.epv = row.epv;
         take();
@@ -297,20 +457,22 @@ TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
         2);
 }
 
-TEST_F(FixIngestion, SatelliteMatrixShowsTwelveAndHighlightsUsedOnes)
+TEST_F(FixIngestion, SatelliteMatrixShowsTwelveUsedFirstThenStrongest)
 {
     GPSRecord& r = record;
     r.satellites = 14;
+    // PRN 1 to 14, signal 31 to 44, the even ones used.
     for (int i = 0; i < 14; ++i)
-        r.channels[static_cast<size_t>(i)] = {i + 1, 30 + i, i % 2};
+        r.channels[static_cast<size_t>(i)] = {i + 1, 31 + i, (i + 1) % 2 == 0 ? 1 : 0};
     report(3);
     DisplayState s = shown();
     EXPECT_EQ(s.columns(f::satsInView), 12);
+    const int expected[12] = {14, 12, 10, 8, 6, 4, 2, 13, 11, 9, 7, 5};
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
-        const bool used = i % 2 == 1;
-        EXPECT_EQ(s.cell(f::satsInView, 0, i)->text, std::to_string(i + 1));
-        EXPECT_EQ(s.cell(f::satsInView, 1, i)->text, std::to_string(30 + i));
+        const bool used = expected[i] % 2 == 0;
+        EXPECT_EQ(s.cell(f::satsInView, 0, i)->text, std::to_string(expected[i]));
+        EXPECT_EQ(s.cell(f::satsInView, 1, i)->text, std::to_string(expected[i] + 30));
         EXPECT_EQ(s.cell(f::satsInView, 0, i)->highlighted, used);
         EXPECT_EQ(s.cell(f::satsInView, 1, i)->highlighted, used);
     }
