@@ -73,6 +73,25 @@ TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
     }
 }
 
+// A track or bearing that rounds to a full turn reads 0, at any precision.
+TEST(FieldWriter, AnglesThatRoundToAFullTurnShowAsZero)
+{
+    const struct {
+        int decimals;
+        double value;
+        const char* text;
+    } rows[] = {{0, 359.6, "000"}, {0, 359.4, "359"}, {1, 359.96, "000.0"}, {1, 359.94, "359.9"}, {0, 360.0, "000"}};
+    ensureWidgetApplication();
+    LocaleScope locale{QLocale(QLocale::English)};
+    for (const auto& row : rows) {
+        QLabel label;
+        label.setProperty("decimals", row.decimals);
+        label.setProperty("integerDigits", 3);
+        label.setProperty("angle", true);
+        EXPECT_EQ(FieldWriter::numberText(label, row.value), QString::fromUtf8(row.text)) << row.value;
+    }
+}
+
 TEST(FieldWriter, DatesShowInLocalTimeInTheirFormat)
 {
     ensureWidgetApplication();

@@ -190,6 +190,10 @@ QString FieldWriter::numberText(const QLabel& label, double value)
         return {};
     const int decimals = intProperty(label, "decimals", 2, 0, 9);
     const int integerDigits = intProperty(label, "integerDigits", 1, 1, 9);
+    // An angle that rounds to a full turn is shown as 0.
+    if (label.property("angle").toBool()
+        && std::round(value * std::pow(10.0, decimals)) >= 360.0 * std::pow(10.0, decimals))
+        value -= 360.0;
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QString digits = locale.toString(std::abs(value), 'f', decimals);
