@@ -250,7 +250,7 @@ void JsonDialect::takeReport(std::string_view line, GPSRecord& record)
     // libgps reads what it can and says nothing of the rest; a line that
     // neither it nor a JSON parser can read is worth a line in the log.
     if (!deviceReport && !line.empty() && (m_gps->set & ~PACKET_SET) == 0 && !isJsonObject(line))
-        Log::line("Ignoring gpsd report that is not JSON: " + GpsdText::excerpt(line));
+        m_notJson.line("Ignoring gpsd report that is not JSON: " + GpsdText::excerpt(line));
     const GpsdDeviceList::State after = m_devices.state();
     // A closed receiver's last fix is history: the next one starts afresh.
     if (after == GpsdDeviceList::State::Inactive && before != after)

@@ -2,6 +2,7 @@
 
 #include "gps/GpsdDeviceList.h"
 #include "gps/GpsdDialect.h"
+#include "gps/LogThrottle.h"
 
 #include <memory>
 #include <optional>
@@ -41,6 +42,7 @@ public:
     static std::string driverModeCommand(const std::string& path, int mode);
 
 private:
+    LogThrottle m_notJson;
     explicit JsonDialect(std::unique_ptr<gps_data_t> gps);
 
     void takeReport(std::string_view line, GPSRecord& record);

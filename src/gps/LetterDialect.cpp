@@ -62,7 +62,7 @@ int LetterDialect::handleBytes(std::string_view bytes, GPSRecord& record, const 
             return;
         }
         if (!line.empty() && !LetterReply::apply(line, record))
-            Log::line("Ignoring unreadable gpsd reply: " + GpsdText::excerpt(line));
+            m_unreadable.line("Ignoring unreadable gpsd reply: " + GpsdText::excerpt(line));
         ++reports;
         if (hook)
             hook(record, line);

@@ -2,6 +2,7 @@
 
 #include "gps/GpsdDialect.h"
 #include "gps/LineBuffer.h"
+#include "gps/LogThrottle.h"
 
 #include <string>
 
@@ -34,6 +35,7 @@ private:
     int m_fd;
     std::string m_greeting;
     LineBuffer m_lines;
+    LogThrottle m_unreadable;
     std::string m_failure;
     // A JSON server greets on connecting, sometimes later than it was
     // waited for; its greeting ends this protocol on the connection.

@@ -6,6 +6,8 @@
 #include "gps/LetterReply.h"
 #include "gps/LineBuffer.h"
 #include "gps/LinkStatus.h"
+#include "gps/LogThrottle.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +96,21 @@ TEST(LetterReply, KeepsAtMostTheRecordsChannels)
     LetterReply::apply(line, r);
     EXPECT_EQ(r.satellites, GPSRecord::channelCount);
     EXPECT_EQ(r.channels[13].prn, 14);
+}
+
+// A flood of bad lines: three an interval reach the log, the rest are
+// counted and the count is written with the next line that gets through.
+TEST(LogThrottle, AFloodIsCutToAFewLinesWithACount)
+{
+    using namespace std::chrono_literals;
+    LogCapture log;
+    LogThrottle throttle(5s, 3);
+    const LogThrottle::Clock::time_point start{};
+    for (int i = 0; i < 1000; ++i)
+        throttle.line("bad " + std::to_string(i), start + i * 10ms); // 10 s of lines
+    EXPECT_EQ(log.lines(),
+        (std::vector<std::string>{
+            "bad 0", "bad 1", "bad 2", "bad 500", "(497 more like it left out of the log)", "bad 501", "bad 502"}));
 }
 
 TEST(LineBuffer, SplitsLinesAcrossChunksAndDropsOverlongOnes)
