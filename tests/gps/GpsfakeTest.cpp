@@ -44,10 +44,11 @@ protected:
             GTEST_SKIP() << "gpsfake is not installed (Debian package gpsd-clients)";
     }
 
-    std::unique_ptr<GpsFake> replay(const std::vector<NmeaLog::Epoch>& epochs, const std::string& name, int port = 0)
+    std::unique_ptr<GpsFake> replay(const std::vector<NmeaLog::Epoch>& epochs, const std::string& name, int port = 0,
+        NmeaLog::Order order = NmeaLog::Order::RmcFirst)
     {
         const auto file = scratch.file(name);
-        NmeaLog::write(epochs, file.string());
+        NmeaLog::write(epochs, file.string(), order);
         auto fake = std::make_unique<GpsFake>(file, 0.01, port);
         EXPECT_TRUE(fake->ready()) << "gpsfake did not start";
         return fake;
@@ -131,6 +132,50 @@ TEST_F(Gpsfake, FixStateCurrentPositionAndDisplayFollowTheLog)
     // gpsd's sky report arrives: fourteen in view, twelve shown.
     EXPECT_EQ(shownAtLast("3D fix").columns(f::satsInView), 12);
     EXPECT_EQ(shownAtLast("GPS OFFLINE").columns(f::satsInView), 1);
+}
+
+// Receivers write their sentences in different orders, and gpsd sends a
+// report after each: whatever the order, each phase change raises exactly
+// one alert, the box never shows "3D fix" in a 2D phase, and the track and
+// velocity made good never blank while the receiver moves steadily.
+TEST_F(Gpsfake, EachPhaseChangeRaisesOneAlertWhateverTheSentenceOrder)
+{
+    const struct {
+        const char* name;
+        NmeaLog::Order order;
+    } receivers[] = {{"RMC first", NmeaLog::Order::RmcFirst}, {"GGA first", NmeaLog::Order::GgaFirst},
+        {"GSA first", NmeaLog::Order::GsaFirst}};
+    for (const auto& receiver : receivers) {
+        SCOPED_TRACE(receiver.name);
+        harness.destroy();
+        const auto epochs = NmeaLog::path(startTime, 52.5, 13.3, 12.0, 45.0, {{1, 60}, {2, 8}, {3, 8}, {2, 8}, {1, 4}});
+        auto fake = replay(epochs, std::string(receiver.name) + ".nmea", 0, receiver.order);
+        GPSController& controller = connect(*fake);
+        ASSERT_TRUE(eventually([&] { return alertCount("GPSOffline") == 1; }, 60s))
+            << testing::PrintToString(harness.alerts->keys());
+        EXPECT_EQ(harness.alerts->keys(),
+            (Strings{"GPSOnline", "GPSModeUp2D", "GPSModeUp3D", "TRVGPSModeDown2D", "GPSModeDown0D", "GPSOffline"}));
+        // The box titles in the order shown, repeats folded.
+        Strings titles;
+        bool trackBlankWhileMoving = false;
+        DisplayState state;
+        for (const DisplayBatch& batch : harness.display->batches()) {
+            state.apply(batch);
+            const std::string title = state.title(f::fixBox).value_or("");
+            if (!title.empty() && (titles.empty() || titles.back() != title))
+                titles.push_back(title);
+            const bool fix = title == "2D fix" || title == "3D fix";
+            if (fix && !std::isfinite(state.number(f::fixTrack).value_or(std::nan(""))))
+                trackBlankWhileMoving = true;
+        }
+        // From the receiver's first report to gpsd closing it at the end.
+        const auto first = std::find(titles.begin(), titles.end(), "No GPS fix...");
+        const auto closed = std::find(first, titles.end(), "GPS OFFLINE");
+        EXPECT_EQ(Strings(first, closed == titles.end() ? closed : closed + 1),
+            (Strings{"No GPS fix...", "2D fix", "3D fix", "2D fix", "No GPS fix...", "GPS OFFLINE"}));
+        EXPECT_FALSE(trackBlankWhileMoving);
+        controller.stopAll();
+    }
 }
 
 TEST_F(Gpsfake, AServerChangeMovesToTheOtherGpsd)

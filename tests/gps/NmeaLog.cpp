@@ -65,19 +65,21 @@ std::string sentence(std::string_view body)
     return std::string(1, '$').append(body).append(format("*%02X\r\n", static_cast<unsigned>(sum)));
 }
 
-std::string sentencesOf(const NmeaLog::Epoch& e)
+std::string sentencesOf(const NmeaLog::Epoch& e, NmeaLog::Order order)
 {
     std::string out;
     const bool fix = e.mode >= 2;
     const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
+    std::string rmc;
+    std::string gga;
     if (fix) {
-        out += sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
+        rmc = sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
             + date(e.time) + ",,,A");
         const std::string altitude = e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M");
-        out += sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
+        gga = sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
     } else {
-        out += sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
-        out += sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
+        rmc = sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
+        gga = sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
     }
     std::string used;
     int listed = 0;
@@ -89,7 +91,18 @@ std::string sentencesOf(const NmeaLog::Epoch& e)
     }
     for (; listed < 12; ++listed)
         used += ",";
-    out += sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
+    const std::string gsa = sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
+    switch (order) {
+    case NmeaLog::Order::RmcFirst:
+        out += rmc + gga + gsa;
+        break;
+    case NmeaLog::Order::GgaFirst:
+        out += gga + gsa + rmc;
+        break;
+    case NmeaLog::Order::GsaFirst:
+        out += gsa + gga + rmc;
+        break;
+    }
     const int count = static_cast<int>(e.satellites.size());
     const int sentences = (count + 3) / 4;
     for (int n = 0; n < sentences; ++n) {
@@ -132,11 +145,11 @@ std::vector<NmeaLog::Epoch> NmeaLog::path(
     return epochs;
 }
 
-void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)
+void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path, Order order)
 {
     std::ofstream file(path, std::ios::binary);
     for (const Epoch& epoch : epochs)
-        file << sentencesOf(epoch);
+        file << sentencesOf(epoch, order);
 }
 
 } // namespace navora::test
