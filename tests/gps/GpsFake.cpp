@@ -22,7 +22,9 @@ namespace {
 
 constexpr const char* gpsfakeProgram = "/usr/bin/gpsfake";
 
-bool answers(int port)
+} // namespace
+
+bool GpsFake::answers(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -33,8 +35,6 @@ bool answers(int port)
     ::close(fd);
     return connected;
 }
-
-} // namespace
 
 bool GpsFake::available()
 {

@@ -22,6 +22,8 @@ public:
     GpsFake& operator=(const GpsFake&) = delete;
 
     static bool available();
+    // Something listens on the loopback port.
+    static bool answers(int port);
 
     bool ready() const { return m_ready; }
     int port() const { return m_port; }

@@ -5,6 +5,7 @@
 #include "gps/LinkTestSupport.h"
 #include "gps/NmeaLog.h"
 #include "support/Eventually.h"
+#include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
 
 #include "core/NotificationNames.h"
@@ -19,6 +20,10 @@
 #include <algorithm>
 #include <cmath>
 #include <mutex>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace navora::test {
 namespace {
@@ -176,6 +181,54 @@ TEST_F(Gpsfake, EachPhaseChangeRaisesOneAlertWhateverTheSentenceOrder)
         EXPECT_FALSE(trackBlankWhileMoving);
         controller.stopAll();
     }
+}
+
+// A receiver that stops writing while its device stays open: gpsd keeps the
+// device listed and answers status queries with the last fix, yet the
+// receiver goes off line within the stale bound.
+TEST_F(Gpsfake, AReceiverSilentWithItsDeviceOpenGoesOffLine)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string device = ::ptsname(master);
+    const int port = unusedPort();
+    ProgramRun gpsd(
+        {"/usr/sbin/gpsd", "-N", "-n", "-S", std::to_string(port), device}, scratch.file("gpsd.txt"), scratch.path());
+    ASSERT_TRUE(gpsd.started());
+    ASSERT_TRUE(eventually([&] { return GpsFake::answers(port); }, 10s));
+    harness.settings.setString(TRVgpsdServerKey, "127.0.0.1");
+    harness.settings.setString(TRVgpsdPortKey, std::to_string(port));
+    GPSController& controller = harness.make(fastLink());
+    controller.windowDidLoad();
+    ASSERT_TRUE(eventually([&] { return controller.connected(); }));
+
+    // Five epochs a fifth of a second apart, then nothing.
+    const auto epochs = NmeaLog::path(startTime, 52.5, 13.3, 12.0, 45.0, {{3, 15}});
+    std::chrono::steady_clock::time_point lastWritten;
+    for (const NmeaLog::Epoch& epoch : epochs) {
+        const auto file = scratch.file("epoch.nmea");
+        NmeaLog::write({epoch}, file.string());
+        const std::string text = ProgramRun::fileText(file);
+        ASSERT_EQ(::write(master, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        lastWritten = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }, 5s))
+        << ProgramRun::fileText(scratch.file("gpsd.txt"));
+    ASSERT_TRUE(eventually([&] { return alertCount("GPSOffline") == 1; }, 15s))
+        << testing::PrintToString(harness.alerts->keys());
+    const auto offLineAfter = std::chrono::steady_clock::now() - lastWritten;
+    EXPECT_GE(offLineAfter, 5s);
+    EXPECT_LT(offLineAfter, 8s);
+    EXPECT_EQ(harness.display->state().title(f::fixBox), "GPS OFFLINE");
+    EXPECT_FALSE(controller.currentPos());
+    EXPECT_TRUE(log.contains("GPS receiver off line: no report from the receiver for 5 s")
+        || log.contains("GPS receiver off line: no report from the receiver for 6 s"));
+    controller.stopAll();
+    harness.destroy();
+    ::close(master);
 }
 
 TEST_F(Gpsfake, AServerChangeMovesToTheOtherGpsd)
