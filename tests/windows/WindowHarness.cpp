@@ -11,7 +11,9 @@ WindowHarness::WindowHarness()
     settings.registerDefaults();
     auto stub = std::make_unique<StubGPSLink>();
     link = stub.get();
+    // The reports come from the test alone: no GPS thread to race them.
     GPSWindowController::Services services{settings, center, std::move(stub), {}};
+    services.connects = false;
     m_windows = std::make_unique<GPSWindowController>(std::move(services));
 }
 

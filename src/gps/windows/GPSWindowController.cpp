@@ -18,8 +18,9 @@ GPSWindowController::GPSWindowController(Services services)
     : m_windows(std::make_unique<GPSWindows>())
     , m_display(std::make_shared<QtDisplay>(m_windows->all()))
 {
-    m_controller = std::make_unique<GPSController>(GPSController::Services{services.settings, services.center,
-        m_display, std::move(services.link), std::move(services.makeAlertDispatcher), services.timings});
+    m_controller
+        = std::make_unique<GPSController>(GPSController::Services{services.settings, services.center, m_display,
+            std::move(services.link), std::move(services.makeAlertDispatcher), services.timings, services.connects});
     if (services.stopQuestion) {
         m_controller->setStopQuestion(std::move(services.stopQuestion));
     } else {

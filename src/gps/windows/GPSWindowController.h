@@ -39,6 +39,8 @@ public:
         GPSTimings timings = {};
         // Asked before the navigation window closes; empty: a message box asks.
         GPSController::StopQuestion stopQuestion = {};
+        // False when a test feeds the reports in itself: no GPS thread.
+        bool connects = true;
     };
 
     // Loads the windows (hidden), then lets the controller connect
