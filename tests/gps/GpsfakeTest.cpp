@@ -287,8 +287,11 @@ TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
     };
     ASSERT_TRUE(eventually([&] { return attempts() >= 3; }, 10s));
     EXPECT_FALSE(controller.connected());
-    EXPECT_EQ(harness.display->state().text(fields::linkState),
-        "Cannot connect to gpsd at 127.0.0.1:" + std::to_string(port) + " (connection refused). Next try in 1 s.");
+    // Between attempts (during one it says it is connecting).
+    const std::string cannot
+        = "Cannot connect to gpsd at 127.0.0.1:" + std::to_string(port) + " (connection refused). Next try in 1 s.";
+    EXPECT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == cannot; }, 5s))
+        << harness.display->state().text(fields::linkState).value_or("(none)");
 
     auto south = replay(NmeaLog::path(startTime, -33.9, 151.2, 12.0, 45.0, {{3, 400}}), "after.nmea", port);
     ASSERT_TRUE(south->ready());

@@ -22,6 +22,19 @@ constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double offline = 0.0;
 constexpr double online = 1714564812.0;
 
+// A 3D report on line at (52.5, 13.3), 100 m up, at a fix time.
+GPSRecord fixAt(double time)
+{
+    GPSRecord r;
+    r.online = online;
+    r.fix.mode = 3;
+    r.fix.time = time;
+    r.fix.latitude = 52.5;
+    r.fix.longitude = 13.3;
+    r.fix.altitude = 100.0;
+    return r;
+}
+
 class FixIngestion : public testing::Test {
 protected:
     // One report as gpsd would send it, with a plausible fix for mode 2 or 3.
@@ -159,12 +172,7 @@ TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
 TEST_F(FixIngestion, FieldsOfOneEpochAreMergedAndNeverCarriedOver)
 {
     const auto send = [this](double time, double track, double altitude) {
-        GPSRecord r;
-        r.online = online;
-        r.fix.mode = 3;
-        r.fix.time = time;
-        r.fix.latitude = 52.5;
-        r.fix.longitude = 13.3;
+        GPSRecord r = fixAt(time);
         r.fix.altitude = altitude;
         r.fix.speed = 5.0;
         r.fix.track = track;
@@ -229,13 +237,7 @@ TEST_F(FixIngestion, ASilentReceiverGoesOffLineAndComesBack)
     using namespace std::chrono_literals;
     const std::chrono::steady_clock::time_point start{};
     const auto send = [this](double time, std::chrono::steady_clock::time_point at) {
-        GPSRecord r;
-        r.online = online;
-        r.fix.mode = 3;
-        r.fix.time = time;
-        r.fix.latitude = 52.5;
-        r.fix.longitude = 13.3;
-        r.fix.altitude = 100.0;
+        const GPSRecord r = fixAt(time);
         nav.keep(nav.engine.takeReport(r, at));
     };
     struct Row {
