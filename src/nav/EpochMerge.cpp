@@ -48,7 +48,6 @@ EpochMerge::Result EpochMerge::take(const GPSRecord& report)
     }
     if (m_current)
         result.finishedMode = decidedMode(m_current->fix);
-    result.newEpoch = true;
     m_current = report;
     result.merged = report;
     return result;

@@ -18,8 +18,6 @@ public:
         GPSRecord merged;
         // The decided mode of the epoch this report ended, if it ended one.
         std::optional<int> finishedMode;
-        // The report began a new epoch (its fix time is another one).
-        bool newEpoch = false;
     };
 
     Result take(const GPSRecord& report);

@@ -220,11 +220,7 @@ TEST_F(SafeSequencing, WaypointEnteredTwiceIsPassedOnce)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EngineHarness run;
-        RoutePtr r = Route::create();
-        char name = 'A';
-        for (const auto& [north, east] : row.route)
-            r->appendWaypoint(Waypoint::create(
-                std::string(1, name++), "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
+        RoutePtr r = route(row.route);
         Boat boat(run, row.startNorth, 0.0);
         boat.report(row.track, 5.0);
         run.keep(run.engine.activateRoute(r, 1));
