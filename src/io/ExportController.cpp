@@ -109,8 +109,12 @@ bool ExportController::exportAllToGPX()
 {
     Log::line("Exporting all open documents to one GPX file");
     const std::vector<ExchangeDocument*> documents = m_host.documents();
-    return saveXML(
-        [&documents](XmlWriter& writer) { GpxExport::writeDocuments(writer, documents, handleError); }, "gpx", "");
+    // The file is named after the document in front, else the first one.
+    const ExchangeDocument* named = m_host.keyDocument();
+    if (named == nullptr && !documents.empty())
+        named = documents.front();
+    return saveXML([&documents](XmlWriter& writer) { GpxExport::writeDocuments(writer, documents, handleError); },
+        "gpx", named != nullptr ? named->displayName() : "Navora");
 }
 
 bool ExportController::saveXML(const XmlDocument& xml, std::string_view type, std::string_view title)

@@ -7,6 +7,8 @@
 
 #include "model/DocumentTypes.h"
 
+#include <algorithm>
+
 namespace navora {
 
 std::string GpxExport::documents(const std::vector<ExchangeDocument*>& documents, const ErrorHandler& onError)
@@ -36,10 +38,14 @@ void GpxExport::writeDocuments(
         for (const WaypointPtr& waypoint : document->waypointList())
             writePoint(writer, "wpt", *waypoint);
     }
+    // A route open in two documents is written once.
+    std::vector<const Route*> written;
     for (const ExchangeDocument* document : documents) {
         const RoutePtr route = document->route();
-        if (document->typeName() != kRouteDocumentType.name || !route)
+        if (document->typeName() != kRouteDocumentType.name || !route
+            || std::find(written.begin(), written.end(), route.get()) != written.end())
             continue;
+        written.push_back(route.get());
         writer.startElement("rte");
         writer.textElement("name", route->routeName().value_or(std::string()));
         for (const WaypointPtr& waypoint : route->routeWaypoints())

@@ -30,6 +30,9 @@ void KmlExport::writeRoute(
     XmlWriter& writer, const Route& route, std::string_view routeColour, const ErrorHandler& onError)
 {
     startDocument(writer);
+    // The document's name is the route's: an import takes it from there.
+    if (route.routeName())
+        writer.textElement("name", *route.routeName());
     const XmlFragment style(styleText(routeColour));
     if (style.root() != nullptr)
         writer.copyElement(style.root());

@@ -123,7 +123,7 @@ TEST(ExportController, CancelledOrFailedSavesLeaveTheOldFile)
     exporter.saveTo(std::nullopt);
     EXPECT_FALSE(exporter.controller().exportAllToGPX());
     EXPECT_EQ(exporter.extension(), "gpx");
-    EXPECT_EQ(exporter.title(), "");
+    EXPECT_EQ(exporter.title(), "L"); // named after a document
     EXPECT_EQ(fileBytes(target), "old contents");
 
     const std::string missing = folder.file("no/such/folder/all.gpx");
