@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace navora {
 
@@ -24,6 +25,7 @@ AppController::AppController(Services services)
     , m_mnItem(m_services.documents.action("toggleMiniNav"))
 {
     connectMenu();
+    m_services.documents.setImportFile([this](const QString& path) { importFile(path); });
     m_services.center.addObserver(
         this, TRVCheckGPSRunning, [this](const NotificationObject& object) { handleCheckGPSRunning(object); });
 }
@@ -140,9 +142,10 @@ void AppController::cancelUpdate()
 
 void AppController::showAbout()
 {
-    m_services.documents.dialogs().tell(m_services.documents.dialogParent(), tr("About Navora"),
-        tr("Navora %1\n\nGPS route navigation with gpsd: the live fix, waypoint lists and routes, "
-           "followed leg by leg with spoken and desktop alerts.")
+    // The program's own icon, not a warning's.
+    QMessageBox::about(m_services.documents.dialogParent(), tr("About Navora"),
+        tr("<b>Navora %1</b><p>GPS route navigation with gpsd: the live fix, waypoint lists and routes, "
+           "followed leg by leg with spoken and desktop alerts.</p>")
             .arg(QCoreApplication::applicationVersion()));
 }
 
@@ -172,23 +175,40 @@ ImportController& AppController::ensureImportController()
                 return std::nullopt;
             return path->toStdString();
         };
-        // Cancel last: closing the panel another way cancels too.
-        auto question = [&documents] {
-            const int answer = documents.dialogs().ask(documents.dialogParent(),
-                toQString(ImportController::kQuestionTitle), toQString(ImportController::kQuestionMessage),
-                {toQString(ImportController::kRouteButton), toQString(ImportController::kWaypointsButton),
-                    toQString(ImportController::kCancelButton)});
-            if (answer == 0)
-                return ImportChoice::Route;
-            return answer == 1 ? ImportChoice::Waypoints : ImportChoice::Cancel;
-        };
-        auto failure = [&documents](const std::string& reason) {
-            documents.dialogs().tell(
-                documents.dialogParent(), tr("The file could not be imported."), QString::fromStdString(reason));
-        };
-        m_importController = std::make_unique<ImportController>(documents, openPanel, question, failure);
+        m_importController = makeImportController(openPanel);
     }
     return *m_importController;
+}
+
+void AppController::importFile(const QString& path)
+{
+    // The file is chosen already: the import's panel answers with it.
+    const std::unique_ptr<ImportController> importer
+        = makeImportController([path](std::string_view) -> std::optional<std::string> { return path.toStdString(); });
+    if (QFileInfo(path).suffix().compare(QLatin1String("gpx"), Qt::CaseInsensitive) == 0)
+        importer->importGPX();
+    else
+        importer->importKML();
+}
+
+std::unique_ptr<ImportController> AppController::makeImportController(ImportController::OpenPanel openPanel)
+{
+    DocumentController& documents = m_services.documents;
+    // Cancel last: closing the panel another way cancels too.
+    auto question = [&documents] {
+        const int answer = documents.dialogs().ask(documents.dialogParent(),
+            toQString(ImportController::kQuestionTitle), toQString(ImportController::kQuestionMessage),
+            {toQString(ImportController::kRouteButton), toQString(ImportController::kWaypointsButton),
+                toQString(ImportController::kCancelButton)});
+        if (answer == 0)
+            return ImportChoice::Route;
+        return answer == 1 ? ImportChoice::Waypoints : ImportChoice::Cancel;
+    };
+    auto failure = [&documents](const std::string& reason) {
+        documents.dialogs().tell(
+            documents.dialogParent(), tr("The file could not be imported."), QString::fromStdString(reason));
+    };
+    return std::make_unique<ImportController>(documents, std::move(openPanel), question, failure);
 }
 
 ExportController& AppController::ensureExportController()

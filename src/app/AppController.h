@@ -91,6 +91,10 @@ private:
     void connectMenu();
     GPSWindowController& ensureGPSController();
     ImportController& ensureImportController();
+    // Imports a KML or GPX file chosen with File > Open.
+    void importFile(const QString& path);
+    std::unique_ptr<ImportController> makeImportController(
+        std::function<std::optional<std::string>(std::string_view)> openPanel);
     ExportController& ensureExportController();
     UpdateCheck& ensureUpdateCheck();
 

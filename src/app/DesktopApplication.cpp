@@ -144,7 +144,9 @@ int DesktopApplication::run(int argc, char** argv)
     // The desktop entry's name: the Wayland app id, and the icon the
     // installed theme holds for it.
     QGuiApplication::setDesktopFileName("org.navora.Navora");
-    QApplication::setWindowIcon(QIcon::fromTheme("org.navora.Navora"));
+    QIcon builtIn(":/icons/navora-256.png");
+    builtIn.addFile(":/icons/navora-64.png");
+    QApplication::setWindowIcon(QIcon::fromTheme("org.navora.Navora", builtIn));
     // The main window stays while documents come and go; quitting asks
     // about unsaved documents first.
     QApplication::setQuitOnLastWindowClosed(false);

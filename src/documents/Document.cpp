@@ -1,12 +1,37 @@
 #include "documents/Document.h"
 
+#include "documents/ContentUndoCommand.h"
+
 #include "model/AtomicFile.h"
 #include "model/DocumentArchive.h"
+
+#include <QUndoStack>
 
 #include <filesystem>
 #include <optional>
 
 namespace navora {
+
+namespace {
+
+// Enough for a working session; each step holds at most two orders of the
+// document's waypoints.
+constexpr int kUndoLimit = 200;
+
+} // namespace
+
+Document::Document()
+    : m_undoStack(std::make_unique<QUndoStack>())
+{
+    m_undoStack->setUndoLimit(kUndoLimit);
+    QObject::connect(m_undoStack.get(), &QUndoStack::cleanChanged, m_undoStack.get(), [this] { stateChanged(); });
+}
+
+Document::~Document()
+{
+    // The stack tells of its last clean state as it goes; nobody listens now.
+    m_undoStack->blockSignals(true);
+}
 
 std::string Document::displayName() const
 {
@@ -27,10 +52,19 @@ void Document::setUntitledName(std::string untitledName)
     stateChanged();
 }
 
+bool Document::isDocumentEdited() const
+{
+    return m_changeCount != 0 || !m_undoStack->isClean();
+}
+
 void Document::updateChangeCount(ChangeType change)
 {
+    if (m_recording && change == ChangeType::Done)
+        return;
     const bool wasEdited = isDocumentEdited();
     m_changeCount = change == ChangeType::Done ? m_changeCount + 1 : 0;
+    if (change == ChangeType::Cleared)
+        m_undoStack->setClean();
     if (wasEdited != isDocumentEdited())
         stateChanged();
 }
@@ -44,6 +78,8 @@ bool Document::readFromFile(const std::string& path, std::string& error)
         return false;
     m_fileName = path;
     m_changeCount = 0;
+    // The steps refer to the content just replaced.
+    m_undoStack->clear();
     stateChanged();
     return true;
 }
@@ -55,6 +91,7 @@ bool Document::writeToFile(const std::string& path, std::string& error)
         return false;
     m_fileName = path;
     m_changeCount = 0;
+    m_undoStack->setClean();
     stateChanged();
     return true;
 }
@@ -66,6 +103,26 @@ bool Document::revertToSaved(std::string& error)
         return false;
     }
     return readFromFile(m_fileName, error);
+}
+
+void Document::recordEdit(const QString& name, const std::function<void()>& edit, const WaypointList& changedInPlace)
+{
+    DocumentContent before = currentContent();
+    before.values = DocumentContent::valuesOf(changedInPlace);
+    m_recording = true;
+    edit();
+    m_recording = false;
+    DocumentContent after = currentContent();
+    after.values = DocumentContent::valuesOf(changedInPlace);
+    if (before == after)
+        return;
+    if (before.waypoints == after.waypoints) {
+        before.waypoints.reset();
+        after.waypoints.reset();
+    }
+    m_undoStack->push(new ContentUndoCommand(name, std::move(before), std::move(after),
+        [this](const DocumentContent& content) { restoreContent(content); }));
+    stateChanged();
 }
 
 void Document::stateChanged() const

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "documents/DocumentContent.h"
 #include "io/ExchangeDocument.h"
+
+#include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+class QUndoStack;
 
 namespace navora {
 
@@ -17,6 +22,10 @@ namespace navora {
 // the file atomically, a load reads at most the archive's size limit and
 // leaves the document untouched when the data cannot be decoded.
 //
+// Every edit of the content is a step on the document's undo stack; the
+// edited marker is off exactly when the stack stands where the file was last
+// saved or read (or nothing was changed outside the stack since).
+//
 // Documents are shared (std::shared_ptr): a waypoint list serving as a
 // route's pick list refers back to that route document without keeping it
 // open. They live on the user-interface thread.
@@ -26,8 +35,8 @@ public:
     // Called when the title or the edited state may have changed.
     using StateListener = std::function<void()>;
 
-    Document() = default;
-    ~Document() override = default;
+    Document();
+    ~Document() override;
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
@@ -38,10 +47,17 @@ public:
     const std::string& fileName() const { return m_fileName; }
     void setFileName(std::string fileName);
     void setUntitledName(std::string untitledName);
+    const std::string& untitledName() const { return m_untitledName; }
 
     int changeCount() const { return m_changeCount; }
-    bool isDocumentEdited() const { return m_changeCount != 0; }
+    bool isDocumentEdited() const;
+    // Counts a change made outside the undo stack (ignored while an edit is
+    // being recorded: the stack counts that one).
     void updateChangeCount(ChangeType change);
+
+    QUndoStack& undoStack() const { return *m_undoStack; }
+    // True while the content may not be edited, undo and redo included.
+    virtual bool editingLocked() const { return false; }
 
     // The file contents of the document; nullopt (and error) when it cannot
     // be encoded.
@@ -62,6 +78,15 @@ public:
     void setStateListener(StateListener listener) { m_stateListener = std::move(listener); }
 
 protected:
+    // Makes `edit` one undoable step called `name`; `changedInPlace` are the
+    // waypoints whose fields it may change. An edit that changes nothing
+    // leaves no step.
+    void recordEdit(const QString& name, const std::function<void()>& edit, const WaypointList& changedInPlace = {});
+    // The order of the waypoints and the route's name as they are now.
+    virtual DocumentContent currentContent() const = 0;
+    // Puts the content back as it was at a step of the undo stack.
+    virtual void restoreContent(const DocumentContent& content) = 0;
+
     // Tells the window to redraw its title (the display name changed).
     void stateChanged() const;
 
@@ -69,6 +94,8 @@ private:
     std::string m_fileName;
     std::string m_untitledName = "Untitled";
     int m_changeCount = 0;
+    bool m_recording = false;
+    std::unique_ptr<QUndoStack> m_undoStack;
     StateListener m_stateListener;
 };
 

@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStandardPaths>
@@ -47,15 +48,18 @@ DocumentController::DocumentController(Services services)
     , m_mainWindow(std::make_unique<QMainWindow>())
 {
     m_menuUi->setupUi(m_mainWindow.get());
+    addUndoCommands();
     for (QAction* action : m_mainWindow->findChildren<QAction*>())
         action->setShortcutContext(Qt::ApplicationShortcut);
     m_mainWindow->installEventFilter(this);
+    qApp->installEventFilter(this);
     connectMenu();
 }
 
 DocumentController::~DocumentController()
 {
     m_mainWindow->removeEventFilter(this);
+    qApp->removeEventFilter(this);
     // Windows first: they let go of their documents as they go.
     std::vector<Entry> entries = std::move(m_entries);
     for (Entry& entry : entries)
@@ -67,10 +71,24 @@ ExchangeDocument* DocumentController::makeUntitledDocumentOfType(std::string_vie
     DocumentPtr document = makeDocumentOfType(typeName);
     if (!document)
         return nullptr;
-    ++m_untitledCount;
-    document->setUntitledName(m_untitledCount == 1 ? "Untitled" : "Untitled " + std::to_string(m_untitledCount));
+    document->setUntitledName(freeUntitledName(typeName));
     addDocument(document, true);
     return document.get();
+}
+
+std::string DocumentController::freeUntitledName(std::string_view typeName) const
+{
+    // The first untitled document of a type is "Untitled", then "Untitled 2"
+    // and on, a number freed by a closed or saved document taken again.
+    for (int number = 1;; ++number) {
+        const std::string name = number == 1 ? "Untitled" : "Untitled " + std::to_string(number);
+        const bool taken = std::any_of(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
+            const Document& open = *entry.document;
+            return open.typeName() == typeName && open.fileName().empty() && open.untitledName() == name;
+        });
+        if (!taken)
+            return name;
+    }
 }
 
 std::vector<ExchangeDocument*> DocumentController::documents() const
@@ -142,7 +160,7 @@ void DocumentController::openNewWaypointsList()
 void DocumentController::openDocument()
 {
     const std::optional<QString> path = dialogs().openFile(dialogParent(), tr("Open"),
-        {toQString(kWaypointsDocumentType.extension), toQString(kRouteDocumentType.extension)});
+        {toQString(kWaypointsDocumentType.extension), toQString(kRouteDocumentType.extension), "gpx", "kml"});
     if (path)
         openDocumentReportingErrors(*path);
 }
@@ -205,6 +223,8 @@ void DocumentController::setBeforeQuit(std::function<void()> beforeQuit)
 
 DocumentPtr DocumentController::openDocumentReportingErrors(const QString& path)
 {
+    if (offerImport(path))
+        return nullptr;
     std::string error;
     DocumentPtr document = openDocumentWithContentsOfFile(path.toStdString(), true, error);
     if (!document) {
@@ -370,6 +390,11 @@ void DocumentController::documentWindowClosed(DocumentWindow& window)
 
 bool DocumentController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride && isMenuShortcut(*static_cast<QKeyEvent*>(event))) {
+        // A text field would take the key as its own (Ctrl+E moves to the
+        // end of the line): the menu command wins.
+        return true;
+    }
     if (watched == m_mainWindow.get() && event->type() == QEvent::Close) {
         event->ignore();
         quit();
@@ -395,6 +420,7 @@ void DocumentController::addDocument(const DocumentPtr& document, bool display)
     else
         window = new RouteWindow(*this, std::static_pointer_cast<RouteDocument>(document));
     installMenus(*window);
+    m_undoGroup.addStack(&document->undoStack());
     document->setStateListener([this, window] {
         window->updateTitle();
         updateDocumentCommands();
@@ -432,6 +458,7 @@ void DocumentController::connectMenu()
     // The commands that act on the document in front follow it at all
     // times, not only when the menu opens: their shortcuts work or not by it.
     connect(ui.fileMenu, &QMenu::aboutToShow, this, [this] { updateDocumentCommands(); });
+    connect(ui.editMenu, &QMenu::aboutToShow, this, [this] { updateDocumentCommands(); });
     connect(qApp, &QApplication::focusChanged, this, [this] { updateDocumentCommands(); });
     updateDocumentCommands();
     connect(ui.openRecentMenu, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
@@ -448,6 +475,20 @@ void DocumentController::updateDocumentCommands()
     ui.saveDocumentAs->setEnabled(present);
     ui.exportKML->setEnabled(present);
     ui.revertDocumentToSaved->setEnabled(present && !document->fileName().empty() && document->isDocumentEdited());
+    // A locked document (the active route) is not changed by undo either.
+    m_undoGroup.setActiveStack(present && !document->editingLocked() ? &document->undoStack() : nullptr);
+}
+
+void DocumentController::addUndoCommands()
+{
+    QAction* undo = m_undoGroup.createUndoAction(m_mainWindow.get(), tr("&Undo"));
+    undo->setObjectName("undo");
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = m_undoGroup.createRedoAction(m_mainWindow.get(), tr("&Redo"));
+    redo->setObjectName("redo");
+    redo->setShortcuts({QKeySequence(QKeySequence::Redo), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_menuUi->editMenu->addAction(undo);
+    m_menuUi->editMenu->addAction(redo);
 }
 
 void DocumentController::noteRecentDocument(const std::string& path)
@@ -479,11 +520,40 @@ void DocumentController::fillRecentMenu()
         clear, &QAction::triggered, this, [this] { m_services.store.setValue(kRecentDocumentsKey, QStringList()); });
 }
 
+bool DocumentController::isMenuShortcut(const QKeyEvent& event) const
+{
+    const QKeySequence pressed(event.keyCombination());
+    for (QAction* action : m_mainWindow->findChildren<QAction*>()) {
+        // Undo and redo in a text field are the field's own.
+        if (!action->isEnabled() || action->objectName() == QLatin1String("undo")
+            || action->objectName() == QLatin1String("redo"))
+            continue;
+        if (action->shortcuts().contains(pressed))
+            return true;
+    }
+    return false;
+}
+
 QWidget* DocumentController::dialogParent() const
 {
     if (QWidget* active = QApplication::activeWindow())
         return active;
     return m_mainWindow.get();
+}
+
+bool DocumentController::offerImport(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!m_importFile || (suffix != QLatin1String("kml") && suffix != QLatin1String("gpx")))
+        return false;
+    const int answer = dialogs().ask(dialogParent(), tr("Import \u201c%1\u201d?").arg(QFileInfo(path).fileName()),
+        tr("This is a %1 file, not a Navora document. Navora can import its waypoints and routes as new "
+           "documents.")
+            .arg(suffix.toUpper()),
+        {tr("Import"), tr("Cancel")});
+    if (answer == 0)
+        m_importFile(path);
+    return true;
 }
 
 QString DocumentController::documentTitle(const Document& document) const

@@ -6,12 +6,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QUndoGroup>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QAction;
+class QKeyEvent;
 class QMainWindow;
 class QMenu;
 
@@ -30,7 +32,8 @@ class SettingsStore;
 // the list of open documents in opening order, and the File commands (new,
 // open, open recent, close, save, save as, revert, quit) with the usual
 // unsaved-changes questions. It owns the main window built from the main
-// menu's layout ("MainMenu"); every document window shows the same menus,
+// menu's layout ("MainMenu"); the Edit menu undoes and redoes the edits of
+// the document in front; every document window shows the same menus,
 // so later commands are added in one place (mainMenu()). File panels and
 // questions go through Dialogs.
 class DocumentController : public QObject, public DocumentHost {
@@ -72,9 +75,12 @@ public:
     // Runs once the documents may go and before Qt closes any window (the
     // GPS link stops first, without questions from its windows).
     void setBeforeQuit(std::function<void()> beforeQuit);
+    // Imports a KML or GPX file that File > Open was given.
+    void setImportFile(std::function<void(const QString& path)> importFile) { m_importFile = std::move(importFile); }
 
     // Opens and shows a document; a failure is told in a message box and
     // opens nothing.
+    // A KML or GPX file is offered for import instead.
     DocumentPtr openDocumentReportingErrors(const QString& path);
     bool saveDocument(Document& document);
     bool saveDocumentAs(Document& document);
@@ -109,7 +115,8 @@ public:
     void documentWindowClosed(DocumentWindow& window);
 
 protected:
-    // Closing the main window quits, asking first.
+    // Closing the main window quits, asking first; the menu's shortcuts
+    // work from any field.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -119,23 +126,30 @@ private:
     };
 
     DocumentPtr makeDocumentOfType(std::string_view typeName);
+    std::string freeUntitledName(std::string_view typeName) const;
     void addDocument(const DocumentPtr& document, bool display);
     void installMenus(QMainWindow& window);
     void connectMenu();
+    void addUndoCommands();
+    bool isMenuShortcut(const QKeyEvent& event) const;
     void noteRecentDocument(const std::string& path);
     // Enables the commands on the document in front as far as it allows.
     void updateDocumentCommands();
     void fillRecentMenu();
     QString documentTitle(const Document& document) const;
+    // Offers a KML or GPX file for import; false for any other file.
+    bool offerImport(const QString& path);
 
     Services m_services;
     DocumentServices m_documentServices;
     std::unique_ptr<Ui::MainMenu> m_menuUi;
     std::unique_ptr<QMainWindow> m_mainWindow;
     std::vector<Entry> m_entries;
-    int m_untitledCount = 0;
+    // Holds each document's undo stack; the active one is the front's.
+    QUndoGroup m_undoGroup;
     bool m_quitting = false;
     std::function<void()> m_beforeQuit;
+    std::function<void(const QString& path)> m_importFile;
 };
 
 } // namespace navora

@@ -56,6 +56,8 @@ inline constexpr std::string_view routeClearAllButton = "routeClearAllButton";
 inline constexpr std::string_view routeDirectToButton = "routeDirectToButton";
 inline constexpr std::string_view routeJoinSegmentButton = "routeJoinSegmentButton";
 inline constexpr std::string_view routeReverseButton = "routeReverseButton";
+inline constexpr std::string_view routeMoveUpButton = "routeMoveUpButton";
+inline constexpr std::string_view routeMoveDownButton = "routeMoveDownButton";
 
 // Its detail sheet (wpBox, wpName, wpComment, wpLatitude and wpLongitude as
 // above).
@@ -73,7 +75,7 @@ inline constexpr std::array waypointDetailNames{wpDetailPanel, wpBox, detailAddU
 inline constexpr std::array nearestNames{nearestPanel, nearestActivateButton, nearestCloseButton, nearestTable};
 inline constexpr std::array routeWindowNames{routeTable, routeName, routeAddInsertButton, routeChangeButton,
     routeRemoveButton, routeClearAllButton, routeDirectToButton, routeJoinSegmentButton, routeReverseButton,
-    importKMLAction};
+    routeMoveUpButton, routeMoveDownButton, importKMLAction};
 inline constexpr std::array routeDetailNames{routeDetailPanel, wpBox, detailAddInsertChangeButton, wpName, wpComment,
     wpLatLonFormat, wpLatitude, wpLongitude, wpPickListButton, detailCancelButton};
 

@@ -20,6 +20,9 @@ struct DocumentServices {
     NotificationCenter& center;
     DocumentHost& host;
     CurrentPosResolver currentPosOf;
+    // The "Units" setting when the document opens; "TRVUnitsChanged" tells
+    // of a new choice.
+    char unitsCode = 'n';
 };
 
 } // namespace navora

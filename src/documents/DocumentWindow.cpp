@@ -5,7 +5,10 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QShortcut>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace navora {
 
@@ -79,6 +82,28 @@ void DocumentWindow::setUpTable(QTableView& table, WaypointTableModel& model)
     table.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 8);
     table.setWordWrap(false);
+}
+
+std::vector<int> DocumentWindow::selectedListIndexes(const QTableView& table, const WaypointTableModel& model)
+{
+    std::vector<int> indexes;
+    if (!table.selectionModel())
+        return indexes;
+    for (const QModelIndex& row : table.selectionModel()->selectedRows()) {
+        const int index = model.listIndex(row.row());
+        if (index >= 0)
+            indexes.push_back(index);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    return indexes;
+}
+
+void DocumentWindow::addTableKeys(QTableView& table, std::function<void()> open, std::function<void()> remove)
+{
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)})
+        new QShortcut(key, &table, this, open, Qt::WidgetShortcut);
+    for (const QKeySequence& key : {QKeySequence(QKeySequence::Delete), QKeySequence(Qt::Key_Backspace)})
+        new QShortcut(key, &table, this, remove, Qt::WidgetShortcut);
 }
 
 std::optional<int> DocumentWindow::selectedListIndex(const QTableView& table, const WaypointTableModel& model)

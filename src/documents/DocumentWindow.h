@@ -4,7 +4,9 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 class QTableView;
 
@@ -38,6 +40,11 @@ protected:
     static void setUpTable(QTableView& table, WaypointTableModel& model);
     // The list index of the selected row, nullopt for none.
     static std::optional<int> selectedListIndex(const QTableView& table, const WaypointTableModel& model);
+    // The list indexes of every selected row, in list order.
+    static std::vector<int> selectedListIndexes(const QTableView& table, const WaypointTableModel& model);
+    // Return (or Enter) opens the selected row and Delete (or Backspace)
+    // removes the selected rows, while the table has the focus.
+    void addTableKeys(QTableView& table, std::function<void()> open, std::function<void()> remove);
 
 private:
     DocumentController& m_controller;

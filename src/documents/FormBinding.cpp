@@ -13,6 +13,34 @@
 
 namespace navora {
 
+namespace {
+
+// The logic names its buttons in plain words; the window gives each the
+// letter that presses it with Alt.
+QString withMnemonic(const QString& text)
+{
+    static const std::pair<const char*, const char*> kMnemonics[] = {
+        {"Add", "&Add"},
+        {"Update", "&Update"},
+        {"Insert", "&Insert"},
+        {"Change", "C&hange"},
+        {"Activate", "Ac&tivate"},
+        {"Select", "&Select"},
+        {"Auto-join nearest route segment", "Auto-&join nearest route segment"},
+    };
+    if (text.contains('&'))
+        return text;
+    for (const auto& [plain, marked] : kMnemonics) {
+        if (text == QLatin1String(plain))
+            return QString::fromUtf8(marked);
+    }
+    if (text.startsWith(QLatin1String("Join segment ")))
+        return '&' + text;
+    return text;
+}
+
+} // namespace
+
 FormBinding::FormBinding(FormState& form, QList<QWidget*> roots, QObject* parent)
     : QObject(parent)
     , m_form(form)
@@ -62,7 +90,7 @@ void FormBinding::apply(std::string_view name) const
         if (edit->text() != text)
             edit->setText(text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        button->setText(text);
+        button->setText(withMnemonic(text));
     } else if (auto* box = qobject_cast<QGroupBox*>(widget)) {
         box->setTitle(text);
     } else if (auto* popUp = qobject_cast<QComboBox*>(widget)) {

@@ -20,7 +20,9 @@ QString filterFor(const QStringList& extensions)
 
 int QtDialogs::ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    // As in tell(): the title leads the box, where no desktop cuts it.
+    QMessageBox box(QMessageBox::Question, title, title, QMessageBox::NoButton, parent);
+    box.setInformativeText(text);
     QList<QPushButton*> added;
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         const auto role = i == 0      ? QMessageBox::AcceptRole

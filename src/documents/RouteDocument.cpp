@@ -10,11 +10,17 @@
 #include "core/Log.h"
 #include "core/NotificationCenter.h"
 #include "core/NotificationNames.h"
+#include "core/QtText.h"
 #include "io/ImportController.h"
 #include "model/DocumentArchive.h"
 #include "model/DocumentTypes.h"
+#include "nav/UnitSystem.h"
 
 #include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
 
 namespace navora {
 
@@ -36,6 +42,16 @@ RouteDocument::RouteDocument(DocumentServices services)
     QStringList columns = WaypointTableModel::defaultColumns();
     columns.prepend("index");
     m_routeTableModel->setColumns(columns);
+    m_units = UnitSystem::forCode(m_services.unitsCode);
+    if (!m_units)
+        m_units = UnitSystem::forCode('n');
+    m_routeTableModel->setComputedColumn(
+        "legDistance", {[this] { return distanceTitle("Leg"); }, [this](int index) { return legDistanceText(index); }});
+    m_routeTableModel->setComputedColumn(
+        "legCourse", {[] { return QObject::tr("Course"); }, [this](int index) { return legCourseText(index); }});
+    m_routeTableModel->setComputedColumn("totalDistance",
+        {[this] { return distanceTitle("Total"); }, [this](int index) { return totalDistanceText(index); }});
+    m_routeTableModel->setMover([this](int from, int to) { return routeMove(from, to); });
 }
 
 RouteDocument::~RouteDocument()
@@ -65,6 +81,11 @@ void RouteDocument::addWP(WaypointPtr waypoint)
 void RouteDocument::routeEdited()
 {
     updateChangeCount(ChangeType::Done);
+    tellNavigation();
+}
+
+void RouteDocument::tellNavigation()
+{
     // Navigation follows its own copy of the active route; this tells it to
     // take a new one.
     m_services.center.post(TRVRouteEdited, m_route);
@@ -109,6 +130,8 @@ void RouteDocument::windowControllerDidLoadNib(RouteDocumentView& view)
         m_observing = true;
         m_services.center.addObserver(
             this, TRVRouteIsActive, [this](const NotificationObject& object) { handleRouteIsActive(object); });
+        m_services.center.addObserver(
+            this, TRVUnitsChanged, [this](const NotificationObject& object) { applyUnits(object); });
     }
     m_view->showRouteLock(m_locked);
     showRouteName();
@@ -153,20 +176,63 @@ void RouteDocument::routeRemove(std::optional<int> row)
     if (m_locked || !row)
         return;
     m_currentIndex = *row;
-    if (!m_route->deleteWaypointAtIndex(*row))
-        return;
+    recordEdit(QObject::tr("Remove Waypoint"), [this, row] {
+        if (m_route->deleteWaypointAtIndex(*row))
+            routeEdited();
+    });
     reloadTable();
-    routeEdited();
+}
+
+void RouteDocument::routeRemoveRows(std::vector<int> rows)
+{
+    if (m_locked)
+        return;
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    recordEdit(rows.size() == 1 ? QObject::tr("Remove Waypoint") : QObject::tr("Remove Waypoints"), [&] {
+        bool removed = false;
+        for (const int row : rows)
+            removed = m_route->deleteWaypointAtIndex(row) || removed;
+        if (removed)
+            routeEdited();
+    });
+    reloadTable();
+}
+
+bool RouteDocument::routeMove(int from, int to)
+{
+    const auto count = static_cast<int>(m_route->count());
+    if (m_locked || from < 0 || from >= count || to < 0 || to >= count || from == to)
+        return false;
+    recordEdit(QObject::tr("Move Waypoint"), [&] {
+        WaypointList waypoints = m_route->routeWaypoints();
+        WaypointPtr moved = waypoints[static_cast<size_t>(from)];
+        waypoints.erase(waypoints.begin() + from);
+        waypoints.insert(waypoints.begin() + to, std::move(moved));
+        m_route->setRouteWaypoints(std::move(waypoints));
+        routeEdited();
+    });
+    reloadTable();
+    if (m_view)
+        m_view->selectRow(to);
+    return true;
+}
+
+void RouteDocument::routeMoveSelected(int step)
+{
+    if (m_selectedRow)
+        routeMove(*m_selectedRow, *m_selectedRow + step);
 }
 
 void RouteDocument::routeClearAll()
 {
     if (m_locked)
         return;
-    for (auto i = static_cast<int64_t>(m_route->count()) - 1; i >= 0; --i)
-        m_route->deleteWaypointAtIndex(i);
+    recordEdit(QObject::tr("Clear Route"), [this] {
+        m_route->clearAllWaypoints();
+        routeEdited();
+    });
     reloadTable();
-    routeEdited();
 }
 
 void RouteDocument::routeDirectTo(std::optional<int> row)
@@ -202,11 +268,13 @@ void RouteDocument::routeReverse()
     if (m_locked)
         return;
     const std::string name = m_form.text(field::routeName);
-    m_route->reverseRoute();
-    m_form.setText(field::routeName, reversedName(name));
-    routeRename();
+    recordEdit(QObject::tr("Reverse Route"), [&] {
+        m_route->reverseRoute();
+        m_form.setText(field::routeName, reversedName(name));
+        renameFromField();
+        routeEdited();
+    });
     reloadTable();
-    routeEdited();
 }
 
 std::string RouteDocument::reversedName(const std::string& name)
@@ -217,6 +285,11 @@ std::string RouteDocument::reversedName(const std::string& name)
 }
 
 void RouteDocument::routeRename()
+{
+    recordEdit(QObject::tr("Rename Route"), [this] { renameFromField(); });
+}
+
+void RouteDocument::renameFromField()
 {
     std::string text = m_form.text(field::routeName);
     const auto& name = m_route->routeName();
@@ -234,11 +307,17 @@ bool RouteDocument::importKML()
         return false;
     DocumentHost& host = m_services.host;
     ImportController importer(host, [&host](std::string_view extension) { return host.chooseFileToOpen(extension); });
-    if (!importer.importKMLforDocument(*this, true))
+    bool imported = false;
+    recordEdit(QObject::tr("Import KML"), [&] {
+        imported = importer.importKMLforDocument(*this, true);
+        if (imported)
+            routeEdited();
+    });
+    if (!imported)
         return false;
     Log::line("Import complete");
+    showRouteName();
     reloadTable();
-    routeEdited();
     return true;
 }
 
@@ -294,7 +373,8 @@ void RouteDocument::handleWPSelected(const NotificationObject& object)
 
 void RouteDocument::lookupWPName()
 {
-    const std::string key = upper(m_form.text(field::wpName));
+    const std::string typed = m_form.text(field::wpName);
+    const std::string key = upper(typed);
     WaypointPtr found;
     for (const ExchangeDocument* document : m_services.host.documents()) {
         if (document->typeName() != kWaypointsDocumentType.name)
@@ -306,7 +386,15 @@ void RouteDocument::lookupWPName()
             }
         }
     }
+    const bool notFound = !found && !typed.empty();
     updateDetailWithWP(std::move(found));
+    if (notFound) {
+        Log::format("No waypoint named %s in the open waypoint lists", typed.c_str());
+        m_form.setText(field::wpBox,
+            QObject::tr("No waypoint \u201c%1\u201d in the open lists: type another name or Pick from List")
+                .arg(QString::fromStdString(typed))
+                .toStdString());
+    }
 }
 
 void RouteDocument::selectLatLonFormat(int tag)
@@ -319,20 +407,24 @@ void RouteDocument::detailAddInsertChangeWP()
 {
     if (!m_workingWP || m_locked)
         return;
-    switch (m_actionMode) {
-    case Insert:
-        m_route->insertWaypoint(m_workingWP, m_currentIndex);
-        break;
-    case Change:
-        m_route->replaceWaypointAtIndex(m_currentIndex, m_workingWP);
-        break;
-    case Append:
-        m_route->appendWaypoint(m_workingWP);
-        break;
-    default:
-        break;
-    }
-    routeEdited();
+    const QString names[]
+        = {QObject::tr("Add Waypoint"), QObject::tr("Insert Waypoint"), QObject::tr("Change Waypoint")};
+    recordEdit(names[std::clamp(m_actionMode, 1, 3) - 1], [this] {
+        switch (m_actionMode) {
+        case Insert:
+            m_route->insertWaypoint(m_workingWP, m_currentIndex);
+            break;
+        case Change:
+            m_route->replaceWaypointAtIndex(m_currentIndex, m_workingWP);
+            break;
+        case Append:
+            m_route->appendWaypoint(m_workingWP);
+            break;
+        default:
+            break;
+        }
+        routeEdited();
+    });
     endDetailWindow();
 }
 
@@ -407,14 +499,35 @@ void RouteDocument::openDetailPanel()
 
 void RouteDocument::reloadTable()
 {
+    m_legs = RouteLegs::of(m_route->routeWaypoints());
     m_routeTableModel->reload();
     // A reload drops the table's selection.
     m_selectedRow.reset();
     updateButtons();
 }
 
+DocumentContent RouteDocument::currentContent() const
+{
+    return {m_route->routeWaypoints(), {}, m_route->routeName()};
+}
+
+void RouteDocument::restoreContent(const DocumentContent& content)
+{
+    // The sheet works on the content being replaced.
+    if (m_view)
+        m_view->closeDetailSheet();
+    if (content.waypoints)
+        m_route->setRouteWaypoints(*content.waypoints);
+    m_route->setRouteName(content.routeName);
+    showRouteName();
+    reloadTable();
+    tellNavigation();
+    stateChanged();
+}
+
 void RouteDocument::applyRouteIsActive(const RoutePtr& activeRoute)
 {
+    const bool wasLocked = m_locked;
     m_locked = activeRoute && activeRoute == m_route;
     if (m_view)
         m_view->showRouteLock(m_locked);
@@ -422,6 +535,8 @@ void RouteDocument::applyRouteIsActive(const RoutePtr& activeRoute)
     m_form.setEnabled(field::routeAddInsertButton, !m_locked);
     m_form.setEnabled(field::routeClearAllButton, !m_locked);
     updateButtons();
+    if (wasLocked != m_locked)
+        stateChanged();
 }
 
 void RouteDocument::updateButtons()
@@ -437,6 +552,9 @@ void RouteDocument::updateButtons()
     m_form.setEnabled(field::routeChangeButton, selected && unlocked);
     m_form.setEnabled(field::routeRemoveButton, selected && unlocked);
     m_form.setEnabled(field::routeDirectToButton, selected);
+    m_form.setEnabled(field::routeMoveUpButton, selected && unlocked && *m_selectedRow > 0);
+    m_form.setEnabled(
+        field::routeMoveDownButton, selected && unlocked && static_cast<size_t>(*m_selectedRow) + 1 < count);
     m_form.setText(field::routeAddInsertButton, selected ? "Insert" : "Add");
     if (selected && *m_selectedRow > 0) {
         const auto r = static_cast<size_t>(*m_selectedRow);
@@ -453,6 +571,54 @@ void RouteDocument::updateButtons()
 bool RouteDocument::rowInRoute(std::optional<int> row) const
 {
     return row && *row >= 0 && static_cast<size_t>(*row) < m_route->count();
+}
+
+void RouteDocument::applyUnits(const NotificationObject& object)
+{
+    const std::optional<ControlState> matrix = object.controlState();
+    const UnitSystem* units = matrix ? UnitSystem::forRow(matrix->selectedRow) : nullptr;
+    if (!units)
+        return;
+    m_units = units;
+    m_routeTableModel->redraw();
+}
+
+QString RouteDocument::distanceTitle(const char* what) const
+{
+    return QStringLiteral("%1 (%2)").arg(QObject::tr(what), toQString(m_units->dst_units));
+}
+
+QString RouteDocument::distanceText(float nauticalMiles) const
+{
+    // Hundredths of a mile or kilometre; whole metres.
+    const int decimals = m_units->dstconv >= 100.0 ? 0 : 2;
+    return QString::number(static_cast<double>(nauticalMiles) * m_units->dstconv, 'f', decimals);
+}
+
+QString RouteDocument::legDistanceText(int index) const
+{
+    const auto i = static_cast<size_t>(index);
+    if (i >= m_legs.size() || std::isnan(m_legs[i].distanceNm))
+        return {};
+    return distanceText(m_legs[i].distanceNm);
+}
+
+QString RouteDocument::legCourseText(int index) const
+{
+    const auto i = static_cast<size_t>(index);
+    if (i >= m_legs.size() || std::isnan(m_legs[i].courseTrue))
+        return {};
+    // Whole degrees, 000 to 359, marked true.
+    const int degrees = static_cast<int>(std::lround(m_legs[i].courseTrue)) % 360;
+    return QStringLiteral("%1\u00B0T").arg(degrees, 3, 10, QLatin1Char('0'));
+}
+
+QString RouteDocument::totalDistanceText(int index) const
+{
+    const auto i = static_cast<size_t>(index);
+    if (i >= m_legs.size())
+        return {};
+    return distanceText(m_legs[i].totalNm);
 }
 
 void RouteDocument::showRouteName()

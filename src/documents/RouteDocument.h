@@ -4,13 +4,16 @@
 #include "documents/DocumentServices.h"
 #include "documents/FormState.h"
 #include "documents/WaypointTableModel.h"
+#include "model/RouteLegs.h"
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace navora {
 
 class RouteDocumentView;
+struct UnitSystem;
 class UiThread;
 class WaypointDocument;
 
@@ -49,6 +52,7 @@ public:
     const WaypointPtr& workingWP() const { return m_workingWP; }
     int currentIndex() const { return m_currentIndex; }
     bool routeLocked() const { return m_locked; }
+    bool editingLocked() const override { return m_locked; }
 
     FormState& form() { return m_form; }
     WaypointTableModel& routeTableModel() { return *m_routeTableModel; }
@@ -57,10 +61,17 @@ public:
     void routeAddInsert(std::optional<int> row);
     void routeChange(std::optional<int> row);
     void routeRemove(std::optional<int> row);
+    // Removes the waypoints at these rows as one step.
+    void routeRemoveRows(std::vector<int> rows);
+    // Moves the waypoint at `from` to `to` (both rows of the route); false
+    // when it cannot.
+    bool routeMove(int from, int to);
     void routeClearAll();
     void routeDirectTo(std::optional<int> row);
     void routeJoinSegment(std::optional<int> row);
     void routeReverse();
+    // Moves the selected waypoint one place up (-1) or down (+1).
+    void routeMoveSelected(int step);
     // The route takes the name in the routeName field.
     void routeRename();
     bool importKML();
@@ -83,18 +94,33 @@ public:
     // " (REVERSE)" added, or taken off when the name ends with it.
     static std::string reversedName(const std::string& name);
 
+protected:
+    DocumentContent currentContent() const override;
+    void restoreContent(const DocumentContent& content) override;
+
 private:
+    void renameFromField();
     // Marks the document edited and tells navigation of the change.
     void routeEdited();
+    void tellNavigation();
     void openDetailPanel();
     void reloadTable();
     void applyRouteIsActive(const RoutePtr& activeRoute);
     void updateButtons();
     bool rowInRoute(std::optional<int> row) const;
+    void applyUnits(const NotificationObject& object);
+    // The planning figures in the chosen units.
+    QString legDistanceText(int index) const;
+    QString legCourseText(int index) const;
+    QString totalDistanceText(int index) const;
+    QString distanceTitle(const char* what) const;
+    QString distanceText(float nauticalMiles) const;
     void showRouteName();
 
     DocumentServices m_services;
     RoutePtr m_route;
+    std::vector<RouteLegs::Leg> m_legs;
+    const UnitSystem* m_units = nullptr;
     WaypointPtr m_workingWP;
     int m_currentIndex = 0;
     int m_actionMode = Append;

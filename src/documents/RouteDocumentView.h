@@ -14,6 +14,8 @@ public:
     virtual void closeDetailSheet() = 0;
     // Clears the selection of the route table.
     virtual void deselectAll() = 0;
+    // Selects a row of the route table (after a move).
+    virtual void selectRow(int row) = 0;
     // The route-active lock: the table draws alternating row colours
     // exactly while it is off.
     virtual void showRouteLock(bool locked) = 0;

@@ -58,6 +58,13 @@ void RouteWindow::deselectAll()
     m_ui->routeTable->clearSelection();
 }
 
+void RouteWindow::selectRow(int row)
+{
+    const int shown = m_routeDocument->routeTableModel().rowOfListIndex(row);
+    if (shown >= 0)
+        m_ui->routeTable->selectRow(shown);
+}
+
 void RouteWindow::showRouteLock(bool locked)
 {
     m_ui->routeTable->setAlternatingRowColors(!locked);
@@ -83,8 +90,15 @@ void RouteWindow::connectMainWindow()
         [&document, selected] { document.routeChange(selected()); });
     connect(m_ui->routeRemoveButton, &QPushButton::clicked, this,
         [&document, selected] { document.routeRemove(selected()); });
+    connect(m_ui->routeMoveUpButton, &QPushButton::clicked, this, [&document] { document.routeMoveSelected(-1); });
+    connect(m_ui->routeMoveDownButton, &QPushButton::clicked, this, [&document] { document.routeMoveSelected(1); });
+    addTableKeys(
+        *table, [&document, selected] { document.routeChange(selected()); },
+        [this, &document, table] {
+            document.routeRemoveRows(selectedListIndexes(*table, document.routeTableModel()));
+        });
     connect(m_ui->routeClearAllButton, &QPushButton::clicked, this, [this, &document] {
-        // Clearing cannot be taken back: ask first.
+        // A whole route at once: ask first (Undo brings it back).
         if (document.route()->count() == 0)
             return;
         const int answer = controller().dialogs().ask(this, tr("Remove every waypoint from the route?"),

@@ -33,6 +33,7 @@ public:
     void openDetailSheet() override;
     void closeDetailSheet() override;
     void deselectAll() override;
+    void selectRow(int row) override;
     void showRouteLock(bool locked) override;
 
 protected:

@@ -183,14 +183,18 @@ bool WaypointDocument::importKML()
 {
     DocumentHost& host = m_services.host;
     ImportController importer(host, [&host](std::string_view extension) { return host.chooseFileToOpen(extension); });
-    return importer.importKMLforDocument(*this, false);
+    bool imported = false;
+    recordEdit(QObject::tr("Import KML"), [&] { imported = importer.importKMLforDocument(*this, false); });
+    return imported;
 }
 
 bool WaypointDocument::importGPX()
 {
     DocumentHost& host = m_services.host;
     ImportController importer(host, [&host](std::string_view extension) { return host.chooseFileToOpen(extension); });
-    return importer.importGPXforDocument(*this, false);
+    bool imported = false;
+    recordEdit(QObject::tr("Import GPX"), [&] { imported = importer.importGPXforDocument(*this, false); });
+    return imported;
 }
 
 void WaypointDocument::showNearest()
@@ -242,9 +246,8 @@ void WaypointDocument::detailAddUpd()
 {
     if (!readyForAddUpdate())
         return;
-    addUpdateWithDetail();
+    recordDetailEdit();
     endDetailWindow();
-    updateChangeCount(ChangeType::Done);
 }
 
 void WaypointDocument::detailDelete()
@@ -258,19 +261,46 @@ void WaypointDocument::detailDelete()
     // The question ran an event loop: the list may have changed under it.
     if (!m_view || static_cast<size_t>(m_currentIndex) >= m_waypointList.size())
         return;
-    m_waypointList.erase(m_waypointList.begin() + m_currentIndex);
+    recordEdit(
+        QObject::tr("Delete Waypoint"), [this] { m_waypointList.erase(m_waypointList.begin() + m_currentIndex); });
     reloadTable();
     m_currentIndex = static_cast<int>(m_waypointList.size());
     updateDetailUI();
-    updateChangeCount(ChangeType::Done);
+}
+
+void WaypointDocument::wpDeleteRows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || static_cast<size_t>(row) >= m_waypointList.size(); });
+    if (rows.empty() || !m_view)
+        return;
+    const QString message = rows.size() == 1
+        ? toQString(kDeleteMessage).arg(QString::fromStdString(m_waypointList[static_cast<size_t>(rows[0])]->wpName()))
+        : QObject::tr("Really delete %1 waypoints?").arg(rows.size());
+    if (!m_view->askQuestion(
+            std::string(kDeleteTitle), message.toStdString(), std::string(kDeleteYes), std::string(kDeleteNo)))
+        return;
+    // The question ran an event loop: delete the waypoints that were asked
+    // about, wherever they are now.
+    std::vector<const Waypoint*> asked;
+    for (const int row : rows) {
+        if (static_cast<size_t>(row) < m_waypointList.size())
+            asked.push_back(m_waypointList[static_cast<size_t>(row)].get());
+    }
+    recordEdit(rows.size() == 1 ? QObject::tr("Delete Waypoint") : QObject::tr("Delete Waypoints"), [&] {
+        std::erase_if(m_waypointList, [&asked](const WaypointPtr& waypoint) {
+            return std::find(asked.begin(), asked.end(), waypoint.get()) != asked.end();
+        });
+    });
+    reloadTable();
 }
 
 void WaypointDocument::detailActivateWP()
 {
     if (!readyForAddUpdate())
         return;
-    const WaypointPtr waypoint = addUpdateWithDetail();
-    updateChangeCount(ChangeType::Done);
+    const WaypointPtr waypoint = recordDetailEdit();
     activate(waypoint, false, false);
     endDetailWindow();
 }
@@ -367,8 +397,16 @@ bool WaypointDocument::setCellValue(int row, std::string_view column, std::strin
 {
     if (row < 0 || static_cast<size_t>(row) >= m_waypointList.size())
         return false;
+    bool changed = false;
+    const WaypointPtr waypoint = m_waypointList[static_cast<size_t>(row)];
+    recordEdit(QObject::tr("Edit %1").arg(WaypointTableModel::columnTitle(toQString(column))),
+        [&] { changed = applyCellValue(*waypoint, column, text); }, {waypoint});
+    return changed;
+}
+
+bool WaypointDocument::applyCellValue(Waypoint& waypoint, std::string_view column, std::string_view text)
+{
     using Axis = CoordinateText::Axis;
-    Waypoint& waypoint = *m_waypointList[static_cast<size_t>(row)];
     // A number cell keeps its value unless the text reads as a new one.
     const auto refuse = [this, text](std::string_view what) {
         if (m_view)
@@ -398,7 +436,6 @@ bool WaypointDocument::setCellValue(int row, std::string_view column, std::strin
     } else {
         return false;
     }
-    updateChangeCount(ChangeType::Done);
     return true;
 }
 
@@ -459,6 +496,19 @@ void WaypointDocument::clearFields(std::initializer_list<std::string_view> names
         m_form.setText(name, {});
 }
 
+WaypointPtr WaypointDocument::recordDetailEdit()
+{
+    const bool existing = m_currentIndex >= 0 && static_cast<size_t>(m_currentIndex) < m_waypointList.size();
+    WaypointList changedInPlace;
+    if (existing)
+        changedInPlace.push_back(m_waypointList[static_cast<size_t>(m_currentIndex)]);
+    WaypointPtr waypoint;
+    recordEdit(
+        existing ? QObject::tr("Change Waypoint") : QObject::tr("Add Waypoint"),
+        [&] { waypoint = addUpdateWithDetail(); }, changedInPlace);
+    return waypoint;
+}
+
 WaypointPtr WaypointDocument::addUpdateWithDetail()
 {
     // Only called once readyForAddUpdate holds: every field reads.
@@ -500,6 +550,24 @@ WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const 
     for (const auto& [distance, index] : keyed)
         sorted.push_back(list[index]);
     return sorted;
+}
+
+DocumentContent WaypointDocument::currentContent() const
+{
+    return {m_waypointList, {}, std::nullopt};
+}
+
+void WaypointDocument::restoreContent(const DocumentContent& content)
+{
+    // The sheet and the nearest panel work on the content being replaced.
+    if (m_view) {
+        m_view->closeDetailSheet();
+        m_view->closeNearestPanel();
+    }
+    if (content.waypoints)
+        m_waypointList = *content.waypoints;
+    DocumentContent::restoreValues(content.values);
+    reloadTable();
 }
 
 void WaypointDocument::openDetailPanel()
@@ -548,6 +616,8 @@ void WaypointDocument::endPickListRole()
 void WaypointDocument::reloadTable()
 {
     m_wpTableModel->reload();
+    // A reload drops the table's selection without telling of it.
+    tableViewSelectionDidChange(Table::Waypoints, false);
 }
 
 void WaypointDocument::setActivateTitles(bool)

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace navora {
 
@@ -66,6 +67,9 @@ public:
     void wpAdd();
     void wpEdit(std::optional<int> row);
     void wpDelete(std::optional<int> row);
+    // Deletes the waypoints at these list indexes as one step, after the
+    // usual question.
+    void wpDeleteRows(std::vector<int> rows);
     void wpActivateSelect(std::optional<int> row);
     bool importKML();
     bool importGPX();
@@ -111,11 +115,18 @@ public:
     void updateCoordinate(int senderTag, const CoordinateFields& fields);
     void updateDetailUI();
     WaypointPtr addUpdateWithDetail();
+    // addUpdateWithDetail as one undoable step.
+    WaypointPtr recordDetailEdit();
     // Ascending distance from origin; equal distances keep their order,
     // waypoints without a position go last.
     static WaypointList sortedByDistance(const WaypointList& list, const Waypoint& origin);
 
+protected:
+    DocumentContent currentContent() const override;
+    void restoreContent(const DocumentContent& content) override;
+
 private:
+    bool applyCellValue(Waypoint& waypoint, std::string_view column, std::string_view text);
     void openDetailPanel();
     void applyCurrentPos(WaypointPtr currentPos);
     void activate(const WaypointPtr& waypoint, bool checkGPS, bool bringRouteForward);

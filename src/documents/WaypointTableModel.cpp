@@ -4,6 +4,8 @@
 
 #include "model/NumberText.h"
 
+#include <QMimeData>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -12,6 +14,8 @@
 namespace navora {
 
 namespace {
+
+constexpr const char* kRowMimeType = "application/x-navora-list-row";
 
 QString headerTitle(const QString& column)
 {
@@ -55,6 +59,11 @@ float sortKey(float value, Qt::SortOrder order)
 
 } // namespace
 
+QString WaypointTableModel::columnTitle(const QString& column)
+{
+    return headerTitle(column);
+}
+
 QStringList WaypointTableModel::defaultColumns()
 {
     return {"wpName", "wpComment", "latitude", "longitude", "altitude"};
@@ -83,6 +92,11 @@ void WaypointTableModel::setDistanceOrigin(WaypointPtr origin)
         redraw();
 }
 
+void WaypointTableModel::setComputedColumn(const QString& column, ComputedColumn computed)
+{
+    m_computed[column] = std::move(computed);
+}
+
 void WaypointTableModel::reload()
 {
     beginResetModel();
@@ -94,8 +108,12 @@ void WaypointTableModel::reload()
 
 void WaypointTableModel::redraw()
 {
-    if (m_rowCount > 0 && !m_columns.isEmpty())
-        emit dataChanged(index(0, 0), index(m_rowCount - 1, static_cast<int>(m_columns.size()) - 1));
+    if (m_columns.isEmpty())
+        return;
+    const int lastColumn = static_cast<int>(m_columns.size()) - 1;
+    emit headerDataChanged(Qt::Horizontal, 0, lastColumn);
+    if (m_rowCount > 0)
+        emit dataChanged(index(0, 0), index(m_rowCount - 1, lastColumn));
 }
 
 int WaypointTableModel::listIndex(int row) const
@@ -133,8 +151,11 @@ QVariant WaypointTableModel::data(const QModelIndex& index, int role) const
         return {};
     const QString& column = m_columns[index.column()];
     const Waypoint& waypoint = *(*waypoints)[static_cast<size_t>(at)];
+    const auto computed = m_computed.find(column);
     switch (role) {
     case Qt::DisplayRole:
+        if (computed != m_computed.end())
+            return computed->second.text(at);
         return displayText(waypoint, index.row(), column);
     case Qt::EditRole:
         if (column == QLatin1String("latitude"))
@@ -175,6 +196,9 @@ QVariant WaypointTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
+    const auto computed = m_computed.find(m_columns[section]);
+    if (computed != m_computed.end())
+        return computed->second.title();
     return headerTitle(m_columns[section]);
 }
 
@@ -183,9 +207,11 @@ Qt::ItemFlags WaypointTableModel::flags(const QModelIndex& index) const
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
     if (m_editor && index.isValid() && index.column() < m_columns.size()) {
         const QString& column = m_columns[index.column()];
-        if (column != QLatin1String("distance") && column != QLatin1String("index"))
+        if (column != QLatin1String("distance") && column != QLatin1String("index") && !m_computed.contains(column))
             flags |= Qt::ItemIsEditable;
     }
+    if (m_mover && m_order.empty())
+        flags |= index.isValid() ? Qt::ItemIsDragEnabled : Qt::ItemIsDropEnabled;
     return flags;
 }
 
@@ -224,6 +250,44 @@ void WaypointTableModel::sort(int column, Qt::SortOrder order)
     }
     changePersistentIndexList(before, after);
     emit layoutChanged();
+}
+
+Qt::DropActions WaypointTableModel::supportedDropActions() const
+{
+    return m_mover ? Qt::MoveAction : Qt::IgnoreAction;
+}
+
+QStringList WaypointTableModel::mimeTypes() const
+{
+    return {QString::fromLatin1(kRowMimeType)};
+}
+
+QMimeData* WaypointTableModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kRowMimeType), QByteArray::number(listIndex(indexes.front().row())));
+    return data;
+}
+
+bool WaypointTableModel::dropMimeData(
+    const QMimeData* data, Qt::DropAction action, int row, int, const QModelIndex& parent)
+{
+    if (!m_mover || !m_order.empty() || action != Qt::MoveAction || !data || !data->hasFormat(kRowMimeType))
+        return false;
+    bool read = false;
+    const int from = data->data(QString::fromLatin1(kRowMimeType)).toInt(&read);
+    if (!read || from < 0 || from >= m_rowCount)
+        return false;
+    // Dropped between rows (before `row`), on a row, or below the last one.
+    int to = row >= 0 ? row : (parent.isValid() ? parent.row() : m_rowCount);
+    if (row >= 0 && from < to)
+        --to;
+    to = std::clamp(to, 0, m_rowCount - 1);
+    // The mover reloads the list; the model has no rows of its own to
+    // remove, so the view's clean-up after a move does nothing.
+    return m_mover(from, to);
 }
 
 void WaypointTableModel::computeOrder()

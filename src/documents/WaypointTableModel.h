@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace navora {
@@ -30,7 +31,18 @@ public:
     // whether the waypoint changed.
     using Editor = std::function<bool(int listIndex, const QString& column, const QString& text)>;
 
+    // A column whose figures come from outside the model (a route's legs):
+    // its header and the text at a list index, both asked at each redraw.
+    struct ComputedColumn {
+        std::function<QString()> title;
+        std::function<QString(int listIndex)> text;
+    };
+    // Moves a row of the list; false when it cannot.
+    using Mover = std::function<bool(int fromListIndex, int toListIndex)>;
+
     static QStringList defaultColumns();
+    // The header of a column, as the user reads it.
+    static QString columnTitle(const QString& column);
 
     explicit WaypointTableModel(Source source, QObject* parent = nullptr);
 
@@ -39,6 +51,10 @@ public:
     // With an editor, the field columns are editable.
     void setEditor(Editor editor) { m_editor = std::move(editor); }
     void setDistanceOrigin(WaypointPtr origin);
+    void setComputedColumn(const QString& column, ComputedColumn computed);
+    // With a mover, rows are dragged to a new place (while the list's own
+    // order is shown).
+    void setMover(Mover mover) { m_mover = std::move(mover); }
 
     // Takes the list afresh (rows added, removed or reordered).
     void reload();
@@ -58,6 +74,13 @@ public:
     // list's own order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
+    // Dragging rows within the table.
+    Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool dropMimeData(
+        const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent) override;
+
 private:
     const WaypointList* list() const { return m_source(); }
     QString displayText(const Waypoint& waypoint, int row, const QString& column) const;
@@ -66,6 +89,8 @@ private:
     Source m_source;
     QStringList m_columns;
     Editor m_editor;
+    Mover m_mover;
+    std::map<QString, ComputedColumn> m_computed;
     WaypointPtr m_distanceOrigin;
     int m_rowCount = 0;
     // Shown row -> list index; empty while the list's own order is shown.

@@ -43,6 +43,7 @@ public:
         nearestOpen = false;
     }
     void deselectAll() override { deselections += onUiThread(); }
+    void selectRow(int row) override { selectedRow = row; }
     bool askQuestion(
         const std::string& title, const std::string& message, const std::string& yes, const std::string& no) override
     {
@@ -64,6 +65,7 @@ public:
     bool answer = false;
     bool lockShown = false;
     int deselections = 0;
+    int selectedRow = -1;
     Names questions;
     Names told;
     std::function<void()> sheetEnded;

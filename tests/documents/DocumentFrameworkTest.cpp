@@ -139,6 +139,17 @@ TEST_F(DocumentFrameworkTest, AFileThatDoesNotLoadIsReportedAndOpensNothing)
     }
     EXPECT_EQ(desk.controller->openDocumentReportingErrors(desk.file("missing.nvw")), nullptr);
     EXPECT_TRUE(documents().empty());
+
+    // A KML or GPX file is offered for import, whatever the case of its name.
+    QStringList imported;
+    desk.controller->setImportFile([&imported](const QString& path) { imported << path; });
+    desk.dialogs->messages.clear();
+    desk.dialogs->answers = {"Cancel", "Import"};
+    desk.controller->openDocumentReportingErrors(desk.file("walk.gpx"));
+    desk.controller->openDocumentReportingErrors(desk.file("Bay.KML"));
+    EXPECT_EQ(imported, QStringList{desk.file("Bay.KML")});
+    EXPECT_EQ(desk.dialogs->questions.back().title, "Import \u201cBay.KML\u201d?");
+    EXPECT_TRUE(desk.dialogs->messages.empty());
 }
 
 TEST_F(DocumentFrameworkTest, DocumentsAreListedInOpeningOrder)
@@ -154,8 +165,14 @@ TEST_F(DocumentFrameworkTest, DocumentsAreListedInOpeningOrder)
     EXPECT_EQ(all[1], second);
     EXPECT_EQ(all[2]->typeName(), "Navora Waypoints File");
     EXPECT_EQ(all[3]->typeName(), "Navora Route File");
+    // Untitled names are counted per type; a closed one's is free again.
     EXPECT_EQ(first->displayName(), "Untitled");
-    EXPECT_EQ(second->displayName(), "Untitled 2");
+    EXPECT_EQ(second->displayName(), "Untitled");
+    EXPECT_EQ(all[2]->displayName(), "Untitled 2");
+    EXPECT_EQ(all[3]->displayName(), "Untitled 2");
+    desk.controller->windowFor(*static_cast<RouteDocument*>(second))->closeWithoutAsking();
+    desk.controller->newDocument();
+    EXPECT_EQ(documents().back()->displayName(), "Untitled");
     // Every document window shows the main menu first.
     DocumentWindow* window = desk.controller->windowFor(*static_cast<WaypointDocument*>(first));
     ASSERT_NE(window, nullptr);

@@ -9,6 +9,8 @@
 #include "support/QtApplication.h"
 #include "support/ScratchDirectory.h"
 
+#include <QUndoStack>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -632,6 +634,146 @@ TEST_F(RouteLogic, ImportsAddTheFilesWaypointsUnlessCancelledOrLocked)
     EXPECT_EQ(namesOf(list->waypointList()), (Names{"A", "B", "Buoy", "C", "D", "E", "Pier", "Pier", "Summit"}));
     EXPECT_EQ(list->wpTableModel().rowCount(), 9);
     EXPECT_EQ(desk.asked, (Names{"kml", "gpx", "kml", "kml", "gpx"}));
+}
+
+// Each edit is one step: every sequence undone to the start gives the file
+// it started as, byte for byte, with the edited marker off; redone, the
+// edited file again.
+TEST_F(RouteLogic, EveryEditSequenceUndoesToTheStartAndRedoesToTheEnd)
+{
+    test::ScratchDirectory folder;
+    const std::string kml = folder.file("bay.kml").string();
+    std::ofstream(kml) << R"(<?xml version="1.0" encoding="UTF-8"?>
+<kml xmlns="http://www.opengis.net/kml/2.2"><Document><name>Bay Tour</name>
+<Placemark><name>Pier</name><Point><coordinates>-122.5,37.25,4</coordinates></Point></Placemark>
+</Document></kml>)";
+    desk.chosen = kml;
+    const auto addToRoute = [this](RouteDocument& route, std::optional<int> row, const char* name) {
+        route.routeAddInsert(row);
+        lookUp(route, name);
+        route.detailAddInsertChangeWP();
+    };
+    const auto rename = [](RouteDocument& route, const char* name) {
+        type(route.form(), {{fd::routeName, name}});
+        route.routeRename();
+    };
+    const struct {
+        const char* what;
+        int steps;
+        std::function<void(RouteDocument&)> edit;
+    } routeRows[] = {
+        {"add, insert, change", 3,
+            [&](RouteDocument& route) {
+                addToRoute(route, std::nullopt, "D");
+                addToRoute(route, 0, "E");
+                route.routeChange(1);
+                lookUp(route, "C");
+                route.detailAddInsertChangeWP();
+            }},
+        {"remove, remove two, move", 3,
+            [&](RouteDocument& route) {
+                route.routeRemove(1);
+                route.routeRemoveRows({0, 1, 9});
+                EXPECT_FALSE(route.routeMove(0, 1)); // one waypoint left
+                addToRoute(route, std::nullopt, "B");
+                route.routeMove(1, 0);
+            }},
+        {"move down, up, clear", 3,
+            [](RouteDocument& route) {
+                route.routeMove(0, 2);
+                EXPECT_EQ(namesIn(route), "BCA");
+                route.routeMove(2, 1);
+                route.routeClearAll();
+            }},
+        {"reverse, rename, unchanged rename", 2,
+            [&](RouteDocument& route) {
+                route.routeReverse();
+                rename(route, "Other");
+                rename(route, "Other");
+            }},
+        {"import", 1, [](RouteDocument& route) { route.importKML(); }},
+    };
+    for (const auto& row : routeRows) {
+        SCOPED_TRACE(row.what);
+        auto route = desk.route(waypoints("ABC"), "Round");
+        std::string error;
+        const auto start = route->dataRepresentationOfType("", error);
+        row.edit(*route);
+        const auto end = route->dataRepresentationOfType("", error);
+        EXPECT_NE(start, end);
+        EXPECT_EQ(route->undoStack().count(), row.steps);
+        test::PostRecorder posts(desk.center, {TRVRouteEdited});
+        while (route->undoStack().canUndo())
+            route->undoStack().undo();
+        EXPECT_EQ(route->dataRepresentationOfType("", error), start);
+        EXPECT_FALSE(route->isDocumentEdited());
+        EXPECT_EQ(route->form().text(fd::routeName), "Round");
+        EXPECT_EQ(route->routeTableModel().rowCount(), 3);
+        // Navigation takes each undone route whole.
+        EXPECT_EQ(posts.posts.size(), static_cast<size_t>(row.steps));
+        while (route->undoStack().canRedo())
+            route->undoStack().redo();
+        EXPECT_EQ(route->dataRepresentationOfType("", error), end);
+        EXPECT_TRUE(route->isDocumentEdited());
+    }
+
+    const WaypointPtr b = at('B');
+    const auto addToList = [this](const char* name, const char* latitude) {
+        list->wpAdd();
+        type(list->form(), {{fd::wpName, name}, {fd::wpLatitude, latitude}, {fd::wpLongitude, "9.5"}});
+        list->detailAddUpd();
+    };
+    const struct {
+        const char* what;
+        int steps;
+        std::function<void()> edit;
+    } listRows[] = {
+        {"add, update", 2,
+            [&] {
+                addToList("F", "47.5");
+                addToList("B", "-12.25");
+            }},
+        {"delete one by the sheet, two by rows", 2,
+            [&] {
+                desk.view(*list).answer = true;
+                list->wpDelete(0);
+                list->wpDeleteRows({2, 0, 0});
+            }},
+        {"cells, one refused", 3,
+            [&] {
+                list->setCellValue(1, "wpName", "Bee");
+                list->setCellValue(1, "latitude", "12 30 N");
+                list->setCellValue(1, "altitude", "tall");
+                list->setCellValue(2, "wpComment", "");
+            }},
+    };
+    for (const auto& row : listRows) {
+        SCOPED_TRACE(row.what);
+        std::string error;
+        const std::string saved = folder.file(std::string(row.what) + ".nvw").string();
+        ASSERT_TRUE(list->writeToFile(saved, error)) << error;
+        const auto start = list->dataRepresentationOfType("", error);
+        row.edit();
+        const auto end = list->dataRepresentationOfType("", error);
+        EXPECT_EQ(list->undoStack().count() - list->undoStack().cleanIndex(), row.steps);
+        while (list->undoStack().index() > list->undoStack().cleanIndex())
+            list->undoStack().undo();
+        EXPECT_EQ(list->dataRepresentationOfType("", error), start);
+        EXPECT_FALSE(list->isDocumentEdited());
+        // A waypoint of a route is changed back in place, not replaced.
+        EXPECT_EQ(list->waypointList()[1], b);
+        while (list->undoStack().canRedo())
+            list->undoStack().redo();
+        EXPECT_EQ(list->dataRepresentationOfType("", error), end);
+        while (list->undoStack().canUndo())
+            list->undoStack().undo();
+    }
+    // Saving moves the unedited point; undoing past it edits again.
+    list->undoStack().redo();
+    std::string error;
+    ASSERT_TRUE(list->writeToFile(folder.file("last.nvw").string(), error)) << error;
+    list->undoStack().undo();
+    EXPECT_TRUE(list->isDocumentEdited());
 }
 
 TEST(RouteName, ReversingAddsOrRemovesTheSuffix)

@@ -7,11 +7,13 @@
 #include "support/PostRecorder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -60,11 +62,10 @@ TEST(WaypointWindow, TheSheetAndTheTableReachTheList)
     EXPECT_EQ(field(sheet, "wpLongitude").text(), "-3");
     QPushButton& add = button(sheet, "detailAddUpdButton");
     EXPECT_FALSE(add.isEnabled());
-    enterInto(field(sheet, "wpName"), "Alpha");
     typeInto(field(sheet, "wpComment"), "typed");
     typeInto(field(sheet, "wpAltitude"), "7");
-    EXPECT_TRUE(add.isEnabled());
-    click(add);
+    // Return in a field presses Add, the sheet's default button.
+    enterInto(field(sheet, "wpName"), "Alpha");
     EXPECT_FALSE(sheet.isVisible());
     QTableView& table = control<QTableView>(window, "wpTable");
     EXPECT_EQ(cell(table, 0, 0), "Alpha");
@@ -145,7 +146,8 @@ TEST(RouteWindow, TheSheetTheButtonsAndTheNameReachTheRoute)
     QTableView& table = control<QTableView>(window, "routeTable");
     click(button(window, "routeAddInsertButton"));
     EXPECT_TRUE(sheet.isVisible());
-    enterInto(field(sheet, "wpName"), "c");
+    typeInto(field(sheet, "wpName"), "c");
+    emit field(sheet, "wpName").editingFinished(); // as leaving the field does: the name is looked up
     EXPECT_EQ(field(sheet, "wpComment").text(), "C comment");
     QComboBox& format = control<QComboBox>(sheet, "wpLatLonFormat");
     QTest::keyClick(&format, Qt::Key_Down);
@@ -155,7 +157,7 @@ TEST(RouteWindow, TheSheetTheButtonsAndTheNameReachTheRoute)
     EXPECT_EQ(cell(table, 1, 1), "C");
 
     selectRow(table, 1);
-    EXPECT_EQ(button(window, "routeAddInsertButton").text(), "Insert");
+    EXPECT_EQ(button(window, "routeAddInsertButton").text(), "&Insert");
     click(button(window, "routeChangeButton"));
     click(button(sheet, "wpPickListButton"));
     EXPECT_EQ(list.waypointDocument().openedForRoute().get(), &window.routeDocument());
@@ -196,6 +198,56 @@ TEST(RouteWindow, TheSheetTheButtonsAndTheNameReachTheRoute)
     click(button(window, "routeClearAllButton"));
     EXPECT_EQ(table.model()->rowCount(), 0);
     EXPECT_EQ(desk.dialogs->questions.back().buttons, (QStringList{"Clear All", "Cancel"}));
+}
+
+// The keyboard reaches the same logic as the buttons.
+TEST(DocumentKeyboard, TableKeysMenuShortcutsAndMoves)
+{
+    test::DocumentDesk desk;
+    WaypointWindow& list = desk.newWaypointList({waypoint("A"), waypoint("B"), waypoint("C")});
+    list.show();
+    QApplication::setActiveWindow(&list);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+    QTableView& table = control<QTableView>(list, "wpTable");
+    table.setFocus();
+    // Delete removes the selected rows, after the usual question.
+    table.selectionModel()->select(table.model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table.selectionModel()->select(table.model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    desk.dialogs->answers = {"Yes"};
+    QTest::keyClick(&table, Qt::Key_Delete);
+    EXPECT_EQ(desk.dialogs->questions.back().text, "Really delete 2 waypoints?");
+    EXPECT_EQ(namesOf(list.waypointDocument().waypointList()), Names{"B"});
+    // Commands that need a row are off without one.
+    EXPECT_FALSE(button(list, "wpEditButton").isEnabled());
+    // Ctrl+Z undoes, through the Edit menu.
+    QTest::keyClick(&table, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(namesOf(list.waypointDocument().waypointList()), (Names{"A", "B", "C"}));
+    EXPECT_FALSE(list.isWindowModified());
+    // Return opens the selected row.
+    selectRow(table, 1);
+    QTest::keyClick(&table, Qt::Key_Return);
+    EXPECT_TRUE(list.detailPanel().isVisible());
+    EXPECT_EQ(field(list.detailPanel(), "wpName").text(), "B");
+    click(button(list.detailPanel(), "detailCancelButton"));
+
+    RouteWindow& route = desk.newRoute(list.waypointDocument().waypointList(), "Round");
+    route.show();
+    QApplication::setActiveWindow(&route);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&route));
+    QTableView& routeTable = control<QTableView>(route, "routeTable");
+    selectRow(routeTable, 0);
+    EXPECT_FALSE(button(route, "routeMoveUpButton").isEnabled());
+    click(button(route, "routeMoveDownButton"));
+    EXPECT_EQ(namesOf(route.routeDocument().waypointList()), (Names{"B", "A", "C"}));
+    // The moved row stays selected: it moves on.
+    click(button(route, "routeMoveDownButton"));
+    EXPECT_EQ(namesOf(route.routeDocument().waypointList()), (Names{"B", "C", "A"}));
+    // A menu shortcut works from the name field, which would take Ctrl+E.
+    QLineEdit& name = control<QLineEdit>(route, "routeName");
+    name.setFocus();
+    QSignalSpy exported(desk.controller->action("exportKML"), &QAction::triggered);
+    QTest::keyClick(&name, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(exported.count(), 1);
 }
 
 } // namespace
