@@ -124,6 +124,8 @@ void AppController::stopGPS()
         return;
     m_gpsController->controller().stopAll();
     m_gpsController.reset();
+    // No current position any more: the documents stop offering it.
+    m_services.center.post(TRVcpUpdated, NotificationObject());
     // The next GPS controller starts with the full display.
     if (m_mnItem)
         m_mnItem->setChecked(false);

@@ -45,6 +45,7 @@ inline constexpr std::string_view nearestPanel = "nearestPanel";
 inline constexpr std::string_view nearestActivateButton = "nearestActivateButton";
 inline constexpr std::string_view nearestCloseButton = "nearestCloseButton";
 inline constexpr std::string_view nearestTable = "nearestTable";
+inline constexpr std::string_view nearestOrigin = "nearestOrigin";
 
 // Layout "RouteDocument": the route window.
 inline constexpr std::string_view routeTable = "routeTable";
@@ -72,7 +73,8 @@ inline constexpr std::array waypointWindowNames{wpTable, wpAddButton, wpEditButt
 inline constexpr std::array waypointDetailNames{wpDetailPanel, wpBox, detailAddUpdButton, detailDeleteButton,
     detailCurrentPosButton, detailActivateButton, detailCancelButton, wpEW, wpNS, wpFtM, wpName, wpComment, wpLatDeg,
     wpLatitude, wpLatMin, wpLatSec, wpLonDeg, wpLongitude, wpLonMin, wpLonSec, wpAltitude};
-inline constexpr std::array nearestNames{nearestPanel, nearestActivateButton, nearestCloseButton, nearestTable};
+inline constexpr std::array nearestNames{
+    nearestPanel, nearestActivateButton, nearestCloseButton, nearestTable, nearestOrigin};
 inline constexpr std::array routeWindowNames{routeTable, routeName, routeAddInsertButton, routeChangeButton,
     routeRemoveButton, routeClearAllButton, routeDirectToButton, routeJoinSegmentButton, routeReverseButton,
     routeMoveUpButton, routeMoveDownButton, importKMLAction};

@@ -18,6 +18,7 @@
 #include "model/NumberText.h"
 
 #include <QString>
+#include <QTime>
 
 #include <algorithm>
 #include <cmath>
@@ -583,8 +584,14 @@ void WaypointDocument::applyCurrentPos(WaypointPtr currentPos)
         m_currentPos = std::move(currentPos);
         m_currentPosOffered = true;
         m_nearestTableModel->setDistanceOrigin(m_currentPos);
-    } else {
+        m_form.setText(field::nearestOrigin, "Distances from the current position");
+    } else if (m_currentPosOffered) {
         m_currentPosOffered = false;
+        // An open list keeps its distances, saying from when they are.
+        m_form.setText(field::nearestOrigin,
+            QObject::tr("Distances from the last position, given up at %1: no current position")
+                .arg(QTime::currentTime().toString("HH:mm:ss"))
+                .toStdString());
     }
     m_form.setEnabled(field::showNearestButton, m_currentPosOffered);
     m_form.setEnabled(field::detailCurrentPosButton, m_currentPosOffered);

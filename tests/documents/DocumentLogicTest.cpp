@@ -9,6 +9,7 @@
 #include "support/QtApplication.h"
 #include "support/ScratchDirectory.h"
 
+#include <QMimeData>
 #include <QUndoStack>
 
 #include <gtest/gtest.h>
@@ -250,8 +251,11 @@ TEST_F(WaypointLogic, ThePositionOffersTheNearestListAndItsCoordinates)
     EXPECT_EQ(posts.posts[0].object.waypoint()->wpName(), "Far");
     EXPECT_FALSE(desk.view(*list).nearestOpen);
 
-    // The fix is lost: nothing offered any more.
+    // The fix is lost (or the GPS stopped): nothing offered any more, and
+    // an open list says its distances are from a past position.
+    EXPECT_EQ(fields.text(fd::nearestOrigin), "Distances from the current position");
     desk.center.post(TRVcpUpdated, NotificationObject());
+    EXPECT_TRUE(fields.text(fd::nearestOrigin).starts_with("Distances from the last position, given up at "));
     EXPECT_FALSE(fields.isEnabled(fd::showNearestButton));
     EXPECT_FALSE(fields.isEnabled(fd::detailCurrentPosButton));
     type(fields, {{fd::wpLatitude, "5"}});
@@ -774,6 +778,61 @@ TEST_F(RouteLogic, EveryEditSequenceUndoesToTheStartAndRedoesToTheEnd)
     ASSERT_TRUE(list->writeToFile(folder.file("last.nvw").string(), error)) << error;
     list->undoStack().undo();
     EXPECT_TRUE(list->isDocumentEdited());
+}
+
+// The planning figures follow the chosen units; rows move by dragging
+// while the route's own order is shown.
+TEST_F(RouteLogic, TheTableShowsLegsInTheChosenUnitsAndRowsMoveByDragging)
+{
+    auto route = desk.route({Waypoint::create("P", "", 0.0f, 0.0f, 0.0f), Waypoint::create("Q", "", 0.0f, 1.0f, 0.0f),
+                                Waypoint::create("R", "", 1.0f, 1.0f, 0.0f)},
+        "Square");
+    WaypointTableModel& table = route->routeTableModel();
+    table.setColumns({"wpName", "legDistance", "legCourse", "totalDistance"});
+    const auto shown = [&table](int row) {
+        QStringList texts;
+        for (int column = 0; column < table.columnCount(); ++column)
+            texts << table.index(row, column).data().toString();
+        return texts.join('|');
+    };
+    const auto header = [&table](int column) { return table.headerData(column, Qt::Horizontal).toString(); };
+    // A degree of longitude on the equator, then a degree of latitude.
+    EXPECT_EQ(shown(0), "P|||0.00");
+    EXPECT_EQ(shown(1), "Q|60.11|090\u00B0T|60.11");
+    EXPECT_EQ(shown(2), "R|59.71|000\u00B0T|119.81");
+    EXPECT_EQ(header(1), "Leg (nm)");
+    const struct {
+        int row;
+        const char* leg;
+        const char* total;
+        const char* header;
+    } units[] = {
+        {1, "111.32", "221.89", "Total (km)"},
+        {2, "69.17", "137.88", "Total (mi)"},
+        {3, "111319", "221894", "Total (m)"},
+        {0, "60.11", "119.81", "Total (nm)"},
+    };
+    for (const auto& row : units) {
+        ControlState matrix;
+        matrix.selectedRow = row.row;
+        desk.center.post(TRVUnitsChanged, matrix);
+        EXPECT_EQ(table.index(1, 1).data().toString(), row.leg);
+        EXPECT_EQ(table.index(2, 3).data().toString(), row.total);
+        EXPECT_EQ(header(3), row.header);
+    }
+
+    // The first row dropped below the last, then the last onto the first.
+    std::unique_ptr<QMimeData> dragged(table.mimeData({table.index(0, 0)}));
+    EXPECT_TRUE(table.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, {}));
+    EXPECT_EQ(namesIn(*route), "QRP");
+    dragged.reset(table.mimeData({table.index(2, 0)}));
+    EXPECT_TRUE(table.dropMimeData(dragged.get(), Qt::MoveAction, -1, -1, table.index(0, 0)));
+    EXPECT_EQ(namesIn(*route), "PQR");
+    EXPECT_EQ(desk.view(*route).selectedRow, 0);
+    EXPECT_TRUE(table.flags(table.index(0, 0)).testFlag(Qt::ItemIsDragEnabled));
+    table.sort(0, Qt::DescendingOrder);
+    EXPECT_FALSE(table.flags(table.index(0, 0)).testFlag(Qt::ItemIsDragEnabled));
+    EXPECT_FALSE(table.dropMimeData(dragged.get(), Qt::MoveAction, 0, 0, {}));
 }
 
 TEST(RouteName, ReversingAddsOrRemovesTheSuffix)

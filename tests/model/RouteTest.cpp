@@ -1,4 +1,8 @@
 #include "model/Route.h"
+#include "model/RouteLegs.h"
+
+#include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +82,45 @@ TEST(Route, RemainingDistanceSumsTheLegsAhead)
     EXPECT_EQ(route->distanceRemainingOnRouteFromIndex(7), 0.0f);
     EXPECT_EQ(routeOf({"A"})->distanceRemainingOnRouteFromIndex(0), 0.0f);
     EXPECT_EQ(Route().distanceRemainingOnRouteFromIndex(0), 0.0f);
+}
+
+TEST(RouteLegs, EachWaypointGetsTheLegThatEndsThereAndTheRunningTotal)
+{
+    // One degree east along the equator is 111.32 km on the ellipsoid, one
+    // degree north from it 110.57 km; nautical miles of 1852 m.
+    constexpr float unknown = std::numeric_limits<float>::quiet_NaN();
+    const WaypointList waypoints = {
+        Waypoint::create("start", "", 0.0f, 0.0f, 0.0f),
+        Waypoint::create("east", "", 0.0f, 1.0f, 0.0f),
+        Waypoint::create("north", "", 1.0f, 1.0f, 0.0f),
+        Waypoint::create("again", "", 1.0f, 1.0f, 0.0f),
+        Waypoint::create("nowhere", "", unknown, unknown, 0.0f),
+        Waypoint::create("further", "", 2.0f, 1.0f, 0.0f),
+    };
+    const struct {
+        float distance;
+        float course;
+        float total;
+    } expected[] = {
+        {unknown, unknown, 0.0f},
+        {60.11f, 90.0f, 60.11f},
+        {59.70f, 0.0f, 119.81f},
+        {0.0f, unknown, 119.81f}, // no length, no course
+        {unknown, unknown, 119.81f}, // unknown legs add nothing
+        {unknown, unknown, 119.81f},
+    };
+    const auto legs = RouteLegs::of(waypoints);
+    ASSERT_EQ(legs.size(), std::size(expected));
+    const auto same = [](float actual, float wanted, float tolerance) {
+        return std::isnan(wanted) ? std::isnan(actual) : std::abs(actual - wanted) <= tolerance;
+    };
+    for (size_t i = 0; i < legs.size(); ++i) {
+        SCOPED_TRACE(waypoints[i]->wpName());
+        EXPECT_TRUE(same(legs[i].distanceNm, expected[i].distance, 0.02f)) << legs[i].distanceNm;
+        EXPECT_TRUE(same(legs[i].courseTrue, expected[i].course, 0.01f)) << legs[i].courseTrue;
+        EXPECT_TRUE(same(legs[i].totalNm, expected[i].total, 0.04f)) << legs[i].totalNm;
+    }
+    EXPECT_TRUE(RouteLegs::of({}).empty());
 }
 
 } // namespace
