@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 
 namespace navora {
@@ -106,8 +107,27 @@ void AppController::toggleMiniNav()
 {
     GPSWindowController& gps = ensureGPSController();
     gps.controller().toggleMiniNav();
+    showMiniNavState(gps.controller().mnOn());
+}
+
+void AppController::showMiniNavState(bool mnOn)
+{
     if (m_mnItem)
-        m_mnItem->setChecked(gps.controller().mnOn());
+        m_mnItem->setChecked(mnOn);
+    const QString why = mnOn ? tr("The MiniNav is on: switch it off with GPS \u25B8 MiniNav (Ctrl+M)") : QString();
+    for (const char* name : {"showGPSWindow", "showNavWindow"}) {
+        QAction* action = m_services.documents.action(QString::fromLatin1(name));
+        if (!action)
+            continue;
+        action->setEnabled(!mnOn);
+        // An empty tip gives the command's own text back.
+        action->setToolTip(why);
+        action->setStatusTip(why);
+        for (QObject* shownIn : action->associatedObjects()) {
+            if (auto* menu = qobject_cast<QMenu*>(shownIn))
+                menu->setToolTipsVisible(true);
+        }
+    }
 }
 
 void AppController::showPreferencePanel()
@@ -127,8 +147,7 @@ void AppController::stopGPS()
     // No current position any more: the documents stop offering it.
     m_services.center.post(TRVcpUpdated, NotificationObject());
     // The next GPS controller starts with the full display.
-    if (m_mnItem)
-        m_mnItem->setChecked(false);
+    showMiniNavState(false);
 }
 
 void AppController::checkForUpdates()

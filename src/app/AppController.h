@@ -89,6 +89,9 @@ public:
 
 private:
     void connectMenu();
+    // The MiniNav's check mark, and the Show commands it stands in for: off,
+    // saying why, while it is on.
+    void showMiniNavState(bool mnOn);
     GPSWindowController& ensureGPSController();
     ImportController& ensureImportController();
     // Imports a KML or GPX file chosen with File > Open.

@@ -53,6 +53,11 @@ inline constexpr std::string_view wpLongitude = "wpLongitude";
 inline constexpr std::string_view wpDTK = "wpDTK";
 inline constexpr std::string_view unitsDTK = "unitsDTK";
 inline constexpr std::string_view wpCDIScale = "wpCDIScale";
+// Once the destination is reached: "Arrived at NAME", the local time of
+// arrival, and the command that stops navigating.
+inline constexpr std::string_view wpArrived = "wpArrived";
+inline constexpr std::string_view wpArrivedTime = "wpArrivedTime";
+inline constexpr std::string_view wpStopNavigating = "wpStopNavigating";
 
 // MiniNav window.
 inline constexpr std::string_view mnBox = "mnBox";
@@ -124,6 +129,9 @@ inline constexpr std::array all{
     wpDTK,
     unitsDTK,
     wpCDIScale,
+    wpArrived,
+    wpArrivedTime,
+    wpStopNavigating,
     mnBox,
     mnModeColor,
     mnLatitude,

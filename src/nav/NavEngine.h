@@ -212,6 +212,7 @@ private:
     void writeCurrentLeg(const WaypointPtr& cp, bool usable);
     void writeTimes(std::string_view eteField, const Solution& solution);
     void writeRouteTotals(const Solution& solution);
+    void writeArrival();
     float routeRemaining();
     void nextLegStep();
     void currentLegStep();

@@ -20,8 +20,10 @@ void NavEngine::resetLegState(const WaypointPtr& newActive)
     sequencing.distPA = -1.0f;
     sequencing.lastSPcheck.reset();
     sequencing.approached = false;
-    if (newActive != m_state.activeWaypoint)
+    if (newActive != m_state.activeWaypoint) {
         sequencing.sentFinalArrival = false;
+        sequencing.arrivedAt.reset();
+    }
 }
 
 NavEngine::Output NavEngine::activateRoute(const RoutePtr& route, int index)
@@ -46,6 +48,12 @@ void NavEngine::activate(const RoutePtr& route, int index)
         const WaypointPtr& cp = m_state.fix.currentPos;
         m_state.prevWaypoint = cp ? cp->copy() : nullptr;
         m_state.nextWaypoint = nullptr;
+        // Navigation stopped: no leg, and no destination either.
+        clearAllWpFieldsStep();
+        if (!m_state.mnOn) {
+            for (const std::string_view field : {fields::dDistance, fields::dETE, fields::dETA})
+                batch().setText(field, "");
+        }
         showNavStep();
         raise(RouteActive{nullptr});
         return;
@@ -252,6 +260,10 @@ void NavEngine::clearAllWpFieldsStep()
         out.setText(field, "");
     out.setBoxTitle(fields::wpBox, "");
     out.setText(fields::nextWP, "");
+    out.setHighlight(fields::wpETE, false);
+    out.setText(fields::wpArrived, "");
+    out.setText(fields::wpArrivedTime, "");
+    out.setVisible(fields::wpStopNavigating, false);
 }
 
 } // namespace navora

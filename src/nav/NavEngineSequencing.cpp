@@ -171,6 +171,7 @@ void NavEngine::destinationArrivalCheck(const Waypoint& cp, const Solution& solu
         return;
     raise(arrivalAt(m_state.activeWaypoint, m_state.fix.fixDate, "DestinationArrival"));
     m_state.sequencing.sentFinalArrival = true;
+    m_state.sequencing.arrivedAt = m_state.fix.fixDate;
 }
 
 bool NavEngine::passedLastLegAbeam(const Waypoint& cp, const Solution& solution) const

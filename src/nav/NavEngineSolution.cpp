@@ -124,12 +124,17 @@ void NavEngine::updateFullNav(const WaypointPtr& cp)
         for (const std::string_view field : {fields::wpBearing, fields::wpDistance, fields::wpVMG, fields::wpETE,
                  fields::wpETA, fields::wpETALocal, fields::dDistance, fields::dETE, fields::dETA})
             out.setText(field, "");
+        out.setHighlight(fields::wpETE, false);
         out.setText(fields::wpDistance, "waiting for a position");
+        writeArrival();
         return;
     }
     const Solution solution = solve(*cp);
     out.setNumber(fields::wpBearing, std::trunc(solution.bearing));
     out.setNumber(fields::wpDistance, solution.distance * dstconv());
+    // On the last leg the active waypoint is the destination.
+    if (!m_state.nextWaypoint)
+        out.setNumber(fields::dDistance, solution.distance * dstconv());
     out.setNumber(fields::wpVMG, solution.vmg * spdconv());
     if (solution.vmg > 0.0f) {
         writeTimes(fields::wpETE, solution);
@@ -137,10 +142,32 @@ void NavEngine::updateFullNav(const WaypointPtr& cp)
         for (const std::string_view field :
             {fields::dETE, fields::dETA, fields::wpETE, fields::wpETA, fields::wpETALocal})
             out.setText(field, "");
+        out.setHighlight(fields::wpETE, false);
         if (solution.vmg < 0.0f && m_state.nextWaypoint)
             out.setNumber(fields::dDistance, (solution.distance + routeRemaining()) * dstconv());
     }
     sequence(*cp, solution);
+    writeArrival();
+}
+
+// Once the destination is reached, the figures of the way there mean nothing
+// any more: the window says where and when it arrived and offers to stop.
+void NavEngine::writeArrival()
+{
+    DisplayBatch& out = batch();
+    const std::optional<std::chrono::sys_seconds>& arrived = m_state.sequencing.arrivedAt;
+    out.setVisible(fields::wpStopNavigating, arrived.has_value());
+    if (!arrived) {
+        out.setText(fields::wpArrived, "");
+        out.setText(fields::wpArrivedTime, "");
+        return;
+    }
+    out.setText(fields::wpArrived, "Arrived at " + name(m_state.activeWaypoint));
+    out.setDate(fields::wpArrivedTime, *arrived);
+    for (const std::string_view field :
+        {fields::wpVMG, fields::wpETE, fields::wpETA, fields::wpETALocal, fields::dETE, fields::dETA})
+        out.setText(field, "");
+    out.setHighlight(fields::wpETE, false);
 }
 
 void NavEngine::writeLegTitle()
@@ -201,8 +228,12 @@ void NavEngine::writeTimes(std::string_view eteField, const Solution& solution)
     out.setText(fields::wpETE, ClockTime::text(parts));
     out.setText(fields::wpETA, UtcTime::text(arrival));
     out.setDate(fields::wpETALocal, arrival);
-    if (m_state.nextWaypoint)
+    if (m_state.nextWaypoint) {
         writeRouteTotals(solution);
+        return;
+    }
+    out.setText(fields::dETE, ClockTime::text(parts));
+    out.setText(fields::dETA, UtcTime::text(arrival));
 }
 
 void NavEngine::writeRouteTotals(const Solution& solution)
@@ -250,6 +281,10 @@ void NavEngine::updateMiniNav(const WaypointPtr& cp)
         out.setText(fields::mnETE, "");
     }
     sequence(*cp, solution);
+    if (m_state.sequencing.arrivedAt) {
+        out.setHighlight(fields::mnETE, false);
+        out.setText(fields::mnETE, "");
+    }
 }
 
 } // namespace navora

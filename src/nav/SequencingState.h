@@ -26,6 +26,9 @@ struct SequencingState {
     std::optional<std::chrono::sys_seconds> lastDecision;
     bool sentAlertForApproaching = false;
     bool sentFinalArrival = false;
+    // Fix time at which the destination was reached; set with
+    // sentFinalArrival and cleared with it.
+    std::optional<std::chrono::sys_seconds> arrivedAt;
     bool warnedOfReversal = false;
 };
 

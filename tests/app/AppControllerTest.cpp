@@ -208,6 +208,29 @@ TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
     EXPECT_TRUE(window(fields::window).isVisible());
 }
 
+// The MiniNav stands in for the GPS and navigation windows: their Show
+// commands are off while it is on, and say how to switch it off.
+TEST_F(AppControllerTest, WhileTheMiniNavIsOnTheShowCommandsAreOffAndSayWhy)
+{
+    QAction* showCommands[] = {desk.controller->action("showGPSWindow"), desk.controller->action("showNavWindow")};
+    const QString why = QString::fromUtf8("The MiniNav is on: switch it off with GPS \u25B8 MiniNav (Ctrl+M)");
+    struct Row {
+        void (AppController::*command)();
+        bool enabled;
+    };
+    for (const Row row : {Row{&AppController::toggleMiniNav, false}, Row{&AppController::toggleMiniNav, true},
+             Row{&AppController::toggleMiniNav, false}, Row{&AppController::stopGPS, true}}) {
+        ((*app).*row.command)();
+        processEvents();
+        for (QAction* show : showCommands) {
+            SCOPED_TRACE(show->objectName().toStdString());
+            EXPECT_EQ(show->isEnabled(), row.enabled);
+            EXPECT_EQ(show->statusTip(), row.enabled ? QString() : why);
+            EXPECT_EQ(show->toolTip(), row.enabled ? show->text().remove(QLatin1Char('&')) : why);
+        }
+    }
+}
+
 TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
 {
     desk.center.post(TRVCheckGPSRunning);

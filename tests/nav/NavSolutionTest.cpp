@@ -150,6 +150,49 @@ TEST_F(NavSolution, TimesArrivalsAndRouteTotalsWhileClosing)
     EXPECT_EQ(state.text(f::dETA), UtcTime::text(at(1) + ClockTime::duration(total)));
 }
 
+// On the last leg the active waypoint is the destination; once it is
+// reached, only where and when remain, with the way to stop.
+TEST_F(NavSolution, LastLegShowsTheDestinationAndArrivalEndsTheFigures)
+{
+    coast->setActiveIndex(4);
+    nav.report(37 * nm, 0.0, 5.0, 0.0, 0);
+    nav.keep(nav.engine.routeActivated(coast));
+    nav.report(37 * nm, 0.0, 5.0, 0.0, 1);
+    DisplayState state = nav.shown;
+    const double d = numberOf(state, f::wpDistance);
+    EXPECT_NEAR(d, NavGeometry::distance(37 * nm, 0, 40 * nm, 0), 0.02);
+    EXPECT_EQ(numberOf(state, f::dDistance), d);
+    const ClockTime::Parts leg = ClockTime::partsOf(static_cast<float>(d / (5.0 * knotsPerMetrePerSecond)));
+    EXPECT_EQ(state.text(f::dETE), ClockTime::text(leg));
+    EXPECT_EQ(state.text(f::dETA), UtcTime::text(at(1) + ClockTime::duration(leg)));
+    EXPECT_TRUE(blank(state, f::wpArrived));
+    EXPECT_EQ(state.visible(f::wpStopNavigating), false);
+
+    // Nearly there, inside the lead time (amber), then stopped at it.
+    nav.report(39.995 * nm, 0.0, 5.0, 0.0, 2);
+    EXPECT_EQ(nav.shown.field(f::wpETE)->highlighted, true);
+    nav.report(40 * nm, 0.0, 0.0, 0.0, 3);
+    ASSERT_EQ(nav.count("DestinationArrival"), 1u);
+    // Drifting off afterwards changes nothing of it.
+    nav.report(39.99 * nm, 0.0, 1.0, 180.0, 4);
+    state = nav.shown;
+    EXPECT_EQ(state.text(f::wpArrived), "Arrived at E");
+    EXPECT_EQ(state.date(f::wpArrivedTime), at(3));
+    EXPECT_EQ(state.visible(f::wpStopNavigating), true);
+    for (const std::string_view field : {f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA})
+        EXPECT_TRUE(blank(state, field)) << field;
+    EXPECT_EQ(state.field(f::wpETE)->highlighted, false);
+    EXPECT_NEAR(numberOf(state, f::wpDistance), NavGeometry::distance(39.99 * nm, 0, 40 * nm, 0), 1e-3);
+
+    // Stopping clears the note and the command with the leg.
+    nav.keep(nav.engine.activateRoute(nullptr, 0));
+    state = nav.shown;
+    EXPECT_TRUE(blank(state, f::wpArrived));
+    EXPECT_TRUE(blank(state, f::wpArrivedTime));
+    EXPECT_EQ(state.visible(f::wpStopNavigating), false);
+    EXPECT_TRUE(blank(state, f::dDistance));
+}
+
 TEST_F(NavSolution, BearingIsCutTowardZero)
 {
     struct Row {

@@ -10,8 +10,10 @@
 #include "support/QtApplication.h"
 
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +191,18 @@ TEST_F(WindowDisplay, FrontShowsRaisesAndFloatingChangesTheLevelOfAShownWindow)
     hide.setVisible(f::miniNavWindow, false);
     apply(hide);
     EXPECT_FALSE(mini.isVisible());
+}
+
+TEST_F(WindowDisplay, AWindowPlacedPartlyOffTheScreenOpensWholeOnIt)
+{
+    QWidget& mini = windows->miniNavWindow();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    mini.move(area.right() - 20, area.top() - 10);
+    DisplayBatch front;
+    front.bringToFront(f::miniNavWindow);
+    apply(front);
+    EXPECT_TRUE(area.contains(mini.frameGeometry()));
+    EXPECT_EQ(mini.frameGeometry().topRight(), area.topRight());
 }
 
 TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount)

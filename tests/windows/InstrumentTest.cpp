@@ -1,6 +1,6 @@
-// The instruments of the GPS windows: the course-deviation indicator and its
-// scale choice, the satellite matrix. What they are given is the logic's
-// (tests/gps, tests/nav).
+// The instruments and commands of the GPS windows: the course-deviation
+// indicator and its scale choice, the satellite matrix, the command that
+// stops navigating. What they are given is the logic's (tests/gps, tests/nav).
 #include "windows/WindowHarness.h"
 
 #include "gps/windows/CourseDeviationIndicator.h"
@@ -55,6 +55,24 @@ TEST_F(Instruments, TheScaleChoiceReachesTheControllerAndItsRangeTheIndicator)
         EXPECT_NEAR(cdi->value(), -0.5, 0.01);
         EXPECT_EQ(cdi->isEnabled(), column != 2);
     }
+}
+
+// Reaching the destination offers to stop navigating; the command ends it.
+TEST_F(Instruments, ArrivalOffersTheCommandThatStopsNavigating)
+{
+    auto* stop = harness.field<QAbstractButton>(f::wpStopNavigating);
+    ASSERT_NE(stop, nullptr);
+    harness.report(9 * nm, 0.0, 5.0, 0.0, 0);
+    harness.controller().activateRoute(leg, 1);
+    EXPECT_TRUE(stop->isHidden());
+    harness.report(10 * nm, 0.0, 0.0, 0.0, 1);
+    EXPECT_EQ(harness.shown(f::wpArrived), "Arrived at B");
+    ASSERT_FALSE(stop->isHidden());
+    stop->click();
+    EXPECT_EQ(harness.controller().activeWaypoint(), nullptr);
+    EXPECT_EQ(harness.controller().activeRoute(), nullptr);
+    EXPECT_TRUE(stop->isHidden());
+    EXPECT_EQ(harness.shown(f::wpArrived), "");
 }
 
 // Pixels of the needle's colour in a picture of the indicator.

@@ -1,13 +1,18 @@
 // Batches handed over from another thread reach the windows whole and in
 // the order given; one given on the user-interface thread goes after those
-// still on their way.
+// still on their way. Alerts raised on the GPS thread reach the alert line.
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
 #include "nav/DisplayFields.h"
 #include "support/QtApplication.h"
+#include "windows/WindowHarness.h"
+
+#include "core/AlertDispatcher.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +110,47 @@ TEST_F(DisplayThreads, BatchesStillQueuedWhenTheDisplayGoesAreDropped)
     display.reset();
     processEvents();
     EXPECT_EQ(windows->gpsWindow().findChild<QWidget*>("fixTime")->property("text").toString(), "");
+}
+
+// The line of each window: the local time the alert came and its text, the
+// alert table's for a plain alert, the caller's otherwise; empty once the
+// hold has passed.
+TEST(AlertLines, AnAlertFromTheGpsThreadShowsInEveryWindowForAWhile)
+{
+    WindowHarness harness(std::chrono::milliseconds(300));
+    AlertDispatcher* alerts = harness.controller().ac();
+    ASSERT_NE(alerts, nullptr);
+    const auto lines = [&harness] {
+        std::vector<QString> texts;
+        for (const char* name : {"gpsAlertLine", "navAlertLine", "mnAlertLine"})
+            texts.push_back(harness.field<QLabel>(name)->text());
+        return texts;
+    };
+    struct Row {
+        std::string description;
+        QString shown;
+    };
+    const Row rows[] = {
+        {"", QStringLiteral("The GPS receiver has gone offline: no position is coming in.")},
+        {"Arrival at Harbour - 2024-05-01 14:00:00 +0200",
+            QStringLiteral("Arrival at Harbour - 2024-05-01 14:00:00 +0200")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.description);
+        std::thread gps([alerts, &row] {
+            if (row.description.empty())
+                alerts->alertAllForKey("GPSOffline");
+            else
+                alerts->alertAllForKey("DestinationArrival", row.description, "Harbour");
+        });
+        gps.join();
+        ASSERT_TRUE(processEventsUntil([&] { return lines()[0].endsWith(row.shown); }));
+        for (const QString& line : lines())
+            EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d  ")).match(line).hasMatch()
+                && line.endsWith(row.shown))
+                << line.toStdString();
+    }
+    EXPECT_TRUE(processEventsUntil([&] { return lines() == std::vector<QString>(3); }));
 }
 
 } // namespace

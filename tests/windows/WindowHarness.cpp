@@ -5,7 +5,7 @@
 
 namespace navora::test {
 
-WindowHarness::WindowHarness()
+WindowHarness::WindowHarness(std::chrono::milliseconds alertLineHold)
 {
     ensureWidgetApplication();
     settings.registerDefaults();
@@ -14,6 +14,7 @@ WindowHarness::WindowHarness()
     // The reports come from the test alone: no GPS thread to race them.
     GPSWindowController::Services services{settings, center, std::move(stub), {}};
     services.connects = false;
+    services.alertLineHold = alertLineHold;
     m_windows = std::make_unique<GPSWindowController>(std::move(services));
 }
 

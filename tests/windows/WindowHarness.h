@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,7 +23,8 @@ class WindowHarness {
 public:
     static constexpr double startTime = 1714564800.0;
 
-    WindowHarness();
+    // The latest alert stays in the alert line for alertLineHold.
+    explicit WindowHarness(std::chrono::milliseconds alertLineHold = std::chrono::seconds(60));
     ~WindowHarness();
 
     GPSWindowController& windows() const { return *m_windows; }

@@ -7,14 +7,18 @@
 #include "core/Log.h"
 #include "core/NotificationCenter.h"
 #include "core/NotificationNames.h"
+#include "core/ScreenFit.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <array>
@@ -197,6 +201,10 @@ void PreferenceController::connectActions()
         if (m_ui->arrivalTiming->isModified())
             changeArrivalTime();
     });
+    // Every change is stored as it is made: closing is all there is to do.
+    connect(m_ui->closeButtons, &QDialogButtonBox::rejected, m_window.get(), &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), m_window.get()), &QShortcut::activated, m_window.get(),
+        &QWidget::close);
     connect(m_ui->growlCheck, &QCheckBox::clicked, this, [this] { toggleGrowl(); });
     connect(m_ui->mnFloatCheck, &QCheckBox::clicked, this, [this] { toggleMNFloat(); });
     connect(m_ui->speechCheck, &QCheckBox::clicked, this, [this] { toggleSpeech(); });
@@ -401,6 +409,10 @@ bool PreferenceController::eventFilter(QObject* watched, QEvent* event)
             m_frameSaveTimer->stop();
             saveFrame();
             break;
+        case QEvent::Show:
+            if (!event->spontaneous())
+                keepOnScreen();
+            break;
         default:
             break;
         }
@@ -415,6 +427,23 @@ void PreferenceController::restoreFrame()
         return;
     if (saved.typeId() != QMetaType::QByteArray || !m_window->restoreGeometry(saved.toByteArray()))
         Log::line("Saved frame of the preferences window \"PrefWindow\" cannot be read - default position used");
+}
+
+// A kept frame may come from a larger or another screen: the window opens
+// whole on the screen of the window the user works in (the main window, as
+// a rule).
+void PreferenceController::keepOnScreen()
+{
+    const QWidget* active = QApplication::activeWindow();
+    const QScreen* screen = active && active != m_window.get() ? active->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect frame = m_window->frameGeometry();
+    const QRect placed = ScreenFit::fitted(frame, screen->availableGeometry());
+    if (placed.size() != frame.size())
+        m_window->resize(m_window->size() - (frame.size() - placed.size()));
+    if (placed.topLeft() != frame.topLeft())
+        m_window->move(placed.topLeft());
 }
 
 void PreferenceController::saveFrame()

@@ -77,6 +77,7 @@ private:
 
     void restoreFrame();
     void saveFrame();
+    void keepOnScreen();
 
     Settings& m_settings;
     NotificationCenter& m_center;

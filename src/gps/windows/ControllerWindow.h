@@ -9,6 +9,7 @@ namespace navora {
 // A top-level window of the GPS controller. Before the user closes it, its
 // controller is asked (the navigation window asks whether to stop
 // navigating); windows closed by the program are hidden without asking.
+// Each opens whole on the screen the user works on.
 class ControllerWindow : public QWidget {
     Q_OBJECT
 public:
@@ -21,8 +22,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void keepOnScreen();
+
     CloseQuestion m_closeQuestion;
 };
 

@@ -1,5 +1,7 @@
 #include "gps/windows/GPSWindowController.h"
 
+#include "gps/windows/AlertLine.h"
+#include "gps/windows/AlertLineDispatcher.h"
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
@@ -16,11 +18,15 @@ namespace navora {
 
 GPSWindowController::GPSWindowController(Services services)
     : m_windows(std::make_unique<GPSWindows>())
+    , m_alertLine(std::make_unique<AlertLine>(m_windows->alertLines(), services.alertLineHold))
     , m_display(std::make_shared<QtDisplay>(m_windows->all()))
 {
-    m_controller
-        = std::make_unique<GPSController>(GPSController::Services{services.settings, services.center, m_display,
-            std::move(services.link), std::move(services.makeAlertDispatcher), services.timings, services.connects});
+    auto makeAlertDispatcher = [make = std::move(services.makeAlertDispatcher), &line = *m_alertLine] {
+        return std::make_shared<AlertLineDispatcher>(
+            make ? make() : nullptr, line, AlertTable::fromFile(AlertTable::defaultPath()));
+    };
+    m_controller = std::make_unique<GPSController>(GPSController::Services{services.settings, services.center,
+        m_display, std::move(services.link), std::move(makeAlertDispatcher), services.timings, services.connects});
     if (services.stopQuestion) {
         m_controller->setStopQuestion(std::move(services.stopQuestion));
     } else {
@@ -36,6 +42,7 @@ GPSWindowController::~GPSWindowController()
     // The GPS thread ends with the controller; only then may the display
     // and the windows it writes go.
     m_controller.reset();
+    m_alertLine.reset();
     m_display.reset();
     m_windows.reset();
 }
@@ -77,6 +84,9 @@ void GPSWindowController::connectActions()
         });
         ++column;
     }
+    // The same deactivation as answering "Yes" when the window closes.
+    connect(m_windows->stopNavigatingButton(), &QAbstractButton::clicked, this,
+        [this] { m_controller->activateRoute(nullptr, 0); });
 }
 
 bool GPSWindowController::askToStop(

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@ class QWidget;
 namespace navora {
 
 class AlertDispatcher;
+class AlertLine;
 class GPSWindows;
 class NotificationCenter;
 class QtDisplay;
@@ -24,7 +26,8 @@ class Settings;
 
 // The GPS controller with its three windows: the GPS window, the navigation
 // window and the MiniNav, built from their layouts, and the display that
-// binds the controller's field names to their widgets. The controller writes
+// binds the controller's field names to their widgets; every alert also
+// shows in the windows' alert line. The controller writes
 // the windows only through that display, from either thread; the display
 // applies each batch on the user-interface thread, in order.
 class GPSWindowController : public QObject {
@@ -41,6 +44,8 @@ public:
         GPSController::StopQuestion stopQuestion = {};
         // False when a test feeds the reports in itself: no GPS thread.
         bool connects = true;
+        // How long the latest alert stays in the windows' alert line.
+        std::chrono::milliseconds alertLineHold = std::chrono::seconds(60);
     };
 
     // Loads the windows (hidden), then lets the controller connect
@@ -68,6 +73,7 @@ private:
     bool askToStop(std::string_view title, std::string_view message, std::string_view yes, std::string_view no);
 
     std::unique_ptr<GPSWindows> m_windows;
+    std::unique_ptr<AlertLine> m_alertLine;
     std::shared_ptr<QtDisplay> m_display;
     std::unique_ptr<GPSController> m_controller;
 };

@@ -52,6 +52,16 @@ std::array<QAbstractButton*, 3> GPSWindows::cdiScaleChoices() const
     return {m_navDataUi->cdiScale5, m_navDataUi->cdiScale1, m_navDataUi->cdiScale03};
 }
 
+QAbstractButton* GPSWindows::stopNavigatingButton() const
+{
+    return m_navDataUi->wpStopNavigating;
+}
+
+std::vector<QLabel*> GPSWindows::alertLines() const
+{
+    return {m_gpsUi->gpsAlertLine, m_navDataUi->navAlertLine, m_miniNavUi->mnAlertLine};
+}
+
 void GPSWindows::placeWindows()
 {
     // Side by side, the GPS window first, and the MiniNav in the top right

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QLabel;
 class QWidget;
 
 namespace Ui {
@@ -37,6 +38,10 @@ public:
     std::vector<QWidget*> all() const;
     // The choices of the CDI scale, by column.
     std::array<QAbstractButton*, 3> cdiScaleChoices() const;
+    // Offered once the destination is reached.
+    QAbstractButton* stopNavigatingButton() const;
+    // The line of the latest alert in each window.
+    std::vector<QLabel*> alertLines() const;
 
 private:
     void placeWindows();

@@ -8,9 +8,16 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -60,7 +67,9 @@ TEST(PreferenceFrameTest, PositionIsKeptUnderPrefWindowAndRestored)
     {
         PreferenceHarness first;
         QWidget& window = first.controller().window();
-        window.move(window.pos() + QPoint(37, 21));
+        // Down only: the window is wider than the test's screen and keeps to
+        // its left edge; a place within the screen is kept as it was.
+        window.move(window.pos() + QPoint(0, 21));
         placed = window.pos();
         window.close();
         ASSERT_TRUE(first.store().contains("PrefWindow"));
@@ -77,6 +86,43 @@ TEST(PreferenceFrameTest, UnreadableSavedFrameIsLoggedAndIgnored)
     EXPECT_TRUE(
         log.contains("Saved frame of the preferences window \"PrefWindow\" cannot be read - default position used"));
     EXPECT_TRUE(harness.controller().window().isVisible());
+}
+
+TEST(PreferenceFrameTest, AFramePartlyOffTheScreenOpensWholeOnIt)
+{
+    PreferenceHarness harness;
+    QWidget& window = harness.controller().window();
+    const QRect area = window.screen()->availableGeometry();
+    window.hide();
+    window.move(area.left(), area.bottom() - 30);
+    harness.controller().showWindow();
+    EXPECT_EQ(window.frameGeometry().left(), area.left());
+    EXPECT_EQ(window.frameGeometry().bottom(), area.bottom());
+}
+
+// --- Closing -------------------------------------------------------------------
+
+TEST(PreferenceClosingTest, TheCloseButtonAndEscapeCloseTheWindow)
+{
+    PreferenceHarness harness;
+    QWidget& window = harness.controller().window();
+    struct Row {
+        const char* how;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"Close", [&] { harness.control<QDialogButtonBox>("closeButtons").button(QDialogButtonBox::Close)->click(); }},
+        {"Escape in a field", [&] { QTest::keyClick(&harness.control<QLineEdit>("serverBox"), Qt::Key_Escape); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.how);
+        harness.controller().showWindow();
+        QApplication::setActiveWindow(&window);
+        harness.control<QLineEdit>("serverBox").setFocus();
+        ASSERT_TRUE(window.isVisible());
+        row.close();
+        EXPECT_FALSE(window.isVisible());
+    }
 }
 
 // --- The colour dialog -------------------------------------------------------
