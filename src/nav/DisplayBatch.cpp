@@ -4,8 +4,8 @@ namespace navora {
 
 DisplayBatch::DisplayBatch()
 {
-    // A fix report makes about fifty writes.
-    m_writes.reserve(64);
+    // A fix report with a route active makes about eighty writes.
+    m_writes.reserve(128);
 }
 
 DisplayBatch::Write& DisplayBatch::add(Kind kind, std::string_view field)
