@@ -722,6 +722,7 @@ TEST_F(RouteLogic, EveryEditSequenceUndoesToTheStartAndRedoesToTheEnd)
     }
 
     const WaypointPtr b = at('B');
+    list->addWP(Waypoint::create("Nowhere", "", NAN, NAN, NAN)); // last, as imported
     const auto addToList = [this](const char* name, const char* latitude) {
         list->wpAdd();
         type(list->form(), {{fd::wpName, name}, {fd::wpLatitude, latitude}, {fd::wpLongitude, "9.5"}});
@@ -743,8 +744,9 @@ TEST_F(RouteLogic, EveryEditSequenceUndoesToTheStartAndRedoesToTheEnd)
                 list->wpDelete(0);
                 list->wpDeleteRows({2, 0, 0});
             }},
-        {"cells, one refused", 3,
+        {"cells, one refused", 4,
             [&] {
+                list->setCellValue(5, "altitude", "12"); // an unknown value becomes known
                 list->setCellValue(1, "wpName", "Bee");
                 list->setCellValue(1, "latitude", "12 30 N");
                 list->setCellValue(1, "altitude", "tall");
