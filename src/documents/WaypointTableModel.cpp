@@ -44,6 +44,14 @@ QString fixed(float value, int decimals)
     return QString::fromStdString(NumberText::formatFixed(static_cast<double>(value), decimals));
 }
 
+// A coordinate as stored: the shortest text of its float.
+QString shortest(float value)
+{
+    if (std::isnan(value))
+        return {};
+    return QString::fromStdString(NumberText::formatShortest(value));
+}
+
 // Unknown values sort after every known one, whichever the direction.
 float sortKey(float value, Qt::SortOrder order)
 {
@@ -159,9 +167,9 @@ QString WaypointTableModel::displayText(const Waypoint& waypoint, int row, const
     if (column == QLatin1String("wpComment"))
         return QString::fromStdString(waypoint.wpComment());
     if (column == QLatin1String("latitude"))
-        return fixed(waypoint.latitude(), 6);
+        return shortest(waypoint.latitude());
     if (column == QLatin1String("longitude"))
-        return fixed(waypoint.longitude(), 6);
+        return shortest(waypoint.longitude());
     if (column == QLatin1String("altitude"))
         return fixed(waypoint.altitude(), 1);
     if (column == QLatin1String("distance"))
