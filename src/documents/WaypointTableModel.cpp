@@ -2,6 +2,7 @@
 
 #include "documents/FieldText.h"
 
+#include "core/QtText.h"
 #include "model/NumberText.h"
 
 #include <algorithm>
@@ -13,7 +14,7 @@ namespace navora {
 
 namespace {
 
-QString headerTitle(const QString& column)
+QString headerTitle(const QString& column, const UnitSystem& units)
 {
     if (column == QLatin1String("wpName"))
         return QObject::tr("Name");
@@ -26,7 +27,7 @@ QString headerTitle(const QString& column)
     if (column == QLatin1String("altitude"))
         return QObject::tr("Altitude");
     if (column == QLatin1String("distance"))
-        return QObject::tr("Distance (nm)");
+        return QObject::tr("Distance (%1)").arg(toQString(units.dst_units));
     if (column == QLatin1String("index"))
         return QObject::tr("#");
     return column;
@@ -72,6 +73,7 @@ WaypointTableModel::WaypointTableModel(Source source, QObject* parent)
     : QAbstractTableModel(parent)
     , m_source(std::move(source))
     , m_columns(defaultColumns())
+    , m_distanceUnits(UnitSystem::forCode('n'))
 {
 }
 
@@ -89,6 +91,17 @@ void WaypointTableModel::setDistanceOrigin(WaypointPtr origin)
     m_distanceOrigin = std::move(origin);
     if (m_columns.contains(QLatin1String("distance")))
         redraw();
+}
+
+void WaypointTableModel::setDistanceUnits(const UnitSystem& units)
+{
+    if (m_distanceUnits == &units)
+        return;
+    m_distanceUnits = &units;
+    if (const int distance = static_cast<int>(m_columns.indexOf(QLatin1String("distance"))); distance >= 0) {
+        emit headerDataChanged(Qt::Horizontal, distance, distance);
+        redraw();
+    }
 }
 
 void WaypointTableModel::reload()
@@ -173,7 +186,9 @@ QString WaypointTableModel::displayText(const Waypoint& waypoint, int row, const
     if (column == QLatin1String("altitude"))
         return fixed(waypoint.altitude(), 1);
     if (column == QLatin1String("distance"))
-        return m_distanceOrigin ? fixed(waypoint.distanceFromPoint(*m_distanceOrigin), 2) : QString();
+        return m_distanceOrigin
+            ? fixed(static_cast<float>(waypoint.distanceFromPoint(*m_distanceOrigin) * m_distanceUnits->dstconv), 2)
+            : QString();
     if (column == QLatin1String("index"))
         return QString::number(row);
     return {};
@@ -183,7 +198,7 @@ QVariant WaypointTableModel::headerData(int section, Qt::Orientation orientation
 {
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
         return QAbstractTableModel::headerData(section, orientation, role);
-    return headerTitle(m_columns[section]);
+    return headerTitle(m_columns[section], *m_distanceUnits);
 }
 
 Qt::ItemFlags WaypointTableModel::flags(const QModelIndex& index) const

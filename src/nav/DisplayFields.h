@@ -53,6 +53,10 @@ inline constexpr std::string_view wpLongitude = "wpLongitude";
 inline constexpr std::string_view wpDTK = "wpDTK";
 inline constexpr std::string_view unitsDTK = "unitsDTK";
 inline constexpr std::string_view wpCDIScale = "wpCDIScale";
+// The three scale choices in it, widest first; labelled in the distance unit.
+inline constexpr std::string_view wpCDIScale0 = "wpCDIScale0";
+inline constexpr std::string_view wpCDIScale1 = "wpCDIScale1";
+inline constexpr std::string_view wpCDIScale2 = "wpCDIScale2";
 
 // MiniNav window.
 inline constexpr std::string_view mnBox = "mnBox";
@@ -124,6 +128,9 @@ inline constexpr std::array all{
     wpDTK,
     unitsDTK,
     wpCDIScale,
+    wpCDIScale0,
+    wpCDIScale1,
+    wpCDIScale2,
     mnBox,
     mnModeColor,
     mnLatitude,

@@ -118,8 +118,11 @@ public:
         NavFix navFix;
         // The fix-status text last written into the showing display's box.
         std::string fixStatus;
-        // The range of wpCrossTrackCDI, set by changeCDIScale (1 nautical
-        // mile to start, as the layout's initial choice).
+        // The CDI scale chosen (a column of wpCDIScale, the middle one to
+        // start, as the layout's initial choice) and the range of
+        // wpCrossTrackCDI it gives in nautical miles: the choice's
+        // half-width in the unit system's distance unit.
+        int cdiColumn = 1;
         double cdiMinimum = -1.0;
         double cdiMaximum = 1.0;
     };
@@ -242,6 +245,8 @@ private:
 
     // NavEngineModes.cpp
     void showNavStep();
+    // The chosen CDI scale's range in the current unit system.
+    void applyCdiScale();
 
     State m_state;
     Output* m_out = nullptr;

@@ -4,6 +4,7 @@
 #include "core/NotificationNames.h"
 #include "documents/DocumentFakes.h"
 #include "documents/FieldText.h"
+#include "nav/UnitSystem.h"
 #include "support/LogCapture.h"
 #include "support/PostRecorder.h"
 #include "support/QtApplication.h"
@@ -239,6 +240,11 @@ TEST_F(WaypointLogic, ThePositionOffersTheNearestListAndItsCoordinates)
     EXPECT_FALSE(fields.isEnabled(fd::nearestActivateButton));
     QAbstractItemModel& nearest = list->nearestTableModel();
     EXPECT_NEAR(nearest.index(2, 1).data().toDouble(), 3.0, 0.015);
+    // The list follows the unit system chosen: 3 nm are 3.452 statute miles.
+    desk.units = 'i';
+    list->showNearest();
+    EXPECT_NEAR(nearest.index(2, 1).data().toDouble(), 3.0 * 1852 / 1609.344, 0.02);
+    EXPECT_EQ(nearest.headerData(1, Qt::Horizontal).toString(), "Distance (mi)");
 
     test::PostRecorder posts(desk.center, {TRVCheckGPSRunning, TRVWaypointActivated});
     list->nearestActivateSelect(4);
@@ -731,6 +737,11 @@ TEST(WaypointTable, ShowsSortsAndEditsByColumn)
     EXPECT_EQ(redrawn, std::make_pair(model.index(0, 0), model.index(2, 5)));
     EXPECT_EQ(model.index(0, 4).data(Qt::EditRole).toString(), "12.34");
     EXPECT_EQ(model.headerData(5, Qt::Horizontal).toString(), "Distance (nm)");
+    // In kilometres: three nautical miles are 5.556 km.
+    model.setDistanceUnits(*UnitSystem::forCode('m'));
+    EXPECT_NEAR(model.index(0, 5).data().toDouble(), 3.0 * 1.852, 0.03);
+    EXPECT_EQ(model.headerData(5, Qt::Horizontal).toString(), "Distance (km)");
+    model.setDistanceUnits(*UnitSystem::forCode('n'));
 
     // Unknown values last in either direction; the index column counts rows.
     const struct {
