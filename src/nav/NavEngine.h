@@ -113,6 +113,13 @@ public:
         WaypointPtr prevWaypoint;
         WaypointPtr activeWaypoint;
         WaypointPtr nextWaypoint;
+        // prevWaypoint is a copy of the position ("PPOS"), shown to the
+        // user as "Position", not a waypoint of theirs.
+        bool legFromPosition = false;
+        // The active waypoint is one activated from a waypoint list while a
+        // route is followed: the route goes on after it, but the leg is not
+        // one of the route's and its title says so.
+        bool detour = false;
         LegCache legCache;
         SequencingState sequencing;
         NavFix navFix;
@@ -212,6 +219,8 @@ private:
     void updateFullNav(const WaypointPtr& cp);
     void updateMiniNav(const WaypointPtr& cp);
     void writeLegTitle();
+    // The start of the leg as shown: "Position" for one from the position.
+    std::string legStartName() const;
     void writeCurrentLeg(const WaypointPtr& cp, bool usable);
     void writeTimes(std::string_view eteField, const Solution& solution);
     void writeRouteTotals(const Solution& solution);
@@ -242,6 +251,8 @@ private:
     static int nearestLeg(const Waypoint& cp, const Route& route);
     static int firstDistinctAfter(const Route& route, int index);
     static int lastDistinctBefore(const Route& route, int index);
+
+    void startLegAtPosition();
 
     // NavEngineModes.cpp
     void showNavStep();
