@@ -148,7 +148,8 @@ TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
     // Rounded once to the fewest decimals of a second that read back as the
     // stored float, worked out by hand: 47.5412 is 47 32 28.32 exactly, and
     // 47.5412f lies within half a float step of it; 0.7778f is 46 40.080085,
-    // where 40.08 sums (in float) to the float below it.
+    // where 40.08 sums (in float) to the float below it. A value beyond any
+    // coordinate gives its parts as typed.
     const Case cases[] = {
         {"-0.5", Lat, 'S', 0, 30, 0.0f},
         {"12.5", Lat, 'N', 12, 30, 0.0f},
@@ -161,6 +162,7 @@ TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
         {"", Lon, 'E', 0, 0, 0.0f},
         {"  -10.25 deg", Lon, 'W', 10, 15, 0.0f},
         {"-0", Lat, 'N', 0, 0, 0.0f},
+        {"400.5", Lon, 'E', 400, 30, 0.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
