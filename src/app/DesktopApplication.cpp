@@ -158,7 +158,11 @@ int DesktopApplication::run(int argc, char** argv)
     settings.registerDefaults();
     NotificationCenter& center = NotificationCenter::defaultCenter();
 
-    DocumentController documents({center, store, std::make_shared<QtDialogs>(), currentPosOf});
+    // The setting holds a character code; only its low byte is a character.
+    const auto unitsCode = [&settings] {
+        return static_cast<char>(static_cast<unsigned char>(settings.integerForKey(TRVUnitsKey) & 0xff));
+    };
+    DocumentController documents({center, store, std::make_shared<QtDialogs>(), currentPosOf, unitsCode});
     AppController controller({settings, center, documents, [] { return std::make_unique<GpsdLink>(); },
         [&settings, &center] { return makeAlertDispatcher(settings, center); }});
     documents.setBeforeQuit([&controller, &navigation, &center] {

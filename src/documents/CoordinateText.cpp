@@ -32,15 +32,16 @@ int truncatedToInt(float value)
 }
 
 // The unsigned magnitude shown next to the letter. fabs rather than -v so
-// that -0 shows as "0.000000", not "-0.000000".
+// that -0 shows as "0", not "-0".
 float magnitude(float value)
 {
     return std::fabs(value);
 }
 
+// As many decimals as the stored float holds: 47.5412f shows as 47.5412.
 std::string decimalDegrees(float a)
 {
-    return NumberText::formatFixed(static_cast<double>(a), 6) + std::string(degreeSign);
+    return NumberText::formatShortest(a) + std::string(degreeSign);
 }
 
 // The magnitude rounded once to the last shown digit, counted in those
@@ -223,8 +224,26 @@ CoordinateText::DmsFields CoordinateText::dmsFromDecimal(float value, Axis axis)
 {
     const bool positive = value >= 0.0f; // NaN counts as negative here
     const float a = magnitude(value);
-    DmsFields fields{hemisphereLetter(axis, positive), truncatedToInt(a), 0, 0.0f};
-    // The later steps use the fields as they read back, as floats.
+    const char letter = hemisphereLetter(axis, positive);
+    // The value rounded once to whole seconds, then to one more decimal of a
+    // second at a time, until the fields read back as the same float: 9.7
+    // gives 9 42 0, never 41 59.999313.
+    if (a <= 360.0f) {
+        long long perSecond = 1;
+        for (int decimals = 0; decimals <= 6; ++decimals, perSecond *= 10) {
+            const long long units = unitsOf(a, 3600.0 * static_cast<double>(perSecond));
+            DmsFields fields{letter, static_cast<int>(units / (3600 * perSecond)),
+                static_cast<int>(units / (60 * perSecond) % 60),
+                static_cast<float>(static_cast<double>(units % (60 * perSecond)) / static_cast<double>(perSecond))};
+            if (decimalFromDms(static_cast<float>(fields.degrees), static_cast<float>(fields.minutes), fields.seconds,
+                    letter, axis)
+                == value)
+                return fields;
+        }
+    }
+    // Unknown, far beyond a coordinate or too fine for six decimals of a
+    // second: the parts cut down in float, as the fields read back.
+    DmsFields fields{letter, truncatedToInt(a), 0, 0.0f};
     const float d = static_cast<float>(fields.degrees);
     const float m = (a - d) * 60.0f;
     fields.minutes = truncatedToInt(m);

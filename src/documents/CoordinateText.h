@@ -39,15 +39,19 @@ public:
     static char hemisphereLetter(Axis axis, bool positive);
 
     // The read-only display of the route document, by the tag of the chosen
-    // format: 1 "37.774899° N", 2 "37° 46.4939' N", 3 "37° 46' 29.63\" N";
+    // format: 1 "37.7749° N" (the shortest text of the stored float), 2
+    // "37° 46.4939' N", 3 "37° 46' 29.63\" N";
     // minutes and seconds come from the value rounded once to the last digit
     // shown, so 10.999999 shows 11° 0' 0.00" N, never 60 seconds. An unknown
     // (NaN) position shows "". nullopt for any other tag (the fields then
     // keep what they show).
     static std::optional<std::string> display(float value, Axis axis, int tag);
 
-    // Decimal entry -> degree, minute and second fields. A negative value
-    // (or NaN) takes the southern/western letter.
+    // Decimal entry -> degree, minute and second fields: the value rounded
+    // once to the fewest decimals of a second (at most six) with which the
+    // fields read back through decimalFromDms as the same float, carrying
+    // into minutes and degrees. A negative value (or NaN) takes the
+    // southern/western letter.
     static DmsFields dmsFromDecimal(float value, Axis axis);
     // The same from the decimal field's text, read leniently (no number: 0).
     static DmsFields dmsFromDecimalText(std::string_view text, Axis axis);

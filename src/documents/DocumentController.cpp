@@ -43,7 +43,7 @@ std::optional<DocumentType> typeForPath(const QString& path)
 
 DocumentController::DocumentController(Services services)
     : m_services(std::move(services))
-    , m_documentServices{m_services.center, *this, m_services.currentPosOf}
+    , m_documentServices{m_services.center, *this, m_services.currentPosOf, m_services.unitsCode}
     , m_menuUi(std::make_unique<Ui::MainMenu>())
     , m_mainWindow(std::make_unique<QMainWindow>())
 {

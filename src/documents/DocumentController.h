@@ -45,6 +45,7 @@ public:
         SettingsStore& store;
         std::shared_ptr<Dialogs> dialogs;
         DocumentServices::CurrentPosResolver currentPosOf;
+        DocumentServices::UnitsResolver unitsCode;
     };
 
     static constexpr const char* kRecentDocumentsKey = "NavoraRecentDocuments";

@@ -14,15 +14,16 @@ class NotificationCenter;
 // "TRVcpUpdated" as its object, the GPS controller; currentPosOf asks that
 // object for its "PPOS" waypoint (empty when it holds none). It runs on the
 // posting thread, possibly the GPS thread, while the object is valid.
+// unitsCode gives the code of the unit system the user chose (the "Units"
+// setting), on the UI thread; without it distances are in nautical miles.
 struct DocumentServices {
     using CurrentPosResolver = std::function<WaypointPtr(const NotificationObject& object)>;
+    using UnitsResolver = std::function<char()>;
 
     NotificationCenter& center;
     DocumentHost& host;
     CurrentPosResolver currentPosOf;
-    // The "Units" setting when the document opens; "TRVUnitsChanged" tells
-    // of a new choice.
-    char unitsCode = 'n';
+    UnitsResolver unitsCode;
 };
 
 } // namespace navora

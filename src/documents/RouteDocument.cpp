@@ -42,9 +42,6 @@ RouteDocument::RouteDocument(DocumentServices services)
     QStringList columns = WaypointTableModel::defaultColumns();
     columns.prepend("index");
     m_routeTableModel->setColumns(columns);
-    m_units = UnitSystem::forCode(m_services.unitsCode);
-    if (!m_units)
-        m_units = UnitSystem::forCode('n');
     m_routeTableModel->setComputedColumn(
         "legDistance", {[this] { return distanceTitle("Leg"); }, [this](int index) { return legDistanceText(index); }});
     m_routeTableModel->setComputedColumn(
@@ -573,26 +570,28 @@ bool RouteDocument::rowInRoute(std::optional<int> row) const
     return row && *row >= 0 && static_cast<size_t>(*row) < m_route->count();
 }
 
-void RouteDocument::applyUnits(const NotificationObject& object)
+void RouteDocument::applyUnits(const NotificationObject&)
 {
-    const std::optional<ControlState> matrix = object.controlState();
-    const UnitSystem* units = matrix ? UnitSystem::forRow(matrix->selectedRow) : nullptr;
-    if (!units)
-        return;
-    m_units = units;
+    // The setting has the new choice already.
     m_routeTableModel->redraw();
+}
+
+const UnitSystem& RouteDocument::units() const
+{
+    const UnitSystem* chosen = m_services.unitsCode ? UnitSystem::forCode(m_services.unitsCode()) : nullptr;
+    return chosen ? *chosen : *UnitSystem::forCode('n');
 }
 
 QString RouteDocument::distanceTitle(const char* what) const
 {
-    return QStringLiteral("%1 (%2)").arg(QObject::tr(what), toQString(m_units->dst_units));
+    return QStringLiteral("%1 (%2)").arg(QObject::tr(what), toQString(units().dst_units));
 }
 
 QString RouteDocument::distanceText(float nauticalMiles) const
 {
     // Hundredths of a mile or kilometre; whole metres.
-    const int decimals = m_units->dstconv >= 100.0 ? 0 : 2;
-    return QString::number(static_cast<double>(nauticalMiles) * m_units->dstconv, 'f', decimals);
+    const int decimals = units().dstconv >= 100.0 ? 0 : 2;
+    return QString::number(static_cast<double>(nauticalMiles) * units().dstconv, 'f', decimals);
 }
 
 QString RouteDocument::legDistanceText(int index) const

@@ -109,6 +109,8 @@ private:
     void updateButtons();
     bool rowInRoute(std::optional<int> row) const;
     void applyUnits(const NotificationObject& object);
+    // The "Units" setting's system (nautical without one).
+    const UnitSystem& units() const;
     // The planning figures in the chosen units.
     QString legDistanceText(int index) const;
     QString legCourseText(int index) const;
@@ -120,7 +122,6 @@ private:
     DocumentServices m_services;
     RoutePtr m_route;
     std::vector<RouteLegs::Leg> m_legs;
-    const UnitSystem* m_units = nullptr;
     WaypointPtr m_workingWP;
     int m_currentIndex = 0;
     int m_actionMode = Append;

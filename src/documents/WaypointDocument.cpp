@@ -6,6 +6,7 @@
 #include "documents/DocumentHost.h"
 #include "documents/FieldText.h"
 #include "documents/WaypointDocumentView.h"
+#include "nav/UnitSystem.h"
 
 #include "core/Log.h"
 #include "core/NotificationCenter.h"
@@ -200,6 +201,9 @@ bool WaypointDocument::importGPX()
 
 void WaypointDocument::showNearest()
 {
+    // Distances in the unit system the user chose, nautical miles without one.
+    const UnitSystem* units = m_services.unitsCode ? UnitSystem::forCode(m_services.unitsCode()) : nullptr;
+    m_nearestTableModel->setDistanceUnits(units ? *units : *UnitSystem::forCode('n'));
     m_nearestList.reset();
     if (m_currentPos && m_currentPosOffered) {
         m_nearestList = sortedByDistance(m_waypointList, *m_currentPos);

@@ -2,6 +2,7 @@
 
 #include "documents/FieldText.h"
 
+#include "core/QtText.h"
 #include "model/NumberText.h"
 
 #include <QMimeData>
@@ -17,7 +18,7 @@ namespace {
 
 constexpr const char* kRowMimeType = "application/x-navora-list-row";
 
-QString headerTitle(const QString& column)
+QString headerTitle(const QString& column, const UnitSystem& units)
 {
     if (column == QLatin1String("wpName"))
         return QObject::tr("Name");
@@ -30,7 +31,7 @@ QString headerTitle(const QString& column)
     if (column == QLatin1String("altitude"))
         return QObject::tr("Altitude");
     if (column == QLatin1String("distance"))
-        return QObject::tr("Distance (nm)");
+        return QObject::tr("Distance (%1)").arg(toQString(units.dst_units));
     if (column == QLatin1String("index"))
         return QObject::tr("#");
     return column;
@@ -48,6 +49,14 @@ QString fixed(float value, int decimals)
     return QString::fromStdString(NumberText::formatFixed(static_cast<double>(value), decimals));
 }
 
+// A coordinate as stored: the shortest text of its float.
+QString shortest(float value)
+{
+    if (std::isnan(value))
+        return {};
+    return QString::fromStdString(NumberText::formatShortest(value));
+}
+
 // Unknown values sort after every known one, whichever the direction.
 float sortKey(float value, Qt::SortOrder order)
 {
@@ -61,7 +70,7 @@ float sortKey(float value, Qt::SortOrder order)
 
 QString WaypointTableModel::columnTitle(const QString& column)
 {
-    return headerTitle(column);
+    return headerTitle(column, *UnitSystem::forCode('n'));
 }
 
 QStringList WaypointTableModel::defaultColumns()
@@ -73,6 +82,7 @@ WaypointTableModel::WaypointTableModel(Source source, QObject* parent)
     : QAbstractTableModel(parent)
     , m_source(std::move(source))
     , m_columns(defaultColumns())
+    , m_distanceUnits(UnitSystem::forCode('n'))
 {
 }
 
@@ -95,6 +105,17 @@ void WaypointTableModel::setDistanceOrigin(WaypointPtr origin)
 void WaypointTableModel::setComputedColumn(const QString& column, ComputedColumn computed)
 {
     m_computed[column] = std::move(computed);
+}
+
+void WaypointTableModel::setDistanceUnits(const UnitSystem& units)
+{
+    if (m_distanceUnits == &units)
+        return;
+    m_distanceUnits = &units;
+    if (const int distance = static_cast<int>(m_columns.indexOf(QLatin1String("distance"))); distance >= 0) {
+        emit headerDataChanged(Qt::Horizontal, distance, distance);
+        redraw();
+    }
 }
 
 void WaypointTableModel::reload()
@@ -180,13 +201,15 @@ QString WaypointTableModel::displayText(const Waypoint& waypoint, int row, const
     if (column == QLatin1String("wpComment"))
         return QString::fromStdString(waypoint.wpComment());
     if (column == QLatin1String("latitude"))
-        return fixed(waypoint.latitude(), 6);
+        return shortest(waypoint.latitude());
     if (column == QLatin1String("longitude"))
-        return fixed(waypoint.longitude(), 6);
+        return shortest(waypoint.longitude());
     if (column == QLatin1String("altitude"))
         return fixed(waypoint.altitude(), 1);
     if (column == QLatin1String("distance"))
-        return m_distanceOrigin ? fixed(waypoint.distanceFromPoint(*m_distanceOrigin), 2) : QString();
+        return m_distanceOrigin
+            ? fixed(static_cast<float>(waypoint.distanceFromPoint(*m_distanceOrigin) * m_distanceUnits->dstconv), 2)
+            : QString();
     if (column == QLatin1String("index"))
         return QString::number(row);
     return {};
@@ -199,7 +222,7 @@ QVariant WaypointTableModel::headerData(int section, Qt::Orientation orientation
     const auto computed = m_computed.find(m_columns[section]);
     if (computed != m_computed.end())
         return computed->second.title();
-    return headerTitle(m_columns[section]);
+    return headerTitle(m_columns[section], *m_distanceUnits);
 }
 
 Qt::ItemFlags WaypointTableModel::flags(const QModelIndex& index) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/Route.h"
+#include "nav/UnitSystem.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -14,9 +15,9 @@ namespace navora {
 // A table of waypoints for a Qt view: the waypoint list, the nearest list
 // and the route table. Columns are identified by strings: a Waypoint field
 // name ("wpName", "wpComment", "latitude", "longitude", "altitude"),
-// "distance" (nautical miles from the distance origin, computed at each
-// redraw) or "index" (the row number from 0). The window layout says which
-// columns a table shows.
+// "distance" (from the distance origin, in the distance unit of the unit
+// system given, nautical miles to start; computed at each redraw) or "index" (the row number from 0). The window layout
+// says which columns a table shows.
 //
 // The rows can be shown sorted by a column without touching the list: the
 // model keeps a row order of its own, computed once per sort or reload from
@@ -55,6 +56,8 @@ public:
     // With a mover, rows are dragged to a new place (while the list's own
     // order is shown).
     void setMover(Mover mover) { m_mover = std::move(mover); }
+    // The unit the distance column and its header are in; redraws.
+    void setDistanceUnits(const UnitSystem& units);
 
     // Takes the list afresh (rows added, removed or reordered).
     void reload();
@@ -92,6 +95,7 @@ private:
     Mover m_mover;
     std::map<QString, ComputedColumn> m_computed;
     WaypointPtr m_distanceOrigin;
+    const UnitSystem* m_distanceUnits;
     int m_rowCount = 0;
     // Shown row -> list index; empty while the list's own order is shown.
     std::vector<int> m_order;

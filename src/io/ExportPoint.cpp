@@ -18,13 +18,13 @@ std::optional<ExportPoint> ExportPoint::from(const Waypoint& waypoint)
     // hold it either, so it is written as unknown.
     const bool knownAltitude = std::isfinite(snapshot.altitude);
     // The 180th meridian is written as -180: GPX takes longitudes below 180
-    // only, and a value just under it may round up to 180 in six decimals.
-    std::string longitude = NumberText::formatFixed(snapshot.longitude);
-    if (longitude == "180.000000")
-        longitude = "-180.000000";
+    // only. The shortest form never rounds a value under 180 up to it.
+    std::string longitude = snapshot.longitude == 180.0f ? NumberText::formatShortest(-180.0f)
+                                                         : NumberText::formatShortest(snapshot.longitude);
     return ExportPoint{std::move(snapshot.wpName), std::move(snapshot.wpComment),
-        NumberText::formatFixed(snapshot.latitude), std::move(longitude),
-        NumberText::formatFixed(knownAltitude ? snapshot.altitude : 0.0f), knownAltitude && snapshot.altitude != 0.0f};
+        NumberText::formatShortest(snapshot.latitude), std::move(longitude),
+        NumberText::formatShortest(knownAltitude ? snapshot.altitude : 0.0f),
+        knownAltitude && snapshot.altitude != 0.0f};
 }
 
 } // namespace navora

@@ -8,7 +8,8 @@
 namespace navora {
 
 // One waypoint as the exports write it: read as one consistent snapshot,
-// numbers in the "%f" form whatever the locale, the 180th meridian as -180
+// numbers in the shortest form that reads back as the stored float (full
+// stop, no exponent, whatever the locale), the 180th meridian as -180
 // (GPX allows no longitude of 180), an unknown (or infinite) altitude as 0.
 struct ExportPoint {
     std::string name;

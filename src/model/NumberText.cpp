@@ -102,6 +102,18 @@ std::string NumberText::formatFixed(double value)
     return formatFixed(value, 6);
 }
 
+std::string NumberText::formatShortest(float value)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    // 39 integer digits, a sign, a point and the shortest fraction fit.
+    char buffer[128];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
 std::string NumberText::formatFixed(double value, int decimals)
 {
     if (std::isnan(value))

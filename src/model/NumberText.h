@@ -25,6 +25,12 @@ public:
     // The "%f" form: six decimals, a full stop, no exponent.
     static std::string formatFixed(double value);
 
+    // The shortest text that reads back as the same float, a full stop and
+    // no exponent: 47.5412f is "47.5412", not the "47.541199" of its double.
+    // A stored float says no more than this, so coordinates and altitudes
+    // are shown and written in this form.
+    static std::string formatShortest(float value);
+
     // Like formatFixed with the given number of decimals ("%.4f" and so on).
     static std::string formatFixed(double value, int decimals);
 };

@@ -58,6 +58,10 @@ inline constexpr std::string_view wpCDIScale = "wpCDIScale";
 inline constexpr std::string_view wpArrived = "wpArrived";
 inline constexpr std::string_view wpArrivedTime = "wpArrivedTime";
 inline constexpr std::string_view wpStopNavigating = "wpStopNavigating";
+// The three scale choices in it, widest first; labelled in the distance unit.
+inline constexpr std::string_view wpCDIScale0 = "wpCDIScale0";
+inline constexpr std::string_view wpCDIScale1 = "wpCDIScale1";
+inline constexpr std::string_view wpCDIScale2 = "wpCDIScale2";
 
 // MiniNav window.
 inline constexpr std::string_view mnBox = "mnBox";
@@ -132,6 +136,9 @@ inline constexpr std::array all{
     wpArrived,
     wpArrivedTime,
     wpStopNavigating,
+    wpCDIScale0,
+    wpCDIScale1,
+    wpCDIScale2,
     mnBox,
     mnModeColor,
     mnLatitude,

@@ -113,13 +113,23 @@ public:
         WaypointPtr prevWaypoint;
         WaypointPtr activeWaypoint;
         WaypointPtr nextWaypoint;
+        // prevWaypoint is a copy of the position ("PPOS"), shown to the
+        // user as "Position", not a waypoint of theirs.
+        bool legFromPosition = false;
+        // The active waypoint is one activated from a waypoint list while a
+        // route is followed: the route goes on after it, but the leg is not
+        // one of the route's and its title says so.
+        bool detour = false;
         LegCache legCache;
         SequencingState sequencing;
         NavFix navFix;
         // The fix-status text last written into the showing display's box.
         std::string fixStatus;
-        // The range of wpCrossTrackCDI, set by changeCDIScale (1 nautical
-        // mile to start, as the layout's initial choice).
+        // The CDI scale chosen (a column of wpCDIScale, the middle one to
+        // start, as the layout's initial choice) and the range of
+        // wpCrossTrackCDI it gives in nautical miles: the choice's
+        // half-width in the unit system's distance unit.
+        int cdiColumn = 1;
         double cdiMinimum = -1.0;
         double cdiMaximum = 1.0;
     };
@@ -209,6 +219,8 @@ private:
     void updateFullNav(const WaypointPtr& cp);
     void updateMiniNav(const WaypointPtr& cp);
     void writeLegTitle();
+    // The start of the leg as shown: "Position" for one from the position.
+    std::string legStartName() const;
     void writeCurrentLeg(const WaypointPtr& cp, bool usable);
     void writeTimes(std::string_view eteField, const Solution& solution);
     void writeRouteTotals(const Solution& solution);
@@ -241,8 +253,12 @@ private:
     static int firstDistinctAfter(const Route& route, int index);
     static int lastDistinctBefore(const Route& route, int index);
 
+    void startLegAtPosition();
+
     // NavEngineModes.cpp
     void showNavStep();
+    // The chosen CDI scale's range in the current unit system.
+    void applyCdiScale();
 
     State m_state;
     Output* m_out = nullptr;

@@ -45,8 +45,8 @@ void NavEngine::activate(const RoutePtr& route, int index)
         m_state.activeRoute = nullptr;
         m_state.followedRoute = nullptr;
         m_state.activeWaypoint = nullptr;
-        const WaypointPtr& cp = m_state.fix.currentPos;
-        m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+        m_state.detour = false;
+        startLegAtPosition();
         m_state.nextWaypoint = nullptr;
         // Navigation stopped: no leg, and no destination either.
         clearAllWpFieldsStep();
@@ -116,11 +116,12 @@ void NavEngine::follow(int index)
     const WaypointPtr& active = route.waypointAtIndex(static_cast<size_t>(index));
     resetLegState(active);
     m_state.activeWaypoint = active;
+    m_state.detour = false;
     if (const int previous = lastDistinctBefore(route, index); previous >= 0) {
         m_state.prevWaypoint = route.waypointAtIndex(static_cast<size_t>(previous));
+        m_state.legFromPosition = false;
     } else {
-        const WaypointPtr& cp = m_state.fix.currentPos;
-        m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+        startLegAtPosition();
     }
     const int next = firstDistinctAfter(route, index);
     m_state.nextWaypoint = next >= 0 ? route.waypointAtIndex(static_cast<size_t>(next)) : nullptr;
@@ -184,9 +185,15 @@ NavEngine::Output NavEngine::waypointActivated(const WaypointPtr& waypoint)
 {
     return run([&] {
         resetLegState(waypoint);
+        // Direct to a waypoint of the followed route goes on along the
+        // route; any other waypoint is a detour from it.
+        const RoutePtr& route = m_state.followedRoute;
+        const int at = route ? route->activeIndex() : -1;
+        const bool onRoute = at >= 0 && static_cast<size_t>(at) < route->count()
+            && route->waypointAtIndex(static_cast<size_t>(at)) == waypoint;
+        m_state.detour = route && !onRoute;
         m_state.activeWaypoint = waypoint;
-        const WaypointPtr& cp = m_state.fix.currentPos;
-        m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+        startLegAtPosition();
         showNavStep();
         navigationPass();
     });
@@ -234,7 +241,17 @@ void NavEngine::startLegAtFirstPosition(const WaypointPtr& cp)
         || LegGeometry::samePlace(*cp, *m_state.activeWaypoint))
         return;
     m_state.prevWaypoint = cp->copy();
+    m_state.legFromPosition = true;
     m_state.legCache = LegCache{};
+}
+
+// The leg starts where the boat is now: a copy of the position, so it stays
+// where the leg began while the position moves on (none without a position).
+void NavEngine::startLegAtPosition()
+{
+    const WaypointPtr& cp = m_state.fix.currentPos;
+    m_state.prevWaypoint = cp ? cp->copy() : nullptr;
+    m_state.legFromPosition = m_state.prevWaypoint != nullptr;
 }
 
 NavEngine::Output NavEngine::clearAllWpFields()

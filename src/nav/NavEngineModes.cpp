@@ -14,13 +14,15 @@ namespace navora {
 
 namespace {
 
-struct CdiScale {
-    double minimum;
-    double maximum;
-};
+// The scale choices by column, widest first.
+constexpr std::array<std::string_view, 3> cdiScaleChoices{
+    fields::wpCDIScale0, fields::wpCDIScale1, fields::wpCDIScale2};
 
-// Nautical miles, whatever the unit system, by the wpCDIScale column.
-constexpr std::array<CdiScale, 3> cdiScales{{{-5.0, 5.0}, {-1.0, 1.0}, {-0.3, 0.3}}};
+// Without a unit system, the nautical one.
+const UnitSystem& unitsOrNautical(const UnitSystem* system)
+{
+    return system ? *system : *UnitSystem::forCode('n');
+}
 
 constexpr std::string_view stopTitle = "Stop route navigation?";
 constexpr std::string_view stopMessage = "Closing this window will stop route navigation and deactivate the current "
@@ -62,13 +64,19 @@ NavEngine::Output NavEngine::toggleMiniNav(bool floatMiniNav)
 NavEngine::Output NavEngine::changeCDIScale(int column)
 {
     return run([&] {
-        if (column < 0 || static_cast<size_t>(column) >= cdiScales.size())
+        if (column < 0 || static_cast<size_t>(column) >= cdiScaleChoices.size())
             return;
-        const CdiScale scale = cdiScales[static_cast<size_t>(column)];
-        m_state.cdiMinimum = scale.minimum;
-        m_state.cdiMaximum = scale.maximum;
-        batch().setSliderRange(fields::wpCrossTrackCDI, scale.minimum, scale.maximum);
+        m_state.cdiColumn = column;
+        applyCdiScale();
     });
+}
+
+void NavEngine::applyCdiScale()
+{
+    const double halfWidth = unitsOrNautical(m_state.unitSystem).cdiScaleNm(m_state.cdiColumn).value_or(1.0);
+    m_state.cdiMinimum = -halfWidth;
+    m_state.cdiMaximum = halfWidth;
+    batch().setSliderRange(fields::wpCrossTrackCDI, -halfWidth, halfWidth);
 }
 
 NavEngine::Output NavEngine::setMiniNavFloating(bool floating)
@@ -103,6 +111,12 @@ NavEngine::Output NavEngine::changeUnits(char code)
         out.setText(fields::mnUnitsDistance, dst);
         out.setText(fields::unitsHError, err);
         out.setText(fields::unitsVError, err);
+        // The CDI scale choices read in the distance unit, the chosen one
+        // keeping its place.
+        const UnitSystem& scales = unitsOrNautical(s);
+        for (size_t column = 0; column < cdiScaleChoices.size(); ++column)
+            out.setText(cdiScaleChoices[column], scales.cdiScaleText(static_cast<int>(column)));
+        applyCdiScale();
     });
 }
 

@@ -32,6 +32,10 @@ std::string name(const WaypointPtr& waypoint)
     return waypoint->description();
 }
 
+// What a leg from the position says where it starts: the user's word, not
+// the internal "PPOS".
+constexpr std::string_view positionName = "Position";
+
 } // namespace
 
 NavEngine::Output NavEngine::updateNavData()
@@ -170,24 +174,34 @@ void NavEngine::writeArrival()
     out.setHighlight(fields::wpETE, false);
 }
 
+std::string NavEngine::legStartName() const
+{
+    if (!m_state.prevWaypoint)
+        return {};
+    return m_state.legFromPosition ? std::string(positionName) : name(m_state.prevWaypoint);
+}
+
 void NavEngine::writeLegTitle()
 {
     DisplayBatch& out = batch();
     const std::string active = name(m_state.activeWaypoint);
-    const std::string start = m_state.prevWaypoint ? name(m_state.prevWaypoint) : std::string();
+    const std::string start = legStartName();
     const RoutePtr& route = m_state.followedRoute;
     if (!route) {
         out.setBoxTitle(fields::wpBox, start + "->" + active);
         out.setText(fields::nextWP, "");
         return;
     }
-    std::string leg = "end";
-    if (m_state.nextWaypoint) {
-        const int legs = static_cast<int>(route->count()) - 1;
-        leg = std::to_string(route->activeIndex()) + " of " + std::to_string(legs);
+    // A detour is no leg of the route: neither its name nor a leg number.
+    std::string title = start + "->" + active;
+    if (!m_state.detour) {
+        std::string leg = "end";
+        if (m_state.nextWaypoint) {
+            const int legs = static_cast<int>(route->count()) - 1;
+            leg = std::to_string(route->activeIndex()) + " of " + std::to_string(legs);
+        }
+        title = route->description() + ": " + title + " (" + leg + ")";
     }
-    std::string title = route->description() + ": ";
-    title.append(start).append("->").append(active).append(" (").append(leg).append(")");
     out.setBoxTitle(fields::wpBox, std::move(title));
     out.setText(fields::nextWP, m_state.nextWaypoint ? name(m_state.nextWaypoint) : std::string());
     nextLegStep();
@@ -255,7 +269,7 @@ void NavEngine::updateMiniNav(const WaypointPtr& cp)
     const bool usable = usableFix(cp);
     const std::string active = name(m_state.activeWaypoint);
     if (m_state.prevWaypoint) {
-        out.setBoxTitle(fields::mnBox, m_state.fixStatus + " - " + name(m_state.prevWaypoint) + "->" + active);
+        out.setBoxTitle(fields::mnBox, m_state.fixStatus + " - " + legStartName() + "->" + active);
         currentLegStep();
         if (usable) {
             const float crossTrack = cp->nmOffsetFromGCFromPoint(*m_state.prevWaypoint, *m_state.activeWaypoint);

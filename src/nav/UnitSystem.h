@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace navora {
@@ -22,6 +24,15 @@ struct UnitSystem {
     std::string_view vsp_units;
     std::string_view dst_units;
     std::string_view err_units;
+    // The half-widths of the three CDI scale choices, widest first, in the
+    // distance unit: round numbers near 5, 1 and 0.3 nautical miles.
+    std::array<double, 3> cdiScales;
+
+    // The label of a CDI scale choice ("10 km"); "" for no such choice.
+    std::string cdiScaleText(int column) const;
+    // The half-width of a CDI scale choice in nautical miles, the unit the
+    // logic works in; nullopt for no such choice.
+    std::optional<double> cdiScaleNm(int column) const;
 
     // nullptr for a code or row that names no system.
     static const UnitSystem* forCode(char code);

@@ -1,5 +1,7 @@
 #include "documents/CoordinateText.h"
 
+#include "model/NumberText.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -25,23 +27,23 @@ struct DisplayCase {
 
 // The degree sign is U+00B0, written out as UTF-8 bytes.
 const DisplayCase displayCases[] = {
-    {37.7749f, Lat, "37.774899\xC2\xB0 N", "37\xC2\xB0 46.4939' N", "37\xC2\xB0 46' 29.63\" N"},
-    {-122.4194f, Lon, "122.419403\xC2\xB0 W", "122\xC2\xB0 25.1642' W", "122\xC2\xB0 25' 9.85\" W"},
-    {-33.8568f, Lat, "33.856800\xC2\xB0 S", "33\xC2\xB0 51.4080' S", "33\xC2\xB0 51' 24.48\" S"},
-    {151.2153f, Lon, "151.215302\xC2\xB0 E", "151\xC2\xB0 12.9181' E", "151\xC2\xB0 12' 55.09\" E"},
-    {0.25f, Lat, "0.250000\xC2\xB0 N", "0\xC2\xB0 15.0000' N", "0\xC2\xB0 15' 0.00\" N"},
-    {-90.0f, Lat, "90.000000\xC2\xB0 S", "90\xC2\xB0 0.0000' S", "90\xC2\xB0 0' 0.00\" S"},
-    {0.0f, Lat, "0.000000\xC2\xB0 N", "0\xC2\xB0 0.0000' N", "0\xC2\xB0 0' 0.00\" N"},
-    {0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
+    {37.7749f, Lat, "37.7749\xC2\xB0 N", "37\xC2\xB0 46.4939' N", "37\xC2\xB0 46' 29.63\" N"},
+    {-122.4194f, Lon, "122.4194\xC2\xB0 W", "122\xC2\xB0 25.1642' W", "122\xC2\xB0 25' 9.85\" W"},
+    {-33.8568f, Lat, "33.8568\xC2\xB0 S", "33\xC2\xB0 51.4080' S", "33\xC2\xB0 51' 24.48\" S"},
+    {151.2153f, Lon, "151.2153\xC2\xB0 E", "151\xC2\xB0 12.9181' E", "151\xC2\xB0 12' 55.09\" E"},
+    {0.25f, Lat, "0.25\xC2\xB0 N", "0\xC2\xB0 15.0000' N", "0\xC2\xB0 15' 0.00\" N"},
+    {-90.0f, Lat, "90\xC2\xB0 S", "90\xC2\xB0 0.0000' S", "90\xC2\xB0 0' 0.00\" S"},
+    {0.0f, Lat, "0\xC2\xB0 N", "0\xC2\xB0 0.0000' N", "0\xC2\xB0 0' 0.00\" N"},
+    {0.0f, Lon, "0\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
     // Negative zero is not negative: no "-0" and the positive letter.
-    {-0.0f, Lon, "0.000000\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
+    {-0.0f, Lon, "0\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
     // Rounded once to the last digit shown, carrying into minutes and
     // degrees: never 60 seconds or 60 minutes. 10.999999f is 10.99999904632568.
     {10.999999f, Lat, "10.999999\xC2\xB0 N", "10\xC2\xB0 59.9999' N", "11\xC2\xB0 0' 0.00\" N"},
     // 0.9999995f is 0.99999952316284: 59.99997 minutes.
-    {0.9999995f, Lon, "1.000000\xC2\xB0 E", "1\xC2\xB0 0.0000' E", "1\xC2\xB0 0' 0.00\" E"},
+    {0.9999995f, Lon, "0.9999995\xC2\xB0 E", "1\xC2\xB0 0.0000' E", "1\xC2\xB0 0' 0.00\" E"},
     // 9.7f is 9.69999980926514: 41' 59.99931".
-    {9.7f, Lon, "9.700000\xC2\xB0 E", "9\xC2\xB0 42.0000' E", "9\xC2\xB0 42' 0.00\" E"},
+    {9.7f, Lon, "9.7\xC2\xB0 E", "9\xC2\xB0 42.0000' E", "9\xC2\xB0 42' 0.00\" E"},
     // An unknown position shows nothing.
     {std::numeric_limits<float>::quiet_NaN(), Lat, "", "", ""},
 };
@@ -143,16 +145,24 @@ TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
         int minutes;
         float seconds;
     };
+    // Rounded once to the fewest decimals of a second that read back as the
+    // stored float, worked out by hand: 47.5412 is 47 32 28.32 exactly, and
+    // 47.5412f lies within half a float step of it; 0.7778f is 46 40.080085,
+    // where 40.08 sums (in float) to the float below it. A value beyond any
+    // coordinate gives its parts as typed.
     const Case cases[] = {
         {"-0.5", Lat, 'S', 0, 30, 0.0f},
         {"12.5", Lat, 'N', 12, 30, 0.0f},
-        {"-122.4194", Lon, 'W', 122, 25, 9.85107421875f},
+        {"-122.4194", Lon, 'W', 122, 25, 9.85f}, // 122.4194f is 25 9.8511
+        {"47.5412", Lat, 'N', 47, 32, 28.32f},
+        {"9.7", Lon, 'E', 9, 42, 0.0f}, // 9.7f is 9 41 59.99931 cut down
         {"59.999999", Lat, 'N', 60, 0, 0.0f}, // 60.0 as a float
-        {"0.7778", Lat, 'N', 0, 46, 40.0801849f}, // 40.0800858 in double precision
+        {"0.7778", Lat, 'N', 0, 46, 40.0801f},
         {"N", Lat, 'N', 0, 0, 0.0f},
         {"", Lon, 'E', 0, 0, 0.0f},
         {"  -10.25 deg", Lon, 'W', 10, 15, 0.0f},
         {"-0", Lat, 'N', 0, 0, 0.0f},
+        {"400.5", Lon, 'E', 400, 30, 0.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -161,6 +171,9 @@ TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
         EXPECT_EQ(fields.degrees, c.degrees);
         EXPECT_EQ(fields.minutes, c.minutes);
         EXPECT_EQ(fields.seconds, c.seconds);
+        EXPECT_EQ(CoordinateText::decimalFromDms(static_cast<float>(fields.degrees), static_cast<float>(fields.minutes),
+                      fields.seconds, fields.hemisphere, c.axis),
+            NumberText::readFloat(c.text));
     }
 }
 

@@ -70,7 +70,7 @@ DocumentDesk::DocumentDesk()
     : dialogs(std::make_shared<ScriptedDialogs>())
 {
     ensureWidgetApplication();
-    controller = std::make_unique<DocumentController>(DocumentController::Services{center, store, dialogs, {}});
+    controller = std::make_unique<DocumentController>(DocumentController::Services{center, store, dialogs, {}, {}});
 }
 
 DocumentDesk::~DocumentDesk()

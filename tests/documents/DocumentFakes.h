@@ -130,9 +130,14 @@ public:
     Names asked;
     std::optional<std::string> chosen;
     std::vector<Document*> shown;
+    // The "Units" setting the documents see.
+    char units = 'n';
 
 private:
-    DocumentServices services() { return {center, *this, {}}; }
+    DocumentServices services()
+    {
+        return {center, *this, {}, [this] { return units; }};
+    }
     template <typename Type> RecordingView& open(const std::shared_ptr<Type>& document)
     {
         m_documents.push_back(document);

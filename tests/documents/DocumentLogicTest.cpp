@@ -4,6 +4,7 @@
 #include "core/NotificationNames.h"
 #include "documents/DocumentFakes.h"
 #include "documents/FieldText.h"
+#include "nav/UnitSystem.h"
 #include "support/LogCapture.h"
 #include "support/PostRecorder.h"
 #include "support/QtApplication.h"
@@ -242,6 +243,11 @@ TEST_F(WaypointLogic, ThePositionOffersTheNearestListAndItsCoordinates)
     EXPECT_FALSE(fields.isEnabled(fd::nearestActivateButton));
     QAbstractItemModel& nearest = list->nearestTableModel();
     EXPECT_NEAR(nearest.index(2, 1).data().toDouble(), 3.0, 0.015);
+    // The list follows the unit system chosen: 3 nm are 3.452 statute miles.
+    desk.units = 'i';
+    list->showNearest();
+    EXPECT_NEAR(nearest.index(2, 1).data().toDouble(), 3.0 * 1852 / 1609.344, 0.02);
+    EXPECT_EQ(nearest.headerData(1, Qt::Horizontal).toString(), "Distance (mi)");
 
     test::PostRecorder posts(desk.center, {TRVCheckGPSRunning, TRVWaypointActivated});
     list->nearestActivateSelect(4);
@@ -433,7 +439,7 @@ TEST_F(RouteLogic, TheSheetShowsThePositionInTheChosenFormat)
     auto document = desk.route({});
     document->routeAddInsert(std::nullopt);
     lookUp(*document, "E");
-    EXPECT_EQ(document->form().text(fd::wpLatitude), "33.856800° S");
+    EXPECT_EQ(document->form().text(fd::wpLatitude), "33.8568° S");
     document->selectLatLonFormat(3);
     EXPECT_EQ(document->form().text(fd::wpLatitude), "33° 51' 24.48\" S");
     EXPECT_EQ(document->form().text(fd::wpLongitude), "151° 12' 55.09\" E");
@@ -815,6 +821,7 @@ TEST_F(RouteLogic, TheTableShowsLegsInTheChosenUnitsAndRowsMoveByDragging)
         {0, "60.11", "119.81", "Total (nm)"},
     };
     for (const auto& row : units) {
+        desk.units = UnitSystem::forRow(row.row)->code;
         ControlState matrix;
         matrix.selectedRow = row.row;
         desk.center.post(TRVUnitsChanged, matrix);
@@ -916,7 +923,7 @@ TEST(WaypointTable, ShowsSortsAndEditsByColumn)
         return shown;
     };
     EXPECT_EQ(column(0), "0;1;2;");
-    EXPECT_EQ(column(3), "-9.950000;;-10.000000;");
+    EXPECT_EQ(column(3), "-9.95;;-10;");
     EXPECT_EQ(column(4), "12.3;0.0;;");
     EXPECT_EQ(column(5), ";;;");
     model.sort(5, Qt::DescendingOrder); // no origin yet: no distances to sort by
@@ -934,6 +941,11 @@ TEST(WaypointTable, ShowsSortsAndEditsByColumn)
     EXPECT_EQ(redrawn, std::make_pair(model.index(0, 0), model.index(2, 5)));
     EXPECT_EQ(model.index(0, 4).data(Qt::EditRole).toString(), "12.34");
     EXPECT_EQ(model.headerData(5, Qt::Horizontal).toString(), "Distance (nm)");
+    // In kilometres: three nautical miles are 5.556 km.
+    model.setDistanceUnits(*UnitSystem::forCode('m'));
+    EXPECT_NEAR(model.index(0, 5).data().toDouble(), 3.0 * 1.852, 0.03);
+    EXPECT_EQ(model.headerData(5, Qt::Horizontal).toString(), "Distance (km)");
+    model.setDistanceUnits(*UnitSystem::forCode('n'));
 
     // Unknown values last in either direction; the index column counts rows.
     const struct {

@@ -120,7 +120,7 @@ TEST(DemoDrive, EveryLegIsAnnouncedAndPassedAndTheDestinationReachedOnce)
     // Straight for waypoint 1 from the first position, then leg by leg.
     EXPECT_EQ(legTitles(run.lines()),
         (std::vector<std::string>{
-            "Lindau Round: PPOS->West Buoy (1 of 4)",
+            "Lindau Round: Position->West Buoy (1 of 4)",
             "Lindau Round: West Buoy->Mid-Lake Mark (2 of 4)",
             "Lindau Round: Mid-Lake Mark->Reutin Buoy (3 of 4)",
             "Lindau Round: Reutin Buoy->Lighthouse (end)",

@@ -70,6 +70,29 @@ TEST(NumberText, FormatsLikePrintfFixed)
     EXPECT_EQ(NumberText::formatFixed(1.0), "1.000000");
 }
 
+// Coordinates and altitudes are stored as floats: each is shown and written
+// as the shortest text that reads back as the same float, never the noise
+// of its double ("%f" gives 47.541199 for 47.5412f).
+TEST(NumberText, FloatsShowTheirShortestText)
+{
+    struct Case {
+        float stored;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {47.5412f, "47.5412"}, {9.7f, "9.7"}, {395.3f, "395.3"}, {-122.4194f, "-122.4194"}, {180.0f, "180"},
+        {0.0f, "0"}, {-0.0f, "-0"}, {0.1f, "0.1"}, {1e-7f, "0.0000001"}, // never an exponent
+        {16777217.0f, "16777216"}, // 2^24 + 1 is no float
+        {0.30000001f, "0.3"}, {0.30000004f, "0.30000004"}, // the float after 0.3f needs all its digits
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(NumberText::formatShortest(c.stored), c.shown) << c.shown;
+        const float readBack = NumberText::readFloat(c.shown);
+        EXPECT_EQ(readBack, c.stored) << c.shown;
+        EXPECT_EQ(std::signbit(readBack), std::signbit(c.stored)) << c.shown;
+    }
+}
+
 // The files we write must not change with the user's locale.
 TEST(NumberText, IgnoresADecimalCommaLocale)
 {
@@ -80,6 +103,7 @@ TEST(NumberText, IgnoresADecimalCommaLocale)
     EXPECT_STREQ(printed, "1,500000"); // the locale is really in force
 
     EXPECT_EQ(NumberText::formatFixed(1.5), "1.500000");
+    EXPECT_EQ(NumberText::formatShortest(1.5f), "1.5");
     EXPECT_EQ(NumberText::readDouble("1.5"), 1.5);
     EXPECT_EQ(NumberText::readDouble("1,5"), 1.0);
     std::setlocale(LC_ALL, previous.c_str());

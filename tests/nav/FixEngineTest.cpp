@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -542,11 +543,12 @@ TEST(UnitLabels, EachLabelShowsItsQuantitysUnit)
         std::vector<std::string> shown;
         for (const auto field : {f::unitsAltitude, f::mnUnitsAltitude, f::unitsSpeed, f::unitsVMG, f::mnUnitsSpeed,
                  f::unitsVSpeed, f::unitsDistance, f::unitsDDistance, f::unitsCrossTrack, f::mnUnitsDistance,
-                 f::unitsHError, f::unitsVError})
+                 f::unitsHError, f::unitsVError, f::wpCDIScale0, f::wpCDIScale1, f::wpCDIScale2})
             shown.push_back(nav.shown.text(field).value_or("<unwritten>"));
         return shown;
     };
-    const std::vector<std::string> metric{"m", "m", "km/h", "km/h", "km/h", "m/s", "km", "km", "km", "km", "m", "m"};
+    const std::vector<std::string> metric{
+        "m", "m", "km/h", "km/h", "km/h", "m/s", "km", "km", "km", "km", "m", "m", "10 km", "2 km", "0.5 km"};
     nav.keep(nav.engine.changeUnits('m'));
     EXPECT_EQ(labels(), metric);
     EXPECT_EQ(nav.state().units, 'm');
@@ -564,6 +566,35 @@ TEST(UnitLabels, EachLabelShowsItsQuantitysUnit)
     state.apply(out.display);
     EXPECT_EQ(fresh.state().unitSystem, nullptr);
     EXPECT_EQ(state.text(f::unitsSpeed), "");
+}
+
+// The CDI scale choices of each system: round numbers in its distance unit
+// near 5, 1 and 0.3 nautical miles, and their widths in nautical miles (a
+// nautical mile is 1852 m, a statute mile 1609.344 m).
+TEST(UnitSystems, CdiScalesReadInTheDistanceUnit)
+{
+    struct Row {
+        char code;
+        std::array<const char*, 3> labels;
+        std::array<double, 3> nm;
+    };
+    constexpr double mi = 1609.344 / 1852.0;
+    const Row rows[] = {
+        {'n', {"5 nm", "1 nm", "0.3 nm"}, {5.0, 1.0, 0.3}},
+        {'m', {"10 km", "2 km", "0.5 km"}, {10000 / 1852.0, 2000 / 1852.0, 500 / 1852.0}},
+        {'i', {"5 mi", "1 mi", "0.3 mi"}, {5 * mi, 1 * mi, 0.3 * mi}},
+        {'s', {"10000 m", "2000 m", "500 m"}, {10000 / 1852.0, 2000 / 1852.0, 500 / 1852.0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        const UnitSystem& system = *UnitSystem::forCode(row.code);
+        for (int column = 0; column < 3; ++column) {
+            EXPECT_EQ(system.cdiScaleText(column), row.labels[static_cast<size_t>(column)]);
+            EXPECT_NEAR(*system.cdiScaleNm(column), row.nm[static_cast<size_t>(column)], 1e-6);
+        }
+        EXPECT_EQ(system.cdiScaleText(3), "");
+        EXPECT_FALSE(system.cdiScaleNm(-1).has_value());
+    }
 }
 
 TEST(UnitLabels, UnknownCodesAndRowsNameNoSystem)

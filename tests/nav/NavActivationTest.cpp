@@ -140,7 +140,7 @@ TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
     EXPECT_EQ(nav.state().prevWaypoint->wpName(), "PPOS");
     EXPECT_EQ(nav.state().nextWaypoint, abcd->waypointAtIndex(3));
     EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
-    EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: PPOS->C (2 of 3)");
+    EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: Position->C (2 of 3)");
 
     // A second waypoint: its leg starts where the position is then.
     nav.report(6 * nm, 3 * nm, 5.0, 0.0, 1);

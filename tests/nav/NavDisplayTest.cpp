@@ -74,6 +74,10 @@ TEST_F(NavDisplay, CdiScalesByColumn)
         EXPECT_EQ(nav.state().cdiMaximum, row.maximum) << row.column;
         EXPECT_EQ(nav.shown.field(f::wpCrossTrackCDI)->range, std::make_pair(row.minimum, row.maximum));
     }
+    // The choice keeps its place in other units: the middle one is 2 km.
+    nav.keep(nav.engine.changeUnits('m'));
+    EXPECT_NEAR(nav.state().cdiMaximum, 2000 / 1852.0, 1e-9);
+    EXPECT_NEAR(nav.shown.field(f::wpCrossTrackCDI)->range->first, -2000 / 1852.0, 1e-9);
 }
 
 TEST(CloseQuestion, OnlyTheNavigationWindowAsksBeforeClosing)

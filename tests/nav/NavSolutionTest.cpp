@@ -73,16 +73,26 @@ protected:
 TEST_F(NavSolution, LegTitlesAndNextWaypoint)
 {
     nav.report(15 * nm, 0.0, 5.0, 0.0, 0);
+    // Then a waypoint activated: "=" the route's own at the index (direct
+    // to), another name a waypoint from a list (a detour from the route).
     struct Row {
         int index;
+        const char* activated;
         const char* title;
         const char* next;
     };
-    for (const Row& row : {Row{2, "Coast: B->C (2 of 4)", "D"}, Row{4, "Coast: D->E (end)", ""},
-             Row{0, "Coast: PPOS->A (0 of 4)", "B"}}) {
+    for (const Row& row : {Row{2, nullptr, "Coast: B->C (2 of 4)", "D"}, Row{4, nullptr, "Coast: D->E (end)", ""},
+             Row{0, nullptr, "Coast: Position->A (0 of 4)", "B"}, Row{2, "=", "Coast: Position->C (2 of 4)", "D"},
+             Row{2, "Fuel Dock", "Position->Fuel Dock", "D"}, Row{4, "Fuel Dock", "Position->Fuel Dock", ""}}) {
         SCOPED_TRACE(row.title);
         coast->setActiveIndex(row.index);
         nav.keep(nav.engine.routeActivated(coast));
+        if (row.activated) {
+            const WaypointPtr waypoint = std::string_view(row.activated) == "="
+                ? coast->waypointAtIndex(static_cast<size_t>(row.index))
+                : Waypoint::create(row.activated, "", 0.3f, 0.1f, 0.0f);
+            nav.keep(nav.engine.waypointActivated(waypoint));
+        }
         EXPECT_EQ(nav.shown.title(f::wpBox), row.title);
         EXPECT_EQ(nav.shown.text(f::nextWP), row.next);
     }
@@ -105,7 +115,7 @@ TEST_F(NavSolution, LegWithoutStartHidesTrackFields)
 
     // The first position starts the leg: track, cross-track and indicator.
     nav.report(0.0, 1.0, 5.0, 0.0, 0);
-    EXPECT_EQ(nav.shown.title(f::wpBox), "PPOS->Lone");
+    EXPECT_EQ(nav.shown.title(f::wpBox), "Position->Lone");
     EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), 0.0, 0.05);
     EXPECT_EQ(nav.shown.visible(f::wpCrossTrackCDI), true);
 }
@@ -116,7 +126,7 @@ TEST_F(NavSolution, WaypointFromThePositionStartsOnTrack)
     nav.keep(nav.engine.waypointActivated(Waypoint::create("Name", "", 0.1f, 0.0f, 0.0f)));
     nav.report(0.0, 0.0, 5.0, 0.0, 1);
     const DisplayState state = nav.shown;
-    EXPECT_EQ(state.title(f::wpBox), "PPOS->Name");
+    EXPECT_EQ(state.title(f::wpBox), "Position->Name");
     EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.0, 1e-3);
     EXPECT_EQ(state.enabled(f::wpCrossTrackCDI), true);
     EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), 0.0, 1e-3);

@@ -23,7 +23,7 @@ class Instruments : public testing::Test {
 protected:
     QAbstractButton* scaleChoice(int column) const
     {
-        const char* names[] = {"cdiScale5", "cdiScale1", "cdiScale03"};
+        const std::string_view names[] = {f::wpCDIScale0, f::wpCDIScale1, f::wpCDIScale2};
         return harness.field<QAbstractButton>(names[column]);
     }
 

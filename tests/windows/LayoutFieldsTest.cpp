@@ -9,6 +9,9 @@
 #include "nav/DisplayFields.h"
 #include "nav/NavGeometry.h"
 
+#include <QBoxLayout>
+#include <QLabel>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,6 +130,27 @@ TEST(LayoutFields, EveryWriteOfTheLogicLandsOnAWidgetThatShowsIt)
     // The drive reaches every field: the check above covers the layouts whole.
     for (const std::string_view name : f::all)
         EXPECT_TRUE(written.count(std::string(name))) << "never written: " << name;
+}
+
+// Every true angle shown is marked the same way: the label beside it reads
+// "°T" (U+00B0 T).
+TEST(LayoutFields, TrueAnglesAreMarkedTrue)
+{
+    WindowHarness harness;
+    for (const std::string_view name : {f::wpBearing, f::wpDTK, f::fixTrack, f::mnTrack}) {
+        SCOPED_TRACE(std::string(name));
+        QWidget* field = harness.field<QWidget>(name);
+        ASSERT_NE(field, nullptr);
+        QString beside;
+        for (const QBoxLayout* row : field->parentWidget()->findChildren<QBoxLayout*>()) {
+            const int at = row->indexOf(field);
+            if (at >= 0 && at + 1 < row->count()) {
+                if (const auto* label = qobject_cast<const QLabel*>(row->itemAt(at + 1)->widget()))
+                    beside = label->text();
+            }
+        }
+        EXPECT_EQ(beside, QString::fromUtf8("\xC2\xB0T"));
+    }
 }
 
 } // namespace

@@ -81,6 +81,8 @@ bool FieldWriter::canTake(const QWidget& widget, Kind kind)
     case Kind::Enabled:
         return true;
     case Kind::Text:
+        // A choice's label too.
+        return qobject_cast<const QLabel*>(&widget) || qobject_cast<const QAbstractButton*>(&widget);
     case Kind::Date:
     case Kind::Highlight:
         return qobject_cast<const QLabel*>(&widget);
@@ -129,6 +131,9 @@ bool FieldWriter::write(QWidget& widget, const DisplayBatch::Write& write)
             qobject_cast<CourseDeviationIndicator*>(&widget)->setValue(write.number);
         }
         return true;
+    case Kind::Text:
+        qobject_cast<QAbstractButton*>(&widget)->setText(QString::fromStdString(write.text));
+        return true;
     case Kind::BoxTitle:
         qobject_cast<QGroupBox*>(&widget)->setTitle(QString::fromStdString(write.text));
         return true;
@@ -156,7 +161,6 @@ bool FieldWriter::write(QWidget& widget, const DisplayBatch::Write& write)
     case Kind::Floating:
         setFloating(widget, write.flag);
         return true;
-    case Kind::Text:
     case Kind::Date:
     case Kind::Highlight:
         break;
@@ -281,6 +285,8 @@ QString FieldWriter::shownText(const QWidget& widget)
         return QString::number(indicator->steps());
     if (const auto* matrix = qobject_cast<const SatelliteMatrix*>(&widget))
         return matrixText(*matrix);
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget))
+        return button->text();
     for (const QAbstractButton* choice : widget.findChildren<QAbstractButton*>()) {
         if (choice->isChecked())
             return choice->text();

@@ -49,7 +49,7 @@ std::vector<QWidget*> GPSWindows::all() const
 
 std::array<QAbstractButton*, 3> GPSWindows::cdiScaleChoices() const
 {
-    return {m_navDataUi->cdiScale5, m_navDataUi->cdiScale1, m_navDataUi->cdiScale03};
+    return {m_navDataUi->wpCDIScale0, m_navDataUi->wpCDIScale1, m_navDataUi->wpCDIScale2};
 }
 
 QAbstractButton* GPSWindows::stopNavigatingButton() const
