@@ -229,7 +229,12 @@ std::unique_ptr<ImportController> AppController::makeImportController(ImportCont
         documents.dialogs().tell(
             documents.dialogParent(), tr("The file could not be imported."), QString::fromStdString(reason));
     };
-    return std::make_unique<ImportController>(documents, std::move(openPanel), question, failure);
+    auto importer = std::make_unique<ImportController>(documents, std::move(openPanel), question, failure);
+    importer->setTrackReport([&documents](const std::string& message) {
+        documents.dialogs().inform(
+            documents.dialogParent(), tr("Track imported as a route"), QString::fromStdString(message));
+    });
+    return importer;
 }
 
 ExportController& AppController::ensureExportController()

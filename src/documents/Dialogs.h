@@ -21,6 +21,8 @@ public:
     // another way).
     virtual int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) = 0;
     virtual void tell(QWidget* parent, const QString& title, const QString& text) = 0;
+    // News, not a warning: by default told as tell() does.
+    virtual void inform(QWidget* parent, const QString& title, const QString& text) { tell(parent, title, text); }
     // One existing file with one of the extensions (no dot); nullopt when
     // cancelled.
     virtual std::optional<QString> openFile(QWidget* parent, const QString& caption, const QStringList& extensions) = 0;

@@ -47,6 +47,13 @@ void QtDialogs::tell(QWidget* parent, const QString& title, const QString& text)
     box.exec();
 }
 
+void QtDialogs::inform(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, title, title, QMessageBox::Ok, parent);
+    box.setInformativeText(text);
+    box.exec();
+}
+
 std::optional<QString> QtDialogs::openFile(QWidget* parent, const QString& caption, const QStringList& extensions)
 {
     const QString path = QFileDialog::getOpenFileName(parent, caption, QString(), filterFor(extensions));

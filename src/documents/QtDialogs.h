@@ -9,6 +9,7 @@ class QtDialogs : public Dialogs {
 public:
     int ask(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons) override;
     void tell(QWidget* parent, const QString& title, const QString& text) override;
+    void inform(QWidget* parent, const QString& title, const QString& text) override;
     std::optional<QString> openFile(QWidget* parent, const QString& caption, const QStringList& extensions) override;
     std::optional<QString> saveFile(
         QWidget* parent, const QString& caption, const QString& proposedPath, const QString& extension) override;

@@ -11,6 +11,7 @@ namespace navora {
 void GpxPointReader::reset()
 {
     m_routes.clear();
+    m_tracks.clear();
     m_waypoints.clear();
     m_open.clear();
     m_textTarget = nullptr;
@@ -29,17 +30,33 @@ bool GpxPointReader::elementStarted(const xmlNode* element)
         m_open.push_back({element, Kind::Route, m_routes.size() - 1, 0});
         return false;
     }
+    if (XmlNodes::isElement(element, "trk")) {
+        m_tracks.emplace_back();
+        m_open.push_back({element, Kind::Track, m_tracks.size() - 1, 0});
+        return false;
+    }
     if (m_open.empty() || element->parent != m_open.back().element)
         return false;
     const OpenElement& parent = m_open.back();
-    if (parent.kind == Kind::Route) {
-        if (XmlNodes::isElement(element, "rtept")) {
-            auto& points = m_routes[parent.route].points;
+    if (parent.kind == Kind::TrackSegment) {
+        if (XmlNodes::isElement(element, "trkpt")) {
+            auto& points = m_tracks[parent.route].points;
             points.push_back(readAttributes(element));
-            m_open.push_back({element, Kind::RoutePoint, parent.route, points.size() - 1});
+            m_open.push_back({element, Kind::TrackPoint, parent.route, points.size() - 1});
+        }
+        return false;
+    }
+    if (parent.kind == Kind::Route || parent.kind == Kind::Track) {
+        const bool route = parent.kind == Kind::Route;
+        if (XmlNodes::isElement(element, route ? "rtept" : "trkseg")) {
+            auto& points = route ? m_routes[parent.route].points : m_tracks[parent.route].points;
+            if (route)
+                points.push_back(readAttributes(element));
+            m_open.push_back({element, route ? Kind::RoutePoint : Kind::TrackSegment, parent.route,
+                points.empty() ? 0 : points.size() - 1});
             return false;
         }
-        std::optional<std::string>& name = m_routes[parent.route].name;
+        std::optional<std::string>& name = route ? m_routes[parent.route].name : m_tracks[parent.route].name;
         if (XmlNodes::isElement(element, "name") && !name) {
             m_textTarget = &name;
             return true;
@@ -52,6 +69,8 @@ bool GpxPointReader::elementStarted(const xmlNode* element)
         m_textTarget = point->name ? nullptr : &point->name;
     else if (XmlNodes::isElement(element, "cmt"))
         m_textTarget = point->comment ? nullptr : &point->comment;
+    else if (XmlNodes::isElement(element, "time"))
+        m_textTarget = point->time ? nullptr : &point->time;
     else if (XmlNodes::isElement(element, "ele"))
         m_numberTarget = point->elevation ? nullptr : &point->elevation;
     return m_textTarget != nullptr || m_numberTarget != nullptr;
@@ -77,6 +96,8 @@ GpxPointReader::Point* GpxPointReader::pointOf(const OpenElement& open)
 {
     if (open.kind == Kind::Waypoint)
         return &m_waypoints[open.index];
+    if (open.kind == Kind::TrackPoint)
+        return &m_tracks[open.route].points[open.index];
     return &m_routes[open.route].points[open.index];
 }
 

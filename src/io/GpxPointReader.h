@@ -11,18 +11,20 @@ namespace navora {
 
 // Collects the routes and free waypoints of a GPX file (1.0 or 1.1, with or
 // without a namespace): every "rte" element (//rte) with its name and its
-// "rtept" children, and every "wpt" element (//wpt), each in document order.
-// Tracks and everything else are passed over.
+// "rtept" children, every "wpt" element (//wpt), and every track ("trk")
+// with its name and the "trkpt" points of all its segments, each in document
+// order. Everything else is passed over.
 class GpxPointReader : public XmlRecordSink {
 public:
-    // One "wpt" or "rtept" element: the string values of its first name and
-    // cmt children, its ele child read as a number (leniently: text that is
+    // One "wpt", "rtept" or "trkpt" element: the string values of its first
+    // name, cmt and time children, its ele child read as a number (leniently: text that is
     // no number reads as 0), and its lat and lon attributes read strictly:
     // a latitude or longitude that is no number, not finite or out of range
     // is absent, and its text is kept to say why the point is left out.
     struct Point {
         std::optional<std::string> name;
         std::optional<std::string> comment;
+        std::optional<std::string> time;
         std::optional<float> elevation;
         std::optional<float> latitude;
         std::optional<float> longitude;
@@ -43,9 +45,10 @@ public:
 
     const std::vector<RouteElement>& routes() const { return m_routes; }
     const std::deque<Point>& waypoints() const { return m_waypoints; }
+    const std::vector<RouteElement>& tracks() const { return m_tracks; }
 
 private:
-    enum class Kind { Waypoint, Route, RoutePoint };
+    enum class Kind { Waypoint, Route, RoutePoint, Track, TrackSegment, TrackPoint };
     // An open wpt, rte or rtept element.
     struct OpenElement {
         const xmlNode* element;
@@ -58,6 +61,7 @@ private:
     static Point readAttributes(const xmlNode* element);
 
     std::vector<RouteElement> m_routes;
+    std::vector<RouteElement> m_tracks;
     // A deque: a file of many waypoints never moves those already read.
     std::deque<Point> m_waypoints;
     std::vector<OpenElement> m_open;

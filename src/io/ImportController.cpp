@@ -9,6 +9,7 @@
 #include "core/Log.h"
 #include "model/DocumentTypes.h"
 #include "model/NumberText.h"
+#include "model/TrackSimplifier.h"
 
 #include <array>
 #include <cstdio>
@@ -194,6 +195,8 @@ bool ImportController::importGPX()
         document->refresh();
     }
     Log::format("%zu routes found.", reader.routes().size());
+    for (size_t i = 0; i < reader.tracks().size(); ++i)
+        importTrack(reader.tracks()[i], i + 1);
 
     const auto& waypoints = reader.waypoints();
     if (waypoints.empty()) {
@@ -209,6 +212,48 @@ bool ImportController::importGPX()
     document->refresh();
     Log::format("%zu waypoints imported.", imported);
     return true;
+}
+
+void ImportController::importTrack(const GpxPointReader::RouteElement& track, size_t number)
+{
+    const std::string name = track.name.value_or("Track " + std::to_string(number));
+    std::vector<const GpxPointReader::Point*> usable;
+    usable.reserve(track.points.size());
+    for (const GpxPointReader::Point& point : track.points) {
+        if (point.hasPosition())
+            usable.push_back(&point);
+    }
+    if (usable.size() < track.points.size())
+        Log::format("Track %s: %zu points without a usable position left out", name.c_str(),
+            track.points.size() - usable.size());
+    // A route needs two places to go between.
+    if (usable.size() < 2) {
+        Log::format("Track %s has fewer than two points with a position - skipping...", name.c_str());
+        return;
+    }
+    std::vector<TrackSimplifier::Position> positions;
+    positions.reserve(usable.size());
+    for (const GpxPointReader::Point* point : usable)
+        positions.push_back({*point->latitude, *point->longitude});
+    const TrackSimplifier::Result thinned = TrackSimplifier::simplify(positions);
+
+    ExchangeDocument* document = m_host.makeUntitledDocumentOfType(kRouteDocumentType.name);
+    if (document == nullptr)
+        return;
+    if (RoutePtr route = document->route())
+        route->setRouteName(name);
+    for (size_t i = 0; i < thinned.kept.size(); ++i) {
+        const GpxPointReader::Point& point = *usable[thinned.kept[i]];
+        document->addWP(Waypoint::create(madeUpName("TRK", i + 1), point.time.value_or(std::string()), *point.latitude,
+            *point.longitude, point.elevation.value_or(0.0f)));
+    }
+    document->refresh();
+    char message[256];
+    std::snprintf(message, sizeof message, "Track \"%s\": %zu points became %zu waypoints (tolerance %g nm)",
+        name.c_str(), usable.size(), thinned.kept.size(), thinned.toleranceNm);
+    Log::line(message);
+    if (m_trackReport)
+        m_trackReport(message);
 }
 
 bool ImportController::importGPXforDocument(ExchangeDocument& document, bool)

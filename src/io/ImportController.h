@@ -67,8 +67,16 @@ public:
     // Every route of a GPX file into a new route document, its free
     // waypoints into one new waypoint list. Unnamed route points are named
     // "RPT001", ... in their route's order; points without a usable
-    // position are left out with a log line. False when no file was read.
+    // position are left out with a log line. Each track becomes a route
+    // too, thinned by TrackSimplifier, its waypoints "TRK001", ... with the
+    // point's time as comment; what it became is told (trackReport). False
+    // when no file was read.
     bool importGPX();
+    // Tells the user what a track became.
+    void setTrackReport(std::function<void(const std::string& message)> trackReport)
+    {
+        m_trackReport = std::move(trackReport);
+    }
     // Adds the free waypoints of a GPX file to document (asRoute is not
     // used: only free waypoints are taken) and refreshes it. False when no
     // file was read (the document is then untouched).
@@ -83,11 +91,13 @@ private:
     // The points that have a position, as waypoints (unnamed ones numbered
     // "WPT001", ...); returns how many were added.
     static size_t addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points);
+    void importTrack(const GpxPointReader::RouteElement& track, size_t number);
 
     ExchangeDocumentHost& m_host;
     OpenPanel m_openPanel;
     ImportQuestion m_importQuestion;
     FailureReport m_failureReport;
+    std::function<void(const std::string& message)> m_trackReport;
 };
 
 } // namespace navora

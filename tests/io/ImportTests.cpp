@@ -6,6 +6,11 @@
 #include "io/MemoryWaypointDocument.h"
 #include "support/LogCapture.h"
 
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <regex>
+
 namespace navora::test {
 namespace {
 
@@ -42,6 +47,66 @@ TEST(GpxImport, IntoAWaypointListOnlyTheFreeWaypoints)
     EXPECT_FALSE(importerFor(host, std::nullopt).importGPX());
     EXPECT_EQ(empty.changeCount(), 1);
     EXPECT_TRUE(host.documents().empty());
+}
+
+// Within the tolerance, measured without the program's own geometry: metres
+// on a flat projection about the segment's start, 1852 m to the mile.
+double metresFromSegment(double lat, double lon, double lat1, double lon1, double lat2, double lon2)
+{
+    const double metresPerDegree = 1852.0 * 60.0;
+    const double east = std::cos(lat1 * 3.14159265358979 / 180.0) * metresPerDegree;
+    const double bx = (lon2 - lon1) * east, by = (lat2 - lat1) * metresPerDegree;
+    const double px = (lon - lon1) * east, py = (lat - lat1) * metresPerDegree;
+    const double t = bx * bx + by * by > 0 ? std::clamp((px * bx + py * by) / (bx * bx + by * by), 0.0, 1.0) : 0.0;
+    return std::hypot(px - t * bx, py - t * by);
+}
+
+// GPSBabel's GPX of the demo drive's NMEA: 581 track points, no track name.
+TEST(GpxImport, ATrackBecomesARouteThatKeepsToItWithinTheTolerance)
+{
+    const std::string path = ioDataPath("golden/gpsbabel-track.gpx");
+    std::vector<std::pair<double, double>> track;
+    std::ifstream file(path);
+    const std::regex point(R"re(<trkpt lat="([-0-9.]+)" lon="([-0-9.]+)")re");
+    for (std::string line; std::getline(file, line);) {
+        std::smatch found;
+        if (std::regex_search(line, found, point))
+            track.emplace_back(std::stod(found[1]), std::stod(found[2]));
+    }
+    ASSERT_EQ(track.size(), 581u);
+
+    MemoryDocumentHost host;
+    LogCapture log;
+    std::vector<std::string> told;
+    ImportController importer = importerFor(host, path);
+    importer.setTrackReport([&told](const std::string& message) { told.push_back(message); });
+    ASSERT_TRUE(importer.importGPX());
+    ASSERT_EQ(host.documents().size(), 1u);
+    const RoutePtr route = host.documents().front()->route();
+    ASSERT_TRUE(route);
+    EXPECT_EQ(route->routeName(), "Track 1");
+    const WaypointList& waypoints = route->routeWaypoints();
+    ASSERT_GE(waypoints.size(), 2u);
+    ASSERT_LE(waypoints.size(), 500u);
+    EXPECT_EQ(waypoints.front()->wpName(), "TRK001");
+    EXPECT_EQ(waypoints.front()->wpComment(), "2024-07-13T08:30:06Z");
+    EXPECT_EQ(waypoints.front()->latitude(), static_cast<float>(track.front().first));
+    EXPECT_EQ(waypoints.back()->longitude(), static_cast<float>(track.back().second));
+    // Every point of the track lies within 0.01 nm of the route's legs.
+    double worst = 0.0;
+    for (const auto& [lat, lon] : track) {
+        double nearest = 1e12;
+        for (size_t i = 1; i < waypoints.size(); ++i)
+            nearest = std::min(nearest,
+                metresFromSegment(lat, lon, waypoints[i - 1]->latitude(), waypoints[i - 1]->longitude(),
+                    waypoints[i]->latitude(), waypoints[i]->longitude()));
+        worst = std::max(worst, nearest);
+    }
+    EXPECT_LE(worst, 0.01 * 1852.0 + 0.5); // half a metre for the floats stored
+    const std::string said
+        = "Track \"Track 1\": 581 points became " + std::to_string(waypoints.size()) + " waypoints (tolerance 0.01 nm)";
+    EXPECT_TRUE(log.contains(said));
+    EXPECT_EQ(told, std::vector<std::string>{said});
 }
 
 std::string kml(const std::string& body)
