@@ -8,16 +8,21 @@
 #include "app/update/UpdateCheck.h"
 #include "documents/Dialogs.h"
 #include "documents/DocumentController.h"
+#include "documents/DocumentWindow.h"
+#include "documents/WaypointDocument.h"
 #include "gps/windows/GPSWindowController.h"
 #include "io/ExportController.h"
 #include "io/ImportController.h"
+#include "model/DocumentTypes.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStatusBar>
 
 namespace navora {
 
@@ -53,6 +58,7 @@ void AppController::connectMenu()
         {"toggleMiniNav", &AppController::toggleMiniNav},
         {"showPreferencePanel", &AppController::showPreferencePanel},
         {"stopGPS", &AppController::stopGPS},
+        {"markPosition", &AppController::markPosition},
         {"checkForUpdates", &AppController::checkForUpdates},
         {"showAbout", &AppController::showAbout},
     };
@@ -136,6 +142,33 @@ void AppController::showPreferencePanel()
         m_preferenceController = PreferenceController::create(m_services.settings, m_services.center);
     if (m_preferenceController)
         m_preferenceController->showWindow();
+}
+
+void AppController::markPosition()
+{
+    DocumentController& documents = m_services.documents;
+    const WaypointPtr position = m_gpsController ? m_gpsController->controller().currentPos() : nullptr;
+    if (!position) {
+        documents.dialogs().tell(documents.dialogParent(), tr("No position to mark"),
+            tr("The GPS gives no current position. Start it from the GPS menu and wait for a fix."));
+        return;
+    }
+    WaypointDocument* list = dynamic_cast<WaypointDocument*>(documents.currentDocument());
+    for (const DocumentPtr& open : documents.openDocuments()) {
+        if (!list)
+            list = dynamic_cast<WaypointDocument*>(open.get());
+    }
+    if (!list)
+        list = static_cast<WaypointDocument*>(documents.makeUntitledDocumentOfType(kWaypointsDocumentType.name));
+    if (!list)
+        return;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const std::string name = list->markPosition(*position, now.toString(Qt::ISODate).toStdString());
+    if (DocumentWindow* window = documents.windowFor(*list)) {
+        documents.showDocument(*list);
+        window->statusBar()->showMessage(
+            tr("%1 marked at %2").arg(QString::fromStdString(name), now.toLocalTime().toString("HH:mm:ss")), 15000);
+    }
 }
 
 void AppController::stopGPS()

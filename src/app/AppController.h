@@ -68,6 +68,9 @@ public:
     void toggleMiniNav();
     void showPreferencePanel();
     void stopGPS();
+    // Adds the current position as "MARK n" to the waypoint list in front
+    // (else the first open one, else a new one).
+    void markPosition();
     void checkForUpdates();
     void cancelUpdate();
     void showAbout();

@@ -199,6 +199,27 @@ bool WaypointDocument::importGPX()
     return imported;
 }
 
+std::string WaypointDocument::markPosition(const Waypoint& position, const std::string& time)
+{
+    static constexpr std::string_view kMark = "MARK ";
+    int highest = 0;
+    for (const WaypointPtr& waypoint : m_waypointList) {
+        const std::string name = waypoint->wpName();
+        if (name.starts_with(kMark)) {
+            if (const auto number = NumberText::readExactly(name.substr(kMark.size())))
+                highest = std::max(highest, static_cast<int>(std::clamp(*number, 0.0, 1e6)));
+        }
+    }
+    const std::string name = std::string(kMark) + std::to_string(highest + 1);
+    const WaypointSnapshot at = position.snapshot();
+    recordEdit(QObject::tr("Mark Position"), [&] {
+        m_waypointList.push_back(Waypoint::create(name, time, at.latitude, at.longitude, at.altitude));
+        WaypointListOrder::sortByName(m_waypointList);
+    });
+    reloadTable();
+    return name;
+}
+
 void WaypointDocument::showNearest()
 {
     // Distances in the unit system the user chose, nautical miles without one.

@@ -73,6 +73,10 @@ public:
     void wpActivateSelect(std::optional<int> row);
     bool importKML();
     bool importGPX();
+    // Adds a copy of the position as "MARK n" (one more than the highest
+    // mark of the list), the time as its comment, as one undoable step;
+    // returns the name given.
+    std::string markPosition(const Waypoint& position, const std::string& time);
     void showNearest();
     void nearestActivateSelect(std::optional<int> row);
     void closeNearest();

@@ -271,6 +271,30 @@ TEST_F(WaypointLogic, ThePositionOffersTheNearestListAndItsCoordinates)
     EXPECT_FALSE(list->nearestList().has_value());
 }
 
+TEST_F(WaypointLogic, AMarkIsACopyOfThePositionNumberedAfterTheLastMark)
+{
+    document->addWP(waypoint("MARK 7"));
+    document->addWP(waypoint("MARK time"));
+    const WaypointPtr ppos = Waypoint::create("PPOS", "gps fix", 47.5f, 9.75f, 12.0f);
+    EXPECT_EQ(document->markPosition(*ppos, "2026-12-08T10:00:00Z"), "MARK 8");
+    ppos->setLatitude(48.0f);
+    EXPECT_EQ(document->markPosition(*ppos, "later"), "MARK 9");
+    const auto marked = [this](const std::string& name) {
+        for (const WaypointPtr& w : document->waypointList()) {
+            if (w->wpName() == name)
+                return w;
+        }
+        return WaypointPtr();
+    };
+    ASSERT_TRUE(marked("MARK 8"));
+    EXPECT_EQ(marked("MARK 8")->latitude(), 47.5f); // a copy: the position moves on without it
+    EXPECT_EQ(marked("MARK 8")->wpComment(), "2026-12-08T10:00:00Z");
+    EXPECT_EQ(marked("MARK 9")->altitude(), 12.0f);
+    document->undoStack().undo();
+    EXPECT_FALSE(marked("MARK 9"));
+    EXPECT_EQ(document->wpTableModel().rowCount(), 5);
+}
+
 TEST_F(WaypointLogic, CellEditsGoThroughTheSetters)
 {
     QAbstractItemModel& model = document->wpTableModel();
