@@ -45,6 +45,7 @@ export DISPLAY=:$(head -n1 "$work/display")
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data
 
 # Counts the log's lines matching a pattern.
 count() {

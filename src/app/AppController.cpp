@@ -53,6 +53,7 @@ void AppController::connectMenu()
         {"importGPX", &AppController::importGPX},
         {"exportKML", &AppController::exportKML},
         {"exportGPX", &AppController::exportGPX},
+        {"exportTrack", &AppController::exportTrack},
         {"showGPSWindow", &AppController::showGPSWindow},
         {"showNavWindow", &AppController::showNavWindow},
         {"toggleMiniNav", &AppController::toggleMiniNav},
@@ -92,6 +93,21 @@ void AppController::exportKML()
 void AppController::exportGPX()
 {
     ensureExportController().exportAllToGPX();
+}
+
+void AppController::exportTrack()
+{
+    const std::vector<TrackPoint> track
+        = m_gpsController ? m_gpsController->controller().recordedTrack() : std::vector<TrackPoint>();
+    if (track.empty()) {
+        DocumentController& documents = m_services.documents;
+        documents.dialogs().tell(documents.dialogParent(), tr("No track to export"),
+            tr("The track log holds no position yet: it records while the GPS gives fixes."));
+        return;
+    }
+    const QString began
+        = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(track.front().time), Qt::UTC).toString("yyyy-MM-dd HH.mm");
+    ensureExportController().exportTrack(track, tr("Track %1").arg(began).toStdString());
 }
 
 void AppController::showGPSWindow()
@@ -211,9 +227,9 @@ void AppController::handleCheckGPSRunning(const NotificationObject&)
 GPSWindowController& AppController::ensureGPSController()
 {
     if (!m_gpsController) {
-        m_gpsController = std::make_unique<GPSWindowController>(
-            GPSWindowController::Services{m_services.settings, m_services.center, m_services.makeLink(),
-                m_services.makeAlertDispatcher, m_services.timings, m_services.stopQuestion});
+        m_gpsController = std::make_unique<GPSWindowController>(GPSWindowController::Services{m_services.settings,
+            m_services.center, m_services.makeLink(), m_services.makeAlertDispatcher, m_services.timings,
+            m_services.stopQuestion, true, std::chrono::seconds(60), m_services.trackFolder});
     }
     return *m_gpsController;
 }

@@ -48,6 +48,8 @@ public:
         GPSController::StopQuestion stopQuestion = {};
         // Empty: the update check of the build and environment.
         UpdateCheckFactory makeUpdateCheck = {};
+        // Where the track log keeps its files; empty: no track log.
+        std::string trackFolder = {};
     };
 
     explicit AppController(Services services);
@@ -63,6 +65,8 @@ public:
     void importGPX();
     void exportKML();
     void exportGPX();
+    // The track recorded since the GPS started, as GPX.
+    void exportTrack();
     void showGPSWindow();
     void showNavWindow();
     void toggleMiniNav();

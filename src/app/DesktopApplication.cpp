@@ -11,6 +11,7 @@
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "core/UiThread.h"
+#include "model/TrackFile.h"
 
 #include "alerts/AlertController.h"
 #include "core/Log.h"
@@ -164,7 +165,7 @@ int DesktopApplication::run(int argc, char** argv)
     };
     DocumentController documents({center, store, std::make_shared<QtDialogs>(), currentPosOf, unitsCode});
     AppController controller({settings, center, documents, [] { return std::make_unique<GpsdLink>(); },
-        [&settings, &center] { return makeAlertDispatcher(settings, center); }});
+        [&settings, &center] { return makeAlertDispatcher(settings, center); }, {}, {}, {}, TrackFile::folder()});
     documents.setBeforeQuit([&controller, &navigation, &center] {
         if (navigation)
             navigation->stop(center);

@@ -197,6 +197,30 @@ void GPSController::updateGPS(const NotificationObject& object)
             askAgainForStatus();
         return engine.takeReport(m_gps1->record());
     });
+    if (m_trackRecorder)
+        offerToTrack();
+}
+
+void GPSController::offerToTrack()
+{
+    // Once per fix time, while the position is current.
+    const FixState fix = fixState();
+    if (!fix.currentPos || fix.lastFreshFixTime == m_lastTrackedFix)
+        return;
+    m_lastTrackedFix = fix.lastFreshFixTime;
+    const GPSRecord::Fix& raw = m_gps1->record().fix;
+    m_trackRecorder->take({fix.lastFreshFixTime, fix.lat, fix.lon, std::isfinite(raw.altitude) ? raw.altitude : 0.0,
+        std::isfinite(raw.speed) ? raw.speed : 0.0});
+}
+
+void GPSController::recordTrack(std::string folder)
+{
+    m_trackRecorder = std::make_unique<TrackRecorder>(std::move(folder));
+}
+
+std::vector<TrackPoint> GPSController::recordedTrack() const
+{
+    return m_trackRecorder ? m_trackRecorder->currentTrack() : std::vector<TrackPoint>();
 }
 
 void GPSController::checkReceiverStale()

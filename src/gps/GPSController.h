@@ -3,6 +3,7 @@
 #include "gps/GPSLink.h"
 #include "gps/GPSTimings.h"
 #include "gps/LinkStatus.h"
+#include "gps/TrackRecorder.h"
 #include "gps/WakeEvent.h"
 #include "nav/NavEngine.h"
 #include "nav/UnitSystem.h"
@@ -70,6 +71,11 @@ public:
     // whenever the link is lost, at growing intervals.
     void windowDidLoad();
     void stopAll();
+    // Keeps a track log of the fixes from now on, one file per track in
+    // folder (call before the GPS thread starts).
+    void recordTrack(std::string folder);
+    // The track recorded so far (empty without a track log).
+    std::vector<TrackPoint> recordedTrack() const;
     void handleChangeServerPort(const NotificationObject& object);
     // The GPS thread is at work (connected or trying to be).
     bool running() const { return m_running.load(); }
@@ -210,11 +216,15 @@ private:
     std::string endpoint() const;
     // Shows what the link is doing, when it changed (GPS thread).
     void showLinkStatus(LinkStatus status);
+    // The fix just taken joins the track log (GPS thread).
+    void offerToTrack();
 
     Settings& m_settings;
     NotificationCenter& m_center;
     std::shared_ptr<Display> m_display;
     std::unique_ptr<GPSLink> m_gps1;
+    std::unique_ptr<TrackRecorder> m_trackRecorder;
+    double m_lastTrackedFix = 0.0;
     std::function<std::shared_ptr<AlertDispatcher>()> m_makeAlertDispatcher;
     const GPSTimings m_timings;
     const bool m_connects;

@@ -117,6 +117,12 @@ bool ExportController::exportAllToGPX()
         "gpx", named != nullptr ? named->displayName() : "Navora");
 }
 
+bool ExportController::exportTrack(const std::vector<TrackPoint>& points, const std::string& name)
+{
+    Log::format("Exporting the track %s, %zu points", name.c_str(), points.size());
+    return saveXML([&](XmlWriter& writer) { GpxExport::writeTrack(writer, name, points); }, "gpx", name);
+}
+
 bool ExportController::saveXML(const XmlDocument& xml, std::string_view type, std::string_view title)
 {
     const std::optional<std::string> path = m_savePanel ? m_savePanel(type, title) : std::nullopt;

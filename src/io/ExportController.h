@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/RouteColour.h"
+#include "model/TrackPoint.h"
 
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace navora {
 
@@ -54,6 +56,8 @@ public:
     bool exportKMLfromRouteDoc(const ExchangeDocument& document);
     // Every open waypoint list and route into one GPX file.
     bool exportAllToGPX();
+    // A recorded track as GPX, named name.
+    bool exportTrack(const std::vector<TrackPoint>& points, const std::string& name);
 
     // Asks for the path and writes xml there atomically: the target is
     // either fully replaced or left as it was. False when cancelled or failed.

@@ -6,8 +6,12 @@
 #include "io/XmlWriter.h"
 
 #include "model/DocumentTypes.h"
+#include "model/NumberText.h"
+#include "nav/UtcTime.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace navora {
 
@@ -62,6 +66,30 @@ std::string GpxExport::creator()
 std::string GpxExport::metadataText()
 {
     return "<metadata>    <link href=\"" + std::string(kMakerSite) + "/navora/\"/>\t</metadata>";
+}
+
+void GpxExport::writeTrack(XmlWriter& writer, std::string_view name, const std::vector<TrackPoint>& points)
+{
+    writer.startElement("gpx");
+    writer.attribute("version", "1.1");
+    writer.attribute("creator", creator());
+    writer.attribute("xmlns", kNamespace);
+    writer.startElement("trk");
+    writer.textElement("name", name);
+    writer.startElement("trkseg");
+    for (const TrackPoint& point : points) {
+        writer.startElement("trkpt");
+        writer.attribute("lat", NumberText::formatFixed(point.latitude, 7));
+        writer.attribute("lon", NumberText::formatFixed(point.longitude, 7));
+        writer.textElement("ele", NumberText::formatFixed(point.altitude, 1));
+        writer.textElement("time",
+            UtcTime::iso(
+                std::chrono::sys_seconds(std::chrono::seconds(static_cast<long long>(std::floor(point.time))))));
+        writer.endElement();
+    }
+    writer.endElement();
+    writer.endElement();
+    writer.endElement();
 }
 
 void GpxExport::writePoint(XmlWriter& writer, std::string_view element, const Waypoint& waypoint)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/TrackPoint.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,6 +35,8 @@ public:
     static std::string creator();
     // The metadata as text, parsed and inserted by writeDocuments.
     static std::string metadataText();
+    // A recorded track as one GPX 1.1 document with one trk of one trkseg.
+    static void writeTrack(XmlWriter& writer, std::string_view name, const std::vector<TrackPoint>& points);
 
 private:
     static void writePoint(XmlWriter& writer, std::string_view element, const Waypoint& waypoint);

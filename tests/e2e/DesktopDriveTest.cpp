@@ -6,6 +6,7 @@
 // error beside it) to be looked at.
 #include "gps/GpsFake.h"
 #include "model/DocumentArchive.h"
+#include "model/TrackFile.h"
 #include "nav/NavGeometry.h"
 #include "nav/RouteDrive.h"
 #include "support/Eventually.h"
@@ -79,7 +80,7 @@ protected:
         const std::optional<std::string> address = bus->readLine(30s);
         ASSERT_TRUE(address) << "dbus-daemon did not start";
         environment = {"DISPLAY=:" + *display, "DBUS_SESSION_BUS_ADDRESS=" + *address, "QT_QPA_PLATFORM=xcb",
-            "XDG_CONFIG_HOME=" + scratch.path().string()};
+            "XDG_CONFIG_HOME=" + scratch.path().string(), "XDG_DATA_HOME=" + scratch.path().string()};
         // In a sanitized build: the speech client library and fontconfig keep
         // allocations for the life of the process, which are not ours. Full
         // stacks, so the suppressions find their frames.
@@ -192,6 +193,16 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     const std::string settings = ProgramRun::fileText(scratch.path() / "Navora" / "Navora.conf");
     EXPECT_EQ(settings.find("127.0.0.1"), std::string::npos) << settings;
     EXPECT_EQ(settings.find(fake.portText()), std::string::npos) << settings;
+    // The drive's track log, on disk in the user's data folder.
+    std::vector<std::filesystem::path> tracks;
+    for (const auto& entry : std::filesystem::directory_iterator(scratch.path() / "Navora" / "tracks"))
+        tracks.push_back(entry.path());
+    ASSERT_EQ(tracks.size(), 1u);
+    error.clear();
+    const std::vector<TrackPoint> track = TrackFile::read(tracks.front().string(), error);
+    EXPECT_TRUE(error.empty()) << error;
+    EXPECT_GE(track.size(), 10u);
+    EXPECT_EQ(log.count("Recording the track in " + tracks.front().string()), 1u) << log.text();
 }
 
 // What the program refuses before it opens any window (no display needed):

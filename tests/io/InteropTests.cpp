@@ -11,6 +11,7 @@
 #include <libxml/xpath.h>
 
 #include <cmath>
+#include <fstream>
 
 namespace navora::test {
 namespace {
@@ -149,6 +150,36 @@ TEST_F(GpsBabelPeer, ReadsWhatNavoraWrites)
         for (const char* element : row.elements)
             expectSamePoints(peerPoints(peer, element), samples());
     }
+}
+
+// A recorded track: valid GPX 1.1 that GPSBabel reads point for point.
+TEST_F(GpsBabelPeer, ReadsATrackNavoraRecorded)
+{
+    const std::vector<TrackPoint> track = {
+        {1720859406.0, 47.5426200, 9.6843800, 396.5, 0.0},
+        {1720859466.0, 47.5401234, 9.6800001, 397.1, 12.3},
+        {1720859526.0, -33.8568000, -151.2153000, -2.0, 5.0},
+    };
+    Exporter exporter;
+    const std::string ours = m_folder.file("track.gpx");
+    exporter.saveTo(ours);
+    ASSERT_TRUE(exporter.controller().exportTrack(track, "Evening <sail> & back"));
+    const std::string validate
+        = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " " + ours + " >/dev/null 2>&1";
+    EXPECT_EQ(std::system(validate.c_str()), 0);
+    const std::string peer = m_folder.file("peer.gpx");
+    ASSERT_TRUE(gpsbabel("-t -i gpx -f " + ours + " -o gpx,gpxver=1.1 -F " + peer));
+    const std::vector<PeerPoint> points = peerPoints(peer, "trkpt");
+    ASSERT_EQ(points.size(), track.size());
+    for (size_t i = 0; i < track.size(); ++i) {
+        EXPECT_NEAR(points[i].latitude, track[i].latitude, 1e-7) << i;
+        EXPECT_NEAR(points[i].longitude, track[i].longitude, 1e-7) << i;
+        EXPECT_NEAR(points[i].elevation, track[i].altitude, 1e-3) << i;
+    }
+    std::ifstream written(peer);
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("<time>2024-07-13T08:31:06Z</time>"), std::string::npos);
+    EXPECT_NE(text.find("Evening &lt;sail&gt; &amp; back"), std::string::npos);
 }
 
 } // namespace

@@ -34,6 +34,8 @@ GPSWindowController::GPSWindowController(Services services)
                                           std::string_view no) { return askToStop(title, message, yes, no); });
     }
     connectActions();
+    if (!services.trackFolder.empty())
+        m_controller->recordTrack(services.trackFolder);
     m_controller->windowDidLoad();
 }
 

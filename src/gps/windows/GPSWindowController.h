@@ -46,6 +46,8 @@ public:
         bool connects = true;
         // How long the latest alert stays in the windows' alert line.
         std::chrono::milliseconds alertLineHold = std::chrono::seconds(60);
+        // Where the track log keeps its files; empty: no track log.
+        std::string trackFolder = {};
     };
 
     // Loads the windows (hidden), then lets the controller connect
