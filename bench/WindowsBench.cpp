@@ -8,7 +8,10 @@
 #include "gps/windows/QtDisplay.h"
 #include "nav/NavEngine.h"
 
+#include "gps/windows/PlotWidget.h"
+
 #include <QApplication>
+#include <QImage>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
@@ -85,6 +88,33 @@ void BM_ApplyToWindowsAndRepaint(benchmark::State& state)
     applyToWindows(state, true);
 }
 BENCHMARK(BM_ApplyToWindowsAndRepaint);
+
+// The plot after one report: a 1,000-waypoint route and a 10,000-point
+// track drawn whole into a 800 x 600 picture.
+void BM_PlotRepaint(benchmark::State& state)
+{
+    navora::PlotScene scene;
+    for (int i = 0; i < 1000; ++i)
+        scene.route.push_back(
+            {47.0 + (i % 100) * 0.01, 9.0 + (i / 100) * 0.05 + (i % 2) * 0.002, "W" + std::to_string(i)});
+    scene.activeIndex = 500;
+    for (int i = 0; i < 10000; ++i)
+        scene.track.push_back({1.7e9 + i, 47.0 + (i % 1000) * 0.001, 9.0 + (i / 1000) * 0.05, 0.0, 5.0});
+    scene.hasPosition = true;
+    scene.latitude = 47.5;
+    scene.longitude = 9.25;
+    scene.course = 45.0;
+    navora::PlotWidget plot;
+    plot.resize(800, 600);
+    plot.setScene(scene);
+    QImage picture(plot.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        scene.latitude += 1e-6;
+        plot.setScene(scene);
+        plot.render(&picture);
+    }
+}
+BENCHMARK(BM_PlotRepaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -60,6 +60,7 @@ void AppController::connectMenu()
         {"showPreferencePanel", &AppController::showPreferencePanel},
         {"stopGPS", &AppController::stopGPS},
         {"markPosition", &AppController::markPosition},
+        {"showPlot", &AppController::showPlot},
         {"checkForUpdates", &AppController::checkForUpdates},
         {"showAbout", &AppController::showAbout},
     };
@@ -158,6 +159,11 @@ void AppController::showPreferencePanel()
         m_preferenceController = PreferenceController::create(m_services.settings, m_services.center);
     if (m_preferenceController)
         m_preferenceController->showWindow();
+}
+
+void AppController::showPlot()
+{
+    ensureGPSController().showPlot();
 }
 
 void AppController::markPosition()

@@ -75,6 +75,7 @@ public:
     // Adds the current position as "MARK n" to the waypoint list in front
     // (else the first open one, else a new one).
     void markPosition();
+    void showPlot();
     void checkForUpdates();
     void cancelUpdate();
     void showAbout();

@@ -106,6 +106,7 @@ void startNavigation(NavigationRequest& navigation, const std::string& path, Doc
     if (const DocumentPtr document = documents.openDocumentReportingErrors(QString::fromStdString(path)))
         navigation.adopt(document->route(), document->waypointList());
     controller.showNavWindow();
+    controller.showPlot();
     // The document's route belongs to this thread: it is activated here.
     navigation.start(controller.gpsController()->controller(), center,
         [&uiThread](std::function<void()> work) { uiThread.run(std::move(work)); });

@@ -218,6 +218,38 @@ void GPSController::recordTrack(std::string folder)
     m_trackRecorder = std::make_unique<TrackRecorder>(std::move(folder));
 }
 
+PlotScene GPSController::plotScene() const
+{
+    PlotScene scene = read([](const NavEngine::State& s) {
+        PlotScene taken;
+        if (const RoutePtr& route = s.followedRoute) {
+            for (const WaypointPtr& waypoint : route->routeWaypoints()) {
+                const WaypointSnapshot at = waypoint->snapshot();
+                taken.route.push_back({at.latitude, at.longitude, at.wpName});
+            }
+            taken.activeIndex = route->activeIndex();
+        } else if (s.activeWaypoint) {
+            const WaypointSnapshot at = s.activeWaypoint->snapshot();
+            taken.route.push_back({at.latitude, at.longitude, at.wpName});
+            taken.activeIndex = 0;
+        }
+        taken.hasPosition = s.fix.lastFreshFixTime > 0.0;
+        taken.latitude = s.fix.lat;
+        taken.longitude = s.fix.lon;
+        taken.course = s.fix.trk;
+        taken.offLine = !s.fix.currentPos;
+        taken.fixTime = s.fix.lastFreshFixTime;
+        taken.corridorNm = s.cdiMaximum;
+        if (s.unitSystem) {
+            taken.unitFactor = s.unitSystem->dstconv;
+            taken.unitLabel = std::string(s.unitSystem->dst_units);
+        }
+        return taken;
+    });
+    scene.track = recordedTrack();
+    return scene;
+}
+
 std::vector<TrackPoint> GPSController::recordedTrack() const
 {
     return m_trackRecorder ? m_trackRecorder->currentTrack() : std::vector<TrackPoint>();

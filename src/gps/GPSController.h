@@ -6,6 +6,7 @@
 #include "gps/TrackRecorder.h"
 #include "gps/WakeEvent.h"
 #include "nav/NavEngine.h"
+#include "nav/PlotScene.h"
 #include "nav/UnitSystem.h"
 
 #include "core/ControlState.h"
@@ -76,6 +77,8 @@ public:
     void recordTrack(std::string folder);
     // The track recorded so far (empty without a track log).
     std::vector<TrackPoint> recordedTrack() const;
+    // What the plot shows now (any thread).
+    PlotScene plotScene() const;
     void handleChangeServerPort(const NotificationObject& object);
     // The GPS thread is at work (connected or trying to be).
     bool running() const { return m_running.load(); }

@@ -1,5 +1,7 @@
 #include "gps/windows/GPSWindowController.h"
 
+#include <QTimer>
+
 #include "gps/windows/AlertLine.h"
 #include "gps/windows/AlertLineDispatcher.h"
 #include "gps/windows/ControllerWindow.h"
@@ -60,6 +62,27 @@ void GPSWindowController::showWindow()
     DisplayBatch batch;
     batch.bringToFront(fields::window);
     m_display->apply(std::move(batch));
+}
+
+void GPSWindowController::showPlot()
+{
+    if (!m_plot) {
+        m_plot = std::make_unique<PlotWidget>();
+        m_plot->setWindowFlag(Qt::Window);
+        m_plot->setObjectName("plotWindow");
+        m_plot->setWindowTitle(QObject::tr("Plot"));
+        m_plot->resize(560, 480);
+        m_plotRefresh = new QTimer(m_plot.get());
+        m_plotRefresh->setInterval(1000);
+        QObject::connect(m_plotRefresh, &QTimer::timeout, m_plot.get(), [this] {
+            if (m_plot->isVisible())
+                m_plot->setScene(m_controller->plotScene());
+        });
+        m_plotRefresh->start();
+    }
+    m_plot->setScene(m_controller->plotScene());
+    m_plot->show();
+    m_plot->raise();
 }
 
 QWidget* GPSWindowController::window(std::string_view name) const

@@ -3,6 +3,7 @@
 #include "gps/GPSController.h"
 #include "gps/GPSLink.h"
 #include "gps/GPSTimings.h"
+#include "gps/windows/PlotWidget.h"
 
 #include <QObject>
 
@@ -14,6 +15,8 @@
 #include <string_view>
 
 class QWidget;
+
+class QTimer;
 
 namespace navora {
 
@@ -61,6 +64,10 @@ public:
     GPSController& controller() const;
     // The GPS window shown, raised and activated.
     void showWindow();
+    // The plot window shown and raised; it follows the controller once a
+    // second while it shows.
+    void showPlot();
+    PlotWidget& plot() const { return *m_plot; }
     // fields::window, fields::navDataWindow or fields::miniNavWindow;
     // nullptr for any other name.
     QWidget* window(std::string_view name) const;
@@ -78,6 +85,9 @@ private:
     std::unique_ptr<AlertLine> m_alertLine;
     std::shared_ptr<QtDisplay> m_display;
     std::unique_ptr<GPSController> m_controller;
+    // A window of its own, after the controller it reads.
+    std::unique_ptr<PlotWidget> m_plot;
+    QTimer* m_plotRefresh = nullptr;
 };
 
 } // namespace navora
