@@ -163,6 +163,7 @@ keep "$middle" navDataWindow navigation-window.png
 keep "$arrival" navDataWindow navigation-arrival.png
 keep "$mininav" miniNavWindow mininav.png
 keep "$destination" navDataWindow navigation-destination.png
+keep "$arrival" plotWindow plot.png
 keep "$middle" WaypointDocument waypoint-list.png
 keep "$middle" RouteDocument route.png
 keep "$preferences" prefWindow preferences.png
