@@ -94,9 +94,7 @@ void RouteWindow::connectMainWindow()
     connect(m_ui->routeMoveDownButton, &QPushButton::clicked, this, [&document] { document.routeMoveSelected(1); });
     addTableKeys(
         *table, [&document, selected] { document.routeChange(selected()); },
-        [this, &document, table] {
-            document.routeRemoveRows(selectedListIndexes(*table, document.routeTableModel()));
-        });
+        [&document, table] { document.routeRemoveRows(selectedListIndexes(*table, document.routeTableModel())); });
     connect(m_ui->routeClearAllButton, &QPushButton::clicked, this, [this, &document] {
         // A whole route at once: ask first (Undo brings it back).
         if (document.route()->count() == 0)

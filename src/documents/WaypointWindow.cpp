@@ -121,7 +121,7 @@ void WaypointWindow::connectMainWindow()
     connect(table, &QTableView::doubleClicked, this, [&document, selected] { document.wpActivateSelect(selected()); });
     addTableKeys(
         *table, [&document, selected] { document.wpEdit(selected()); },
-        [this, &document, table] { document.wpDeleteRows(selectedListIndexes(*table, document.wpTableModel())); });
+        [&document, table] { document.wpDeleteRows(selectedListIndexes(*table, document.wpTableModel())); });
     connect(m_ui->wpAddButton, &QPushButton::clicked, this, [&document] { document.wpAdd(); });
     connect(m_ui->wpEditButton, &QPushButton::clicked, this, [&document, selected] { document.wpEdit(selected()); });
     connect(
