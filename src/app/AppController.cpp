@@ -4,6 +4,7 @@
 #include "core/NotificationNames.h"
 #include "core/QtText.h"
 
+#include "app/TrackGpxWriter.h"
 #include "app/preferences/PreferenceController.h"
 #include "app/update/UpdateCheck.h"
 #include "documents/Dialogs.h"
@@ -61,6 +62,7 @@ void AppController::connectMenu()
         {"stopGPS", &AppController::stopGPS},
         {"markPosition", &AppController::markPosition},
         {"showPlot", &AppController::showPlot},
+        {"startNewTrack", &AppController::startNewTrack},
         {"checkForUpdates", &AppController::checkForUpdates},
         {"showAbout", &AppController::showAbout},
     };
@@ -106,9 +108,7 @@ void AppController::exportTrack()
             tr("The track log holds no position yet: it records while the GPS gives fixes."));
         return;
     }
-    const QString began
-        = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(track.front().time), Qt::UTC).toString("yyyy-MM-dd HH.mm");
-    ensureExportController().exportTrack(track, tr("Track %1").arg(began).toStdString());
+    ensureExportController().exportTrack(track, TrackGpxWriter::title(track).toStdString());
 }
 
 void AppController::showGPSWindow()
@@ -164,6 +164,24 @@ void AppController::showPreferencePanel()
 void AppController::showPlot()
 {
     ensureGPSController().showPlot();
+}
+
+std::vector<PlotScene::Backdrop> AppController::plotBackdrops() const
+{
+    std::vector<PlotScene::Backdrop> backdrops;
+    for (const DocumentPtr& document : m_services.documents.openDocuments()) {
+        PlotScene::Backdrop& backdrop = backdrops.emplace_back();
+        backdrop.joined = document->route() != nullptr;
+        for (const WaypointPtr& waypoint : document->waypointList())
+            backdrop.places.emplace_back(waypoint->latitude(), waypoint->longitude());
+    }
+    return backdrops;
+}
+
+void AppController::startNewTrack()
+{
+    if (m_gpsController)
+        m_gpsController->controller().startNewTrack();
 }
 
 void AppController::markPosition()
@@ -233,9 +251,10 @@ void AppController::handleCheckGPSRunning(const NotificationObject&)
 GPSWindowController& AppController::ensureGPSController()
 {
     if (!m_gpsController) {
-        m_gpsController = std::make_unique<GPSWindowController>(GPSWindowController::Services{m_services.settings,
-            m_services.center, m_services.makeLink(), m_services.makeAlertDispatcher, m_services.timings,
-            m_services.stopQuestion, true, std::chrono::seconds(60), m_services.trackFolder});
+        m_gpsController = std::make_unique<GPSWindowController>(
+            GPSWindowController::Services{m_services.settings, m_services.center, m_services.makeLink(),
+                m_services.makeAlertDispatcher, m_services.timings, m_services.stopQuestion, true,
+                std::chrono::seconds(60), m_services.trackFolder, [this] { return plotBackdrops(); }});
     }
     return *m_gpsController;
 }

@@ -76,6 +76,7 @@ public:
     // (else the first open one, else a new one).
     void markPosition();
     void showPlot();
+    void startNewTrack();
     void checkForUpdates();
     void cancelUpdate();
     void showAbout();
@@ -108,6 +109,8 @@ private:
         std::function<std::optional<std::string>(std::string_view)> openPanel);
     ExportController& ensureExportController();
     UpdateCheck& ensureUpdateCheck();
+    // The open documents, for the plot to draw faintly.
+    std::vector<PlotScene::Backdrop> plotBackdrops() const;
 
     Services m_services;
     std::unique_ptr<GPSWindowController> m_gpsController;

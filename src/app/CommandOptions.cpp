@@ -16,7 +16,7 @@ bool takesValue(const std::string& option, CommandOptions::Mode mode)
         || option == "--waypoint")
         return true;
     if (mode == CommandOptions::Mode::Headless)
-        return option == "--units";
+        return option == "--units" || option == "--track";
     return option == "--snapshots";
 }
 
@@ -118,6 +118,12 @@ bool CommandOptions::take(const std::string& option, const std::string& value, s
             return false;
         }
         snapshots = value;
+    } else if (option == "--track") {
+        if (value.empty()) {
+            error = "--track needs a file";
+            return false;
+        }
+        track = value;
     } else {
         if (value.size() != 1 || !UnitSystem::forCode(value[0])) {
             error = "--units takes one of n, m, i, s";

@@ -24,8 +24,9 @@ public:
     std::optional<int> index;
     bool join = false;
     std::optional<std::string> waypoint;
-    // Headless only.
+    // Headless only: the unit system, and the GPX file the track goes to.
     std::optional<char> units;
+    std::optional<std::string> track;
     // Desktop only: where SIGUSR1 writes the windows, and the documents to open.
     std::optional<std::string> snapshots;
     std::vector<std::string> files;

@@ -2,6 +2,7 @@
 
 #include "app/HeadlessAlertDispatcher.h"
 #include "app/SignalWatcher.h"
+#include "app/TrackGpxWriter.h"
 #include "core/MemorySettingsStore.h"
 #include "core/NotificationCenter.h"
 #include "core/QtSettingsStore.h"
@@ -16,6 +17,7 @@
 #include "gps/GpsdLink.h"
 #include "gps/JsonLinesDisplay.h"
 #include "gps/NavigationRequest.h"
+#include "model/TrackFile.h"
 
 #include <QCoreApplication>
 
@@ -30,6 +32,7 @@ namespace {
 constexpr const char* usageText
     = "Usage: navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]\n"
       "                         [--navigate FILE (--index N | --join | --waypoint NAME)]\n"
+      "                         [--track FILE.gpx]\n"
       "\n"
       "Connects to gpsd and runs the GPS link and fix display without windows.\n"
       "What the GPS window would show goes to standard output as JSON lines: one\n"
@@ -46,12 +49,14 @@ constexpr const char* usageText
       "  --index N       route: head for its waypoint N (from 0) directly, then on\n"
       "  --join          route: join it at the leg nearest the position\n"
       "  --waypoint NAME list: the waypoint to head for\n"
+      "  --track FILE    record the track: the track log keeps it under the user's\n"
+      "                  data folder, and FILE gets it as GPX each minute and at the end\n"
       "  --help          show this help and exit\n"
       "\n"
       "The user's settings are read, never written. While gpsd cannot be\n"
       "reached it is tried again, at growing intervals up to a minute. Exit\n"
-      "status: 0 after an interrupt, 2 for a command line in error or a file\n"
-      "to navigate that cannot be followed.\n";
+      "status: 0 after an interrupt, 1 when the track could not be written, 2 for\n"
+      "a command line in error or a file to navigate that cannot be followed.\n";
 
 // The user's settings, copied: the command line may override them for this
 // run without anything being written back.
@@ -132,6 +137,11 @@ int HeadlessCommand::run(int argc, char** argv)
             [&] { return makeAlertDispatcher(settings, center, output); }, GPSTimings{}});
         // Connects on the GPS thread and keeps trying while gpsd is away (the
         // log on standard error says so); only a signal ends the run.
+        std::optional<TrackGpxWriter> track;
+        if (options->track) {
+            controller.recordTrack(TrackFile::folder());
+            track.emplace(*options->track, [&controller] { return controller.recordedTrack(); });
+        }
         controller.windowDidLoad();
         SignalWatcher stop({SIGINT, SIGTERM}, [](int) { QCoreApplication::quit(); });
         if (navigation)
@@ -140,6 +150,8 @@ int HeadlessCommand::run(int argc, char** argv)
         controller.stopAll();
         if (navigation)
             navigation->stop(center);
+        if (track && !track->write())
+            return 1;
     }
     return 0;
 }

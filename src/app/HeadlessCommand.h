@@ -16,7 +16,7 @@ public:
     // True when the command line asks for this mode: "--headless" first.
     static bool wanted(int argc, char** argv);
     // Runs the mode; returns the process's exit status: 0 after an interrupt,
-    // 1 when gpsd could not be reached, 2 for a command line it cannot use
+    // 1 when the track could not be written, 2 for a command line it cannot use
     // (or a file to navigate that cannot be followed).
     static int run(int argc, char** argv);
 

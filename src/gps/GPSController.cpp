@@ -255,6 +255,14 @@ std::vector<TrackPoint> GPSController::recordedTrack() const
     return m_trackRecorder ? m_trackRecorder->currentTrack() : std::vector<TrackPoint>();
 }
 
+void GPSController::startNewTrack()
+{
+    if (m_trackRecorder) {
+        m_trackRecorder->startNewTrack();
+        Log::line("A new track starts with the next position");
+    }
+}
+
 void GPSController::checkReceiverStale()
 {
     drive([](NavEngine& engine) { return engine.checkStale(); });

@@ -77,6 +77,8 @@ public:
     void recordTrack(std::string folder);
     // The track recorded so far (empty without a track log).
     std::vector<TrackPoint> recordedTrack() const;
+    // Ends the recorded track: the next position starts a new one.
+    void startNewTrack();
     // What the plot shows now (any thread).
     PlotScene plotScene() const;
     void handleChangeServerPort(const NotificationObject& object);

@@ -16,6 +16,8 @@ void TrackRecorder::take(const TrackPoint& point)
 {
     if (!std::isfinite(point.time) || !std::isfinite(point.latitude) || !std::isfinite(point.longitude))
         return;
+    if (m_newTrackWanted.exchange(false))
+        m_thinner = TrackThinner();
     const TrackThinner::Decision decision = m_thinner.take(point);
     if (decision == TrackThinner::Decision::Skip)
         return;
@@ -31,6 +33,14 @@ void TrackRecorder::take(const TrackPoint& point)
         m_failed = true;
         Log::line(error);
     }
+}
+
+void TrackRecorder::startNewTrack()
+{
+    std::lock_guard lock(m_mutex);
+    m_newTrackWanted = true;
+    m_track.clear();
+    m_file.close();
 }
 
 void TrackRecorder::startFile(const TrackPoint& first)

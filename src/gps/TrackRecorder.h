@@ -4,6 +4,7 @@
 #include "model/TrackPoint.h"
 #include "nav/TrackThinner.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ public:
     explicit TrackRecorder(std::string folder);
 
     void take(const TrackPoint& point);
+    // The next point kept starts a new track (and file); the current track
+    // is empty until then. From any thread.
+    void startNewTrack();
     std::vector<TrackPoint> currentTrack() const;
     std::string currentFile() const;
 
@@ -30,6 +34,8 @@ private:
     TrackFile m_file;
     std::vector<TrackPoint> m_track;
     bool m_failed = false;
+    // Asked for by startNewTrack, taken by the GPS thread's next point.
+    std::atomic<bool> m_newTrackWanted = false;
     mutable std::mutex m_mutex;
 };
 

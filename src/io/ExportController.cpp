@@ -11,7 +11,6 @@
 #include "core/NotificationNames.h"
 #include "core/Settings.h"
 #include "core/SettingsKeys.h"
-#include "model/AtomicFile.h"
 #include "model/DocumentTypes.h"
 
 #include <cstdio>
@@ -128,17 +127,10 @@ bool ExportController::saveXML(const XmlDocument& xml, std::string_view type, st
     const std::optional<std::string> path = m_savePanel ? m_savePanel(type, title) : std::nullopt;
     if (!path)
         return false;
-    AtomicFile file(*path);
     std::string error;
-    bool written = file.open(error);
-    if (written) {
-        XmlWriter writer([&](std::string_view bytes) { return file.write(bytes, error); });
-        xml(writer);
-        writer.finish();
-        written = !writer.failed() && file.commit(error);
-    }
+    const bool written = XmlWriter::saveFile(*path, xml, error);
     if (!written) {
-        // The temporary goes with file; the target stays as it was.
+        // The target stays as it was.
         Log::line("error writing to file " + *path);
         Log::line(error);
         if (m_failureReport)

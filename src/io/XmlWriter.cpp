@@ -3,6 +3,7 @@
 #include "io/XmlText.h"
 
 #include "core/Log.h"
+#include "model/AtomicFile.h"
 
 namespace navora {
 
@@ -176,6 +177,18 @@ void XmlWriter::appendEscapedClean(std::string_view text, bool inAttribute)
             m_bytes.push_back(c);
         }
     }
+}
+
+bool XmlWriter::saveFile(
+    const std::string& path, const std::function<void(XmlWriter& writer)>& content, std::string& error)
+{
+    AtomicFile file(path);
+    if (!file.open(error))
+        return false;
+    XmlWriter writer([&](std::string_view bytes) { return file.write(bytes, error); });
+    content(writer);
+    writer.finish();
+    return !writer.failed() && file.commit(error);
 }
 
 } // namespace navora

@@ -23,6 +23,12 @@ public:
     using Output = std::function<bool(std::string_view bytes)>;
     static constexpr size_t kChunkBytes = 64 * 1024;
 
+    // Writes the document that content writes into the file at path, whole
+    // or not at all: the old file stays until the new one is complete.
+    // False with error saying why.
+    static bool saveFile(
+        const std::string& path, const std::function<void(XmlWriter& writer)>& content, std::string& error);
+
     explicit XmlWriter(Output output = {});
 
     void startElement(std::string_view name);

@@ -3,19 +3,28 @@
 #include "model/TrackPoint.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace navora {
 
 // What the plot draws, taken at one moment: the followed route with its
 // active waypoint, the last position with its course and whether it is
-// current, the recorded track, the cross-track corridor and the distance
-// unit of the scale bar.
+// current, the recorded track, the cross-track corridor, the distance unit
+// of the scale bar, and the other open documents behind it all.
 struct PlotScene {
     struct Mark {
         double latitude;
         double longitude;
         std::string name;
+    };
+
+    // An open document drawn faintly: a route (an imported track among them)
+    // as a line, a waypoint list as dots.
+    struct Backdrop {
+        std::vector<std::pair<double, double>> places;
+        bool joined = false;
+        bool operator==(const Backdrop&) const = default;
     };
 
     std::vector<Mark> route;
@@ -36,6 +45,7 @@ struct PlotScene {
     // Nautical miles to the distance unit, and the unit's label.
     double unitFactor = 1.0;
     std::string unitLabel = "nm";
+    std::vector<Backdrop> backdrops;
 };
 
 } // namespace navora

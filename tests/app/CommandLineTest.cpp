@@ -50,6 +50,8 @@ TEST(CommandOptions, ReadsWhatEachModeTakes)
             text += "waypoint=" + *o.waypoint + " ";
         if (o.units)
             text += std::string("units=") + *o.units + " ";
+        if (o.track)
+            text += "track=" + *o.track + " ";
         if (o.snapshots)
             text += "snapshots=" + *o.snapshots + " ";
         for (const std::string& file : o.files)
@@ -70,6 +72,9 @@ TEST(CommandOptions, ReadsWhatEachModeTakes)
         {"help", Mode::Desktop, {"-h"}, true, "help "},
         {"units headless", Mode::Headless, {"--units", "m"}, true, "units=m "},
         {"units desktop", Mode::Desktop, {"--units", "m"}, false, ""},
+        {"track headless", Mode::Headless, {"--track", "t.gpx"}, true, "track=t.gpx "},
+        {"track desktop", Mode::Desktop, {"--track", "t.gpx"}, false, ""},
+        {"empty track", Mode::Headless, {"--track", ""}, false, ""},
         {"snapshots headless", Mode::Headless, {"--snapshots", "d"}, false, ""},
         {"files headless", Mode::Headless, {"a.nvw"}, false, ""},
         {"unknown option", Mode::Desktop, {"--frobnicate"}, false, ""},

@@ -127,10 +127,51 @@ TEST(DemoDrive, EveryLegIsAnnouncedAndPassedAndTheDestinationReachedOnce)
         }));
 }
 
+// Metres between two positions, on the flat local grid (short distances).
+double metresApart(std::pair<double, double> a, std::pair<double, double> b)
+{
+    const double north = (a.first - b.first) * 60.0 * 1852.0;
+    const double east = (a.second - b.second) * 60.0 * 1852.0 * std::cos(a.first * M_PI / 180.0);
+    return std::hypot(north, east);
+}
+
+// The track of the drive (--track) is schema-valid GPX that imports back as
+// a route of the drive: each of its waypoints a position the boat was at,
+// and each sharp turn kept within 0.02 nm.
+void expectTrackOfTheDrive(const ScratchDirectory& scratch, const std::vector<std::pair<double, double>>& driven,
+    const std::vector<std::pair<double, double>>& sharpTurns)
+{
+    const std::string gpx = scratch.file("zig.gpx").string();
+    const std::string validate = "xmllint --nonet --noout --schema " NAVORA_GPX_SCHEMA " '" + gpx + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(validate.c_str()), 0) << ProgramRun::fileText(gpx);
+
+    ProgramRun convert({NAVORA_PROGRAM, "convert", "--quiet", gpx, scratch.file("back.nvr").string()},
+        scratch.file("convert.txt"), scratch.path());
+    while (convert.readLine(60s)) { }
+    ASSERT_EQ(convert.terminate(10s), 0) << ProgramRun::fileText(scratch.file("convert.txt"));
+    std::string error;
+    const RoutePtr back = DocumentArchive::loadRoute(scratch.file("back.nvr").string(), error);
+    ASSERT_TRUE(back) << error;
+    const auto nearest = [](std::pair<double, double> point, const std::vector<std::pair<double, double>>& among) {
+        double least = HUGE_VAL;
+        for (const auto& other : among)
+            least = std::min(least, metresApart(point, other));
+        return least;
+    };
+    std::vector<std::pair<double, double>> kept;
+    for (const WaypointPtr& waypoint : back->routeWaypoints())
+        kept.emplace_back(waypoint->latitude(), waypoint->longitude());
+    ASSERT_GE(kept.size(), sharpTurns.size());
+    for (const auto& point : kept)
+        EXPECT_LT(nearest(point, driven), 2.0) << point.first << " " << point.second;
+    for (const auto& corner : sharpTurns)
+        EXPECT_LT(nearest(corner, kept), 0.02 * 1852.0) << corner.first << " " << corner.second;
+}
+
 // A drive of the kind boats make, through real gpsd: the boat overshoots
 // each sharp turn and turns late. Each mark is passed once, in order, only
 // when the boat is there, and no course reversal is called while it comes
-// round.
+// round. Its track is recorded and comes back as a route of the drive.
 TEST(DemoDrive, OvershootingSharpTurnsPassesEachMarkOnce)
 {
     if (!GpsFake::available())
@@ -153,23 +194,28 @@ TEST(DemoDrive, OvershootingSharpTurnsPassesEachMarkOnce)
     drive.waitWithoutFix(5);
     drive.standStill(3);
     const auto driveTo = [&](std::pair<double, double> point) { drive.driveTo(point.first, point.second, 20); };
-    driveTo(marks[1]);
-    driveTo(at(0.6, 0.0)); // on past W1, turning late
-    driveTo(at(0.5, 0.15));
-    driveTo(marks[2]);
-    driveTo(at(0.093, 0.407)); // past W2 along the leg
-    driveTo(marks[3]);
+    const std::vector<std::pair<double, double>> legEnds
+        = {marks[1], at(0.6, 0.0), at(0.5, 0.15), marks[2], at(0.093, 0.407), marks[3]};
+    for (const auto& end : legEnds)
+        driveTo(end);
+    // Where it turns sharply: a route of its track must keep those.
+    const std::vector<std::pair<double, double>> sharpTurns = {legEnds[1], legEnds[2], legEnds[4]};
     drive.driveOn(29.0, 20, 30);
     NmeaLog::write(drive.epochs(), scratch.file("zig.nmea").string());
 
     GpsFake fake(scratch.file("zig.nmea"));
     ASSERT_TRUE(fake.ready());
-    ProgramRun run({NAVORA_PROGRAM, "--headless", "--server", "127.0.0.1", "--port", fake.portText(), "--units", "n",
-                       "--navigate", scratch.file("zig.nvr").string(), "--index", "1"},
+    ProgramRun run(
+        {NAVORA_PROGRAM, "--headless", "--server", "127.0.0.1", "--port", fake.portText(), "--units", "n", "--navigate",
+            scratch.file("zig.nvr").string(), "--index", "1", "--track", scratch.file("zig.gpx").string()},
         scratch.file("stderr.txt"), scratch.path());
     ASSERT_TRUE(run.started());
     ASSERT_TRUE(run.readUntil(R"({"alert":"GPSOffline"})", 120s)) << ProgramRun::fileText(scratch.file("stderr.txt"));
     EXPECT_EQ(run.terminate(10s), 0);
+    std::vector<std::pair<double, double>> driven;
+    for (const NmeaLog::Epoch& epoch : drive.epochs())
+        driven.emplace_back(epoch.latitude, epoch.longitude);
+    expectTrackOfTheDrive(scratch, driven, sharpTurns);
     std::vector<std::string> decisions;
     for (const std::string& alert : routeAlerts(run.lines()))
         if (alert.rfind("WaypointArrival", 0) != 0)

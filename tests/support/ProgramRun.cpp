@@ -50,7 +50,8 @@ std::vector<char*> pointers(std::vector<std::string>& texts)
 ProgramRun::ProgramRun(
     std::vector<std::string> arguments, const std::filesystem::path& errors, const std::filesystem::path& configHome)
 {
-    start(std::move(arguments), errors, {"XDG_CONFIG_HOME=" + configHome.string()});
+    start(std::move(arguments), errors,
+        {"XDG_CONFIG_HOME=" + configHome.string(), "XDG_DATA_HOME=" + configHome.string()});
 }
 
 ProgramRun::ProgramRun(std::vector<std::string> arguments, const std::filesystem::path& errors,

@@ -16,7 +16,8 @@ namespace navora::test {
 // SIGKILL) by the destructor if still running.
 class ProgramRun {
 public:
-    // The configuration home is its own, so the user's settings stay out of it.
+    // The configuration and data homes are this folder, so the user's
+    // settings and files stay out of it.
     ProgramRun(std::vector<std::string> arguments, const std::filesystem::path& errors,
         const std::filesystem::path& configHome);
     // The given variables ("NAME=value") replace those of the same name.

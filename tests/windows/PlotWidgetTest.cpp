@@ -48,7 +48,10 @@ TEST(PlotWidget, DrawsTheRouteTheCorridorAndTheBoat)
     PlotWidget plot;
     plot.resize(400, 400);
     plot.setFollowing(false);
-    plot.setScene(squareScene());
+    PlotScene scene = squareScene();
+    // Another open list, faint behind the route; it takes no part in the fit.
+    scene.backdrops = {{{{1.5 / 60.0, 0.5 / 60.0}, {40.0, 40.0}}, false}};
+    plot.setScene(scene);
     // Fitted: the three marks span 2 nm in 80 % of 400 px.
     EXPECT_NEAR(plot.nmPerPixel(), 2.0 / 320.0, 1e-9);
     const QImage picture = plot.grab().toImage();
@@ -60,6 +63,8 @@ TEST(PlotWidget, DrawsTheRouteTheCorridorAndTheBoat)
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.0)), QColor(220, 0, 160))) << "the active leg";
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.2)), QColor(245, 220, 235))) << "its corridor";
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.4)), QColor(250, 250, 246))) << "beyond the corridor";
+    const QColor backdrop = picture.pixelColor(at(0.5, 1.5));
+    EXPECT_TRUE(near(backdrop, QColor(200, 200, 212)) && backdrop.red() < 230) << "the other list's waypoint";
     // The legs ahead are a thin line: the two pixels it lies between.
     const QColor ahead = picture.pixelColor(at(2.0, 1.0) - QPoint(1, 0));
     const QColor aheadRight = picture.pixelColor(at(2.0, 1.0));
@@ -91,6 +96,14 @@ TEST(PlotWidget, KeysZoomPanFitAndFollow)
     EXPECT_NEAR(plot.nmPerPixel(), fitted, 1e-12);
     press(plot, Qt::Key_C);
     EXPECT_TRUE(plot.following());
+
+    // Without a route or a position, the other documents are fitted.
+    PlotWidget documentsOnly;
+    documentsOnly.resize(400, 400);
+    PlotScene scene;
+    scene.backdrops = {{{{0.0, 0.0}, {0.0, 4.0 / 60.0}}, true}};
+    documentsOnly.setScene(scene);
+    EXPECT_NEAR(documentsOnly.nmPerPixel(), 4.0 / 320.0, 1e-9);
 }
 
 } // namespace

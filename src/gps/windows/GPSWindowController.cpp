@@ -22,6 +22,7 @@ GPSWindowController::GPSWindowController(Services services)
     : m_windows(std::make_unique<GPSWindows>())
     , m_alertLine(std::make_unique<AlertLine>(m_windows->alertLines(), services.alertLineHold))
     , m_display(std::make_shared<QtDisplay>(m_windows->all()))
+    , m_plotBackdrops(std::move(services.plotBackdrops))
 {
     auto makeAlertDispatcher = [make = std::move(services.makeAlertDispatcher), &line = *m_alertLine] {
         return std::make_shared<AlertLineDispatcher>(
@@ -76,13 +77,21 @@ void GPSWindowController::showPlot()
         m_plotRefresh->setInterval(1000);
         QObject::connect(m_plotRefresh, &QTimer::timeout, m_plot.get(), [this] {
             if (m_plot->isVisible())
-                m_plot->setScene(m_controller->plotScene());
+                m_plot->setScene(plotScene());
         });
         m_plotRefresh->start();
     }
-    m_plot->setScene(m_controller->plotScene());
+    m_plot->setScene(plotScene());
     m_plot->show();
     m_plot->raise();
+}
+
+PlotScene GPSWindowController::plotScene() const
+{
+    PlotScene scene = m_controller->plotScene();
+    if (m_plotBackdrops)
+        scene.backdrops = m_plotBackdrops();
+    return scene;
 }
 
 QWidget* GPSWindowController::window(std::string_view name) const
@@ -112,6 +121,7 @@ void GPSWindowController::connectActions()
     // The same deactivation as answering "Yes" when the window closes.
     connect(m_windows->stopNavigatingButton(), &QAbstractButton::clicked, this,
         [this] { m_controller->activateRoute(nullptr, 0); });
+    connect(m_windows->showPlotButton(), &QAbstractButton::clicked, this, [this] { showPlot(); });
 }
 
 bool GPSWindowController::askToStop(

@@ -51,6 +51,8 @@ public:
         std::chrono::milliseconds alertLineHold = std::chrono::seconds(60);
         // Where the track log keeps its files; empty: no track log.
         std::string trackFolder = {};
+        // The other open documents, for the plot to draw behind the route.
+        std::function<std::vector<PlotScene::Backdrop>()> plotBackdrops = {};
     };
 
     // Loads the windows (hidden), then lets the controller connect
@@ -67,6 +69,8 @@ public:
     // The plot window shown and raised; it follows the controller once a
     // second while it shows.
     void showPlot();
+    // What the plot shows now.
+    PlotScene plotScene() const;
     PlotWidget& plot() const { return *m_plot; }
     // fields::window, fields::navDataWindow or fields::miniNavWindow;
     // nullptr for any other name.
@@ -88,6 +92,7 @@ private:
     // A window of its own, after the controller it reads.
     std::unique_ptr<PlotWidget> m_plot;
     QTimer* m_plotRefresh = nullptr;
+    std::function<std::vector<PlotScene::Backdrop>()> m_plotBackdrops;
 };
 
 } // namespace navora

@@ -57,6 +57,11 @@ QAbstractButton* GPSWindows::stopNavigatingButton() const
     return m_navDataUi->wpStopNavigating;
 }
 
+QAbstractButton* GPSWindows::showPlotButton() const
+{
+    return m_navDataUi->wpShowPlot;
+}
+
 std::vector<QLabel*> GPSWindows::alertLines() const
 {
     return {m_gpsUi->gpsAlertLine, m_navDataUi->navAlertLine, m_miniNavUi->mnAlertLine};

@@ -40,6 +40,7 @@ public:
     std::array<QAbstractButton*, 3> cdiScaleChoices() const;
     // Offered once the destination is reached.
     QAbstractButton* stopNavigatingButton() const;
+    QAbstractButton* showPlotButton() const;
     // The line of the latest alert in each window.
     std::vector<QLabel*> alertLines() const;
 

@@ -28,6 +28,7 @@ const QColor kCorridor(220, 0, 160, 30);
 const QColor kTrack(0, 150, 90);
 const QColor kBoat(20, 20, 20);
 const QColor kOffLine(150, 150, 150);
+const QColor kBackdrop(90, 90, 140, 80);
 
 // The round length (1, 2 or 5 times a power of ten) nearest below limit.
 double roundLength(double limit)
@@ -74,7 +75,7 @@ PlotWidget::PlotWidget(QWidget* parent)
 void PlotWidget::setScene(PlotScene scene)
 {
     m_scene = std::move(scene);
-    if (!m_fitted && (m_scene.hasPosition || !m_scene.route.empty()))
+    if (!m_fitted && (m_scene.hasPosition || !m_scene.route.empty() || !m_scene.backdrops.empty()))
         fit();
     if (m_following && m_scene.hasPosition) {
         const LocalProjection::Point at
@@ -97,6 +98,8 @@ void PlotWidget::anchorAt(double latitude, double longitude)
     m_projectedRoute.clear();
     m_routePoints.clear();
     m_trackPoints.clear();
+    m_projectedBackdrops.clear();
+    m_backdropPoints.clear();
 }
 
 void PlotWidget::projectScene()
@@ -119,6 +122,16 @@ void PlotWidget::projectScene()
     m_trackStart = track.empty() ? 0.0 : track.front().time;
     for (size_t i = m_trackPoints.size(); i < track.size(); ++i)
         m_trackPoints.push_back(projection.project(track[i].latitude, track[i].longitude));
+    if (m_scene.backdrops != m_projectedBackdrops) {
+        m_projectedBackdrops = m_scene.backdrops;
+        m_backdropPoints.clear();
+        for (const PlotScene::Backdrop& backdrop : m_scene.backdrops) {
+            std::vector<LocalProjection::Point>& points = m_backdropPoints.emplace_back();
+            points.reserve(backdrop.places.size());
+            for (const auto& [latitude, longitude] : backdrop.places)
+                points.push_back(projection.project(latitude, longitude));
+        }
+    }
 }
 
 void PlotWidget::fit()
@@ -130,6 +143,15 @@ void PlotWidget::fit()
     }
     if (m_scene.hasPosition)
         places.emplace_back(m_scene.latitude, m_scene.longitude);
+    // Without a route or a position, the other documents.
+    if (places.empty()) {
+        for (const PlotScene::Backdrop& backdrop : m_scene.backdrops) {
+            for (const auto& [latitude, longitude] : backdrop.places) {
+                if (std::isfinite(latitude) && std::isfinite(longitude))
+                    places.emplace_back(latitude, longitude);
+            }
+        }
+    }
     if (places.empty())
         return;
     m_fitted = true;
@@ -188,11 +210,14 @@ void PlotWidget::panBy(double eastNm, double northNm)
 void PlotWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const LocalProjection projection(m_anchorLatitude, m_anchorLongitude);
+    // One-pixel lines and dots are drawn without anti-aliasing: Qt's fast
+    // path, which long tracks and big lists need.
     drawGrid(painter, projection);
+    drawBackdrops(painter);
     drawTrack(painter);
     drawRoute(painter);
+    painter.setRenderHint(QPainter::Antialiasing);
     drawPosition(painter, projection);
     drawScaleBar(painter);
 }
@@ -251,6 +276,7 @@ void PlotWidget::drawRoute(QPainter& painter) const
             const QPointF across = QPointF(-along.y(), along.x()) * (m_scene.corridorNm / m_nmPerPixel / length);
             painter.setPen(Qt::NoPen);
             painter.setBrush(kCorridor);
+            painter.setRenderHint(QPainter::Antialiasing);
             painter.drawPolygon(
                 std::array<QPointF, 4>{from + across, to + across, to - across, from - across}.data(), 4);
         }
@@ -262,8 +288,10 @@ void PlotWidget::drawRoute(QPainter& painter) const
             drawInRuns(painter, points.data() + from, to - from);
     };
     const size_t activeAt = active > 0 ? std::min(static_cast<size_t>(active), points.size()) : 0;
+    painter.setRenderHint(QPainter::Antialiasing, false);
     legs(0, activeAt, thinPen(kPassedLeg));
     legs(activeAt, points.size(), thinPen(kLeg));
+    painter.setRenderHint(QPainter::Antialiasing);
     if (activeAt > 0 && activeAt < points.size())
         legs(activeAt - 1, activeAt + 1, QPen(kActiveLeg, 3));
     // Marks and names where they can be told apart: a crowd of marks in
@@ -290,6 +318,7 @@ void PlotWidget::drawRoute(QPainter& painter) const
     QPen dot(kLeg, 3.0);
     dot.setCosmetic(true);
     painter.setPen(dot);
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawPoints(crowd);
 }
 
@@ -309,6 +338,31 @@ void PlotWidget::drawTrack(QPainter& painter) const
     painter.setPen(thinPen(m_scene.offLine ? kOffLine : kTrack));
     painter.setBrush(Qt::NoBrush);
     drawInRuns(painter, line.constData(), static_cast<size_t>(line.size()));
+}
+
+void PlotWidget::drawBackdrops(QPainter& painter) const
+{
+    const QRectF view = QRectF(rect()).adjusted(-2, -2, 2, 2);
+    painter.setBrush(Qt::NoBrush);
+    QPen dot(kBackdrop, 3.0);
+    dot.setCosmetic(true);
+    for (size_t i = 0; i < m_backdropPoints.size(); ++i) {
+        const bool joined = m_projectedBackdrops[i].joined;
+        QPolygonF points;
+        points.reserve(static_cast<qsizetype>(m_backdropPoints[i].size()));
+        for (const LocalProjection::Point& point : m_backdropPoints[i]) {
+            const QPointF at = toScreen(point);
+            if (joined || view.contains(at))
+                points << at;
+        }
+        if (joined) {
+            painter.setPen(thinPen(kBackdrop));
+            drawInRuns(painter, points.constData(), static_cast<size_t>(points.size()));
+        } else {
+            painter.setPen(dot);
+            painter.drawPoints(points);
+        }
+    }
 }
 
 void PlotWidget::drawPosition(QPainter& painter, const LocalProjection& projection) const

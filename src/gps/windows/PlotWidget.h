@@ -11,8 +11,8 @@ namespace navora {
 
 // The plot: the followed route (passed legs dimmed, the active leg with its
 // cross-track corridor), the position as a mark pointing along the track,
-// the recorded track behind it, a light latitude/longitude grid and a scale
-// bar, north up. It fits route and position when the first scene comes and
+// the recorded track behind it, the other open documents faintly, a light
+// latitude/longitude grid and a scale bar, north up. It fits route and position when the first scene comes and
 // on F, follows the position while following is on (C), zooms with the
 // wheel and +/-, and pans by dragging and with the arrow keys. Off line the
 // last position is grey, with its age.
@@ -49,6 +49,7 @@ private:
     void drawGrid(QPainter& painter, const LocalProjection& projection) const;
     void drawRoute(QPainter& painter) const;
     void drawTrack(QPainter& painter) const;
+    void drawBackdrops(QPainter& painter) const;
     void drawPosition(QPainter& painter, const LocalProjection& projection) const;
     void drawScaleBar(QPainter& painter) const;
 
@@ -62,6 +63,8 @@ private:
     std::vector<PlotScene::Mark> m_projectedRoute;
     std::vector<LocalProjection::Point> m_routePoints;
     std::vector<LocalProjection::Point> m_trackPoints;
+    std::vector<PlotScene::Backdrop> m_projectedBackdrops;
+    std::vector<std::vector<LocalProjection::Point>> m_backdropPoints;
     double m_trackStart = 0.0;
     double m_nmPerPixel = 0.01;
     bool m_following = true;
