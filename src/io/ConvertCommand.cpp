@@ -190,13 +190,10 @@ int ConvertCommand::toRoute(const Options& options)
             for (const WaypointPtr& waypoint : source.waypointList())
                 route->appendWaypoint(waypoint);
         }
-    } else if (extensionOf(input) == "kml") {
-        MemoryRouteDocument document;
-        if (!importer.importKMLforDocument(document, true))
-            return fail("cannot read " + input + " (the log above says why); nothing written");
-        route = document.route();
     } else {
-        if (!importer.importGPX())
+        // A KML file's placemarks make one route, and each track line another.
+        const bool read = extensionOf(input) == "kml" ? importer.importKMLasRoute(true) : importer.importGPX();
+        if (!read)
             return fail("cannot read " + input + " (the log above says why); nothing written");
         std::vector<RoutePtr> routes;
         std::string names;

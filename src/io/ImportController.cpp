@@ -11,8 +11,10 @@
 #include "model/NumberText.h"
 #include "model/TrackSimplifier.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 namespace navora {
@@ -149,12 +151,58 @@ bool ImportController::importKMLasRoute(bool asRoute)
     KmlPlacemarkReader reader;
     if (!openXMLforType("kml", reader))
         return false;
-    ExchangeDocument* document
-        = m_host.makeUntitledDocumentOfType(asRoute ? kRouteDocumentType.name : kWaypointsDocumentType.name);
-    if (document == nullptr)
-        return false;
-    fillFromKml(*document, reader, asRoute);
+    const std::vector<GpxPointReader::RouteElement> tracks = kmlTracks(reader);
+    // A file of tracks alone opens only their routes.
+    if (!reader.placemarks().empty() || tracks.empty()) {
+        ExchangeDocument* document
+            = m_host.makeUntitledDocumentOfType(asRoute ? kRouteDocumentType.name : kWaypointsDocumentType.name);
+        if (document == nullptr)
+            return false;
+        fillFromKml(*document, reader, asRoute);
+    }
+    for (size_t i = 0; i < tracks.size(); ++i)
+        importTrack(tracks[i], i + 1);
     return true;
+}
+
+std::vector<GpxPointReader::RouteElement> ImportController::kmlTracks(KmlPlacemarkReader& reader)
+{
+    // A line through the file's own placemarks draws their route (as
+    // Navora's KML export does); it is no track.
+    std::set<std::pair<float, float>> placemarkPositions;
+    for (const KmlPlacemarkReader::Placemark& placemark : reader.placemarks()) {
+        if (const auto coordinates = readKmlCoordinates(placemark.coordinates.value_or("")))
+            placemarkPositions.emplace((*coordinates)[0], (*coordinates)[1]);
+    }
+    std::vector<GpxPointReader::RouteElement> tracks;
+    // Programs write a track twice, as a gx:Track and as a LineString.
+    std::set<std::vector<std::pair<float, float>>> tracksTaken;
+    for (const KmlPlacemarkReader::Line& line : reader.lines()) {
+        GpxPointReader::RouteElement track{line.name, {}};
+        std::vector<std::pair<float, float>> positions;
+        for (size_t i = 0; i < line.positions.size(); ++i) {
+            GpxPointReader::Point& point = track.points.emplace_back();
+            if (const auto coordinates = readKmlCoordinates(line.positions[i])) {
+                point.longitude = (*coordinates)[0];
+                point.latitude = (*coordinates)[1];
+                point.elevation = (*coordinates)[2];
+                positions.emplace_back((*coordinates)[0], (*coordinates)[1]);
+            }
+            if (i < line.times.size() && !line.times[i].empty())
+                point.time = line.times[i];
+        }
+        const std::string name = line.name.value_or("(unnamed)");
+        const bool drawsPlacemarks = !positions.empty()
+            && std::all_of(positions.begin(), positions.end(),
+                [&](const auto& position) { return placemarkPositions.count(position) > 0; });
+        if (drawsPlacemarks)
+            Log::format("Line %s joins the file's placemarks - not a track", name.c_str());
+        else if (!tracksTaken.insert(positions).second)
+            Log::format("Line %s repeats a track - skipping...", name.c_str());
+        else
+            tracks.push_back(std::move(track));
+    }
+    return tracks;
 }
 
 void ImportController::importKML()

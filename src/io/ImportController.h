@@ -58,8 +58,11 @@ public:
     // renamed after the KML document (or "(imported)"). False when no file
     // was read (the document is then untouched).
     bool importKMLforDocument(ExchangeDocument& document, bool asRoute);
-    // A new route or waypoint-list document, filled from a KML file; false
-    // (and no document) when no file was read.
+    // A new route or waypoint-list document, filled from a KML file, and a
+    // route for each track line (LineString or gx:Track) as importGPX makes
+    // one for a GPX track; a line whose every position is one of the file's
+    // placemarks draws their route and is no track. A file of tracks alone
+    // opens only their routes. False (and no document) when no file was read.
     bool importKMLasRoute(bool asRoute);
     // Asks whether the KML file is a route or waypoints, then imports it.
     void importKML();
@@ -92,6 +95,8 @@ private:
     // "WPT001", ...); returns how many were added.
     static size_t addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points);
     void importTrack(const GpxPointReader::RouteElement& track, size_t number);
+    // The lines of a KML file that are tracks, as GPX tracks are read.
+    static std::vector<GpxPointReader::RouteElement> kmlTracks(KmlPlacemarkReader& reader);
 
     ExchangeDocumentHost& m_host;
     OpenPanel m_openPanel;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <sstream>
 
 namespace navora {
 
@@ -16,13 +17,14 @@ void KmlPlacemarkReader::reset()
     m_orders.clear();
     m_inOrder = true;
     m_documentName.reset();
+    m_lines.clear();
 }
 
 bool KmlPlacemarkReader::elementStarted(const xmlNode* element)
 {
     // Placemarks are numbered as they begin: document order.
     if (XmlNodes::isElement(element, "Placemark")) {
-        m_open.push_back({element, m_order++, false, {}});
+        m_open.push_back({element, m_order++, false, {}, {}, {}, {}});
         return false;
     }
     m_capture = captureTarget(element);
@@ -36,6 +38,13 @@ std::optional<std::string>* KmlPlacemarkReader::captureTarget(const xmlNode* ele
 {
     if (!m_open.empty()) {
         OpenPlacemark& placemark = m_open.back();
+        // Lines anywhere inside (a MultiGeometry too), every one.
+        if (XmlNodes::isElement(element, "coordinates") && XmlNodes::parentIs(element, "LineString"))
+            return &placemark.lineStrings.emplace_back();
+        if (XmlNodes::isElement(element, "coord") && XmlNodes::parentIs(element, "Track"))
+            return &placemark.trackCoords.emplace_back();
+        if (XmlNodes::isElement(element, "when") && XmlNodes::parentIs(element, "Track"))
+            return &placemark.trackWhens.emplace_back();
         std::optional<std::string>* target = nullptr;
         if (element->parent == placemark.element && XmlNodes::isElement(element, "name"))
             target = &placemark.fields.name;
@@ -69,6 +78,7 @@ void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view v
         return;
     OpenPlacemark placemark = std::move(m_open.back());
     m_open.pop_back();
+    takeLines(placemark);
     if (!placemark.hasPoint)
         return;
     // A placemark ends after the placemarks nested in it: its number puts it
@@ -77,6 +87,32 @@ void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view v
         m_inOrder = false;
     m_placemarks.push_back(std::move(placemark.fields));
     m_orders.push_back(placemark.order);
+}
+
+void KmlPlacemarkReader::takeLines(OpenPlacemark& placemark)
+{
+    for (const std::optional<std::string>& text : placemark.lineStrings) {
+        Line& line = m_lines.emplace_back();
+        line.name = placemark.fields.name;
+        // Tuples apart by white space, their numbers by commas.
+        std::istringstream tuples(text.value_or(""));
+        for (std::string tuple; tuples >> tuple;)
+            line.positions.push_back(std::move(tuple));
+    }
+    if (placemark.trackCoords.empty())
+        return;
+    Line& line = m_lines.emplace_back();
+    line.name = placemark.fields.name;
+    const bool timed = placemark.trackWhens.size() == placemark.trackCoords.size();
+    for (size_t i = 0; i < placemark.trackCoords.size(); ++i) {
+        // "lon lat alt" as "lon,lat,alt".
+        std::istringstream numbers(placemark.trackCoords[i].value_or(""));
+        std::string tuple;
+        for (std::string number; numbers >> number;)
+            tuple += (tuple.empty() ? "" : ",") + number;
+        line.positions.push_back(std::move(tuple));
+        line.times.push_back(timed ? placemark.trackWhens[i].value_or("") : std::string());
+    }
 }
 
 const std::deque<KmlPlacemarkReader::Placemark>& KmlPlacemarkReader::placemarks()

@@ -61,38 +61,23 @@ double metresFromSegment(double lat, double lon, double lat1, double lon1, doubl
     return std::hypot(px - t * bx, py - t * by);
 }
 
-// GPSBabel's GPX of the demo drive's NMEA: 581 track points, no track name.
-TEST(GpxImport, ATrackBecomesARouteThatKeepsToItWithinTheTolerance)
+// The track points of GPSBabel's GPX of the demo drive's NMEA: 581 of them.
+std::vector<std::pair<double, double>> demoTrack()
 {
-    const std::string path = ioDataPath("golden/gpsbabel-track.gpx");
     std::vector<std::pair<double, double>> track;
-    std::ifstream file(path);
+    std::ifstream file(ioDataPath("golden/gpsbabel-track.gpx"));
     const std::regex point(R"re(<trkpt lat="([-0-9.]+)" lon="([-0-9.]+)")re");
     for (std::string line; std::getline(file, line);) {
         std::smatch found;
         if (std::regex_search(line, found, point))
             track.emplace_back(std::stod(found[1]), std::stod(found[2]));
     }
-    ASSERT_EQ(track.size(), 581u);
+    return track;
+}
 
-    MemoryDocumentHost host;
-    LogCapture log;
-    std::vector<std::string> told;
-    ImportController importer = importerFor(host, path);
-    importer.setTrackReport([&told](const std::string& message) { told.push_back(message); });
-    ASSERT_TRUE(importer.importGPX());
-    ASSERT_EQ(host.documents().size(), 1u);
-    const RoutePtr route = host.documents().front()->route();
-    ASSERT_TRUE(route);
-    EXPECT_EQ(route->routeName(), "Track 1");
-    const WaypointList& waypoints = route->routeWaypoints();
-    ASSERT_GE(waypoints.size(), 2u);
-    ASSERT_LE(waypoints.size(), 500u);
-    EXPECT_EQ(waypoints.front()->wpName(), "TRK001");
-    EXPECT_EQ(waypoints.front()->wpComment(), "2024-07-13T08:30:06Z");
-    EXPECT_EQ(waypoints.front()->latitude(), static_cast<float>(track.front().first));
-    EXPECT_EQ(waypoints.back()->longitude(), static_cast<float>(track.back().second));
-    // Every point of the track lies within 0.01 nm of the route's legs.
+// The farthest any point of the track lies from the route's legs, in metres.
+double worstMetresOffRoute(const std::vector<std::pair<double, double>>& track, const WaypointList& waypoints)
+{
     double worst = 0.0;
     for (const auto& [lat, lon] : track) {
         double nearest = 1e12;
@@ -102,11 +87,58 @@ TEST(GpxImport, ATrackBecomesARouteThatKeepsToItWithinTheTolerance)
                     waypoints[i]->latitude(), waypoints[i]->longitude()));
         worst = std::max(worst, nearest);
     }
-    EXPECT_LE(worst, 0.01 * 1852.0 + 0.5); // half a metre for the floats stored
-    const std::string said
-        = "Track \"Track 1\": 581 points became " + std::to_string(waypoints.size()) + " waypoints (tolerance 0.01 nm)";
-    EXPECT_TRUE(log.contains(said));
-    EXPECT_EQ(told, std::vector<std::string>{said});
+    return worst;
+}
+
+// GPSBabel's GPX of the demo drive's NMEA: 581 track points, no track name.
+// Its KML of the same track: a LineString alone (without times), and a
+// gx:Track written again as a LineString. Each becomes one route that keeps
+// to the track within the tolerance.
+TEST(TrackImport, ATrackBecomesARouteThatKeepsToItWithinTheTolerance)
+{
+    const std::vector<std::pair<double, double>> track = demoTrack();
+    ASSERT_EQ(track.size(), 581u);
+    struct Row {
+        std::string file;
+        bool kml;
+        std::string name;
+        std::string firstComment;
+    };
+    const Row rows[] = {
+        {"golden/gpsbabel-track.gpx", false, "Track 1", "2024-07-13T08:30:06Z"},
+        {"gpsbabel-track-line.kml", true, "Path", ""},
+        {"gpsbabel-track-gx.kml", true, "Track 1", "2024-07-13T08:30:06Z"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        MemoryDocumentHost host;
+        LogCapture log;
+        std::vector<std::string> told;
+        ImportController importer = importerFor(host, ioDataPath(row.file));
+        importer.setTrackReport([&told](const std::string& message) { told.push_back(message); });
+        ASSERT_TRUE(row.kml ? importer.importKMLasRoute(true) : importer.importGPX());
+        ASSERT_EQ(host.documents().size(), 1u);
+        const RoutePtr route = host.documents().front()->route();
+        ASSERT_TRUE(route);
+        EXPECT_EQ(route->routeName(), row.name);
+        const WaypointList& waypoints = route->routeWaypoints();
+        ASSERT_GE(waypoints.size(), 2u);
+        ASSERT_LE(waypoints.size(), 500u);
+        EXPECT_EQ(waypoints.front()->wpName(), "TRK001");
+        EXPECT_EQ(waypoints.front()->wpComment(), row.firstComment);
+        // The first and last points are kept (to a float, about 0.2 m here).
+        EXPECT_NEAR(waypoints.front()->latitude(), track.front().first, 1e-5);
+        EXPECT_NEAR(waypoints.back()->longitude(), track.back().second, 1e-5);
+        // Half a metre for the floats stored and the KML's six decimals.
+        EXPECT_LE(worstMetresOffRoute(track, waypoints), 0.01 * 1852.0 + 0.5);
+        const std::string said = "Track \"" + row.name + "\": 581 points became " + std::to_string(waypoints.size())
+            + " waypoints (tolerance 0.01 nm)";
+        EXPECT_TRUE(log.contains(said));
+        EXPECT_EQ(told, std::vector<std::string>{said});
+        if (row.file == "gpsbabel-track-gx.kml") {
+            EXPECT_TRUE(log.contains("Line Path repeats a track - skipping..."));
+        }
+    }
 }
 
 std::string kml(const std::string& body)
