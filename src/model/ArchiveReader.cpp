@@ -12,11 +12,22 @@ using namespace ArchiveFormat;
 
 namespace {
 
-// Spelled out rather than looped over, so that every comparison has a
-// constant length and compiles to a few loads instead of a library call.
-bool isKnownClass(std::string_view name)
+constexpr int kUnknownClass = -1;
+
+// Which known class the name spells. Spelled out rather than looped over, so
+// that every comparison has a constant length and compiles to a few loads
+// instead of a library call; this runs once or twice per object read.
+int knownClass(std::string_view name)
 {
-    return name == kStringClass || name == kListClass || name == kWaypointClass || name == kRouteClass;
+    if (name == kStringClass)
+        return 0;
+    if (name == kListClass)
+        return 1;
+    if (name == kWaypointClass)
+        return 2;
+    if (name == kRouteClass)
+        return 3;
+    return kUnknownClass;
 }
 
 // Damaged files put arbitrary bytes where names belong; messages show them
@@ -222,9 +233,11 @@ bool ArchiveReader::readObjectStart(std::string_view expected, size_t at)
         return false;
     const std::string_view name = m_data.substr(m_offset, length);
     m_offset += length;
-    if (!isKnownClass(name))
+    const int found = knownClass(name);
+    if (found == kUnknownClass)
         return fail("unknown class name \"" + printable(name) + "\"" + atByte(at));
-    if (name != expected)
+    // The same as name != expected, now that name is a known class.
+    if (found != knownClass(expected))
         return expectedButFound(expected, at, name);
     return true;
 }
