@@ -242,14 +242,6 @@ bool ArchiveReader::readObjectStart(std::string_view expected, size_t at)
     return true;
 }
 
-bool ArchiveReader::readCountOrLength(uint32_t& value, std::string_view what)
-{
-    if (!need(4, what))
-        return false;
-    value = takeU32();
-    return true;
-}
-
 bool ArchiveReader::expectedButFound(std::string_view expected, size_t at, std::string_view found)
 {
     return fail("expected " + std::string(expected) + atByte(at) + ", found " + std::string(found));

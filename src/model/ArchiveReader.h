@@ -71,7 +71,13 @@ private:
         return true;
     }
     bool readObjectStart(std::string_view expected, size_t at);
-    bool readCountOrLength(uint32_t& value, std::string_view what);
+    bool readCountOrLength(uint32_t& value, std::string_view what)
+    {
+        if (!need(4, what))
+            return false;
+        value = takeU32();
+        return true;
+    }
     bool expectedButFound(std::string_view expected, size_t at, std::string_view found);
     bool pushFrame(size_t values);
     bool popFrame(std::string_view what);

@@ -201,7 +201,8 @@ std::shared_ptr<Waypoint> Waypoint::initWithCoder(ArchiveReader& coder)
         return nullptr;
     // Built in one step: a long list would otherwise pay for a default
     // waypoint and a lock per field.
-    auto waypoint = create(std::move(name).value_or(""), std::move(comment).value_or(""), kUnknown, kUnknown, altitude);
+    auto waypoint = std::make_shared<Waypoint>(
+        std::move(name).value_or(""), std::move(comment).value_or(""), kUnknown, kUnknown, altitude);
     // A file gives back what was saved, bit for bit (NaN payloads too),
     // except a position no place on Earth has (a damaged or foreign file):
     // that loads as unknown, so it can never travel on into an exported file.
