@@ -3,7 +3,6 @@
 #include "model/ArchiveFormat.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdio>
 
@@ -13,15 +12,22 @@ using namespace ArchiveFormat;
 
 namespace {
 
-constexpr std::array kKnownClasses{kStringClass, kListClass, kWaypointClass, kRouteClass};
+constexpr int kUnknownClass = -1;
 
-bool isKnownClass(std::string_view name)
+// Which known class the name spells. Spelled out rather than looped over, so
+// that every comparison has a constant length and compiles to a few loads
+// instead of a library call; this runs once or twice per object read.
+int knownClass(std::string_view name)
 {
-    for (std::string_view known : kKnownClasses) {
-        if (name == known)
-            return true;
-    }
-    return false;
+    if (name == kStringClass)
+        return 0;
+    if (name == kListClass)
+        return 1;
+    if (name == kWaypointClass)
+        return 2;
+    if (name == kRouteClass)
+        return 3;
+    return kUnknownClass;
 }
 
 // Damaged files put arbitrary bytes where names belong; messages show them
@@ -197,34 +203,19 @@ bool ArchiveReader::fail(std::string message)
     return false;
 }
 
-bool ArchiveReader::need(size_t bytes, std::string_view what)
+bool ArchiveReader::truncated(size_t bytes, std::string_view what)
 {
     if (failed())
         return false;
-    if (left() < bytes)
-        return fail("truncated data: " + std::string(what) + atByte(m_offset) + " needs " + std::to_string(bytes)
-            + " bytes, " + std::to_string(left()) + " left");
-    return true;
+    return fail("truncated data: " + std::string(what) + atByte(m_offset) + " needs " + std::to_string(bytes)
+        + " bytes, " + std::to_string(left()) + " left");
 }
 
-// Each value fills one slot of the innermost open object or list; a coder
-// reading more than was declared is refused rather than reading on.
-bool ArchiveReader::takeSlot(std::string_view expected)
+bool ArchiveReader::slotRefused(std::string_view expected)
 {
     if (failed())
         return false;
-    if (m_frames.back() == 0)
-        return fail(std::string(expected) + atByte(m_offset) + " read beyond the end of its object or list");
-    --m_frames.back();
-    return true;
-}
-
-bool ArchiveReader::readCode(char& code, std::string_view expected)
-{
-    if (!need(1, expected))
-        return false;
-    code = m_data[m_offset++];
-    return true;
+    return fail(std::string(expected) + atByte(m_offset) + " read beyond the end of its object or list");
 }
 
 // The type code and class name of an object of the expected class.
@@ -242,18 +233,12 @@ bool ArchiveReader::readObjectStart(std::string_view expected, size_t at)
         return false;
     const std::string_view name = m_data.substr(m_offset, length);
     m_offset += length;
-    if (!isKnownClass(name))
+    const int found = knownClass(name);
+    if (found == kUnknownClass)
         return fail("unknown class name \"" + printable(name) + "\"" + atByte(at));
-    if (name != expected)
+    // The same as name != expected, now that name is a known class.
+    if (found != knownClass(expected))
         return expectedButFound(expected, at, name);
-    return true;
-}
-
-bool ArchiveReader::readCountOrLength(uint32_t& value, std::string_view what)
-{
-    if (!need(4, what))
-        return false;
-    value = takeU32();
     return true;
 }
 
@@ -283,23 +268,10 @@ bool ArchiveReader::popFrame(std::string_view what)
     return true;
 }
 
-uint8_t ArchiveReader::takeU8()
-{
-    return static_cast<uint8_t>(m_data[m_offset++]);
-}
-
 uint16_t ArchiveReader::takeU16()
 {
     const uint16_t low = takeU8();
     return static_cast<uint16_t>(low | (takeU8() << 8));
-}
-
-uint32_t ArchiveReader::takeU32()
-{
-    uint32_t value = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        value |= static_cast<uint32_t>(takeU8()) << shift;
-    return value;
 }
 
 } // namespace navora

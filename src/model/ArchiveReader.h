@@ -43,17 +43,54 @@ public:
 
 private:
     bool fail(std::string message);
-    bool need(size_t bytes, std::string_view what);
-    bool takeSlot(std::string_view expected);
-    bool readCode(char& code, std::string_view expected);
+    // need(), takeSlot() and the takers run several times per value: their
+    // passing case is inline, and messages are built apart, on failure.
+    bool need(size_t bytes, std::string_view what)
+    {
+        if (!failed() && left() >= bytes) [[likely]]
+            return true;
+        return truncated(bytes, what);
+    }
+    bool truncated(size_t bytes, std::string_view what);
+    // Each value fills one slot of the innermost open object or list; a coder
+    // reading more than was declared is refused rather than reading on.
+    bool takeSlot(std::string_view expected)
+    {
+        if (!failed() && m_frames.back() > 0) [[likely]] {
+            --m_frames.back();
+            return true;
+        }
+        return slotRefused(expected);
+    }
+    bool slotRefused(std::string_view expected);
+    bool readCode(char& code, std::string_view expected)
+    {
+        if (!need(1, expected))
+            return false;
+        code = m_data[m_offset++];
+        return true;
+    }
     bool readObjectStart(std::string_view expected, size_t at);
-    bool readCountOrLength(uint32_t& value, std::string_view what);
+    bool readCountOrLength(uint32_t& value, std::string_view what)
+    {
+        if (!need(4, what))
+            return false;
+        value = takeU32();
+        return true;
+    }
     bool expectedButFound(std::string_view expected, size_t at, std::string_view found);
     bool pushFrame(size_t values);
     bool popFrame(std::string_view what);
-    uint8_t takeU8();
+    uint8_t takeU8() { return static_cast<uint8_t>(m_data[m_offset++]); }
     uint16_t takeU16();
-    uint32_t takeU32();
+    // Assembled from a local pointer, which compilers turn into one load.
+    uint32_t takeU32()
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(m_data.data() + m_offset);
+        m_offset += 4;
+        return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8)
+            | (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    }
     size_t left() const { return m_data.size() - m_offset; }
 
     std::string_view m_data;

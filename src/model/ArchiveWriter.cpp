@@ -101,17 +101,12 @@ bool ArchiveWriter::finish()
     return !failed();
 }
 
-// Every value fills one declared slot of the innermost open object or list.
-bool ArchiveWriter::takeSlot(std::string_view what)
+bool ArchiveWriter::slotRefused(std::string_view what)
 {
     if (failed())
         return false;
-    if (m_frames.back() == 0) {
-        fail(std::string(what) + " written beyond the declared size of its object or list");
-        return false;
-    }
-    --m_frames.back();
-    return true;
+    fail(std::string(what) + " written beyond the declared size of its object or list");
+    return false;
 }
 
 bool ArchiveWriter::pushFrame(size_t values, std::string_view what)
@@ -142,21 +137,18 @@ void ArchiveWriter::putObjectStart(std::string_view className)
     m_data.append(className);
 }
 
-void ArchiveWriter::putU8(uint8_t value)
-{
-    m_data.push_back(static_cast<char>(value));
-}
-
 void ArchiveWriter::putU16(uint16_t value)
 {
     putU8(static_cast<uint8_t>(value & 0xffu));
     putU8(static_cast<uint8_t>(value >> 8));
 }
 
+// One append rather than four: this runs for every number and length.
 void ArchiveWriter::putU32(uint32_t value)
 {
-    for (int shift = 0; shift < 32; shift += 8)
-        putU8(static_cast<uint8_t>((value >> shift) & 0xffu));
+    const char bytes[4]{static_cast<char>(value & 0xffu), static_cast<char>((value >> 8) & 0xffu),
+        static_cast<char>((value >> 16) & 0xffu), static_cast<char>(value >> 24)};
+    m_data.append(bytes, sizeof bytes);
 }
 
 } // namespace navora

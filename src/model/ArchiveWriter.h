@@ -50,11 +50,22 @@ public:
     std::string takeData() { return std::move(m_data); }
 
 private:
-    bool takeSlot(std::string_view what);
+    // Every value fills one declared slot of the innermost open object or
+    // list. Runs for every value: the passing case is inline, the message
+    // is built apart.
+    bool takeSlot(std::string_view what)
+    {
+        if (!failed() && m_frames.back() > 0) [[likely]] {
+            --m_frames.back();
+            return true;
+        }
+        return slotRefused(what);
+    }
+    bool slotRefused(std::string_view what);
     bool pushFrame(size_t values, std::string_view what);
     void popFrame(std::string_view what);
     void putObjectStart(std::string_view className);
-    void putU8(uint8_t value);
+    void putU8(uint8_t value) { m_data.push_back(static_cast<char>(value)); }
     void putU16(uint16_t value);
     void putU32(uint32_t value);
 

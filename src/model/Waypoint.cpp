@@ -199,15 +199,15 @@ std::shared_ptr<Waypoint> Waypoint::initWithCoder(ArchiveReader& coder)
         || !coder.decodeStringOrNil(name) || !coder.decodeStringOrNil(comment) || !coder.decodeFloat(latitude)
         || !coder.decodeFloat(longitude) || !coder.decodeFloat(altitude) || !coder.endObject())
         return nullptr;
-    auto waypoint = create();
-    waypoint->setWpName(std::move(name).value_or(""));
-    waypoint->setWpComment(std::move(comment).value_or(""));
+    // Built in one step: a long list would otherwise pay for a default
+    // waypoint and a lock per field.
+    auto waypoint = std::make_shared<Waypoint>(
+        std::move(name).value_or(""), std::move(comment).value_or(""), kUnknown, kUnknown, altitude);
     // A file gives back what was saved, bit for bit (NaN payloads too),
     // except a position no place on Earth has (a damaged or foreign file):
     // that loads as unknown, so it can never travel on into an exported file.
     waypoint->m_latitude = std::isnan(latitude) ? latitude : checkedLatitude(latitude);
     waypoint->m_longitude = std::isnan(longitude) ? longitude : checkedLongitude(longitude);
-    waypoint->m_altitude = altitude;
     return waypoint;
 }
 
