@@ -10,10 +10,7 @@ DisplayBatch::DisplayBatch()
 
 DisplayBatch::Write& DisplayBatch::add(Kind kind, std::string_view field)
 {
-    Write& write = m_writes.emplace_back();
-    write.kind = kind;
-    write.field = field;
-    return write;
+    return m_writes.emplace_back(kind, field);
 }
 
 void DisplayBatch::setText(std::string_view field, std::string text)

@@ -42,6 +42,14 @@ public:
     };
 
     struct Write {
+        // Member by member: value-initialising the whole record first costs
+        // more than the rest of a write.
+        Write(Kind writeKind, std::string_view fieldName)
+            : kind(writeKind)
+            , field(fieldName)
+        {
+        }
+
         Kind kind;
         std::string_view field;
         std::string text;

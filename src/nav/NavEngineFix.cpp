@@ -319,7 +319,7 @@ void NavEngine::takeFixTime(const FieldSet& set, const GPSRecord& record)
             return;
         }
         const std::chrono::sys_seconds fixDate{std::chrono::seconds(static_cast<long long>(std::floor(time)))};
-        const std::string text = UtcTime::text(fixDate);
+        std::string text = UtcTime::text(fixDate);
         batch().setText(set.time, text);
         if (set.gpsWindow)
             batch().setDate(fields::fixTimeLocal, fixDate);
@@ -330,7 +330,7 @@ void NavEngine::takeFixTime(const FieldSet& set, const GPSRecord& record)
         // "PPOS" is shared with the waypoint documents: moved in place, and
         // announced only when it appears.
         if (fix.currentPos) {
-            fix.currentPos->setPosition(latitude, longitude, altitude, text);
+            fix.currentPos->setPosition(latitude, longitude, altitude, std::move(text));
             return;
         }
         fix.currentPos = Waypoint::create("PPOS", text, latitude, longitude, altitude);

@@ -184,25 +184,30 @@ std::string NavEngine::legStartName() const
 void NavEngine::writeLegTitle()
 {
     DisplayBatch& out = batch();
-    const std::string active = name(m_state.activeWaypoint);
-    const std::string start = legStartName();
     const RoutePtr& route = m_state.followedRoute;
+    // A detour is no leg of the route: neither its name nor a leg number.
+    const bool routeLeg = route && !m_state.detour;
+    // Appended into one string: the title is written with every report.
+    std::string title;
+    title.reserve(96);
+    if (routeLeg)
+        title.append(route->description()).append(": ");
+    title.append(legStartName()).append("->").append(name(m_state.activeWaypoint));
+    if (routeLeg) {
+        title.append(" (");
+        if (m_state.nextWaypoint) {
+            const int legs = static_cast<int>(route->count()) - 1;
+            title.append(std::to_string(route->activeIndex())).append(" of ").append(std::to_string(legs));
+        } else {
+            title.append("end");
+        }
+        title.push_back(')');
+    }
+    out.setBoxTitle(fields::wpBox, std::move(title));
     if (!route) {
-        out.setBoxTitle(fields::wpBox, start + "->" + active);
         out.setText(fields::nextWP, "");
         return;
     }
-    // A detour is no leg of the route: neither its name nor a leg number.
-    std::string title = start + "->" + active;
-    if (!m_state.detour) {
-        std::string leg = "end";
-        if (m_state.nextWaypoint) {
-            const int legs = static_cast<int>(route->count()) - 1;
-            leg = std::to_string(route->activeIndex()) + " of " + std::to_string(legs);
-        }
-        title = route->description() + ": " + title + " (" + leg + ")";
-    }
-    out.setBoxTitle(fields::wpBox, std::move(title));
     out.setText(fields::nextWP, m_state.nextWaypoint ? name(m_state.nextWaypoint) : std::string());
     nextLegStep();
 }
@@ -239,15 +244,18 @@ void NavEngine::writeTimes(std::string_view eteField, const Solution& solution)
     out.setHighlight(eteField, m_state.arrivalAlertHours > solution.timeEnRoute);
     const ClockTime::Parts parts = ClockTime::partsOf(solution.timeEnRoute);
     const std::chrono::sys_seconds arrival = m_state.fix.fixDate + ClockTime::duration(parts);
-    out.setText(fields::wpETE, ClockTime::text(parts));
-    out.setText(fields::wpETA, UtcTime::text(arrival));
+    std::string ete = ClockTime::text(parts);
+    std::string eta = UtcTime::text(arrival);
+    out.setText(fields::wpETE, ete);
+    out.setText(fields::wpETA, eta);
     out.setDate(fields::wpETALocal, arrival);
     if (m_state.nextWaypoint) {
         writeRouteTotals(solution);
         return;
     }
-    out.setText(fields::dETE, ClockTime::text(parts));
-    out.setText(fields::dETA, UtcTime::text(arrival));
+    // On the last leg the destination is the active waypoint: the same times.
+    out.setText(fields::dETE, std::move(ete));
+    out.setText(fields::dETA, std::move(eta));
 }
 
 void NavEngine::writeRouteTotals(const Solution& solution)

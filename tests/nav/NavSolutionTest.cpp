@@ -62,6 +62,34 @@ TEST(ClockTimeText, PartsAreCutDownAndHoursNeverWrap)
     EXPECT_EQ(ClockTime::text(ClockTime::partsOf(std::nanf(""))), "0:00:00");
 }
 
+TEST(ClockTimeText, LongestHoursKeepEveryDigit)
+{
+    EXPECT_EQ(ClockTime::text({999999, 59, 59}), "999999:59:59");
+    EXPECT_EQ(ClockTime::text({12, 5, 9}), "12:05:09");
+}
+
+// Fix and arrival times from 1970 on; an arrival can lie past the year 9999.
+TEST(UtcTimeText, CalendarDatesAndTheYearsBeyondFourDigits)
+{
+    struct Row {
+        long long seconds;
+        const char* text;
+    };
+    const Row rows[] = {
+        {0, "1970-01-01 00:00:00"},
+        {951782400, "2000-02-29 00:00:00"},
+        {1714564812, "2024-05-01 12:00:12"},
+        {4102444799, "2099-12-31 23:59:59"},
+        {-30610224000, "1000-01-01 00:00:00"},
+        {253402300799, "9999-12-31 23:59:59"},
+        {253402300800, "10000-01-01 00:00:00"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(UtcTime::text(std::chrono::sys_seconds(std::chrono::seconds(row.seconds))), row.text);
+    }
+}
+
 class NavSolution : public testing::Test {
 protected:
     // Coast: A to E northwards along the meridian, 10 miles apart.
