@@ -20,15 +20,17 @@ namespace {
 constexpr double kMinNmPerPixel = 1e-5;
 constexpr double kMaxNmPerPixel = 50.0;
 constexpr double kReanchorNm = 60.0;
-const QColor kGrid(0, 0, 0, 28);
+// Solid colours, the faint ones mixed with the background beforehand: a
+// translucent line or fill takes Qt's slow path.
+const QColor kGrid(223, 223, 219);
 const QColor kLeg(40, 90, 200);
-const QColor kPassedLeg(40, 90, 200, 70);
+const QColor kPassedLeg(192, 206, 233);
 const QColor kActiveLeg(220, 0, 160);
-const QColor kCorridor(220, 0, 160, 30);
+const QColor kCorridor(246, 221, 236);
 const QColor kTrack(0, 150, 90);
 const QColor kBoat(20, 20, 20);
 const QColor kOffLine(150, 150, 150);
-const QColor kBackdrop(90, 90, 140, 80);
+const QColor kBackdrop(200, 200, 213);
 
 // The round length (1, 2 or 5 times a power of ten) nearest below limit.
 double roundLength(double limit)
@@ -50,11 +52,24 @@ QPen thinPen(const QColor& colour)
     return pen;
 }
 
-// A long line in short runs: Qt strokes and fills one long path whole,
-// which costs far more than its pieces.
+// Three-pixel squares, filled in one call: a wide pen would stroke every
+// point as a path.
+void drawDots(QPainter& painter, const QPolygonF& points, const QColor& colour)
+{
+    std::vector<QRectF> squares;
+    squares.reserve(static_cast<size_t>(points.size()));
+    for (const QPointF& point : points)
+        squares.emplace_back(point.x() - 1.5, point.y() - 1.5, 3.0, 3.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRects(squares.data(), static_cast<int>(squares.size()));
+}
+
+// A long line in runs: Qt strokes a wide line's path whole, which costs
+// far more than its pieces.
 void drawInRuns(QPainter& painter, const QPointF* points, size_t count)
 {
-    constexpr size_t kRun = 32;
+    constexpr size_t kRun = 1024;
     for (size_t start = 0; start + 1 < count; start += kRun)
         painter.drawPolyline(points + start, static_cast<int>(std::min(kRun + 1, count - start)));
 }
@@ -211,8 +226,10 @@ void PlotWidget::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const LocalProjection projection(m_anchorLatitude, m_anchorLongitude);
-    // One-pixel lines and dots are drawn without anti-aliasing: Qt's fast
-    // path, which long tracks and big lists need.
+    // Lines and dots are drawn without anti-aliasing, in solid colours: Qt's
+    // fast path, which long tracks and big lists need. Only the marks, the
+    // boat and the texts are smoothed.
+    drawCorridor(painter);
     drawGrid(painter, projection);
     drawBackdrops(painter);
     drawTrack(painter);
@@ -258,6 +275,25 @@ void PlotWidget::drawGrid(QPainter& painter, const LocalProjection& projection) 
     }
 }
 
+void PlotWidget::drawCorridor(QPainter& painter) const
+{
+    // The active leg's corridor: the CDI's full scale either side. Drawn
+    // first, in a solid colour, so that everything else shows over it.
+    const int active = m_scene.activeIndex;
+    if (active <= 0 || static_cast<size_t>(active) >= m_routePoints.size())
+        return;
+    const QPointF from = toScreen(m_routePoints[static_cast<size_t>(active) - 1]);
+    const QPointF to = toScreen(m_routePoints[static_cast<size_t>(active)]);
+    const QPointF along = to - from;
+    const double length = std::hypot(along.x(), along.y());
+    if (length <= 0.0)
+        return;
+    const QPointF across = QPointF(-along.y(), along.x()) * (m_scene.corridorNm / m_nmPerPixel / length);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kCorridor);
+    painter.drawPolygon(std::array<QPointF, 4>{from + across, to + across, to - across, from - across}.data(), 4);
+}
+
 void PlotWidget::drawRoute(QPainter& painter) const
 {
     const auto& route = m_scene.route;
@@ -266,21 +302,6 @@ void PlotWidget::drawRoute(QPainter& painter) const
     for (const LocalProjection::Point& point : m_routePoints)
         points.push_back(toScreen(point));
     const int active = m_scene.activeIndex;
-    // The active leg's corridor: the CDI's full scale either side.
-    if (active > 0 && static_cast<size_t>(active) < points.size()) {
-        const QPointF from = points[static_cast<size_t>(active) - 1];
-        const QPointF to = points[static_cast<size_t>(active)];
-        const QPointF along = to - from;
-        const double length = std::hypot(along.x(), along.y());
-        if (length > 0.0) {
-            const QPointF across = QPointF(-along.y(), along.x()) * (m_scene.corridorNm / m_nmPerPixel / length);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(kCorridor);
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.drawPolygon(
-                std::array<QPointF, 4>{from + across, to + across, to - across, from - across}.data(), 4);
-        }
-    }
     // The passed legs, those ahead, then the active one over them.
     const auto legs = [&](size_t from, size_t to, const QPen& pen) {
         painter.setPen(pen);
@@ -291,9 +312,9 @@ void PlotWidget::drawRoute(QPainter& painter) const
     painter.setRenderHint(QPainter::Antialiasing, false);
     legs(0, activeAt, thinPen(kPassedLeg));
     legs(activeAt, points.size(), thinPen(kLeg));
-    painter.setRenderHint(QPainter::Antialiasing);
     if (activeAt > 0 && activeAt < points.size())
         legs(activeAt - 1, activeAt + 1, QPen(kActiveLeg, 3));
+    painter.setRenderHint(QPainter::Antialiasing);
     // Marks and names where they can be told apart: a crowd of marks in
     // view is drawn as dots, without names.
     const QRectF view = QRectF(rect()).adjusted(-20, -20, 20, 20);
@@ -315,25 +336,40 @@ void PlotWidget::drawRoute(QPainter& painter) const
         painter.setPen(passed ? kOffLine : palette().color(QPalette::WindowText));
         painter.drawText(points[i] + QPointF(7, -6), QString::fromStdString(route[i].name));
     }
-    QPen dot(kLeg, 3.0);
-    dot.setCosmetic(true);
-    painter.setPen(dot);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawPoints(crowd);
+    drawDots(painter, crowd, kLeg);
 }
 
 void PlotWidget::drawTrack(QPainter& painter) const
 {
     if (m_trackPoints.size() < 2)
         return;
-    // Points within two pixels of the last one drawn add nothing a
-    // one-pixel line can show.
+    // What a one-pixel line cannot show is left out: points within two
+    // pixels of the last one drawn, and points that carry a straight stretch
+    // on within half a pixel (the stretch then ends there instead).
     QPolygonF line;
     line.reserve(static_cast<qsizetype>(m_trackPoints.size()));
+    QPointF stretchStart;
+    QPointF stretchDirection;
     for (const LocalProjection::Point& point : m_trackPoints) {
         const QPointF at = toScreen(point);
-        if (line.isEmpty() || std::abs(at.x() - line.back().x()) + std::abs(at.y() - line.back().y()) >= 2.0)
+        if (line.isEmpty()) {
             line << at;
+            continue;
+        }
+        if (std::abs(at.x() - line.back().x()) + std::abs(at.y() - line.back().y()) < 2.0)
+            continue;
+        const QPointF fromStart = at - stretchStart;
+        const double across = fromStart.x() * stretchDirection.y() - fromStart.y() * stretchDirection.x();
+        const double along = fromStart.x() * stretchDirection.x() + fromStart.y() * stretchDirection.y();
+        if (line.size() > 1 && std::abs(across) < 0.5 && along > 0.0) {
+            line.back() = at;
+            continue;
+        }
+        stretchStart = line.back();
+        const QPointF step = at - stretchStart;
+        stretchDirection = step / std::hypot(step.x(), step.y());
+        line << at;
     }
     painter.setPen(thinPen(m_scene.offLine ? kOffLine : kTrack));
     painter.setBrush(Qt::NoBrush);

@@ -47,6 +47,7 @@ private:
     // track's points since the last scene.
     void projectScene();
     void drawGrid(QPainter& painter, const LocalProjection& projection) const;
+    void drawCorridor(QPainter& painter) const;
     void drawRoute(QPainter& painter) const;
     void drawTrack(QPainter& painter) const;
     void drawBackdrops(QPainter& painter) const;
