@@ -6,6 +6,8 @@
 #include "model/NumberText.h"
 #include "model/Waypoint.h"
 
+#include <algorithm>
+
 namespace navora {
 
 void GpxPointReader::reset()
@@ -13,6 +15,7 @@ void GpxPointReader::reset()
     m_routes.clear();
     m_tracks.clear();
     m_waypoints.clear();
+    m_waypointsHandedOver = 0;
     m_open.clear();
     m_textTarget = nullptr;
     m_numberTarget = nullptr;
@@ -88,8 +91,22 @@ void GpxPointReader::elementEnded(const xmlNode* element, std::string_view value
         m_numberTarget = nullptr;
         return;
     }
-    if (!m_open.empty() && m_open.back().element == element)
-        m_open.pop_back();
+    if (m_open.empty() || m_open.back().element != element)
+        return;
+    const bool waypointEnded = m_open.back().kind == Kind::Waypoint;
+    m_open.pop_back();
+    // Once no waypoint is open (one may hold another), in document order.
+    if (waypointEnded && m_waypointTaker && std::none_of(m_open.begin(), m_open.end(), [](const OpenElement& open) {
+            return open.kind == Kind::Waypoint;
+        }))
+        handOverWaypoints();
+}
+
+void GpxPointReader::handOverWaypoints()
+{
+    for (Point& point : m_waypoints)
+        m_waypointTaker(std::move(point), m_waypointsHandedOver++);
+    m_waypoints.clear();
 }
 
 GpxPointReader::Point* GpxPointReader::pointOf(const OpenElement& open)

@@ -3,6 +3,7 @@
 #include "io/XmlRecordSink.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,14 @@ public:
         std::vector<Point> points;
     };
 
+    // Hands each free waypoint ("wpt") over as it ends, in document order,
+    // instead of keeping it (waypoints() then stays empty), so that a big
+    // file's points are never all held at once. index counts the file's
+    // free waypoints from 0, and starts again at 0 when the file is read
+    // again (the tolerant pass after a strict one that failed).
+    using WaypointTaker = std::function<void(Point&& point, size_t index)>;
+    void takeWaypointsWith(WaypointTaker taker) { m_waypointTaker = std::move(taker); }
+
     void reset() override;
     bool elementStarted(const xmlNode* element) override;
     void elementEnded(const xmlNode* element, std::string_view value) override;
@@ -58,12 +67,15 @@ private:
     };
 
     Point* pointOf(const OpenElement& open);
+    void handOverWaypoints();
     static Point readAttributes(const xmlNode* element);
 
     std::vector<RouteElement> m_routes;
     std::vector<RouteElement> m_tracks;
     // A deque: a file of many waypoints never moves those already read.
     std::deque<Point> m_waypoints;
+    WaypointTaker m_waypointTaker;
+    size_t m_waypointsHandedOver = 0;
     std::vector<OpenElement> m_open;
     // Where the value of the captured element goes: a text or a number.
     std::optional<std::string>* m_textTarget = nullptr;

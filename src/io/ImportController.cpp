@@ -2,6 +2,7 @@
 
 #include "io/ExchangeDocument.h"
 #include "io/ExchangeDocumentHost.h"
+#include "io/GpxFreeWaypoints.h"
 #include "io/GpxPointReader.h"
 #include "io/KmlPlacemarkReader.h"
 #include "io/XmlFileReader.h"
@@ -224,6 +225,9 @@ void ImportController::importKML()
 bool ImportController::importGPX()
 {
     GpxPointReader reader;
+    GpxFreeWaypoints freeWaypoints;
+    reader.takeWaypointsWith(
+        [&freeWaypoints](GpxPointReader::Point&& point, size_t index) { freeWaypoints.take(std::move(point), index); });
     if (!openXMLforType("gpx", reader))
         return false;
 
@@ -246,8 +250,7 @@ bool ImportController::importGPX()
     for (size_t i = 0; i < reader.tracks().size(); ++i)
         importTrack(reader.tracks()[i], i + 1);
 
-    const auto& waypoints = reader.waypoints();
-    if (waypoints.empty()) {
+    if (freeWaypoints.empty()) {
         Log::line("no non-route waypoints found in file");
         return true;
     }
@@ -256,7 +259,7 @@ bool ImportController::importGPX()
         Log::line("unable to create new waypoint document");
         return true;
     }
-    const size_t imported = addGpxWaypoints(*document, waypoints);
+    const size_t imported = freeWaypoints.addTo(*document);
     document->refresh();
     Log::format("%zu waypoints imported.", imported);
     return true;
@@ -307,25 +310,15 @@ void ImportController::importTrack(const GpxPointReader::RouteElement& track, si
 bool ImportController::importGPXforDocument(ExchangeDocument& document, bool)
 {
     GpxPointReader reader;
+    GpxFreeWaypoints freeWaypoints;
+    reader.takeWaypointsWith(
+        [&freeWaypoints](GpxPointReader::Point&& point, size_t index) { freeWaypoints.take(std::move(point), index); });
     if (!openXMLforType("gpx", reader))
         return false;
     Log::Batch batch;
-    addGpxWaypoints(document, reader.waypoints());
+    freeWaypoints.addTo(document);
     document.refresh();
     return true;
-}
-
-size_t ImportController::addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points)
-{
-    size_t added = 0;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const GpxPointReader::Point& point = points[i];
-        if (WaypointPtr waypoint = waypointFromGpx(point, point.name.value_or(madeUpName("WPT", i + 1)))) {
-            document.addWP(std::move(waypoint));
-            ++added;
-        }
-    }
-    return added;
 }
 
 void ImportController::handleError(std::string_view description)

@@ -91,9 +91,6 @@ private:
     void fillFromKml(ExchangeDocument& document, KmlPlacemarkReader& reader, bool asRoute);
     // The placemarks that have a position, as waypoints.
     static void addPlacemarks(ExchangeDocument& document, const std::deque<KmlPlacemarkReader::Placemark>& placemarks);
-    // The points that have a position, as waypoints (unnamed ones numbered
-    // "WPT001", ...); returns how many were added.
-    static size_t addGpxWaypoints(ExchangeDocument& document, const std::deque<GpxPointReader::Point>& points);
     void importTrack(const GpxPointReader::RouteElement& track, size_t number);
     // The lines of a KML file that are tracks, as GPX tracks are read.
     static std::vector<GpxPointReader::RouteElement> kmlTracks(KmlPlacemarkReader& reader);

@@ -49,6 +49,23 @@ TEST(GpxImport, IntoAWaypointListOnlyTheFreeWaypoints)
     EXPECT_TRUE(host.documents().empty());
 }
 
+// A waypoint read whole before the strict parse fails is read again by the
+// tolerant one: it comes once.
+TEST(GpxImport, AFileReadAgainTolerantlyGivesEachWaypointOnce)
+{
+    ScratchDirectory folder;
+    MemoryDocumentHost host;
+    const std::string path = folder.write("in.gpx",
+        gpx("<wpt lat=\"3\"/><wpt lat=\"1\" lon=\"1\"><name>A</name></wpt>"
+            "<wpt lat=\"2\" lon=\"2\"><name>B</nme></wpt>"));
+    LogCapture log;
+    ASSERT_TRUE(importerFor(host, path).importGPX());
+    ASSERT_EQ(host.documents().size(), 1u);
+    EXPECT_EQ(describe(host.documents().front()->waypointList()),
+        (std::vector<std::string>{"A |  | 1.000000 | 1.000000 | 0.000000", "B |  | 2.000000 | 2.000000 | 0.000000"}));
+    EXPECT_EQ(log.count("waypoint WPT001 has no usable position (lat \"3\", lon \"\") - skipping..."), 1u);
+}
+
 // Within the tolerance, measured without the program's own geometry: metres
 // on a flat projection about the segment's start, 1852 m to the mile.
 double metresFromSegment(double lat, double lon, double lat1, double lon1, double lat2, double lon2)
