@@ -1,11 +1,12 @@
 #pragma once
 
+#include "nav/LetteredRoute.h"
+
 #include "nav/DisplayState.h"
 #include "nav/NavEngine.h"
 
-#include <initializer_list>
+#include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace navora::test {
@@ -13,37 +14,106 @@ namespace navora::test {
 // A navigation engine with what its calls gave back: the display state the
 // windows would show, the batches and the events. Nautical units and a lead
 // time of 15 seconds to start, as the settings' defaults. Positions are in
-// degrees; near the equator a nautical mile is about 1/60 degree.
-class EngineHarness {
-public:
+// degrees; near the equator a nautical mile is 1/60 degree.
+struct EngineHarness {
     static constexpr double startTime = 1714564800.0;
 
-    EngineHarness();
+    EngineHarness()
+    {
+        keep(engine.changeUnits('n'));
+        engine.setArrivalAlertSeconds(15);
+        clear();
+    }
 
-    // One report with a fix at (lat, lon) moving at speed m/s on track.
-    void report(double lat, double lon, double speed, double track, double secondsAfterStart, int mode = 3);
-    // A report without a fix (mode 1).
-    void reportNoFix(double secondsAfterStart);
-    // Any record, as the link would hand it over.
+    // A report on line with a fix at (lat, lon), 10 m up, moving at speed m/s
+    // on track, some seconds after the start.
+    static GPSRecord fix(double lat, double lon, double speed, double track, double seconds, int mode = 3)
+    {
+        GPSRecord r;
+        r.online = startTime;
+        r.fix.mode = mode;
+        r.fix.time = startTime + seconds;
+        r.fix.latitude = lat;
+        r.fix.longitude = lon;
+        r.fix.altitude = 10.0;
+        r.fix.speed = speed;
+        r.fix.track = track;
+        return r;
+    }
+    void report(double lat, double lon, double speed, double track, double seconds, int mode = 3)
+    {
+        take(fix(lat, lon, speed, track, seconds, mode));
+    }
+    void reportNoFix(double seconds)
+    {
+        GPSRecord r;
+        r.online = startTime + seconds;
+        r.fix.mode = 1;
+        take(r);
+    }
     void take(const GPSRecord& record) { keep(engine.takeReport(record)); }
-    // Applies an output to the display state and keeps its events.
-    void keep(NavEngine::Output output);
-    // Forgets the display state, batches and events so far.
-    void clear();
-
+    void keep(NavEngine::Output output)
+    {
+        shown.apply(output.display);
+        batches.push_back(std::move(output.display));
+        for (NavEngine::Event& event : output.events)
+            events.push_back(std::move(event));
+    }
+    void clear()
+    {
+        shown = DisplayState{};
+        batches.clear();
+        events.clear();
+    }
     NavEngine::State& state() { return engine.state(); }
 
-    std::vector<std::string> alertKeys() const;
+    template <typename E> std::vector<E> all() const
+    {
+        std::vector<E> found;
+        for (const NavEngine::Event& event : events)
+            if (const auto* e = std::get_if<E>(&event))
+                found.push_back(*e);
+        return found;
+    }
+    std::vector<std::string> alertKeys() const
+    {
+        std::vector<std::string> keys;
+        for (const NavEngine::Alert& alert : all<NavEngine::Alert>())
+            keys.push_back(alert.key);
+        return keys;
+    }
     // WaypointArrival, WaypointPassage, CourseReversal, DestinationArrival.
-    std::vector<NavEngine::Alert> navigationAlerts() const;
-    size_t count(const std::string& key) const;
-    int beeps() const;
-    int positionChanges() const;
+    std::vector<NavEngine::Alert> navigationAlerts() const
+    {
+        std::vector<NavEngine::Alert> alerts = all<NavEngine::Alert>();
+        std::erase_if(alerts, [](const NavEngine::Alert& a) {
+            return a.key != "WaypointArrival" && a.key != "WaypointPassage" && a.key != "CourseReversal"
+                && a.key != "DestinationArrival";
+        });
+        return alerts;
+    }
+    size_t count(const std::string& key) const
+    {
+        const std::vector<std::string> keys = alertKeys();
+        return static_cast<size_t>(std::count(keys.begin(), keys.end(), key));
+    }
+    size_t beeps() const { return all<NavEngine::ApproachBeep>().size(); }
     // Routes made active (an empty pointer for none), in order.
-    std::vector<RoutePtr> routesAnnounced() const;
-
-    static RoutePtr route(const std::string& name, std::initializer_list<std::pair<double, double>> points);
-    static std::chrono::sys_seconds at(double secondsAfterStart);
+    std::vector<RoutePtr> routesAnnounced() const
+    {
+        std::vector<RoutePtr> routes;
+        for (const NavEngine::RouteActive& active : all<NavEngine::RouteActive>())
+            routes.push_back(active.route);
+        return routes;
+    }
+    static RoutePtr route(const std::string& name, std::initializer_list<std::pair<double, double>> points)
+    {
+        return letteredRoute(name, points);
+    }
+    static std::chrono::sys_seconds at(double seconds)
+    {
+        return std::chrono::sys_seconds(std::chrono::seconds(static_cast<long long>(startTime + seconds)));
+    }
 
     NavEngine engine;
     DisplayState shown;

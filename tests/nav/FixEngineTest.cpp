@@ -1,5 +1,5 @@
 // Fix ingestion: each report into the fix state, "PPOS", the display and the
-// mode alerts.
+// mode alerts; the unit systems' labels and scales.
 #include "nav/EngineHarness.h"
 
 #include "nav/DisplayFields.h"
@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -18,17 +17,23 @@ namespace {
 
 namespace f = navora::fields;
 using Colour = DisplayBatch::Colour;
+using namespace std::chrono_literals;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double offline = 0.0;
 constexpr double online = 1714564812.0;
 
-// A 3D report on line at (52.5, 13.3), 100 m up, at a fix time.
-GPSRecord fixAt(double time)
+bool shownFinite(const DisplayState& s, std::string_view field)
+{
+    return std::isfinite(s.number(field).value_or(nan));
+}
+
+// A report at (52.5, 13.3), 100 m up, at a fix time.
+GPSRecord fixAt(double time, int mode = 3, double state = online)
 {
     GPSRecord r;
-    r.online = online;
-    r.fix.mode = 3;
+    r.online = state;
+    r.fix.mode = mode;
     r.fix.time = time;
     r.fix.latitude = 52.5;
     r.fix.longitude = 13.3;
@@ -38,32 +43,24 @@ GPSRecord fixAt(double time)
 
 class FixIngestion : public testing::Test {
 protected:
-    // One report as gpsd would send it, with a plausible fix for mode 2 or 3.
-    void report(int mode, double onlineState = online)
+    // One report as gpsd would send it: for mode 2 or 3 a plausible fix, each
+    // its own epoch a second after the one before (the first 12:00:12.7).
+    void report(int mode, double state = online)
     {
-        GPSRecord& r = record;
-        r.online = onlineState;
-        r.fix.mode = mode;
+        GPSRecord::Fix fix;
+        fix.mode = mode;
         if (mode >= 2) {
-            // Each report its own epoch, a second after the one before.
-            r.fix.time = 1714564812.7 + seconds++;
-            r.fix.latitude = 52.5;
-            r.fix.longitude = 13.3;
-            r.fix.altitude = 100.0;
-            r.fix.speed = 10.0;
-            r.fix.track = 45.0;
-            r.fix.climb = 2.0;
-            r.fix.eph = 10.0;
-            r.fix.epv = 20.0;
-        } else {
-            r.fix = GPSRecord::Fix{};
-            r.fix.mode = mode;
+            fix = fixAt(1714564812.7 + seconds++, mode).fix;
+            fix.speed = 10.0;
+            fix.track = 45.0;
+            fix.climb = 2.0;
+            fix.eph = 10.0;
+            fix.epv = 20.0;
         }
-        take();
+        record.online = state;
+        record.fix = fix;
+        nav.take(record);
     }
-
-    void take() { nav.take(record); }
-    const DisplayState& shown() const { return nav.shown; }
     const FixState& fix() { return nav.state().fix; }
 
     EngineHarness nav;
@@ -95,7 +92,7 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
         SCOPED_TRACE(row.name);
         nav.clear();
         report(row.mode, row.online);
-        const DisplayState s = shown();
+        const DisplayState& s = nav.shown;
         EXPECT_EQ(s.title(f::fixBox), row.title);
         EXPECT_EQ(s.text(f::fixMode), row.modeText);
         EXPECT_EQ(s.colour(f::fixModeColor), row.colour);
@@ -110,7 +107,7 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
 // alert, at the latest when the next epoch begins.
 TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
 {
-    // A report: its epoch (second), gpsd's mode and the fields it carries.
+    // Its epoch (second), gpsd's mode, and whether it has a position and an altitude.
     struct Report {
         int epoch;
         int mode;
@@ -122,8 +119,7 @@ TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
         const char* name;
         std::vector<Report> reports;
         std::vector<std::string> alerts;
-        // The box never shows this title ("(none)": no such title).
-        const char* never;
+        const char* never; // a title the box never shows
     };
     const Row rows[] = {
         {"first fix: RMC 2D, then GGA 3D in one epoch", {{1, 2, true, false}, {1, 3, true, true}, {2, 3, true, true}},
@@ -150,16 +146,10 @@ TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
         SCOPED_TRACE(row.name);
         EngineHarness run;
         for (const Report& report : row.reports) {
-            GPSRecord r;
-            r.online = report.state;
-            r.fix.mode = report.mode;
-            r.fix.time = 1714564800.0 + report.epoch;
-            if (report.position) {
-                r.fix.latitude = 52.5;
-                r.fix.longitude = 13.3;
-            }
-            if (report.altitude)
-                r.fix.altitude = 100.0;
+            GPSRecord r = fixAt(1714564800.0 + report.epoch, report.mode, report.state);
+            r.fix.latitude = report.position ? r.fix.latitude : nan;
+            r.fix.longitude = report.position ? r.fix.longitude : nan;
+            r.fix.altitude = report.altitude ? r.fix.altitude : nan;
             run.take(r);
             EXPECT_NE(run.shown.title(f::fixBox).value_or(""), row.never) << "epoch " << report.epoch;
         }
@@ -168,8 +158,7 @@ TEST_F(FixIngestion, ModeIsDecidedOncePerEpochOnTheMergedFix)
 }
 
 // Within an epoch a field one report lacks comes from another report of the
-// same epoch, never from an older one: the track stays while GGA's report
-// has none, and goes when a new epoch brings none.
+// same epoch, never from an older one.
 TEST_F(FixIngestion, FieldsOfOneEpochAreMergedAndNeverCarriedOver)
 {
     const auto send = [this](double time, double track, double altitude) {
@@ -181,52 +170,43 @@ TEST_F(FixIngestion, FieldsOfOneEpochAreMergedAndNeverCarriedOver)
     };
     send(1714564801.0, 45.0, nan); // RMC
     send(1714564801.0, nan, 100.0); // GGA of the same epoch
-    EXPECT_EQ(shown().number(f::fixTrack), 45.0);
-    EXPECT_EQ(shown().title(f::fixBox), "3D fix");
+    EXPECT_EQ(nav.shown.number(f::fixTrack), 45.0);
+    EXPECT_EQ(nav.shown.title(f::fixBox), "3D fix");
     send(1714564802.0, nan, 100.0); // GGA of the next epoch, before its RMC
-    EXPECT_FALSE(std::isfinite(shown().number(f::fixTrack).value_or(nan))) << "blank";
+    EXPECT_FALSE(shownFinite(nav.shown, f::fixTrack));
 }
 
-// Values no receiver can give are unknown: a latitude of 400 is no
-// position, a speed of -1e308 or 400 m/s and a track of 400 are blank.
+// Values no receiver can give are unknown; so is a negative error estimate.
+// A track of exactly 0 is not shown either.
 TEST_F(FixIngestion, ImpossibleValuesAreUnknown)
 {
     struct Row {
-        const char* name;
-        double latitude;
-        double speed;
-        double track;
-        double eph;
+        double latitude, speed, track;
         const char* title;
-        bool speedShown;
-        bool trackShown;
+        bool speedShown, trackShown;
     };
     const Row rows[] = {
-        {"plausible", 52.5, 5.0, 45.0, 10.0, "3D fix", true, true},
-        {"latitude 400", 400.0, 5.0, 45.0, 10.0, "No GPS fix...", false, false},
-        {"speed -1e308", 52.5, -1e308, 45.0, 10.0, "3D fix", false, true},
-        {"speed 400 m/s", 52.5, 400.0, 45.0, 10.0, "3D fix", false, true},
-        {"track 400", 52.5, 5.0, 400.0, 10.0, "3D fix", true, false},
-        {"infinite speed", 52.5, std::numeric_limits<double>::infinity(), 45.0, 10.0, "3D fix", false, true},
+        {52.5, 5.0, 45.0, "3D fix", true, true},
+        {400.0, 5.0, 45.0, "No GPS fix...", false, false},
+        {52.5, -1e308, 45.0, "3D fix", false, true},
+        {52.5, 400.0, 45.0, "3D fix", false, true},
+        {52.5, 5.0, 400.0, "3D fix", true, false},
+        {52.5, 5.0, 0.0, "3D fix", true, false}, // a track of exactly 0 shows blank
+        {52.5, std::numeric_limits<double>::infinity(), 45.0, "3D fix", false, true},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(testing::Message() << row.latitude << " " << row.speed << " " << row.track);
         EngineHarness run;
-        GPSRecord r;
-        r.online = online;
-        r.fix.mode = 3;
-        r.fix.time = 1714564801.0;
+        GPSRecord r = fixAt(1714564801.0);
         r.fix.latitude = row.latitude;
-        r.fix.longitude = 13.3;
-        r.fix.altitude = 100.0;
         r.fix.speed = row.speed;
         r.fix.track = row.track;
         r.fix.eph = -5.0;
         run.take(r);
         EXPECT_EQ(run.shown.title(f::fixBox), row.title);
-        EXPECT_EQ(std::isfinite(run.shown.number(f::fixSpeed).value_or(nan)), row.speedShown);
-        EXPECT_EQ(std::isfinite(run.shown.number(f::fixTrack).value_or(nan)), row.trackShown);
-        EXPECT_FALSE(std::isfinite(run.shown.number(f::fixHError).value_or(nan))) << "a negative estimate";
+        EXPECT_EQ(shownFinite(run.shown, f::fixSpeed), row.speedShown);
+        EXPECT_EQ(shownFinite(run.shown, f::fixTrack), row.trackShown);
+        EXPECT_FALSE(shownFinite(run.shown, f::fixHError));
     }
 }
 
@@ -235,42 +215,36 @@ TEST_F(FixIngestion, ImpossibleValuesAreUnknown)
 // repeating the last fix does not bring it back, a new fix does.
 TEST_F(FixIngestion, ASilentReceiverGoesOffLineAndComesBack)
 {
-    using namespace std::chrono_literals;
-    const std::chrono::steady_clock::time_point start{};
     const auto send = [this](double time, std::chrono::steady_clock::time_point at) {
-        const GPSRecord r = fixAt(time);
-        nav.keep(nav.engine.takeReport(r, at));
+        nav.keep(nav.engine.takeReport(fixAt(time), at));
     };
     struct Row {
-        std::chrono::seconds interval;
-        std::chrono::seconds stillOnLine;
-        std::chrono::seconds offLine;
+        std::chrono::seconds interval, stillOnLine, offLine;
     };
-    // One report a second: off line after 5 s. One every 5 s: after 15 s.
-    const Row rows[] = {{1s, 5s, 6s}, {5s, 15s, 16s}};
-    for (const Row& row : rows) {
+    for (const Row& row : {Row{1s, 5s, 6s}, Row{5s, 15s, 16s}}) {
         SCOPED_TRACE(row.interval.count());
         nav = EngineHarness();
+        const double step = static_cast<double>(row.interval.count());
         double time = 1714564800.0;
-        std::chrono::steady_clock::time_point at = start;
-        for (int i = 0; i < 6; ++i, time += static_cast<double>(row.interval.count()), at += row.interval)
+        std::chrono::steady_clock::time_point at{};
+        for (int i = 0; i < 6; ++i, time += step, at += row.interval)
             send(time, at);
         const auto last = at - row.interval;
         nav.keep(nav.engine.checkStale(last + row.stillOnLine));
         EXPECT_EQ(nav.count("GPSOffline"), 0u);
-        send(time - static_cast<double>(row.interval.count()), last + row.stillOnLine); // a status reply
+        send(time - step, last + row.stillOnLine); // a status reply
         nav.keep(nav.engine.checkStale(last + row.offLine));
         EXPECT_EQ(nav.count("GPSOffline"), 1u);
         EXPECT_EQ(nav.shown.title(f::fixBox), "GPS OFFLINE");
-        EXPECT_FALSE(nav.state().fix.currentPos);
+        EXPECT_FALSE(fix().currentPos);
         EXPECT_EQ(nav.shown.text(f::fixLatitude), "");
         nav.keep(nav.engine.checkStale(last + row.offLine + 10s));
-        send(time - static_cast<double>(row.interval.count()), last + row.offLine + 11s); // repeated again
+        send(time - step, last + row.offLine + 11s); // repeated again
         EXPECT_EQ(nav.shown.title(f::fixBox), "GPS OFFLINE");
         EXPECT_EQ(nav.count("GPSOffline"), 1u);
         send(time, last + row.offLine + 12s); // a new fix
         EXPECT_EQ(nav.shown.title(f::fixBox), "3D fix");
-        EXPECT_TRUE(nav.state().fix.currentPos);
+        EXPECT_TRUE(fix().currentPos);
         EXPECT_EQ(nav.alertKeys().back(), "GPSModeUp3D");
     }
     // Giving up the link puts it off line at once.
@@ -278,32 +252,41 @@ TEST_F(FixIngestion, ASilentReceiverGoesOffLineAndComesBack)
     EXPECT_EQ(nav.count("GPSOffline"), 2u);
 }
 
-TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
+// Each unit system: the fix values, the labels and the CDI scales (round
+// numbers in its distance unit, their widths in nautical miles). A foot is
+// 0.3048 m, a nautical mile 1852 m, a statute mile 1609.344 m.
+TEST_F(FixIngestion, FixValuesLabelsAndScalesInEachUnitSystem)
 {
+    constexpr double ft = 1.0 / 0.3048, kt = 3600.0 / 1852.0, mph = 3600.0 / 1609.344;
+    constexpr double mi = 1609.344 / 1852.0, km = 1000 / 1852.0;
     struct Row {
         char units;
-        double speed;
-        double altitude;
-        double vspeed;
-        double herror;
-        double verror;
+        double speed, altitude, vspeed, herror, verror;
+        // Altitude, speed, vertical speed, distance, error; the scales.
+        std::array<const char*, 5> labels;
+        std::array<const char*, 3> scales;
+        std::array<double, 3> nm;
     };
-    // From the units' definitions: a foot is 0.3048 m, a nautical mile
-    // 1852 m, a statute mile 1609.344 m.
-    constexpr double ft = 1.0 / 0.3048;
-    constexpr double kt = 3600.0 / 1852.0;
-    constexpr double mph = 3600.0 / 1609.344;
     const Row rows[] = {
-        {'n', 10 * kt, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
-        {'m', 36.0, 100.0, 2.0, 10.0, 20.0},
-        {'i', 10 * mph, 100 * ft, 120 * ft, 10 * ft, 20 * ft},
-        {'s', 10.0, 100.0, 2.0, 10.0, 20.0},
+        {'n', 10 * kt, 100 * ft, 120 * ft, 10 * ft, 20 * ft, {"ft", "kt", "ft/min", "nm", "ft"},
+            {"5 nm", "1 nm", "0.3 nm"}, {5.0, 1.0, 0.3}},
+        {'m', 36.0, 100.0, 2.0, 10.0, 20.0, {"m", "km/h", "m/s", "km", "m"}, {"10 km", "2 km", "0.5 km"},
+            {10 * km, 2 * km, 0.5 * km}},
+        {'i', 10 * mph, 100 * ft, 120 * ft, 10 * ft, 20 * ft, {"ft", "mph", "ft/min", "mi", "ft"},
+            {"5 mi", "1 mi", "0.3 mi"}, {5 * mi, 1 * mi, 0.3 * mi}},
+        {'s', 10.0, 100.0, 2.0, 10.0, 20.0, {"m", "m/s", "m/s", "m", "m"}, {"10000 m", "2000 m", "500 m"},
+            {10 * km, 2 * km, 0.5 * km}},
     };
+    const std::vector<std::vector<std::string_view>> labelled{{f::unitsAltitude, f::mnUnitsAltitude},
+        {f::unitsSpeed, f::unitsVMG, f::mnUnitsSpeed}, {f::unitsVSpeed},
+        {f::unitsDistance, f::unitsDDistance, f::unitsCrossTrack, f::mnUnitsDistance},
+        {f::unitsHError, f::unitsVError}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.units);
         nav.keep(nav.engine.changeUnits(row.units));
+        EXPECT_EQ(nav.state().units, row.units);
         report(3);
-        const DisplayState s = shown();
+        const DisplayState& s = nav.shown;
         EXPECT_DOUBLE_EQ(*s.number(f::fixLatitude), 52.5);
         EXPECT_DOUBLE_EQ(*s.number(f::fixLongitude), 13.3);
         EXPECT_NEAR(*s.number(f::fixSpeed), row.speed, 1e-6);
@@ -315,143 +298,125 @@ TEST_F(FixIngestion, FixValuesAreShownInEachUnitSystem)
         // The meters take metres whatever the units.
         EXPECT_DOUBLE_EQ(*s.number(f::fixHErrorMeter), 10.0);
         EXPECT_DOUBLE_EQ(*s.number(f::fixVErrorMeter), 20.0);
-        const FixState fix = this->fix();
-        EXPECT_NEAR(fix.spd, row.speed, 1e-6);
-        EXPECT_NEAR(fix.alt, row.altitude, 1e-5);
-        EXPECT_DOUBLE_EQ(fix.trk, 45.0);
+        EXPECT_NEAR(fix().spd, row.speed, 1e-6);
+        EXPECT_NEAR(fix().alt, row.altitude, 1e-5);
+        EXPECT_DOUBLE_EQ(fix().trk, 45.0);
+        for (size_t i = 0; i < labelled.size(); ++i)
+            for (const std::string_view field : labelled[i])
+                EXPECT_EQ(s.text(field), row.labels[i]) << field;
+        const UnitSystem& system = *UnitSystem::forCode(row.units);
+        for (const int column : {0, 1, 2}) {
+            EXPECT_EQ(s.text(std::array{f::wpCDIScale0, f::wpCDIScale1, f::wpCDIScale2}[size_t(column)]),
+                row.scales[size_t(column)]);
+            EXPECT_NEAR(*system.cdiScaleNm(column), row.nm[size_t(column)], 1e-6);
+        }
+        EXPECT_EQ(system.cdiScaleText(3), "");
+        EXPECT_FALSE(system.cdiScaleNm(-1).has_value());
     }
+    // An unknown code is kept and logged; the system and labels stay.
+    LogCapture log;
+    nav.keep(nav.engine.changeUnits('q'));
+    EXPECT_TRUE(log.contains("Unknown units - q"));
+    EXPECT_EQ(nav.state().units, 'q');
+    EXPECT_EQ(nav.shown.text(f::unitsSpeed), "m/s");
+    // Before any known system, factors are 0 and labels empty.
+    NavEngine fresh;
+    DisplayState state;
+    state.apply(fresh.changeUnits('x').display);
+    EXPECT_EQ(fresh.state().unitSystem, nullptr);
+    EXPECT_EQ(state.text(f::unitsSpeed), "");
 }
 
-TEST_F(FixIngestion, ReportsWithoutAFixKeepTheFixState)
+TEST_F(FixIngestion, ReportsWithoutAFixKeepTheFixStateAndBlankTheFields)
 {
     report(3);
     const FixState before = fix();
     for (const int mode : {1, 0, 7}) {
         report(mode);
-        const FixState after = fix();
-        EXPECT_EQ(after.lat, before.lat);
-        EXPECT_EQ(after.spd, before.spd);
-        EXPECT_EQ(after.fixDate, before.fixDate);
-        // ...while the fields are blank.
-        EXPECT_EQ(shown().text(f::fixLatitude), "");
+        EXPECT_EQ(fix().lat, before.lat);
+        EXPECT_EQ(fix().spd, before.spd);
+        EXPECT_EQ(fix().fixDate, before.fixDate);
+        EXPECT_EQ(nav.shown.text(f::fixLatitude), "");
     }
     report(3, offline);
     EXPECT_EQ(fix().lat, before.lat);
 }
 
-TEST_F(FixIngestion, ATrackOfExactlyZeroLeavesTheFieldBlank)
-{
-    record.fix.track = 0.0;
-    report(2);
-    record.fix.track = 0.0;
-    take();
-    EXPECT_EQ(shown().text(f::fixTrack), "");
-    EXPECT_DOUBLE_EQ(fix().trk, 0.0);
-}
-
 TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
 {
     struct Row {
-        const char* name;
         int mode;
-        double eph;
-        double epv;
-        bool horizontal;
-        bool vertical;
+        double eph, epv;
+        bool horizontal, vertical;
     };
-    const Row rows[] = {
-        {"3D with both", 3, 5.0, 8.0, true, true},
-        {"3D with a vertical estimate of 0", 3, 5.0, 0.0, true, true},
-        {"3D without a vertical estimate", 3, 5.0, nan, true, false},
-        {"2D hides the vertical fields", 2, 5.0, 8.0, true, false},
-        {"2D with a horizontal estimate of 0", 2, 0.0, 8.0, false, false},
-        {"2D without a horizontal estimate", 2, nan, 8.0, false, false},
-        {"no fix", 1, 5.0, 8.0, false, false},
-    };
+    const Row rows[]
+        = {{3, 5.0, 8.0, true, true}, {3, 5.0, 0.0, true, true}, {3, 5.0, nan, true, false}, {2, 5.0, 8.0, true, false},
+            {2, 0.0, 8.0, false, false}, {2, nan, 8.0, false, false}, {1, 5.0, 8.0, false, false}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        GPSRecord& r = record;
-        r.online = online;
-        r.fix.mode = row.mode;
-        r.fix.time = 1714564812.0 + seconds++;
-        r.fix.latitude = 52.5;
-        r.fix.longitude = 13.3;
-        r.fix.altitude = 100.0;
+        SCOPED_TRACE(testing::Message() << row.mode << " " << row.eph << " " << row.epv);
+        GPSRecord r = fixAt(1714564812.0 + seconds++, row.mode);
         r.fix.eph = row.eph;
         r.fix.epv = row.epv;
-        take();
-        const DisplayState s = shown();
+        nav.take(r);
         for (const auto field : {f::fixHError, f::fixHErrorMeter, f::unitsHError})
-            EXPECT_EQ(s.visible(field), row.horizontal) << field;
+            EXPECT_EQ(nav.shown.visible(field), row.horizontal) << field;
         for (const auto field : {f::fixVError, f::fixVErrorMeter, f::unitsVError})
-            EXPECT_EQ(s.visible(field), row.vertical) << field;
+            EXPECT_EQ(nav.shown.visible(field), row.vertical) << field;
     }
 }
 
-TEST_F(FixIngestion, TheFixTimeDropsTheFractionOfTheSecond)
-{
-    report(3); // 1714564812.7 = 2024-05-01 12:00:12.7 UTC
-    EXPECT_EQ(shown().text(f::fixTime), "2024-05-01 12:00:12");
-    EXPECT_EQ(fix().fixDate.time_since_epoch().count(), 1714564812);
-    EXPECT_EQ(shown().date(f::fixTimeLocal), fix().fixDate);
-}
-
+// "PPOS" is made on the first fix, moved in place, released on a report
+// without a fix; its comment and the fix time drop the fraction of a second.
 TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
 {
     LogCapture log;
     report(3);
+    EXPECT_EQ(nav.shown.text(f::fixTime), "2024-05-01 12:00:12");
+    EXPECT_EQ(fix().fixDate.time_since_epoch().count(), 1714564812);
+    EXPECT_EQ(nav.shown.date(f::fixTimeLocal), fix().fixDate);
     const WaypointPtr ppos = fix().currentPos;
     ASSERT_TRUE(ppos);
-    EXPECT_EQ(nav.positionChanges(), 1);
+    EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 1u);
     WaypointSnapshot s = ppos->snapshot();
     EXPECT_EQ(s.wpName, "PPOS");
     EXPECT_EQ(s.wpComment, "2024-05-01 12:00:12");
     EXPECT_FLOAT_EQ(s.latitude, 52.5f);
     EXPECT_FLOAT_EQ(s.longitude, 13.3f);
-    // Metres, whatever the units shown.
-    EXPECT_FLOAT_EQ(s.altitude, 100.0f);
+    EXPECT_FLOAT_EQ(s.altitude, 100.0f); // metres, whatever the units shown
 
     record.fix.time = 1714564813.2;
     record.fix.latitude = 52.6;
-    take();
+    nav.take(record);
     EXPECT_EQ(fix().currentPos, ppos) << "the same shared waypoint";
     s = ppos->snapshot();
     EXPECT_EQ(s.wpComment, "2024-05-01 12:00:13");
     EXPECT_FLOAT_EQ(s.latitude, 52.6f);
-    EXPECT_EQ(nav.positionChanges(), 1);
+    EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 1u);
 
     // A fix without a time keeps the position as it was.
     record.fix.time = nan;
-    take();
+    nav.take(record);
     EXPECT_EQ(fix().currentPos, ppos);
     EXPECT_EQ(ppos->snapshot().wpComment, "2024-05-01 12:00:13");
 
     report(1);
-    EXPECT_FALSE(fix().currentPos);
-    EXPECT_EQ(nav.positionChanges(), 2);
-    EXPECT_EQ(log.count("just lost position - releasing cp"), 1u);
     report(1);
-    EXPECT_EQ(nav.positionChanges(), 2);
+    EXPECT_FALSE(fix().currentPos);
+    EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 2u);
+    EXPECT_EQ(log.count("just lost position - releasing cp"), 1u);
 
     // Off line does not release it: only a report without a fix does.
     report(3);
     report(3, offline);
     EXPECT_TRUE(fix().currentPos);
-    EXPECT_EQ(nav.positionChanges(), 3);
+    EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 3u);
 }
 
 TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
 {
     LogCapture log;
-    GPSRecord& r = record;
-    r.online = online;
-    r.fix.mode = 3;
-    r.fix.latitude = 52.5;
-    r.fix.longitude = 13.3;
-    for (const double time : {1e300, 253402300800.0}) {
-        r.fix.time = time;
-        take();
-    }
+    for (const double time : {1e300, 253402300800.0})
+        nav.take(fixAt(time));
     EXPECT_FALSE(fix().currentPos);
     const std::vector<std::string> lines = log.lines();
     EXPECT_EQ(
@@ -462,42 +427,33 @@ TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
 
 TEST_F(FixIngestion, SatelliteMatrixShowsTwelveUsedFirstThenStrongest)
 {
-    GPSRecord& r = record;
-    r.satellites = 14;
     // PRN 1 to 14, signal 31 to 44, the even ones used.
+    record.satellites = 14;
     for (int i = 0; i < 14; ++i)
-        r.channels[static_cast<size_t>(i)] = {i + 1, 31 + i, (i + 1) % 2 == 0 ? 1 : 0};
+        record.channels[static_cast<size_t>(i)] = {i + 1, 31 + i, (i + 1) % 2 == 0 ? 1 : 0};
     report(3);
-    DisplayState s = shown();
-    EXPECT_EQ(s.columns(f::satsInView), 12);
+    EXPECT_EQ(nav.shown.columns(f::satsInView), 12);
     const int expected[12] = {14, 12, 10, 8, 6, 4, 2, 13, 11, 9, 7, 5};
     for (int i = 0; i < 12; ++i) {
         SCOPED_TRACE(i);
-        const bool used = expected[i] % 2 == 0;
-        EXPECT_EQ(s.cell(f::satsInView, 0, i)->text, std::to_string(expected[i]));
-        EXPECT_EQ(s.cell(f::satsInView, 1, i)->text, std::to_string(expected[i] + 30));
-        EXPECT_EQ(s.cell(f::satsInView, 0, i)->highlighted, used);
-        EXPECT_EQ(s.cell(f::satsInView, 1, i)->highlighted, used);
+        for (int row = 0; row < 2; ++row) {
+            EXPECT_EQ(nav.shown.cell(f::satsInView, row, i)->text, std::to_string(expected[i] + 30 * row));
+            EXPECT_EQ(nav.shown.cell(f::satsInView, row, i)->highlighted, expected[i] % 2 == 0);
+        }
     }
-    EXPECT_FALSE(s.cell(f::satsInView, 0, 12));
+    EXPECT_FALSE(nav.shown.cell(f::satsInView, 0, 12));
 
-    // A report without satellites leaves the matrix as it was.
-    r.satellites = 0;
+    record.satellites = 0; // leaves the matrix as it was
     report(3);
-    EXPECT_EQ(shown().columns(f::satsInView), 12);
-
-    r.satellites = 1;
+    EXPECT_EQ(nav.shown.columns(f::satsInView), 12);
+    record.satellites = 1;
     report(3);
-    s = shown();
-    EXPECT_EQ(s.columns(f::satsInView), 1);
-    EXPECT_EQ(s.cell(f::satsInView, 0, 0)->text, "1");
-
-    // Off line empties it.
-    report(3, offline);
-    s = shown();
-    EXPECT_EQ(s.columns(f::satsInView), 1);
-    EXPECT_EQ(s.cell(f::satsInView, 0, 0)->text, "");
-    EXPECT_FALSE(s.cell(f::satsInView, 0, 0)->highlighted);
+    EXPECT_EQ(nav.shown.columns(f::satsInView), 1);
+    EXPECT_EQ(nav.shown.cell(f::satsInView, 0, 0)->text, "1");
+    report(3, offline); // empties it
+    EXPECT_EQ(nav.shown.columns(f::satsInView), 1);
+    EXPECT_EQ(nav.shown.cell(f::satsInView, 0, 0)->text, "");
+    EXPECT_FALSE(nav.shown.cell(f::satsInView, 0, 0)->highlighted);
 }
 
 TEST_F(FixIngestion, MiniNavLeavesTheGPSWindowUntouched)
@@ -505,7 +461,7 @@ TEST_F(FixIngestion, MiniNavLeavesTheGPSWindowUntouched)
     nav.state().mnOn = true;
     record.satellites = 2;
     report(3);
-    const DisplayState s = shown();
+    const DisplayState& s = nav.shown;
     EXPECT_EQ(s.title(f::mnBox), "3D fix");
     EXPECT_EQ(s.colour(f::mnModeColor), Colour::Green);
     EXPECT_DOUBLE_EQ(*s.number(f::mnLatitude), 52.5);
@@ -524,80 +480,18 @@ TEST_F(FixIngestion, ClearFixFieldsBlanksTheFixAndNavigationFields)
     report(3);
     nav.clear();
     nav.keep(nav.engine.clearFixFields());
-    const DisplayState s = shown();
+    const DisplayState& s = nav.shown;
     for (const auto field : {f::fixTime, f::fixLatitude, f::fixLongitude, f::fixAltitude, f::fixSpeed, f::fixTrack,
              f::wpDistance, f::wpETE, f::fixTimeLocal, f::fixHError, f::fixVError, f::fixMode, f::fixVSpeed,
              f::wpBearing, f::wpCrossTrack, f::wpETA, f::wpETALocal, f::wpVMG, f::dDistance, f::dETA, f::dETE})
         EXPECT_EQ(s.text(field), "") << field;
-    EXPECT_EQ(s.number(f::fixHErrorMeter), 0.0);
-    EXPECT_EQ(s.number(f::fixVErrorMeter), 0.0);
-    EXPECT_EQ(s.number(f::wpCrossTrackCDI), 0.0);
+    for (const auto field : {f::fixHErrorMeter, f::fixVErrorMeter, f::wpCrossTrackCDI})
+        EXPECT_EQ(s.number(field), 0.0) << field;
     EXPECT_EQ(s.enabled(f::wpCrossTrackCDI), false);
     EXPECT_EQ(s.colour(f::fixModeColor), Colour::Clear);
 }
 
-TEST(UnitLabels, EachLabelShowsItsQuantitysUnit)
-{
-    EngineHarness nav;
-    const auto labels = [&nav] {
-        std::vector<std::string> shown;
-        for (const auto field : {f::unitsAltitude, f::mnUnitsAltitude, f::unitsSpeed, f::unitsVMG, f::mnUnitsSpeed,
-                 f::unitsVSpeed, f::unitsDistance, f::unitsDDistance, f::unitsCrossTrack, f::mnUnitsDistance,
-                 f::unitsHError, f::unitsVError, f::wpCDIScale0, f::wpCDIScale1, f::wpCDIScale2})
-            shown.push_back(nav.shown.text(field).value_or("<unwritten>"));
-        return shown;
-    };
-    const std::vector<std::string> metric{
-        "m", "m", "km/h", "km/h", "km/h", "m/s", "km", "km", "km", "km", "m", "m", "10 km", "2 km", "0.5 km"};
-    nav.keep(nav.engine.changeUnits('m'));
-    EXPECT_EQ(labels(), metric);
-    EXPECT_EQ(nav.state().units, 'm');
-
-    // An unknown code is kept and logged; the system and labels stay.
-    LogCapture log;
-    nav.keep(nav.engine.changeUnits('q'));
-    EXPECT_TRUE(log.contains("Unknown units - q"));
-    EXPECT_EQ(nav.state().units, 'q');
-    EXPECT_EQ(labels(), metric);
-    // Before any known system, factors are 0 and labels empty.
-    NavEngine fresh;
-    const NavEngine::Output out = fresh.changeUnits('x');
-    DisplayState state;
-    state.apply(out.display);
-    EXPECT_EQ(fresh.state().unitSystem, nullptr);
-    EXPECT_EQ(state.text(f::unitsSpeed), "");
-}
-
-// The CDI scale choices of each system: round numbers in its distance unit
-// near 5, 1 and 0.3 nautical miles, and their widths in nautical miles (a
-// nautical mile is 1852 m, a statute mile 1609.344 m).
-TEST(UnitSystems, CdiScalesReadInTheDistanceUnit)
-{
-    struct Row {
-        char code;
-        std::array<const char*, 3> labels;
-        std::array<double, 3> nm;
-    };
-    constexpr double mi = 1609.344 / 1852.0;
-    const Row rows[] = {
-        {'n', {"5 nm", "1 nm", "0.3 nm"}, {5.0, 1.0, 0.3}},
-        {'m', {"10 km", "2 km", "0.5 km"}, {10000 / 1852.0, 2000 / 1852.0, 500 / 1852.0}},
-        {'i', {"5 mi", "1 mi", "0.3 mi"}, {5 * mi, 1 * mi, 0.3 * mi}},
-        {'s', {"10000 m", "2000 m", "500 m"}, {10000 / 1852.0, 2000 / 1852.0, 500 / 1852.0}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        const UnitSystem& system = *UnitSystem::forCode(row.code);
-        for (int column = 0; column < 3; ++column) {
-            EXPECT_EQ(system.cdiScaleText(column), row.labels[static_cast<size_t>(column)]);
-            EXPECT_NEAR(*system.cdiScaleNm(column), row.nm[static_cast<size_t>(column)], 1e-6);
-        }
-        EXPECT_EQ(system.cdiScaleText(3), "");
-        EXPECT_FALSE(system.cdiScaleNm(-1).has_value());
-    }
-}
-
-TEST(UnitLabels, UnknownCodesAndRowsNameNoSystem)
+TEST(UnitSystems, UnknownCodesAndRowsNameNoSystem)
 {
     for (const char code : {'x', 'N', '\0', ' ', 'M'}) {
         EXPECT_EQ(UnitSystem::forCode(code), nullptr) << int(code);
@@ -607,8 +501,7 @@ TEST(UnitLabels, UnknownCodesAndRowsNameNoSystem)
         EXPECT_EQ(UnitSystem::forRow(row), nullptr) << row;
         EXPECT_FALSE(UnitSystem::codeForRow(row).has_value()) << row;
     }
-    // Codes and rows name the same systems both ways.
-    for (const int row : {0, 1, 2, 3})
+    for (const int row : {0, 1, 2, 3}) // both ways the same systems
         EXPECT_EQ(UnitSystem::rowForCode(*UnitSystem::codeForRow(row)), row);
 }
 
