@@ -21,7 +21,7 @@ constexpr double nm = NavGeometry::nm;
 using Point = NavGeometry::Point;
 
 // A route of waypoints A, B, ... at the given miles north and east.
-RoutePtr route(std::initializer_list<std::pair<double, double>> miles)
+RoutePtr route(const std::vector<std::pair<double, double>>& miles)
 {
     RoutePtr r = Route::create();
     char name = 'A';
@@ -81,116 +81,82 @@ struct Boat {
     int seconds = 0;
 };
 
-// B is passed on the overshoot; C, behind the boat, is not passed while the
-// boat still heads away from it, only once it has come to C and turned.
-TEST(SafeSequencing, ZigZagPassesEachMarkOnlyWhenThere)
+// Drives: B is passed on the overshoot; C, behind the boat, only once the
+// boat has come to C and turned. A 135-degree turn is not passed on a swerve
+// six miles short, only on the overshoot. A first leg without start (active
+// before any fix) is passed only after reaching A. Coming round a hairpin is
+// no course reversal; turning back after closing on the next mark is. A
+// waypoint entered twice is one mark, passed once in either direction.
+TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
 {
-    EngineHarness nav;
-    Boat boat{nav, {0.9 * nm, 0}};
-    boat.report(0.0, 5.0);
-    boat.activate(route({{0, 0}, {1, 0}, {0.2, 0.2}, {1.2, 0.4}}), 1);
-    boat.sail(0.0, 5.0, 60); // through B, on north
-    ASSERT_EQ(boat.arrivals.size(), 1u);
-    EXPECT_EQ(boat.arrivals[0].first, "B");
-    EXPECT_LT(milesBetween(boat.arrivals[0].second, 1, 0), 0.02);
-    boat.sail(0.0, 5.0, 120); // still heading north, C far behind
-    EXPECT_EQ(boat.arrivals.size(), 1u);
-    EXPECT_EQ(boat.activeName(), "C");
-
-    boat.sailFor(0.2, 0.2, 5.0);
-    boat.sail(NavGeometry::bearing(0.2, 0.2, 1.2, 0.4), 5.0, 30);
-    ASSERT_EQ(boat.arrivals.size(), 2u);
-    EXPECT_EQ(boat.arrivals[1].first, "C");
-    EXPECT_LT(milesBetween(boat.arrivals[1].second, 0.2, 0.2), 0.05);
-    EXPECT_EQ(boat.activeName(), "D");
-    EXPECT_EQ(nav.count("CourseReversal"), 0u);
-}
-
-// A 135-degree turn at B with ten-mile legs: a swerve six miles short of B
-// recedes from it but passes nothing; the overshoot past B does.
-TEST(SafeSequencing, HairpinIsNotPassedOnASwerve)
-{
-    const double turn = 135 * NavGeometry::radians;
-    EngineHarness nav;
-    Boat boat{nav, {3.9 * nm, 0}};
-    boat.report(0.0, 10.0);
-    boat.activate(route({{0, 0}, {10, 0}, {10 + 10 * std::cos(turn), 10 * std::sin(turn)}}), 1);
-    boat.sail(0.0, 10.0, 20);
-    boat.sail(200.0, 10.0, 12);
-    boat.sail(0.0, 10.0, 30);
-    EXPECT_TRUE(boat.arrivals.empty());
-    EXPECT_EQ(boat.activeName(), "B");
-    boat.sailFor(10.0, 0.0, 20.0);
-    boat.sail(0.0, 20.0, 15); // overshoot
-    ASSERT_EQ(boat.arrivals.size(), 1u);
-    EXPECT_EQ(boat.arrivals[0].first, "B");
-    EXPECT_LT(milesBetween(boat.arrivals[0].second, 10, 0), 0.1);
-}
-
-// A route made active at its first waypoint before any fix has a first leg
-// without start: heading away from A never passes it; starting at A does.
-TEST(SafeSequencing, FirstWaypointIsPassedOnlyAfterBeingReached)
-{
-    struct Row {
-        double north, track;
+    // On a track at a speed (m/s) for some seconds; with no seconds,
+    // straight for the point 'to' (miles north and east).
+    struct Leg {
+        double track, speed;
+        int seconds;
+        std::pair<double, double> to = {};
+    };
+    // A passage or destination arrival: the mark, within miles of a point.
+    struct Mark {
+        const char* name;
+        double north, east, within;
+    };
+    struct Drive {
+        const char* name;
+        std::vector<std::pair<double, double>> route;
+        int index;
+        bool activateFirst;
+        double north, track, speed;
+        std::vector<Leg> legs;
+        std::vector<Mark> marks;
         const char* active;
+        size_t reversals;
     };
-    for (const Row& row : {Row{-8, 180, "A"}, Row{0, 0, "B"}}) {
-        EngineHarness nav;
-        Boat boat{nav, {row.north * nm, 0}};
-        boat.activate(route({{0, 0}, {10, 0}}), 0);
-        boat.report(row.track, 5.0);
-        boat.sail(row.track, 5.0, 30);
-        EXPECT_EQ(boat.arrivals.size(), row.active[0] == 'B' ? 1u : 0u) << row.north;
-        EXPECT_EQ(boat.activeName(), row.active);
-    }
-}
-
-// After the right passage at a hairpin the boat needs time to come round:
-// heading away from the next mark then is no course reversal.
-TEST(SafeSequencing, NoCourseReversalWhileComingRoundAHairpin)
-{
-    const double turn = 135 * NavGeometry::radians;
-    const double cNorth = 10 + 5 * std::cos(turn), cEast = 5 * std::sin(turn);
-    EngineHarness nav;
-    Boat boat{nav, {9.9 * nm, 0}};
-    boat.report(0.0, 10.0);
-    boat.activate(route({{0, 0}, {10, 0}, {cNorth, cEast}, {cNorth - 5, cEast + 1}}), 1);
-    boat.sail(0.0, 10.0, 40);
-    boat.sail(60.0, 10.0, 10);
-    boat.sail(100.0, 10.0, 10);
-    boat.sail(135.0, 10.0, 30);
-    ASSERT_EQ(boat.arrivals.size(), 1u);
-    EXPECT_EQ(boat.activeName(), "C");
-    EXPECT_EQ(nav.count("CourseReversal"), 0u);
-    // Closed on C, then turned back: that is a reversal.
-    boat.sail(315.0, 10.0, 20);
-    EXPECT_EQ(nav.count("CourseReversal"), 1u);
-}
-
-// A waypoint entered twice is one mark: passed once, in either direction.
-TEST(SafeSequencing, WaypointEnteredTwiceIsPassedOnce)
-{
-    struct Row {
-        std::initializer_list<std::pair<double, double>> route;
-        double startNorth, track;
-        std::pair<double, double> then;
+    const double c = std::cos(135 * NavGeometry::radians), s = std::sin(135 * NavGeometry::radians);
+    const std::vector<std::pair<double, double>> hairpin{{0, 0}, {10, 0}, {10 + 5 * c, 5 * s}, {5 + 5 * c, 1 + 5 * s}};
+    const std::vector<Leg> comeRound{{0, 10, 40}, {60, 10, 10}, {100, 10, 10}, {135, 10, 30}};
+    std::vector<Leg> turnBack = comeRound;
+    turnBack.push_back({315, 10, 20});
+    const Drive drives[] = {
+        {"zig-zag", {{0, 0}, {1, 0}, {0.2, 0.2}, {1.2, 0.4}}, 1, false, 0.9, 0, 5,
+            {{0, 5, 180}, {0, 5, 0, {0.2, 0.2}}, {NavGeometry::bearing(0.2, 0.2, 1.2, 0.4), 5, 30}},
+            {{"B", 1, 0, 0.02}, {"C", 0.2, 0.2, 0.05}}, "D", 0},
+        {"swerve before a hairpin", {{0, 0}, {10, 0}, {10 + 10 * c, 10 * s}}, 1, false, 3.9, 0, 10,
+            {{0, 10, 20}, {200, 10, 12}, {0, 10, 30}, {0, 20, 0, {10, 0}}, {0, 20, 15}}, {{"B", 10, 0, 0.1}}, "C", 0},
+        {"first leg, heading away", {{0, 0}, {10, 0}}, 0, true, -8, 180, 5, {{180, 5, 30}}, {}, "A", 0},
+        {"first leg, from A", {{0, 0}, {10, 0}}, 0, true, 0, 0, 5, {{0, 5, 10}}, {{"A", 0, 0, 0.02}}, "B", 0},
+        {"coming round a hairpin", hairpin, 1, false, 9.9, 0, 10, comeRound, {{"B", 10, 0, 0.3}}, "C", 0},
+        {"turning back after it", hairpin, 1, false, 9.9, 0, 10, turnBack, {{"B", 10, 0, 0.3}}, nullptr, 1},
+        {"twice, northbound, gentle turn", {{0, 0}, {1, 0}, {1, 0}, {2, 0.5}}, 1, false, 0.9, 0, 5,
+            {{0, 5, 40}, {NavGeometry::bearing(1 * nm, 0, 2 * nm, 0.5 * nm), 5, 30}}, {{"B", 1, 0, 0.2}}, "D", 0},
+        {"twice, southbound, hairpin", {{2, 0}, {1, 0}, {1, 0}, {2, 0.3}}, 1, false, 1.1, 180, 5,
+            {{180, 5, 40}, {NavGeometry::bearing(1 * nm, 0, 2 * nm, 0.3 * nm), 5, 30}}, {{"B", 1, 0, 0.2}}, "D", 0},
     };
-    // Northbound with a gentle turn; southbound with a hairpin.
-    for (const Row& row : {Row{{{0, 0}, {1, 0}, {1, 0}, {2, 0.5}}, 0.9, 0.0, {2, 0.5}},
-             Row{{{2, 0}, {1, 0}, {1, 0}, {2, 0.3}}, 1.1, 180.0, {2, 0.3}}}) {
-        SCOPED_TRACE(row.track);
+    for (const Drive& drive : drives) {
+        SCOPED_TRACE(drive.name);
         EngineHarness nav;
-        RoutePtr r = route(row.route);
-        Boat boat{nav, {row.startNorth * nm, 0}};
-        boat.report(row.track, 5.0);
-        boat.activate(r, 1);
-        boat.sail(row.track, 5.0, 40);
-        boat.sail(NavGeometry::bearing(1 * nm, 0, row.then.first * nm, row.then.second * nm), 5.0, 30);
-        ASSERT_EQ(boat.arrivals.size(), 1u);
-        EXPECT_EQ(boat.arrivals[0].first, "B");
-        EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(3));
-        EXPECT_EQ(nav.count("CourseReversal"), 0u);
+        Boat boat{nav, {drive.north * nm, 0}};
+        RoutePtr r = route(drive.route);
+        if (drive.activateFirst)
+            boat.activate(r, drive.index);
+        boat.report(drive.track, drive.speed);
+        if (!drive.activateFirst)
+            boat.activate(r, drive.index);
+        for (const Leg& leg : drive.legs) {
+            if (leg.seconds > 0)
+                boat.sail(leg.track, leg.speed, leg.seconds);
+            else
+                boat.sailFor(leg.to.first, leg.to.second, leg.speed);
+        }
+        ASSERT_EQ(boat.arrivals.size(), drive.marks.size());
+        for (size_t i = 0; i < drive.marks.size(); ++i) {
+            EXPECT_EQ(boat.arrivals[i].first, drive.marks[i].name);
+            EXPECT_LT(
+                milesBetween(boat.arrivals[i].second, drive.marks[i].north, drive.marks[i].east), drive.marks[i].within)
+                << drive.marks[i].name;
+        }
+        EXPECT_EQ(boat.activeName(), drive.active ? drive.active : boat.activeName());
+        EXPECT_EQ(nav.count("CourseReversal"), drive.reversals);
     }
     // A route of one place only is on its last leg at once.
     EngineHarness nav;
