@@ -62,7 +62,6 @@ protected:
         nav.take(record);
     }
     const FixState& fix() { return nav.state().fix; }
-
     EngineHarness nav;
     GPSRecord record;
     int seconds = 0;
@@ -383,7 +382,6 @@ TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
     EXPECT_FLOAT_EQ(s.latitude, 52.5f);
     EXPECT_FLOAT_EQ(s.longitude, 13.3f);
     EXPECT_FLOAT_EQ(s.altitude, 100.0f); // metres, whatever the units shown
-
     record.fix.time = 1714564813.2;
     record.fix.latitude = 52.6;
     nav.take(record);
@@ -392,19 +390,16 @@ TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
     EXPECT_EQ(s.wpComment, "2024-05-01 12:00:13");
     EXPECT_FLOAT_EQ(s.latitude, 52.6f);
     EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 1u);
-
     // A fix without a time keeps the position as it was.
     record.fix.time = nan;
     nav.take(record);
     EXPECT_EQ(fix().currentPos, ppos);
     EXPECT_EQ(ppos->snapshot().wpComment, "2024-05-01 12:00:13");
-
     report(1);
     report(1);
     EXPECT_FALSE(fix().currentPos);
     EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 2u);
     EXPECT_EQ(log.count("just lost position - releasing cp"), 1u);
-
     // Off line does not release it: only a report without a fix does.
     report(3);
     report(3, offline);
@@ -442,7 +437,6 @@ TEST_F(FixIngestion, SatelliteMatrixShowsTwelveUsedFirstThenStrongest)
         }
     }
     EXPECT_FALSE(nav.shown.cell(f::satsInView, 0, 12));
-
     record.satellites = 0; // leaves the matrix as it was
     report(3);
     EXPECT_EQ(nav.shown.columns(f::satsInView), 12);

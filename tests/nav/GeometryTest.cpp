@@ -154,7 +154,6 @@ TEST(TrackThinner, KeepsAMinuteADistanceOrATurn)
     TrackThinner thinner;
     for (const auto& row : rows)
         EXPECT_EQ(thinner.take({row.time, row.northNm * nm, row.eastNm * nm, 0.0, 0.0}), row.decision) << row.what;
-
     // 24 knots north for a day, a fix a second: at least a point a minute,
     // under a megabyte.
     TrackThinner day;

@@ -72,7 +72,6 @@ protected:
         nav.keep(nav.engine.routeActivated(coast));
         nav.report(lat, 0.0, speed, 0.0, 1);
     }
-
     // Coast: A to E northwards along the meridian, 10 miles apart.
     RoutePtr coast
         = EngineHarness::route("Coast", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
@@ -115,7 +114,6 @@ TEST_F(NavSolution, LegWithoutStartHidesTrackFieldsUntilAPosition)
     for (const std::string_view field :
         {f::wpDTK, f::unitsDTK, f::wpCrossTrack, f::unitsCrossTrack, f::wpCrossTrackCDI, f::wpCDIScale})
         EXPECT_EQ(nav.shown.visible(field), false) << field;
-
     nav.keep(nav.engine.activateRoute(nullptr, 0));
     nav.keep(nav.engine.waypointActivated(Waypoint::create("Lone", "", 0.1f, 0.0f, 0.0f)));
     EXPECT_EQ(nav.shown.title(f::wpBox), "->Lone");
@@ -164,7 +162,6 @@ TEST_F(NavSolution, LastLegShowsTheDestinationAndArrivalEndsTheFigures)
     EXPECT_EQ(nav.shown.text(f::dETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(leg)));
     expectBlank(nav.shown, {f::wpArrived});
     EXPECT_EQ(nav.shown.visible(f::wpStopNavigating), false);
-
     // Nearly there, inside the lead time (amber), then stopped at it.
     nav.report(39.995 * nm, 0.0, 5.0, 0.0, 2);
     EXPECT_EQ(nav.shown.field(f::wpETE)->highlighted, true);
@@ -178,7 +175,6 @@ TEST_F(NavSolution, LastLegShowsTheDestinationAndArrivalEndsTheFigures)
     expectBlank(nav.shown, {f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA});
     EXPECT_EQ(nav.shown.field(f::wpETE)->highlighted, false);
     EXPECT_NEAR(numberOf(nav.shown, f::wpDistance), NavGeometry::distance(39.99 * nm, 0, 40 * nm, 0), 1e-3);
-
     // Stopping clears the note and the command with the leg.
     nav.keep(nav.engine.activateRoute(nullptr, 0));
     expectBlank(nav.shown, {f::wpArrived, f::wpArrivedTime, f::dDistance});
@@ -221,30 +217,39 @@ TEST_F(NavSolution, CrossTrackBeyondTheScalePinsTheIndicator)
 {
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 0);
     nav.keep(nav.engine.activateRoute(EngineHarness::route("Leg", {{-10 * nm, 0.0}, {10 * nm, 0.0}}), 1));
-    // 0.5 miles right of the leg: beyond the 0.3 scale, inside the 5; other
-    // units change the number shown, not the indicator.
+    // 0.5 miles right of the leg: beyond the 0.3 scale, inside the 5. Other
+    // units change the numbers shown by their definitions (a nautical mile
+    // is 1852 m, a statute mile 1609.344 m), not the indicator.
     struct Row {
         int column;
         char units;
-        double crossTrack;
+        double mile, knot; // in the units
         bool enabled;
     };
-    double t = 1;
-    for (const Row& row : {Row{2, 'n', 0.5, false}, Row{0, 'n', 0.5, true}, Row{0, 'm', 0.5 * 1.852, true}}) {
+    const double mi = 1852 / 1609.344;
+    const Row rows[] = {{2, 'n', 1, 1, false}, {0, 'n', 1, 1, true}, {0, 'm', 1.852, 1.852, true},
+        {0, 'i', mi, mi, true}, {0, 's', 1852, 1852 / 3600.0, true}};
+    double t = 1, distance = 0, vmg = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.column << row.units);
         nav.keep(nav.engine.changeCDIScale(row.column));
         nav.keep(nav.engine.changeUnits(row.units));
         nav.report(0.0, 0.5 * nm, 5.0, 0.0, t++);
-        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrack), row.crossTrack, 0.02) << row.column << row.units;
-        EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), row.enabled) << row.column << row.units;
-        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrackCDI), -0.5, 0.01) << row.column << row.units;
+        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrack), 0.5 * row.mile, 0.02 * row.mile);
+        EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), row.enabled);
+        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrackCDI), -0.5, 0.01);
+        distance = distance > 0 ? distance : numberOf(nav.shown, f::wpDistance);
+        vmg = vmg > 0 ? vmg : numberOf(nav.shown, f::wpVMG);
+        EXPECT_NEAR(numberOf(nav.shown, f::wpDistance), distance * row.mile, 1e-4 * row.mile);
+        EXPECT_NEAR(numberOf(nav.shown, f::wpVMG), vmg * row.knot, 1e-4 * row.knot);
     }
     // An error right on either end of the scale is still on it.
     for (const double side : {1.0, -1.0}) {
-        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 4);
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 6);
         const double error = -numberOf(nav.shown, f::wpCrossTrackCDI);
         nav.state().cdiMinimum = side < 0 ? error : -1.0;
         nav.state().cdiMaximum = side > 0 ? error : 1.0;
-        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 5);
+        nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 7);
         EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), true) << side;
     }
 }
@@ -321,7 +326,6 @@ protected:
         EXPECT_EQ(nav.state().activeWaypoint, at(active));
         EXPECT_EQ(nav.state().nextWaypoint, at(next));
     }
-
     RoutePtr abcd = EngineHarness::route("ABCD", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}});
     EngineHarness nav;
 };
@@ -471,7 +475,6 @@ TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
     EXPECT_EQ(nav.shown.enabled(f::mnCDI), false);
     nav.keep(nav.engine.showNav());
     EXPECT_EQ(nav.shown.field(f::miniNavWindow)->fronts, 2);
-
     nav.keep(nav.engine.toggleMiniNav(true));
     EXPECT_FALSE(nav.state().mnOn);
     EXPECT_EQ(nav.shown.visible(f::miniNavWindow), false);
@@ -480,7 +483,6 @@ TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
     EXPECT_EQ(nav.shown.text(f::wpDistance), "");
     nav.report(5 * nm, 0.0, 5.0, 0.0, 2);
     EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: A->B (1 of 3)");
-
     // The MiniNav's level follows the setting and the check box.
     nav.keep(nav.engine.toggleMiniNav(false));
     EXPECT_EQ(nav.shown.field(f::miniNavWindow)->floating, false);

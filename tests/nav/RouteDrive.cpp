@@ -5,10 +5,8 @@
 namespace navora::test {
 
 namespace {
-
 constexpr double degreesPerNm = 1.0 / 60.0;
 constexpr double radians = M_PI / 180.0;
-
 } // namespace
 
 RouteDrive::RouteDrive(double time, double latitude, double longitude)
@@ -42,13 +40,8 @@ void RouteDrive::driveTo(double latitude, double longitude, double speedKnots)
 {
     const double north = (latitude - m_latitude) / degreesPerNm;
     const double east = (longitude - m_longitude) * std::cos(m_latitude * radians) / degreesPerNm;
-    const double miles = std::hypot(north, east);
-    m_track = std::fmod(std::atan2(east, north) / radians + 360.0, 360.0);
-    const int steps = static_cast<int>(miles / (speedKnots / 3600.0));
-    for (int i = 0; i < steps; ++i) {
-        step(m_track, speedKnots);
-        add(3, speedKnots);
-    }
+    const double track = std::fmod(std::atan2(east, north) / radians + 360.0, 360.0);
+    driveOn(track, speedKnots, static_cast<int>(std::hypot(north, east) / (speedKnots / 3600.0)));
 }
 
 void RouteDrive::driveOn(double track, double speedKnots, int seconds)
