@@ -67,28 +67,30 @@ protected:
     int seconds = 0;
 };
 
+// The box, mode and indicator follow each report; reports without a fix
+// blank the position and keep the fix state as it was.
 TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
 {
     struct Row {
-        const char* name;
         double online;
         int mode;
         std::optional<std::string> title;
         std::string modeText;
         std::optional<Colour> colour;
         bool indicatorVisible;
+        bool latitude; // shown, or else blanked
     };
     const Row rows[] = {
-        {"off line", offline, 3, "GPS OFFLINE", "", Colour::Clear, false},
-        {"mode 0", online, 0, "No GPS information received...", "No data", Colour::Gray, true},
-        {"mode 1", online, 1, "No GPS fix...", "No fix", Colour::Red, true},
-        {"mode 2", online, 2, "2D fix", "2D fix", Colour::Yellow, true},
-        {"mode 3", online, 3, "3D fix", "3D fix", Colour::Green, true},
-        {"unknown state counts as on line", nan, 3, "3D fix", "3D fix", Colour::Green, true},
-        {"mode out of range writes no state", online, 7, std::nullopt, "", Colour::Clear, true},
+        {online, 3, "3D fix", "3D fix", Colour::Green, true, true},
+        {online, 1, "No GPS fix...", "No fix", Colour::Red, true, false},
+        {online, 2, "2D fix", "2D fix", Colour::Yellow, true, true},
+        {online, 0, "No GPS information received...", "No data", Colour::Gray, true, false},
+        {nan, 3, "3D fix", "3D fix", Colour::Green, true, true}, // an unknown state counts as on line
+        {offline, 3, "GPS OFFLINE", "", Colour::Clear, false, false},
+        {online, 7, std::nullopt, "", Colour::Clear, true, false}, // a mode out of range writes no state
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(testing::Message() << row.online << " " << row.mode);
         nav.clear();
         report(row.mode, row.online);
         const DisplayState& s = nav.shown;
@@ -97,6 +99,10 @@ TEST_F(FixIngestion, StateTextsAndColoursFollowTheReport)
         EXPECT_EQ(s.colour(f::fixModeColor), row.colour);
         EXPECT_EQ(s.visible(f::gpsDataIndicator), row.indicatorVisible);
         EXPECT_EQ(s.steps(f::gpsDataIndicator), 1);
+        EXPECT_EQ(s.number(f::fixLatitude) == 52.5 ? "shown" : s.text(f::fixLatitude), row.latitude ? "shown" : "");
+        EXPECT_EQ(fix().lat, 52.5);
+        EXPECT_NEAR(fix().spd, 10 * 3600 / 1852.0, 1e-6);
+        EXPECT_GE(fix().fixDate.time_since_epoch().count(), 1714564812);
     }
 }
 
@@ -324,21 +330,6 @@ TEST_F(FixIngestion, FixValuesLabelsAndScalesInEachUnitSystem)
     state.apply(fresh.changeUnits('x').display);
     EXPECT_EQ(fresh.state().unitSystem, nullptr);
     EXPECT_EQ(state.text(f::unitsSpeed), "");
-}
-
-TEST_F(FixIngestion, ReportsWithoutAFixKeepTheFixStateAndBlankTheFields)
-{
-    report(3);
-    const FixState before = fix();
-    for (const int mode : {1, 0, 7}) {
-        report(mode);
-        EXPECT_EQ(fix().lat, before.lat);
-        EXPECT_EQ(fix().spd, before.spd);
-        EXPECT_EQ(fix().fixDate, before.fixDate);
-        EXPECT_EQ(nav.shown.text(f::fixLatitude), "");
-    }
-    report(3, offline);
-    EXPECT_EQ(fix().lat, before.lat);
 }
 
 TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
