@@ -31,12 +31,8 @@ bool shownFinite(const DisplayState& s, std::string_view field)
 // A report at (52.5, 13.3), 100 m up, at a fix time.
 GPSRecord fixAt(double time, int mode = 3, double state = online)
 {
-    GPSRecord r;
+    GPSRecord r = EngineHarness::fix(52.5, 13.3, nan, nan, time - EngineHarness::startTime, mode);
     r.online = state;
-    r.fix.mode = mode;
-    r.fix.time = time;
-    r.fix.latitude = 52.5;
-    r.fix.longitude = 13.3;
     r.fix.altitude = 100.0;
     return r;
 }
