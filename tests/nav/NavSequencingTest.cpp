@@ -371,25 +371,6 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
     EXPECT_FALSE(nav.state().nextWaypoint);
 }
 
-// Direct To the last waypoint while leaving it: the route's activation and
-// the waypoint's both pass over the fix, and the destination is announced
-// once, at the first of them, whatever reports follow.
-TEST(SafeSequencing, OneDestinationArrivalPerDestination)
-{
-    EngineHarness nav;
-    RoutePtr r = route({{0, 0}, {1, 0}});
-    Boat boat{nav, {1.02 * nm, 0}};
-    boat.report(0.0, 5.0);
-    r->setActiveIndex(1);
-    nav.keep(nav.engine.routeActivated(r));
-    nav.keep(nav.engine.waypointActivated(r->waypointAtIndex(1)));
-    EXPECT_EQ(nav.count("DestinationArrival"), 1u);
-    boat.sail(0.0, 5.0, 20);
-    nav.keep(nav.engine.waypointActivated(r->waypointAtIndex(1)));
-    boat.sail(0.0, 5.0, 5);
-    EXPECT_EQ(nav.count("DestinationArrival"), 1u);
-}
-
 // The destination is reached at any speed: within the arrival distance (the
 // larger of 0.01 mile and the fix's error estimate) once no longer closing,
 // or passed abeam close by; a pass a mile off is no arrival.
@@ -433,24 +414,35 @@ TEST(SafeSequencing, DestinationReachedSlowlyOrAbeam)
     EXPECT_EQ(nav.count("DestinationArrival"), 1u);
 }
 
-// One report is decided once: the passes an activation runs on the fix
-// already decided only show, and a repeated report changes nothing.
+// Direct To the last waypoint after its route's activation: both pass over
+// one fix, which is decided once, at the first of them; a repeated report
+// changes nothing. Leaving it (1.02 miles north), the destination is
+// announced once whatever follows; closing (0.95 miles, about 9 s out) the
+// arrival is announced without a beep, which comes with the next second.
 TEST(SafeSequencing, EachFixIsDecidedOnce)
 {
-    EngineHarness nav;
-    RoutePtr r = route({{0, 0}, {1, 0}});
-    Boat boat{nav, {0.95 * nm, 0}};
-    boat.report(0.0, 10.0); // about 9 s out
-    r->setActiveIndex(1);
-    nav.keep(nav.engine.routeActivated(r));
-    nav.keep(nav.engine.waypointActivated(r->waypointAtIndex(1)));
-    EXPECT_EQ(nav.count("WaypointArrival"), 1u);
-    EXPECT_EQ(nav.beeps(), 0u);
-    EXPECT_TRUE(nav.shown.field(f::wpETE)->highlighted.value_or(false));
-    nav.take(EngineHarness::fix(0.95 * nm, 0.0, 10.0, 0.0, 0)); // the same second again
-    EXPECT_EQ(nav.beeps(), 0u);
-    boat.sail(0.0, 10.0, 1);
-    EXPECT_EQ(nav.beeps(), 1u);
+    for (const auto& [north, speed, key] :
+        {std::tuple{1.02, 5.0, "DestinationArrival"}, std::tuple{0.95, 10.0, "WaypointArrival"}}) {
+        SCOPED_TRACE(key);
+        EngineHarness nav;
+        RoutePtr r = route({{0, 0}, {1, 0}});
+        Boat boat{nav, {north * nm, 0}};
+        boat.report(0.0, speed);
+        r->setActiveIndex(1);
+        nav.keep(nav.engine.routeActivated(r));
+        nav.keep(nav.engine.waypointActivated(r->waypointAtIndex(1)));
+        EXPECT_EQ(nav.count(key), 1u);
+        EXPECT_EQ(nav.beeps(), 0u);
+        nav.take(EngineHarness::fix(north * nm, 0.0, speed, 0.0, 0)); // the same second again
+        EXPECT_EQ(nav.beeps(), 0u);
+        boat.sail(0.0, speed, 1);
+        EXPECT_EQ(nav.beeps(), north < 1 ? 1u : 0u);
+        EXPECT_EQ(nav.shown.field(f::wpETE)->highlighted.value_or(false), north < 1);
+        boat.sail(0.0, speed, 20);
+        nav.keep(nav.engine.waypointActivated(r->waypointAtIndex(1)));
+        boat.sail(0.0, speed, 5);
+        EXPECT_EQ(nav.count(key), 1u);
+    }
 }
 
 } // namespace
