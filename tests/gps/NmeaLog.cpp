@@ -65,9 +65,8 @@ std::string sentence(std::string_view body)
     return std::string(1, '$').append(body).append(format("*%02X\r\n", static_cast<unsigned>(sum)));
 }
 
-std::string sentencesOf(const NmeaLog::Epoch& e, NmeaLog::Order order)
+std::string sentencesOf(const NmeaLog::Epoch& e)
 {
-    std::string out;
     const bool fix = e.mode >= 2;
     const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
     std::string rmc;
@@ -92,17 +91,7 @@ std::string sentencesOf(const NmeaLog::Epoch& e, NmeaLog::Order order)
     for (; listed < 12; ++listed)
         used += ",";
     const std::string gsa = sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
-    switch (order) {
-    case NmeaLog::Order::RmcFirst:
-        out += rmc + gga + gsa;
-        break;
-    case NmeaLog::Order::GgaFirst:
-        out += gga + gsa + rmc;
-        break;
-    case NmeaLog::Order::GsaFirst:
-        out += gsa + gga + rmc;
-        break;
-    }
+    std::string out = rmc + gga + gsa;
     const int count = static_cast<int>(e.satellites.size());
     const int sentences = (count + 3) / 4;
     for (int n = 0; n < sentences; ++n) {
@@ -145,11 +134,11 @@ std::vector<NmeaLog::Epoch> NmeaLog::path(
     return epochs;
 }
 
-void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path, Order order)
+void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)
 {
     std::ofstream file(path, std::ios::binary);
     for (const Epoch& epoch : epochs)
-        file << sentencesOf(epoch, order);
+        file << sentencesOf(epoch);
 }
 
 } // namespace navora::test

@@ -46,10 +46,7 @@ public:
     // Fourteen satellites in view; in a fix, the first twelve are used.
     static std::vector<Satellite> satellitesFor(int mode);
 
-    // The order a receiver writes its fix sentences in, each epoch.
-    enum class Order { RmcFirst, GgaFirst, GsaFirst };
-
-    static void write(const std::vector<Epoch>& epochs, const std::string& path, Order order = Order::RmcFirst);
+    static void write(const std::vector<Epoch>& epochs, const std::string& path);
 };
 
 } // namespace navora::test

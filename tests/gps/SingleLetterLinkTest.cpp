@@ -1,8 +1,8 @@
 // The link and the GPS thread against a fake gpsd of the single-letter
-// protocol: the commands in order, reconnection and the attempts after it, a
-// server that is not there or never answers, and stopping.
+// protocol: the commands in order, a receiver gone stale, reconnection and
+// the attempts after it, a change of server, a server that is not there or
+// never answers, stopping and destruction.
 #include "gps/ControllerHarness.h"
-#include "gps/LinkTestSupport.h"
 #include "gps/ScriptedServer.h"
 #include "support/Eventually.h"
 
@@ -57,7 +57,16 @@ TEST_F(SingleLetterLink, StartSendsTheCommandsInOrderAndReportsReachTheDisplay)
     ASSERT_TRUE(eventually([&] { return harness.display->state().title(fields::fixBox) == "3D fix"; }));
     EXPECT_TRUE(eventually([&] { return controller.currentPos() != nullptr; }));
     EXPECT_DOUBLE_EQ(controller.lat(), 52.5);
-    EXPECT_EQ(harness.alerts->keys(), Strings{"GPSModeUp3D"});
+    // Status replies that repeat the fix: the receiver goes off line past
+    // the stale bound, checked while the link is quiet.
+    ASSERT_TRUE(eventually([&] { return harness.display->state().title(fields::fixBox) == "GPS OFFLINE"; }, 9s));
+    EXPECT_EQ(harness.alerts->keys(), (Strings{"GPSModeUp3D", "GPSOffline"}));
+    EXPECT_TRUE(log.contains("GPS receiver off line: no report from the receiver for 5 s")
+        || log.contains("GPS receiver off line: no report from the receiver for 6 s"));
+    // Destruction stops the running thread first.
+    harness.destroy();
+    EXPECT_EQ(linesFrom(log.lines(), "GPS Controller shutting down"),
+        (Strings{"GPS Controller shutting down", "exiting GPS thread"}));
 }
 
 TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
@@ -78,25 +87,6 @@ TEST_F(SingleLetterLink, AClosedConnectionIsReopenedWithTheWatchCommandOnly)
     ASSERT_TRUE(eventually([&] { return server.linesOf(2).size() >= 2; }));
     EXPECT_EQ(server.linesOf(1), (Strings{"omyx\n", "N=0\n", "w+x\n"}));
     EXPECT_EQ(server.linesOf(2), (Strings{"w+x\n", "X\n"}));
-}
-
-TEST_F(SingleLetterLink, StopAllEndsTheThreadWellWithinTheProtocolsBound)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    // The protocol's own timings: the thread would notice a stop after at
-    // most one quiet wait and one pause.
-    GPSController& controller = start(server, GPSTimings{});
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
-    const auto stopped = std::chrono::steady_clock::now();
-    controller.stopAll();
-    EXPECT_FALSE(controller.running());
-    ASSERT_TRUE(eventually([&] { return log.contains("exiting GPS thread"); }, 7s));
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 6s);
-    const DisplayState shown = harness.display->state();
-    for (const auto window : {fields::window, fields::navDataWindow, fields::miniNavWindow})
-        EXPECT_EQ(shown.visible(window), false) << window;
-    harness.destroy();
-    EXPECT_EQ(log.count("exiting GPS thread"), 1u);
 }
 
 TEST_F(SingleLetterLink, AFailedReopenIsFollowedByAttemptsAtGrowingIntervalsUntilStopped)
@@ -123,6 +113,11 @@ TEST_F(SingleLetterLink, AFailedReopenIsFollowedByAttemptsAtGrowingIntervalsUnti
     const size_t attempts = log.lines().size();
     std::this_thread::sleep_for(1s);
     EXPECT_EQ(log.lines().size(), attempts) << "no attempt after the stop";
+    const DisplayState shown = harness.display->state();
+    for (const auto window : {fields::window, fields::navDataWindow, fields::miniNavWindow})
+        EXPECT_EQ(shown.visible(window), false) << window;
+    harness.destroy();
+    EXPECT_EQ(log.count("exiting GPS thread"), 1u);
 }
 
 // Nothing listens: the window says so and when it tries again; a change of
@@ -156,6 +151,17 @@ TEST_F(SingleLetterLink, NothingListeningIsShownAndAServerChangeConnectsAtOnce)
     EXPECT_EQ(linesFrom(log.lines(), "Change of server received - connecting at once"),
         (Strings{"Change of server received - connecting at once", connecting(server.port()), "Connected to gpsd."}));
     EXPECT_EQ(server.linesOf(1).front(), "omyx\n");
+
+    // Connected, a change of server closes the link and reopens it there.
+    ScriptedServer other(ScriptedServer::singleLetterServer());
+    harness.settings.setString(TRVgpsdPortKey, other.portText());
+    harness.center.post(TRVServerPortChanged);
+    ASSERT_TRUE(eventually([&] { return log.contains("Connection re-established"); }));
+    EXPECT_EQ(
+        linesFrom(log.lines(), "Change of server received - closing gpsd connection (should reopen automatically)"),
+        (Strings{"Change of server received - closing gpsd connection (should reopen automatically)",
+            "gps: socket error: closed for the change of server", "Attempting to reopen gpsd connection...",
+            connecting(other.port()), "Connection re-established"}));
 }
 
 // The connect runs on the GPS thread: the window's thread never waits.
@@ -179,16 +185,6 @@ TEST_F(SingleLetterLink, ABlackHoledServerIsGivenUpWithinTheConnectBound)
         return log.contains("Unable to open gpsd connection to 127.0.0.1:" + std::to_string(hole.port())
             + " (connection timed out) - trying again in 0.2 s");
     }));
-}
-
-TEST_F(SingleLetterLink, DestructionStopsARunningThreadFirst)
-{
-    ScriptedServer server(ScriptedServer::singleLetterServer());
-    start(server);
-    ASSERT_TRUE(eventually([&] { return server.linesOf(1).size() >= 3; }));
-    harness.destroy();
-    EXPECT_EQ(linesFrom(log.lines(), "GPS Controller shutting down"),
-        (Strings{"GPS Controller shutting down", "exiting GPS thread"}));
 }
 
 } // namespace
