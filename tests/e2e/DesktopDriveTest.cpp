@@ -209,7 +209,7 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
 // or connection (no display needed): the options themselves are
 // CommandOptions' (tests/app); here the exit status, the usage text and what
 // it says without a display.
-TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
+TEST(ProgramCommandLine, RefusesWhatItCannotUseAndExplainsItself)
 {
     ScratchDirectory scratch;
     struct Row {

@@ -4,8 +4,8 @@
 // from the same log; and a gpsd killed and started again.
 #include "gps/GpsFake.h"
 #include "gps/ControllerHarness.h"
-#include "gps/NmeaLog.h"
 #include "gps/ScriptedServer.h"
+#include "nav/RouteDrive.h"
 #include "support/Eventually.h"
 #include "support/LogCapture.h"
 #include "support/ScratchDirectory.h"
@@ -75,8 +75,9 @@ protected:
 
     std::unique_ptr<GpsFake> replay(double latitude, double longitude, const std::string& name, int port = 0)
     {
-        NmeaLog::write(
-            NmeaLog::path(1714564800.7, latitude, longitude, 12.0, 45.0, {{3, 400}}), scratch.file(name).string());
+        RouteDrive drive(1714564800.7, latitude, longitude);
+        drive.driveOn(45.0, 12.0, 400);
+        NmeaLog::write(drive.epochs(), scratch.file(name).string());
         auto fake = std::make_unique<GpsFake>(scratch.file(name), 0.01, port);
         EXPECT_TRUE(fake->ready()) << "gpsfake did not start";
         return fake;

@@ -11,9 +11,6 @@ namespace navora::test {
 
 namespace {
 
-constexpr double metresPerDegree = 111320.0;
-constexpr double metresPerSecondPerKnot = 1852.0 / 3600.0;
-
 __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...)
 {
     char text[256];
@@ -113,25 +110,6 @@ std::vector<NmeaLog::Satellite> NmeaLog::satellitesFor(int mode)
     for (int i = 0; i < 14; ++i)
         satellites.push_back({i * 2 + 1, 10 + i * 5, (i * 25) % 360, 20 + i, mode >= 2 && i < 12});
     return satellites;
-}
-
-std::vector<NmeaLog::Epoch> NmeaLog::path(
-    double time, double latitude, double longitude, double speedKnots, double track, const std::vector<Phase>& phases)
-{
-    const double metresPerEpoch = speedKnots * metresPerSecondPerKnot;
-    const double radians = track * M_PI / 180.0;
-    std::vector<Epoch> epochs;
-    for (const Phase& phase : phases) {
-        for (int i = 0; i < phase.epochs; ++i) {
-            const double altitude = 100.0 + static_cast<double>(epochs.size()) * 0.5;
-            epochs.push_back(
-                {time, phase.mode, latitude, longitude, altitude, speedKnots, track, satellitesFor(phase.mode)});
-            time += 1.0;
-            latitude += metresPerEpoch * std::cos(radians) / metresPerDegree;
-            longitude += metresPerEpoch * std::sin(radians) / (metresPerDegree * std::cos(latitude * M_PI / 180.0));
-        }
-    }
-    return epochs;
 }
 
 void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)

@@ -15,17 +15,12 @@ namespace navora::test {
 
 // Bounds short enough for the suite: a connection (or its refusal) on the
 // loopback interface is immediate, and a silent server is silent.
-inline GpsdLink::Timeouts fastLinkTimeouts()
+inline std::unique_ptr<GpsdLink> fastLink()
 {
     GpsdLink::Timeouts timeouts;
     timeouts.connect = std::chrono::milliseconds(1000);
     timeouts.greeting = std::chrono::milliseconds(300);
-    return timeouts;
-}
-
-inline std::unique_ptr<GpsdLink> fastLink()
-{
-    return std::make_unique<GpsdLink>(fastLinkTimeouts());
+    return std::make_unique<GpsdLink>(timeouts);
 }
 
 // A loopback port on which nothing listens (free a moment ago).
