@@ -205,10 +205,11 @@ TEST_F(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     EXPECT_EQ(log.count("Recording the track in " + tracks.front().string()), 1u) << log.text();
 }
 
-// What the program refuses before it opens any window (no display needed):
-// the options themselves are CommandOptions' (tests/app); here the exit
-// status, the usage text and what it says without a display.
-TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
+// What the program, desktop or headless, refuses before it opens any window
+// or connection (no display needed): the options themselves are
+// CommandOptions' (tests/app); here the exit status, the usage text and what
+// it says without a display.
+TEST(ProgramCommandLine, RefusesWhatItCannotUseAndExplainsItself)
 {
     ScratchDirectory scratch;
     struct Row {
@@ -219,6 +220,8 @@ TEST(DesktopCommandLine, RefusesWhatItCannotUseAndExplainsItself)
     };
     const Row rows[] = {
         {{"--help"}, 0, "Usage: navora [--server HOST] [--port PORT] [--snapshots DIR]", ""},
+        {{"--headless", "--help"}, 0, "Usage: navora --headless [--server HOST] [--port PORT] [--units n|m|i|s]", ""},
+        {{"--headless", "--units", "x"}, 2, "", ""},
         // Which options are refused is CommandOptions' (tests/app); here that it is said.
         {{"--port", "abc"}, 2, "", "--port takes a port number from 1 to 65535"},
         {{"--navigate", scratch.file("none.nvr").string(), "--join"}, 2, "", ""},

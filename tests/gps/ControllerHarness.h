@@ -17,15 +17,25 @@ namespace navora::test {
 // recording alert dispatcher.
 class ControllerHarness {
 public:
-    ControllerHarness();
-    ~ControllerHarness();
+    ControllerHarness() { settings.registerDefaults(); }
+    ~ControllerHarness() { destroy(); }
 
     // Protocol timings short enough for the suite.
-    static GPSTimings fastTimings();
+    static GPSTimings fastTimings()
+    {
+        using std::chrono::milliseconds;
+        return {milliseconds(400), milliseconds(100), milliseconds(200), milliseconds(800), milliseconds(100)};
+    }
 
     // connects: false when the test feeds the reports in itself.
-    GPSController& make(std::unique_ptr<GPSLink> link, GPSTimings timings = fastTimings(), bool connects = true);
-    void destroy();
+    GPSController& make(std::unique_ptr<GPSLink> link, GPSTimings timings = fastTimings(), bool connects = true)
+    {
+        auto dispatcher = alerts;
+        controller = std::make_unique<GPSController>(GPSController::Services{
+            settings, center, display, std::move(link), [dispatcher] { return dispatcher; }, timings, connects});
+        return *controller;
+    }
+    void destroy() { controller.reset(); }
 
     MemorySettingsStore store;
     Settings settings{store};

@@ -1,6 +1,6 @@
 #include "gps/GpsFake.h"
 
-#include "gps/LinkTestSupport.h"
+#include "gps/ScriptedServer.h"
 
 #include <cstdlib>
 #include <thread>

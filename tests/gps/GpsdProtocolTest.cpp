@@ -26,15 +26,11 @@ TEST(LetterReply, ReadsFixModeSatellitesAndOnlineState)
                                    "2 17 308 41 0:3 7 344 39 1:,X=1714564812.700",
         r));
     EXPECT_EQ(r.fix.mode, 3);
-    EXPECT_DOUBLE_EQ(r.fix.time, 1714564812.7);
-    EXPECT_DOUBLE_EQ(r.fix.latitude, 52.5);
-    EXPECT_DOUBLE_EQ(r.fix.longitude, -13.3);
-    EXPECT_DOUBLE_EQ(r.fix.altitude, 120.5);
-    EXPECT_DOUBLE_EQ(r.fix.eph, 17.1);
-    EXPECT_DOUBLE_EQ(r.fix.epv, 27.6);
-    EXPECT_DOUBLE_EQ(r.fix.track, 45.0);
-    EXPECT_DOUBLE_EQ(r.fix.speed, 5.144);
-    EXPECT_DOUBLE_EQ(r.fix.climb, 0.1);
+    const std::pair<double, double> read[]
+        = {{r.fix.time, 1714564812.7}, {r.fix.latitude, 52.5}, {r.fix.longitude, -13.3}, {r.fix.altitude, 120.5},
+            {r.fix.eph, 17.1}, {r.fix.epv, 27.6}, {r.fix.track, 45.0}, {r.fix.speed, 5.144}, {r.fix.climb, 0.1}};
+    for (const auto& [value, expected] : read)
+        EXPECT_DOUBLE_EQ(value, expected) << expected;
     EXPECT_EQ(r.satellites, 3);
     EXPECT_EQ(r.channels[1].prn, 2);
     EXPECT_EQ(r.channels[1].ss, 41);

@@ -4,7 +4,6 @@
 #include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
 
-#include "app/HeadlessCommand.h"
 #include "gps/NavigationRequest.h"
 #include "model/DocumentArchive.h"
 #include "support/LogCapture.h"
@@ -12,10 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <vector>
-
-#include <fstream>
 
 namespace navora::test {
 namespace {
@@ -114,33 +112,5 @@ TEST_F(Navigate, ActivatesOnTheOwnersThread)
     EXPECT_EQ(nav.controller().activeWaypoint()->wpName(), "C");
     request->stop(nav.harness.center);
 }
-
-TEST(NavigateOptions, ChoicesGoWithNavigate)
-{
-    struct Row {
-        std::vector<std::string> arguments;
-        bool accepted;
-    };
-    const Row rows[] = {
-        {{"--navigate", "r.nvr", "--index", "2"}, true},
-        {{"--navigate", "r.nvr", "--join"}, true},
-        {{"--navigate", "l.nvw", "--waypoint", "B"}, true},
-        {{"--index", "2"}, false},
-        {{"--navigate", "r.nvr"}, false},
-        {{"--navigate", "r.nvr", "--join", "--index", "1"}, false},
-        {{"--navigate", "r.nvr", "--index", "-1"}, false},
-        {{"--navigate", "r.nvr", "--index", "2x"}, false},
-    };
-    for (const Row& row : rows) {
-        std::vector<std::string> words = {"navora", "--headless"};
-        words.insert(words.end(), row.arguments.begin(), row.arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words)
-            argv.push_back(word.data());
-        EXPECT_EQ(HeadlessCommand::parse(static_cast<int>(argv.size()), argv.data()).has_value(), row.accepted)
-            << testing::PrintToString(row.arguments);
-    }
-}
-
 } // namespace
 } // namespace navora::test

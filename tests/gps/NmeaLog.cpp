@@ -11,9 +11,6 @@ namespace navora::test {
 
 namespace {
 
-constexpr double metresPerDegree = 111320.0;
-constexpr double metresPerSecondPerKnot = 1852.0 / 3600.0;
-
 __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...)
 {
     char text[256];
@@ -65,9 +62,8 @@ std::string sentence(std::string_view body)
     return std::string(1, '$').append(body).append(format("*%02X\r\n", static_cast<unsigned>(sum)));
 }
 
-std::string sentencesOf(const NmeaLog::Epoch& e, NmeaLog::Order order)
+std::string sentencesOf(const NmeaLog::Epoch& e)
 {
-    std::string out;
     const bool fix = e.mode >= 2;
     const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
     std::string rmc;
@@ -92,17 +88,7 @@ std::string sentencesOf(const NmeaLog::Epoch& e, NmeaLog::Order order)
     for (; listed < 12; ++listed)
         used += ",";
     const std::string gsa = sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
-    switch (order) {
-    case NmeaLog::Order::RmcFirst:
-        out += rmc + gga + gsa;
-        break;
-    case NmeaLog::Order::GgaFirst:
-        out += gga + gsa + rmc;
-        break;
-    case NmeaLog::Order::GsaFirst:
-        out += gsa + gga + rmc;
-        break;
-    }
+    std::string out = rmc + gga + gsa;
     const int count = static_cast<int>(e.satellites.size());
     const int sentences = (count + 3) / 4;
     for (int n = 0; n < sentences; ++n) {
@@ -126,30 +112,11 @@ std::vector<NmeaLog::Satellite> NmeaLog::satellitesFor(int mode)
     return satellites;
 }
 
-std::vector<NmeaLog::Epoch> NmeaLog::path(
-    double time, double latitude, double longitude, double speedKnots, double track, const std::vector<Phase>& phases)
-{
-    const double metresPerEpoch = speedKnots * metresPerSecondPerKnot;
-    const double radians = track * M_PI / 180.0;
-    std::vector<Epoch> epochs;
-    for (const Phase& phase : phases) {
-        for (int i = 0; i < phase.epochs; ++i) {
-            const double altitude = 100.0 + static_cast<double>(epochs.size()) * 0.5;
-            epochs.push_back(
-                {time, phase.mode, latitude, longitude, altitude, speedKnots, track, satellitesFor(phase.mode)});
-            time += 1.0;
-            latitude += metresPerEpoch * std::cos(radians) / metresPerDegree;
-            longitude += metresPerEpoch * std::sin(radians) / (metresPerDegree * std::cos(latitude * M_PI / 180.0));
-        }
-    }
-    return epochs;
-}
-
-void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path, Order order)
+void NmeaLog::write(const std::vector<Epoch>& epochs, const std::string& path)
 {
     std::ofstream file(path, std::ios::binary);
     for (const Epoch& epoch : epochs)
-        file << sentencesOf(epoch, order);
+        file << sentencesOf(epoch);
 }
 
 } // namespace navora::test

@@ -6,10 +6,8 @@
 
 namespace navora::test {
 
-// NMEA logs for gpsfake to replay: a receiver moving along a straight track,
-// one epoch per second, each of RMC, GGA, GSA and GSV sentences with valid
-// checksums. The tests compare what the GPS controller shows with the
-// epochs written.
+// NMEA logs for gpsfake to replay: one epoch per second, each of RMC, GGA,
+// GSA and GSV sentences with valid checksums.
 class NmeaLog {
 public:
     struct Satellite {
@@ -34,22 +32,10 @@ public:
         std::vector<Satellite> satellites;
     };
 
-    struct Phase {
-        int mode;
-        int epochs;
-    };
-
-    // Epochs along a track, phase after phase: from (latitude, longitude)
-    // at the given speed and track, starting at time.
-    static std::vector<Epoch> path(double time, double latitude, double longitude, double speedKnots, double track,
-        const std::vector<Phase>& phases);
     // Fourteen satellites in view; in a fix, the first twelve are used.
     static std::vector<Satellite> satellitesFor(int mode);
 
-    // The order a receiver writes its fix sentences in, each epoch.
-    enum class Order { RmcFirst, GgaFirst, GsaFirst };
-
-    static void write(const std::vector<Epoch>& epochs, const std::string& path, Order order = Order::RmcFirst);
+    static void write(const std::vector<Epoch>& epochs, const std::string& path);
 };
 
 } // namespace navora::test
