@@ -1,9 +1,7 @@
 #include "io/IoTestSupport.h"
 
 #include "io/ConvertCommand.h"
-#include "io/MemoryWaypointDocument.h"
 #include "model/DocumentArchive.h"
-#include "support/LogCapture.h"
 
 #include <sstream>
 #include <sys/stat.h>
@@ -60,21 +58,18 @@ std::vector<std::string> contents(const std::string& path)
         for (const std::string& line : describe(list))
             lines.push_back(line);
     };
-    const std::string type = std::filesystem::path(path).extension();
     MemoryDocumentHost host;
-    if (type == ".nvw") {
+    if (path.ends_with(".nvw")) {
         add("", DocumentArchive::loadWaypointList(path, error).value_or(WaypointList{}));
-    } else if (type == ".nvr") {
-        const RoutePtr route = DocumentArchive::loadRoute(path, error);
-        if (route)
-            add("route " + route->description(), route->routeWaypoints());
-    } else if (type == ".gpx" && importerFor(host, path).importGPX()) {
+    } else if (const RoutePtr route = path.ends_with(".nvr") ? DocumentArchive::loadRoute(path, error) : nullptr) {
+        add("route " + route->description(), route->routeWaypoints());
+    } else if (MemoryWaypointDocument list;
+               path.ends_with(".kml") && importerFor(host, path).importKMLforDocument(list, false)) {
+        add("", list.waypointList());
+    } else if (path.ends_with(".gpx") && importerFor(host, path).importGPX()) {
         for (const ExchangeDocument* document : host.documents())
             add(document->route() ? "route " + document->route()->description() : "waypoints",
                 document->waypointList());
-    } else if (MemoryWaypointDocument list;
-               type == ".kml" && importerFor(host, path).importKMLforDocument(list, false)) {
-        add("", list.waypointList());
     }
     return lines;
 }
@@ -172,7 +167,7 @@ TEST_F(Convert, BadInputEndsWithAMessageAndWritesNothing)
 TEST_F(Convert, HelpAndQuiet)
 {
     EXPECT_EQ(run({"--help"}), 0);
-    EXPECT_EQ(m_out.str(), std::string(ConvertCommand::kUsage));
+    EXPECT_EQ(m_out.str().rfind("Usage: navora convert", 0), 0u);
     LogCapture log;
     EXPECT_EQ(ConvertCommand(m_settings, m_out, m_err).run({"--quiet", m_kml, m_folder.file("q.nvw")}), 0);
     EXPECT_TRUE(log.lines().empty());

@@ -5,8 +5,6 @@
 // instead, to be reviewed before they are committed.
 #include "io/IoTestSupport.h"
 
-#include "support/LogCapture.h"
-
 #include <fstream>
 #include <sstream>
 
@@ -32,16 +30,8 @@ void compareWithExpected(const std::string& actual, const std::string& expectedP
 std::string escaped(const std::string& text)
 {
     std::string out;
-    for (const char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else
-            out.push_back(c);
-    }
+    for (const char c : text)
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c);
     return out;
 }
 
@@ -74,7 +64,7 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
     const std::string input = GetParam();
     const bool isKml = std::filesystem::path(input).extension() == ".kml";
     Exporter exporter;
-    MemoryDocumentHost& host = exporter.host();
+    MemoryDocumentHost& host = exporter.host;
     std::vector<std::string> logLines;
     {
         LogCapture log;
@@ -90,17 +80,17 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
 
     ScratchDirectory scratch;
     LogCapture quiet;
-    exporter.saveTo(scratch.file("out.gpx"));
-    ASSERT_TRUE(exporter.controller().exportAllToGPX());
+    exporter.saveTo = scratch.file("out.gpx").string();
+    ASSERT_TRUE(exporter.controller.exportAllToGPX());
     compareWithExpected(fileBytes(scratch.file("out.gpx")), input + ".export.gpx");
     const std::string validate = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " "
         + scratch.file("out.gpx").string() + " 2>/dev/null";
     EXPECT_EQ(std::system(validate.c_str()), 0) << "not valid GPX 1.1";
-    exporter.saveTo(scratch.file("out.kml"));
+    exporter.saveTo = scratch.file("out.kml").string();
     int number = 0;
     for (ExchangeDocument* document : host.documents()) {
         host.setKeyDocument(document);
-        ASSERT_TRUE(exporter.controller().exportKML());
+        ASSERT_TRUE(exporter.controller.exportKML());
         compareWithExpected(fileBytes(scratch.file("out.kml")), input + ".export-" + std::to_string(++number) + ".kml");
     }
 }
