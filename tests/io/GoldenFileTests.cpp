@@ -11,15 +11,9 @@
 namespace navora::test {
 namespace {
 
-bool updating()
-{
-    const char* update = std::getenv("NAVORA_UPDATE_GOLDEN");
-    return update != nullptr && std::string(update) == "1";
-}
-
 void compareWithExpected(const std::string& actual, const std::string& expectedPath)
 {
-    if (updating()) {
+    if (const char* update = std::getenv("NAVORA_UPDATE_GOLDEN"); update != nullptr && std::string(update) == "1") {
         std::ofstream(expectedPath, std::ios::binary | std::ios::trunc) << actual;
         return;
     }
@@ -111,10 +105,8 @@ std::vector<std::string> goldenInputs()
 
 INSTANTIATE_TEST_SUITE_P(Data, GoldenFile, ::testing::ValuesIn(goldenInputs()), [](const auto& row) {
     std::string name = std::filesystem::path(row.param).filename().string();
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    }
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 });
 
