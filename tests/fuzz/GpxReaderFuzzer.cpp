@@ -36,8 +36,7 @@ std::vector<std::string> everything(const MemoryDocumentHost& host)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::quietLog();
-    const std::string& path = fuzz::inputFile().write(reinterpret_cast<const char*>(data), size);
+    const std::string path = fuzz::fileWith(0, std::string_view(reinterpret_cast<const char*>(data), size));
     MemoryDocumentHost scratch;
     MemoryWaypointDocument list;
     fuzz::importerOf(scratch, path).importGPXforDocument(list, false);
@@ -45,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!fuzz::importerOf(host, path).importGPX())
         return 0;
 
-    const std::string& again = fuzz::exportFile().write(GpxExport::documents(host.documents(), {}));
+    const std::string again = fuzz::fileWith(1, GpxExport::documents(host.documents(), {}));
     MemoryDocumentHost reread;
     if (!fuzz::importerOf(reread, again).importGPX())
         std::abort();

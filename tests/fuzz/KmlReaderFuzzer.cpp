@@ -16,8 +16,7 @@ using namespace navora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    fuzz::quietLog();
-    const std::string& path = fuzz::inputFile().write(reinterpret_cast<const char*>(data), size);
+    const std::string path = fuzz::fileWith(0, std::string_view(reinterpret_cast<const char*>(data), size));
     MemoryDocumentHost host;
     MemoryWaypointDocument list;
     fuzz::importerOf(host, path).importKMLforDocument(list, false);
@@ -25,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!fuzz::importerOf(host, path).importKMLforDocument(route, true))
         return 0;
 
-    const std::string& again = fuzz::exportFile().write(KmlExport::route(*route.route(), "ccff00ff", {}));
+    const std::string again = fuzz::fileWith(1, KmlExport::route(*route.route(), "ccff00ff", {}));
     MemoryRouteDocument reread;
     if (!fuzz::importerOf(host, again).importKMLforDocument(reread, true))
         std::abort();

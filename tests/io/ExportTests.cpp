@@ -1,16 +1,14 @@
-// What the golden files do not pin: an unknown altitude, the route colour, the controller's choice of document and its
-// failures, and text that XML cannot hold. The written files themselves are
-// compared byte for byte in GoldenFileTests.
+// What the golden files do not pin: an unknown altitude, the route colour, the
+// controller's choice of document and its failures, and text that XML cannot
+// hold. The written files themselves are compared byte for byte in
+// GoldenFileTests.
 #include "io/IoTestSupport.h"
 
 #include "core/NotificationNames.h"
 #include "core/SettingsKeys.h"
 #include "io/GpxExport.h"
 #include "io/KmlExport.h"
-#include "io/MemoryRouteDocument.h"
-#include "io/MemoryWaypointDocument.h"
 #include "io/XmlText.h"
-#include "support/LogCapture.h"
 
 #include <cmath>
 
@@ -33,18 +31,15 @@ bool has(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-// The golden files show the altitude modes of routes read from files, where
-// a missing altitude reads as 0; here an unknown one, and a style that does
-// not parse.
+// The golden files show routes read from files, where a missing altitude
+// reads as 0; here an unknown one, and a style that does not parse.
 TEST(KmlExport, AnUnknownAltitudeClampsTheLineAndABadStyleIsLeftOut)
 {
-    const std::string kml = KmlExport::route(*routeOf("R", {120.0f, kUnknown}), "ccff00ff", {});
-    EXPECT_TRUE(has(kml, "<altitudeMode>clampedToGround</altitudeMode>"));
-    std::vector<std::string> errors;
-    const std::string unstyled
-        = KmlExport::route(*routeOf("R", {}), "<oops", [&](std::string_view error) { errors.emplace_back(error); });
-    EXPECT_EQ(errors.size(), 1u);
-    EXPECT_FALSE(has(unstyled, "<Style"));
+    EXPECT_TRUE(has(KmlExport::route(*routeOf("R", {120.0f, kUnknown}), "ccff00ff", {}),
+        "<altitudeMode>clampedToGround</altitudeMode>"));
+    int errors = 0;
+    EXPECT_FALSE(has(KmlExport::route(*routeOf("R", {}), "<oops", [&](std::string_view) { ++errors; }), "<Style"));
+    EXPECT_EQ(errors, 1);
 }
 
 TEST(ExportController, RouteColourIsAlphaBlueGreenRedAndFollowsTheSetting)
@@ -52,102 +47,81 @@ TEST(ExportController, RouteColourIsAlphaBlueGreenRedAndFollowsTheSetting)
     const struct {
         RouteColour colour;
         const char* text;
-    } rows[] = {
-        {{0.5, 0.5, 0.5, 0.5}, "7f7f7f7f"},
-        {{0.2, 0.2, 0.2, 1.0}, "ff333333"},
-        {{1.0, 0.0, 0.2, 0.8}, "cc3300ff"},
-        {{-1.0, 2.0, std::nan(""), 1.5}, "ff00ff00"},
-    };
+    } rows[] = {{{0.5, 0.5, 0.5, 0.5}, "7f7f7f7f"}, {{0.2, 0.2, 0.2, 1.0}, "ff333333"},
+        {{1.0, 0.0, 0.2, 0.8}, "cc3300ff"}, {{-1.0, 2.0, std::nan(""), 1.5}, "ff00ff00"}};
     for (const auto& row : rows)
         EXPECT_EQ(ExportController::routeColourText(row.colour), row.text);
 
     Exporter exporter;
-    exporter.settings().setColour(TRVRouteColourKey, {0.0, 1.0, 0.0, 0.5});
-    ExportController& controller = exporter.controller();
+    exporter.settings.setColour(TRVRouteColourKey, {0.0, 1.0, 0.0, 0.5});
+    ScratchDirectory folder;
+    ExportController controller(exporter.host, exporter.settings, exporter.center,
+        [&](auto, auto) { return std::optional(folder.file("route.kml").string()); });
     EXPECT_EQ(controller.routeColour(), "7f00ff00");
-
     ControlState well;
     well.colour = RouteColour{0.0, 0.0, 1.0, 0.8};
-    exporter.center().post(TRVRouteColourChanged, well);
-    EXPECT_EQ(controller.routeColour(), "ccff0000");
-    ScratchDirectory folder;
-    exporter.saveTo(folder.file("route.kml"));
-    MemoryRouteDocument document(routeOf("R", {1.0f}));
-    ASSERT_TRUE(controller.exportKMLfromRouteDoc(document));
+    exporter.center.post(TRVRouteColourChanged, well);
+    ASSERT_TRUE(controller.exportKMLfromRouteDoc(MemoryRouteDocument(routeOf("R", {1.0f}))));
     EXPECT_TRUE(has(fileBytes(folder.file("route.kml")), "<color>ccff0000</color>"));
 
     // A notification without a colour is logged and changes nothing.
     LogCapture log;
-    exporter.center().post(TRVRouteColourChanged);
+    exporter.center.post(TRVRouteColourChanged);
     EXPECT_EQ(controller.routeColour(), "ccff0000");
-    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("Route colour change without a colour - route colour kept"));
 }
 
-TEST(ExportController, TheDocumentInFrontDecidesTheKml)
+TEST(ExportController, TheDocumentInFrontDecidesTheKmlAndFailuresKeepTheOldFile)
 {
     Exporter exporter;
     ScratchDirectory folder;
-    exporter.saveTo(folder.file("out.kml"));
-    auto* list = exporter.host().addDocument(
+    exporter.saveTo = folder.write("out.kml", "old contents");
+    auto* list = exporter.host.addDocument(
         std::make_unique<MemoryWaypointDocument>("Harbour", WaypointList{Waypoint::create("A", "", 1.0f, 2.0f, 3.0f)}));
-    auto* route = exporter.host().addDocument(std::make_unique<MemoryRouteDocument>(routeOf("Coast", {})));
+    auto* route = exporter.host.addDocument(std::make_unique<MemoryRouteDocument>(routeOf("Coast", {})));
     LogCapture log;
+    EXPECT_FALSE(exporter.controller.exportKML());
+    EXPECT_FALSE(exporter.controller.exportKMLfromRouteDoc(*list));
+    EXPECT_EQ(exporter.title, "(not asked)");
+    EXPECT_EQ(fileBytes(folder.file("out.kml")), "old contents");
 
-    EXPECT_FALSE(exporter.controller().exportKML());
-    EXPECT_FALSE(exporter.controller().exportKMLfromRouteDoc(*list));
-    EXPECT_EQ(exporter.title(), "(not asked)");
-
-    exporter.host().setKeyDocument(list);
-    ASSERT_TRUE(exporter.controller().exportKML());
-    EXPECT_EQ(exporter.extension(), "kml");
-    EXPECT_EQ(exporter.title(), "Harbour");
+    exporter.host.setKeyDocument(list);
+    ASSERT_TRUE(exporter.controller.exportKML());
+    EXPECT_EQ(exporter.title, "kml Harbour");
     EXPECT_FALSE(has(fileBytes(folder.file("out.kml")), "LineString"));
-
-    exporter.host().setKeyDocument(route);
-    ASSERT_TRUE(exporter.controller().exportKML());
-    EXPECT_EQ(exporter.title(), "Coast");
+    exporter.host.setKeyDocument(route);
+    ASSERT_TRUE(exporter.controller.exportKML());
+    EXPECT_EQ(exporter.title, "kml Coast");
     EXPECT_TRUE(has(fileBytes(folder.file("out.kml")), "LineString"));
     EXPECT_EQ(log.lines(),
         (std::vector<std::string>{
             "Exporting route: the document holds no route", "Exporting waypoints...", "Exporting route Coast..."}));
-}
 
-TEST(ExportController, CancelledOrFailedSavesLeaveTheOldFile)
-{
-    Exporter exporter;
-    ScratchDirectory folder;
-    const std::string target = folder.write("all.gpx", "old contents");
-    exporter.host().addDocument(
-        std::make_unique<MemoryWaypointDocument>("L", WaypointList{Waypoint::create("A", "", 1.0f, 2.0f, 3.0f)}));
-    LogCapture log;
-    exporter.saveTo(std::nullopt);
-    EXPECT_FALSE(exporter.controller().exportAllToGPX());
-    EXPECT_EQ(exporter.extension(), "gpx");
-    EXPECT_EQ(exporter.title(), "L"); // named after a document
-    EXPECT_EQ(fileBytes(target), "old contents");
-
-    const std::string missing = folder.file("no/such/folder/all.gpx");
-    exporter.saveTo(missing);
-    EXPECT_FALSE(exporter.controller().exportAllToGPX());
-    EXPECT_TRUE(log.contains("error writing to file " + missing));
+    // A cancelled save or one that cannot write leaves the old file.
+    const std::string before = fileBytes(folder.file("out.kml"));
+    exporter.host.setKeyDocument(nullptr);
+    exporter.saveTo = std::nullopt;
+    EXPECT_FALSE(exporter.controller.exportAllToGPX());
+    EXPECT_EQ(exporter.title, "gpx Harbour"); // named after the first document
+    exporter.saveTo = folder.file("no/such/folder/all.gpx");
+    EXPECT_FALSE(exporter.controller.exportAllToGPX());
+    EXPECT_TRUE(log.contains("error writing to file " + *exporter.saveTo));
+    EXPECT_EQ(fileBytes(folder.file("out.kml")), before);
 }
 
 TEST(Export, TextXmlCannotHoldIsReplacedAndPositionlessWaypointsLeftOut)
 {
-    const std::string replacement = "\xEF\xBF\xBD";
+    const std::string bad = "\xEF\xBF\xBD"; // U+FFFD
     const struct {
         std::string text;
         std::string cleaned;
         int replaced;
-    } rows[] = {
-        {"plain Größe «北» 🧭", "plain Größe «北» 🧭", 0},
+    } rows[] = {{"plain Größe «北» 🧭", "plain Größe «北» 🧭", 0},
         {"tab\tline\nreturn\r", "tab\tline\nreturn\r", 0},
-        {"bell\x07 nul" + std::string(1, '\0'), "bell" + replacement + " nul" + replacement, 2},
-        {"\xFF lone byte", replacement + " lone byte", 1},
-        {"cut \xC3", "cut " + replacement, 1},
-        {"overlong \xC0\xAF", "overlong " + replacement + replacement, 2},
-        {"surrogate \xED\xA0\x80", "surrogate " + replacement + replacement + replacement, 3},
-    };
+        {"bell\x07 nul" + std::string(1, '\0'), "bell" + bad + " nul" + bad, 2},
+        {"\xFF lone byte", bad + " lone byte", 1}, {"cut \xC3", "cut " + bad, 1},
+        {"overlong \xC0\xAF", "overlong " + bad + bad, 2},
+        {"surrogate \xED\xA0\x80", "surrogate " + bad + bad + bad, 3}};
     for (const auto& row : rows) {
         int replaced = 0;
         EXPECT_EQ(XmlText::clean(row.text, replaced), row.cleaned) << row.text;
@@ -163,7 +137,7 @@ TEST(Export, TextXmlCannotHoldIsReplacedAndPositionlessWaypointsLeftOut)
         {Waypoint::create("bell\x07 and \xFF bad", "", 1.0f, 2.0f, 3.0f),
             Waypoint::create("Nowhere", "", kUnknown, 2.0f, 0.0f)});
     const std::string gpx = GpxExport::documents({&list}, {});
-    EXPECT_TRUE(has(gpx, "<name>bell" + replacement + " and " + replacement + " bad</name>"));
+    EXPECT_TRUE(has(gpx, "<name>bell" + bad + " and " + bad + " bad</name>"));
     EXPECT_FALSE(has(gpx, "Nowhere"));
     EXPECT_TRUE(log.contains("waypoint Nowhere has no position - skipping..."));
     EXPECT_TRUE(log.contains("2 characters that XML cannot hold were written as U+FFFD"));

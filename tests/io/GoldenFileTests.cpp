@@ -5,23 +5,15 @@
 // instead, to be reviewed before they are committed.
 #include "io/IoTestSupport.h"
 
-#include "support/LogCapture.h"
-
 #include <fstream>
 #include <sstream>
 
 namespace navora::test {
 namespace {
 
-bool updating()
-{
-    const char* update = std::getenv("NAVORA_UPDATE_GOLDEN");
-    return update != nullptr && std::string(update) == "1";
-}
-
 void compareWithExpected(const std::string& actual, const std::string& expectedPath)
 {
-    if (updating()) {
+    if (const char* update = std::getenv("NAVORA_UPDATE_GOLDEN"); update != nullptr && std::string(update) == "1") {
         std::ofstream(expectedPath, std::ios::binary | std::ios::trunc) << actual;
         return;
     }
@@ -32,16 +24,8 @@ void compareWithExpected(const std::string& actual, const std::string& expectedP
 std::string escaped(const std::string& text)
 {
     std::string out;
-    for (const char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else
-            out.push_back(c);
-    }
+    for (const char c : text)
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : std::string(1, c);
     return out;
 }
 
@@ -74,7 +58,7 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
     const std::string input = GetParam();
     const bool isKml = std::filesystem::path(input).extension() == ".kml";
     Exporter exporter;
-    MemoryDocumentHost& host = exporter.host();
+    MemoryDocumentHost& host = exporter.host;
     std::vector<std::string> logLines;
     {
         LogCapture log;
@@ -90,17 +74,17 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
 
     ScratchDirectory scratch;
     LogCapture quiet;
-    exporter.saveTo(scratch.file("out.gpx"));
-    ASSERT_TRUE(exporter.controller().exportAllToGPX());
+    exporter.saveTo = scratch.file("out.gpx").string();
+    ASSERT_TRUE(exporter.controller.exportAllToGPX());
     compareWithExpected(fileBytes(scratch.file("out.gpx")), input + ".export.gpx");
     const std::string validate = "xmllint --nonet --noout --schema " + ioDataPath("gpx.xsd") + " "
         + scratch.file("out.gpx").string() + " 2>/dev/null";
     EXPECT_EQ(std::system(validate.c_str()), 0) << "not valid GPX 1.1";
-    exporter.saveTo(scratch.file("out.kml"));
+    exporter.saveTo = scratch.file("out.kml").string();
     int number = 0;
     for (ExchangeDocument* document : host.documents()) {
         host.setKeyDocument(document);
-        ASSERT_TRUE(exporter.controller().exportKML());
+        ASSERT_TRUE(exporter.controller.exportKML());
         compareWithExpected(fileBytes(scratch.file("out.kml")), input + ".export-" + std::to_string(++number) + ".kml");
     }
 }
@@ -121,10 +105,8 @@ std::vector<std::string> goldenInputs()
 
 INSTANTIATE_TEST_SUITE_P(Data, GoldenFile, ::testing::ValuesIn(goldenInputs()), [](const auto& row) {
     std::string name = std::filesystem::path(row.param).filename().string();
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    }
+    std::replace_if(
+        name.begin(), name.end(), [](unsigned char c) { return !std::isalnum(c); }, '_');
     return name;
 });
 

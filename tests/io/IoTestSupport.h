@@ -7,12 +7,14 @@
 #include "io/ExportController.h"
 #include "io/ImportController.h"
 #include "io/MemoryDocumentHost.h"
+#include "io/MemoryRouteDocument.h"
+#include "io/MemoryWaypointDocument.h"
 #include "model/NumberText.h"
+#include "support/LogCapture.h"
 #include "support/ScratchDirectory.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,40 +52,20 @@ inline ImportController importerFor(
 }
 
 // The export as the desktop program runs it, with default settings; the save
-// panel answers saveTo and remembers what it was asked.
-class Exporter {
-public:
-    Exporter() { m_settings.registerDefaults(); }
+// panel answers saveTo and remembers the title it proposed.
+struct Exporter {
+    Exporter() { settings.registerDefaults(); }
 
-    ExportController& controller()
-    {
-        if (!m_controller) {
-            m_controller = std::make_unique<ExportController>(
-                m_host, m_settings, m_center, [this](std::string_view extension, std::string_view title) {
-                    m_extension = extension;
-                    m_title = title;
-                    return m_target;
-                });
-        }
-        return *m_controller;
-    }
-
-    MemoryDocumentHost& host() { return m_host; }
-    Settings& settings() { return m_settings; }
-    NotificationCenter& center() { return m_center; }
-    const std::string& title() const { return m_title; }
-    const std::string& extension() const { return m_extension; }
-    void saveTo(std::optional<std::string> path) { m_target = std::move(path); }
-
-private:
-    MemorySettingsStore m_store;
-    Settings m_settings{m_store};
-    NotificationCenter m_center;
-    MemoryDocumentHost m_host;
-    std::unique_ptr<ExportController> m_controller;
-    std::optional<std::string> m_target;
-    std::string m_title = "(not asked)";
-    std::string m_extension;
+    MemorySettingsStore store;
+    Settings settings{store};
+    NotificationCenter center;
+    MemoryDocumentHost host;
+    std::optional<std::string> saveTo;
+    std::string title = "(not asked)";
+    ExportController controller{host, settings, center, [this](std::string_view extension, std::string_view name) {
+                                    title = std::string(extension) + " " + std::string(name);
+                                    return saveTo;
+                                }};
 };
 
 } // namespace navora::test

@@ -56,6 +56,10 @@ TEST(WaypointListOrder, MatchesTheWalkOnRandomLists)
         EXPECT_EQ(WaypointListOrder::sortByNameAndStripDuplicates(combined), expectedRemoved);
         EXPECT_EQ(combined, expected);
     }
+    // The shortest list that can hold a duplicate.
+    WaypointList pair{Waypoint::create("A", "", 1, 1, 0), Waypoint::create("A", "", 1, 1, 0)};
+    EXPECT_EQ(WaypointListOrder::stripDuplicates(pair), 1);
+    EXPECT_EQ(pair.size(), 1u);
 }
 
 TEST(MemoryWaypointDocument, RefreshSortsStripsAndLogs)

@@ -1,4 +1,4 @@
-#include "model/Waypoint.h"
+#include "model/Route.h"
 
 #include <gtest/gtest.h>
 
@@ -12,40 +12,36 @@ namespace {
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-TEST(Waypoint, SettersKeepCoordinatesInRangeAndUnknownOtherwise)
+TEST(Waypoint, KeepsCoordinatesInRangeAndUnknownOtherwise)
 {
-    struct Case {
+    const struct {
         float value;
         bool keptAsLatitude;
         bool keptAsLongitude;
-    };
-    const Case cases[] = {
-        {90.0f, true, true},
-        {-90.0f, true, true},
-        {90.0001f, false, true},
-        {-90.0001f, false, true},
-        {180.0f, false, true},
-        {-180.0f, false, true},
-        {180.0001f, false, false},
-        {kNaN, false, false},
-        {std::numeric_limits<float>::infinity(), false, false},
-    };
-    for (const Case& c : cases) {
-        Waypoint w;
-        w.setLatitude(c.value);
-        w.setLongitude(c.value);
-        Waypoint made("A", "c", c.value, c.value, c.value);
-        for (const Waypoint* waypoint : {&w, &made}) {
-            EXPECT_EQ(waypoint->latitude() == c.value, c.keptAsLatitude) << c.value;
-            EXPECT_EQ(std::isnan(waypoint->latitude()), !c.keptAsLatitude) << c.value;
-            EXPECT_EQ(waypoint->longitude() == c.value, c.keptAsLongitude) << c.value;
-            EXPECT_EQ(std::isnan(waypoint->longitude()), !c.keptAsLongitude) << c.value;
+    } rows[] = {{90.0f, true, true}, {-90.0f, true, true}, {90.0001f, false, true}, {-90.0001f, false, true},
+        {180.0f, false, true}, {-180.0f, false, true}, {180.0001f, false, false}, {kNaN, false, false},
+        {std::numeric_limits<float>::infinity(), false, false}};
+    for (const auto& row : rows) {
+        Waypoint set;
+        set.setLatitude(row.value);
+        set.setLongitude(row.value);
+        Waypoint made("A", "c", row.value, row.value, row.value);
+        Waypoint moved("PPOS", "", 1, 2, 3);
+        moved.setPosition(row.value, row.value, 7.0f, "fix");
+        for (const Waypoint* waypoint : {&set, &made, &moved}) {
+            const WaypointSnapshot s = waypoint->snapshot();
+            EXPECT_EQ(s.latitude == row.value, row.keptAsLatitude) << row.value;
+            EXPECT_EQ(std::isnan(s.latitude), !row.keptAsLatitude) << row.value;
+            EXPECT_EQ(s.longitude == row.value, row.keptAsLongitude) << row.value;
+            EXPECT_EQ(std::isnan(s.longitude), !row.keptAsLongitude) << row.value;
         }
+        EXPECT_EQ(moved.snapshot().wpName + "|" + moved.snapshot().wpComment, "PPOS|fix");
+        EXPECT_EQ(moved.altitude(), 7.0f);
     }
     EXPECT_EQ(Waypoint("A", "c", 95.0f, -200.0f, -12345.5f).altitude(), -12345.5f);
 }
 
-TEST(Waypoint, CopyIsIndependent)
+TEST(Waypoint, CopyIsIndependentAndNamesSortByteWise)
 {
     const auto original = Waypoint::create("Harbour", "entrance", 50.5f, -1.25f, 3.0f);
     const auto copy = original->copy();
@@ -56,29 +52,13 @@ TEST(Waypoint, CopyIsIndependent)
     EXPECT_EQ(s.latitude, 50.5f);
     EXPECT_EQ(s.longitude, -1.25f);
     EXPECT_EQ(s.altitude, 3.0f);
-}
+    EXPECT_EQ(copy->snapshot().altitude, 30.0f);
 
-TEST(Waypoint, NameOrderIsCaseSensitive)
-{
-    const Waypoint a("Alpha", "", 0, 0, 0);
-    const Waypoint b("beta", "", 0, 0, 0);
-    const Waypoint upperB("Beta", "", 0, 0, 0);
+    const Waypoint a("Alpha", "", 0, 0, 0), b("beta", "", 0, 0, 0), upperB("Beta", "", 0, 0, 0);
     EXPECT_EQ(a.nameAlpha(b), -1);
     EXPECT_EQ(b.nameAlpha(a), 1);
     EXPECT_EQ(upperB.nameAlpha(b), -1); // capitals sort before lower case
     EXPECT_EQ(a.nameAlpha(a), 0);
-}
-
-TEST(Waypoint, SetPositionAppliesRangeChecksAsOneUnit)
-{
-    Waypoint w("PPOS", "", 1, 2, 3);
-    w.setPosition(91.0f, 45.0f, 7.0f, "fix");
-    const WaypointSnapshot s = w.snapshot();
-    EXPECT_TRUE(std::isnan(s.latitude));
-    EXPECT_EQ(s.longitude, 45.0f);
-    EXPECT_EQ(s.altitude, 7.0f);
-    EXPECT_EQ(s.wpComment, "fix");
-    EXPECT_EQ(s.wpName, "PPOS");
 }
 
 // The GPS thread rewrites "PPOS" while the user-interface thread reads it: a
@@ -103,6 +83,42 @@ TEST(Waypoint, SnapshotNeverSeesAHalfWrittenPosition)
     }
     writer.join();
     EXPECT_EQ(mixed, 0);
+}
+
+std::string namesOf(const Route& route)
+{
+    std::string names;
+    for (const auto& w : route.routeWaypoints())
+        names += w->wpName();
+    return names;
+}
+
+TEST(Route, EditsRefuseIndicesOutsideTheListAndReverseKeepsTheActiveIndex)
+{
+    Route route;
+    for (const char* name : {"A", "B", "C"})
+        route.appendWaypoint(Waypoint::create(name, "", 0, 0, 0));
+    const auto x = [] { return Waypoint::create("X", "", 0, 0, 0); };
+    EXPECT_FALSE(route.insertWaypoint(x(), 4));
+    EXPECT_FALSE(route.insertWaypoint(x(), -1));
+    EXPECT_FALSE(route.replaceWaypointAtIndex(3, x()));
+    EXPECT_FALSE(route.replaceWaypointAtIndex(-1, x()));
+    EXPECT_FALSE(route.deleteWaypointAtIndex(3));
+    EXPECT_FALSE(route.deleteWaypointAtIndex(-1));
+    EXPECT_EQ(namesOf(route), "ABC");
+
+    EXPECT_TRUE(route.insertWaypoint(x(), 3)); // index == count appends
+    EXPECT_TRUE(route.insertWaypoint(Waypoint::create("Y", "", 0, 0, 0), 0));
+    EXPECT_TRUE(route.replaceWaypointAtIndex(2, Waypoint::create("Z", "", 0, 0, 0)));
+    EXPECT_EQ(namesOf(route), "YAZCX");
+    EXPECT_TRUE(route.deleteWaypointAtIndex(4));
+    EXPECT_TRUE(route.deleteWaypointAtIndex(0));
+    EXPECT_EQ(namesOf(route), "AZC");
+
+    route.setActiveIndex(1);
+    route.reverseRoute();
+    EXPECT_EQ(namesOf(route), "CZA");
+    EXPECT_EQ(route.activeIndex(), 1);
 }
 
 } // namespace
