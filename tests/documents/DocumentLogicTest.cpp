@@ -891,8 +891,8 @@ TEST(WaypointTable, ShowsSortsAndEditsByColumn)
         edits.emplace_back(listIndex, name);
         return true;
     });
-    for (int column = 0; column < model.columnCount(); ++column)
-        EXPECT_EQ(model.flags(model.index(0, column)).testFlag(Qt::ItemIsEditable), column > 0 && column < 5) << column;
+    for (int c = 0; c < model.columnCount(); ++c)
+        EXPECT_EQ(model.flags(model.index(0, c)).testFlag(Qt::ItemIsEditable), c > 0 && c < 5) << c;
     EXPECT_TRUE(model.setData(model.index(0, 2), "w"));
     EXPECT_FALSE(model.setData(model.index(0, 2), "w", Qt::DisplayRole));
     EXPECT_EQ(edits, (std::vector<std::pair<int, QString>>{{2, "wpComment"}}));

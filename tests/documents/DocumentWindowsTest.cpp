@@ -41,7 +41,7 @@ QPushButton& button(const QWidget& root, const char* name)
 }
 QLineEdit& field(const QWidget& root, const char* name)
 {
-    return field(root, name);
+    return control<QLineEdit>(root, name);
 }
 // Types into a field as the user would, replacing what it holds; Return presses its action.
 void typeInto(QLineEdit& field, const QString& text, bool enter = false)
