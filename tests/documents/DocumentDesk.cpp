@@ -1,10 +1,6 @@
 #include "documents/DocumentDesk.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QLineEdit>
-#include <QTableView>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +9,8 @@
 
 namespace navora::test {
 
-void fatal(const std::string& message)
+// Ends the test program with a message: a test's own set-up is broken.
+[[noreturn]] static void fatal(const std::string& message)
 {
     std::fprintf(stderr, "test set-up: %s\n", message.c_str());
     std::abort();
@@ -118,48 +115,6 @@ RouteWindow& DocumentDesk::routeWindow(Document& document) const
     if (!window)
         fatal("no route window");
     return *window;
-}
-
-void typeInto(QLineEdit& field, const QString& text)
-{
-    field.selectAll();
-    QTest::keyClick(&field, Qt::Key_Backspace);
-    QTest::keyClicks(&field, text);
-}
-
-void enterInto(QLineEdit& field, const QString& text)
-{
-    typeInto(field, text);
-    QTest::keyClick(&field, Qt::Key_Return);
-}
-
-void click(QAbstractButton& button)
-{
-    if (!button.isEnabled()) {
-        ADD_FAILURE() << "clicking a disabled button: " << button.objectName().toStdString();
-        return;
-    }
-    QTest::mouseClick(&button, Qt::LeftButton);
-}
-
-void selectRow(QTableView& table, int row)
-{
-    if (row < 0)
-        table.clearSelection();
-    else
-        table.selectRow(row);
-}
-
-void doubleClickRow(QTableView& table, int row)
-{
-    const QRect rect = table.visualRect(table.model()->index(row, 0));
-    QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, rect.center());
-    QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, rect.center());
-}
-
-QString cell(const QTableView& table, int row, int column)
-{
-    return table.model()->index(row, column).data().toString();
 }
 
 } // namespace navora::test

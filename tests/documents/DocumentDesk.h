@@ -21,10 +21,6 @@
 #include <string>
 #include <vector>
 
-class QAbstractButton;
-class QLineEdit;
-class QTableView;
-
 namespace navora::test {
 
 // Answers the framework's questions and file panels from a script and
@@ -75,26 +71,5 @@ public:
 private:
     ScratchDirectory m_dir;
 };
-
-// Widget helpers.
-// Ends the test program with a message: a test's own set-up is broken.
-[[noreturn]] void fatal(const std::string& message);
-
-template <typename T> T& control(const QWidget& root, const char* name)
-{
-    T* widget = root.findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        fatal(std::string("no control ") + name);
-    return *widget;
-}
-// Types text into a field as the user would: replaces what it holds.
-void typeInto(QLineEdit& field, const QString& text);
-// Types, then presses Return (the field's action).
-void enterInto(QLineEdit& field, const QString& text);
-void click(QAbstractButton& button);
-void selectRow(QTableView& table, int row);
-void doubleClickRow(QTableView& table, int row);
-// The text of a table cell.
-QString cell(const QTableView& table, int row, int column);
 
 } // namespace navora::test

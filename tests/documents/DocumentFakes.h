@@ -10,6 +10,7 @@
 #include "support/QtApplication.h"
 
 #include <QCoreApplication>
+#include <QString>
 #include <QThread>
 
 #include <atomic>
@@ -79,21 +80,14 @@ public:
 
     std::shared_ptr<WaypointDocument> list(const std::vector<WaypointPtr>& waypoints)
     {
-        auto document = std::make_shared<WaypointDocument>(services());
-        for (const WaypointPtr& waypoint : waypoints)
-            document->addWP(waypoint);
-        document->windowControllerDidLoadNib(open(document));
-        return document;
+        return open(std::make_shared<WaypointDocument>(services()), waypoints);
     }
     std::shared_ptr<RouteDocument> route(const std::vector<WaypointPtr>& waypoints, std::string name = {})
     {
         auto document = std::make_shared<RouteDocument>(services());
-        for (const WaypointPtr& waypoint : waypoints)
-            document->addWP(waypoint);
         if (!name.empty())
             document->route()->setRouteName(name);
-        document->windowControllerDidLoadNib(open(document));
-        return document;
+        return open(document, waypoints);
     }
     RecordingView& view(const Document& document) { return *m_views.at(&document); }
     // The framework lets the document go; its window's record stays.
@@ -119,10 +113,7 @@ public:
     DocumentPtr openDocumentWithContentsOfFile(const std::string& path, bool, std::string& error) override
     {
         auto document = std::make_shared<WaypointDocument>(services());
-        if (!document->readFromFile(path, error))
-            return nullptr;
-        document->windowControllerDidLoadNib(open(document));
-        return document;
+        return document->readFromFile(path, error) ? open(document, {}) : nullptr;
     }
     void showDocument(Document& document) override { shown.push_back(&document); }
 
@@ -138,12 +129,16 @@ private:
     {
         return {center, *this, {}, [this] { return units; }};
     }
-    template <typename Type> RecordingView& open(const std::shared_ptr<Type>& document)
+    template <typename Type>
+    std::shared_ptr<Type> open(const std::shared_ptr<Type>& document, const std::vector<WaypointPtr>& waypoints)
     {
+        for (const WaypointPtr& waypoint : waypoints)
+            document->addWP(waypoint);
         m_documents.push_back(document);
         auto& view = *(m_views[document.get()] = std::make_unique<RecordingView>());
         view.sheetEnded = [document = document.get()] { document->sheetDidEnd(); };
-        return view;
+        document->windowControllerDidLoadNib(view);
+        return document;
     }
 
     std::map<const Document*, std::unique_ptr<RecordingView>> m_views;
@@ -155,12 +150,40 @@ inline WaypointPtr waypoint(const std::string& name, float latitude = 1.0f, floa
     return Waypoint::create(name, name + " comment", latitude, longitude, 0.0f);
 }
 
-inline Names namesOf(const WaypointList& list)
+// The names of a list joined by commas.
+inline std::string namesOf(const WaypointList& list)
 {
-    Names names;
+    std::string names;
     for (const WaypointPtr& waypoint : list)
-        names.push_back(waypoint->wpName());
+        names += (names.empty() ? "" : ",") + waypoint->wpName();
     return names;
+}
+
+// A waypoint as "name|comment|latitude|longitude|altitude".
+inline std::string describe(const Waypoint& w)
+{
+    const auto number = [](float value) { return QString::number(static_cast<double>(value)).toStdString(); };
+    return w.wpName() + "|" + w.wpComment() + "|" + number(w.latitude()) + "|" + number(w.longitude()) + "|"
+        + number(w.altitude());
+}
+
+// The texts of the named fields joined by '|', and their enabled states as 0 and 1.
+inline std::string texts(const FormState& form, std::initializer_list<std::string_view> names)
+{
+    std::string shown;
+    const char* separator = "";
+    for (const std::string_view name : names) {
+        shown += separator + form.text(name);
+        separator = "|";
+    }
+    return shown;
+}
+inline std::string enabled(const FormState& form, std::initializer_list<std::string_view> names)
+{
+    std::string shown;
+    for (const std::string_view name : names)
+        shown += form.isEnabled(name) ? '1' : '0';
+    return shown;
 }
 
 // What the user types into the named fields.

@@ -35,61 +35,45 @@ public:
     LocaleScope& operator=(const LocaleScope&) = delete;
 };
 
+// A track or bearing ("angle") that rounds to a full turn reads 0, at any precision.
 TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
 {
     const struct {
         QLocale::Language language;
-        int decimals;
-        int integerDigits;
-        const char* positive;
-        const char* negative;
-        const char* suffix;
+        int decimals, integerDigits;
+        const char *positive, *negative, *suffix;
+        bool angle;
         double value;
         const char* text;
-    } rows[] = {
-        {QLocale::English, 0, 3, nullptr, nullptr, nullptr, 5.4, "005"},
-        {QLocale::English, 0, 3, nullptr, nullptr, nullptr, 359.6, "360"},
-        {QLocale::English, 2, 1, "R ", "L ", nullptr, -0.256, "L 0.26"},
-        {QLocale::English, 2, 1, "R ", "L ", nullptr, 1.5, "R 1.50"},
-        {QLocale::English, 2, 1, "R ", "L ", nullptr, -0.004, "0.00"},
-        {QLocale::English, 1, 1, nullptr, nullptr, nullptr, -12.24, "-12.2"},
-        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, 12345.678, "12345.68"},
-        {QLocale::English, 5, 1, "N ", "S ", "°", -33.868, "S 33.86800°"},
-        {QLocale::German, 5, 1, "N ", "S ", "°", 48.1374, "N 48,13740°"},
-        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, std::nan(""), ""},
-        {QLocale::English, 2, 1, nullptr, nullptr, nullptr, INFINITY, ""},
-    };
+    } rows[] = {{QLocale::English, 0, 3, "", "", "", false, 5.4, "005"},
+        {QLocale::English, 0, 3, "", "", "", false, 359.6, "360"},
+        {QLocale::English, 2, 1, "R ", "L ", "", false, -0.256, "L 0.26"},
+        {QLocale::English, 2, 1, "R ", "L ", "", false, 1.5, "R 1.50"},
+        {QLocale::English, 2, 1, "R ", "L ", "", false, -0.004, "0.00"},
+        {QLocale::English, 1, 1, "", "", "", false, -12.24, "-12.2"},
+        {QLocale::English, 2, 1, "", "", "", false, 12345.678, "12345.68"},
+        {QLocale::English, 5, 1, "N ", "S ", "°", false, -33.868, "S 33.86800°"},
+        {QLocale::German, 5, 1, "N ", "S ", "°", false, 48.1374, "N 48,13740°"},
+        {QLocale::English, 2, 1, "", "", "", false, std::nan(""), ""},
+        {QLocale::English, 2, 1, "", "", "", false, INFINITY, ""},
+        {QLocale::English, 0, 3, "", "", "", true, 359.6, "000"},
+        {QLocale::English, 0, 3, "", "", "", true, 359.4, "359"},
+        {QLocale::English, 1, 3, "", "", "", true, 359.96, "000.0"},
+        {QLocale::English, 1, 3, "", "", "", true, 359.94, "359.9"},
+        {QLocale::English, 0, 3, "", "", "", true, 360.0, "000"}};
     ensureWidgetApplication();
     for (const auto& row : rows) {
         LocaleScope locale{QLocale(row.language)};
         QLabel label;
         label.setProperty("decimals", row.decimals);
         label.setProperty("integerDigits", row.integerDigits);
-        if (row.positive)
-            label.setProperty("positivePrefix", QString::fromUtf8(row.positive));
-        if (row.negative)
-            label.setProperty("negativePrefix", QString::fromUtf8(row.negative));
-        if (row.suffix)
-            label.setProperty("suffix", QString::fromUtf8(row.suffix));
-        EXPECT_EQ(FieldWriter::numberText(label, row.value), QString::fromUtf8(row.text)) << row.value;
-    }
-}
-
-// A track or bearing that rounds to a full turn reads 0, at any precision.
-TEST(FieldWriter, AnglesThatRoundToAFullTurnShowAsZero)
-{
-    const struct {
-        int decimals;
-        double value;
-        const char* text;
-    } rows[] = {{0, 359.6, "000"}, {0, 359.4, "359"}, {1, 359.96, "000.0"}, {1, 359.94, "359.9"}, {0, 360.0, "000"}};
-    ensureWidgetApplication();
-    LocaleScope locale{QLocale(QLocale::English)};
-    for (const auto& row : rows) {
-        QLabel label;
-        label.setProperty("decimals", row.decimals);
-        label.setProperty("integerDigits", 3);
-        label.setProperty("angle", true);
+        for (const auto& [name, text] :
+            {std::pair{"positivePrefix", row.positive}, {"negativePrefix", row.negative}, {"suffix", row.suffix}}) {
+            if (*text)
+                label.setProperty(name, QString::fromUtf8(text));
+        }
+        if (row.angle)
+            label.setProperty("angle", true);
         EXPECT_EQ(FieldWriter::numberText(label, row.value), QString::fromUtf8(row.text)) << row.value;
     }
 }
@@ -116,8 +100,6 @@ bool amber(QLabel& label)
 
 class WindowDisplay : public testing::Test {
 protected:
-    void SetUp() override { ensureWidgetApplication(); }
-
     void apply(const DisplayBatch& batch) { display->apply(batch); }
 
     std::unique_ptr<GPSWindows> windows = [] {
@@ -126,22 +108,6 @@ protected:
     }();
     std::unique_ptr<QtDisplay> display = std::make_unique<QtDisplay>(windows->all());
 };
-
-TEST_F(WindowDisplay, HighlightDrawsTheBackgroundOfTheTimeEnRoute)
-{
-    windows->navDataWindow().show();
-    auto* ete = windows->navDataWindow().findChild<QLabel*>("wpETE");
-    DisplayBatch on;
-    on.setText(f::wpETE, "0:00:09");
-    on.setHighlight(f::wpETE, true);
-    apply(on);
-    EXPECT_TRUE(amber(*ete));
-    DisplayBatch off;
-    off.setHighlight(f::wpETE, false);
-    apply(off);
-    EXPECT_FALSE(amber(*ete));
-    EXPECT_EQ(ete->text(), "0:00:09");
-}
 
 TEST_F(WindowDisplay, NamesAndMarkupFromFilesShowAsPlainText)
 {
@@ -173,14 +139,19 @@ TEST_F(WindowDisplay, WritesNoWidgetCanShowAreLoggedOnceAndDropped)
         (std::map<std::string, std::string>{{"fixMode", "3D fix"}, {"satsInView", "/"}}));
 }
 
-TEST_F(WindowDisplay, FrontShowsRaisesAndFloatingChangesTheLevelOfAShownWindow)
+// A window placed partly off the screen opens whole on it.
+TEST_F(WindowDisplay, FrontShowsRaisesOnTheScreenAndFloatingChangesTheLevelOfAShownWindow)
 {
+    QWidget& mini = windows->miniNavWindow();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    mini.move(area.right() - 20, area.top() - 10);
     DisplayBatch front;
     front.bringToFront(f::miniNavWindow);
     front.setFloating(f::miniNavWindow, true);
     apply(front);
-    QWidget& mini = windows->miniNavWindow();
     EXPECT_TRUE(mini.isVisible());
+    EXPECT_EQ(mini.frameGeometry().topRight(), area.topRight());
+    EXPECT_TRUE(area.contains(mini.frameGeometry()));
     EXPECT_TRUE(mini.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     DisplayBatch lower;
     lower.setFloating(f::miniNavWindow, false);
@@ -191,18 +162,6 @@ TEST_F(WindowDisplay, FrontShowsRaisesAndFloatingChangesTheLevelOfAShownWindow)
     hide.setVisible(f::miniNavWindow, false);
     apply(hide);
     EXPECT_FALSE(mini.isVisible());
-}
-
-TEST_F(WindowDisplay, AWindowPlacedPartlyOffTheScreenOpensWholeOnIt)
-{
-    QWidget& mini = windows->miniNavWindow();
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    mini.move(area.right() - 20, area.top() - 10);
-    DisplayBatch front;
-    front.bringToFront(f::miniNavWindow);
-    apply(front);
-    EXPECT_TRUE(area.contains(mini.frameGeometry()));
-    EXPECT_EQ(mini.frameGeometry().topRight(), area.topRight());
 }
 
 TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount)
@@ -231,7 +190,8 @@ TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount
             {"satsInView", "/ 17/* /"}}));
 }
 
-TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChange)
+// The highlight draws the background of the time en route.
+TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChangeAndHighlightDrawsTheirBackground)
 {
     windows->navDataWindow().show();
     auto* distance = windows->navDataWindow().findChild<QLabel*>("wpDistance");
@@ -242,13 +202,20 @@ TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChange)
         DisplayBatch batch;
         batch.setNumber(f::wpDistance, value);
         batch.setText(f::wpETE, "123:59:59");
+        batch.setHighlight(f::wpETE, value > 0.0);
         apply(batch);
         processEvents();
         EXPECT_EQ(distance->width(), distanceWidth) << value;
         EXPECT_GE(distance->contentsRect().width(), distance->fontMetrics().horizontalAdvance(distance->text()));
         EXPECT_GE(ete->contentsRect().width(), ete->fontMetrics().horizontalAdvance(ete->text()));
         EXPECT_EQ(windows->navDataWindow().size(), windowSize);
+        EXPECT_EQ(amber(*ete), value > 0.0);
     }
+    DisplayBatch off;
+    off.setHighlight(f::wpETE, false);
+    apply(off);
+    EXPECT_FALSE(amber(*ete));
+    EXPECT_EQ(ete->text(), "123:59:59");
 }
 
 } // namespace

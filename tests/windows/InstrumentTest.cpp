@@ -118,11 +118,10 @@ TEST_F(Instruments, SatelliteMatrixKeepsItsFirstColumnsAndRefusesCellsOutside)
     SatelliteMatrix matrix;
     const QSize reserved = matrix.sizeHint();
     matrix.setColumnCount(3);
-    EXPECT_TRUE(matrix.setCell(0, 0, "4", true));
-    EXPECT_TRUE(matrix.setCell(1, 2, "30", false));
-    EXPECT_FALSE(matrix.setCell(2, 0, "x", false));
-    EXPECT_FALSE(matrix.setCell(0, 3, "x", false));
-    EXPECT_FALSE(matrix.setCell(-1, 0, "x", false));
+    // Braces: the cells are set from left to right.
+    const std::tuple set{matrix.setCell(0, 0, "4", true), matrix.setCell(1, 2, "30", false),
+        matrix.setCell(2, 0, "x", false), matrix.setCell(0, 3, "x", false), matrix.setCell(-1, 0, "x", false)};
+    EXPECT_EQ(set, std::tuple(true, true, false, false, false));
     matrix.setColumnCount(2);
     EXPECT_EQ(matrix.cellText(0, 0), "4");
     EXPECT_TRUE(matrix.cellHighlighted(0, 0));

@@ -28,23 +28,14 @@ namespace f = navora::fields;
 
 class DisplayThreads : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ensureWidgetApplication();
-        windows = std::make_unique<GPSWindows>();
-        display = std::make_shared<QtDisplay>(windows->all());
-    }
-
-    void TearDown() override
-    {
-        display.reset();
-        windows.reset();
-    }
-
     std::string shown(std::string_view name) const { return display->snapshot(std::array{name}).at(std::string(name)); }
 
-    std::unique_ptr<GPSWindows> windows;
-    std::shared_ptr<QtDisplay> display;
+    // Declared in this order, the display goes before its windows.
+    std::unique_ptr<GPSWindows> windows = [] {
+        ensureWidgetApplication();
+        return std::make_unique<GPSWindows>();
+    }();
+    std::shared_ptr<QtDisplay> display = std::make_shared<QtDisplay>(windows->all());
 };
 
 // One report's worth: the sequence number in two fields, one indicator step.
