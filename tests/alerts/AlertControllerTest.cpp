@@ -238,7 +238,8 @@ TEST_F(AlertControllerTest, BeepIsSilentOnlyWhileSpeaking)
     m_synthesizer->setSpeaking(false);
     alerts->approachingBeep();
     EXPECT_EQ(m_beeper->beeps(), 2);
-    make(false)->approachingBeep();
+    auto withoutSynthesizer = make(false);
+    withoutSynthesizer->approachingBeep();
     EXPECT_EQ(m_beeper->beeps(), 1);
 }
 
