@@ -12,18 +12,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace navora {
 namespace {
 
 using test::checkBox;
-using test::CountingBeeper;
 using test::LogCapture;
 using test::matrixColumn;
 using test::PostedNotification;
-using test::RecordingNotifier;
-using test::ScriptedSynthesizer;
 
 class AlertControllerTest : public ::testing::Test {
 protected:
@@ -38,48 +33,34 @@ protected:
 
     std::unique_ptr<AlertController> make(bool withSynthesizer = true, const QString& table = AlertTable::defaultPath())
     {
-        auto notifier = std::make_unique<RecordingNotifier>();
-        auto synthesizer = std::make_unique<ScriptedSynthesizer>();
-        auto beeper = std::make_unique<CountingBeeper>();
+        auto notifier = std::make_unique<test::RecordingNotifier>();
+        auto synthesizer = withSynthesizer ? std::make_unique<test::ScriptedSynthesizer>() : nullptr;
+        auto beeper = std::make_unique<test::CountingBeeper>();
         m_notifier = notifier.get();
-        m_synthesizer = withSynthesizer ? synthesizer.get() : nullptr;
+        m_synthesizer = synthesizer.get();
         m_beeper = beeper.get();
-        AlertController::Services services{
-            std::move(notifier), withSynthesizer ? std::move(synthesizer) : nullptr, std::move(beeper)};
-        return std::make_unique<AlertController>(m_settings, m_center, std::move(services), table);
+        return std::make_unique<AlertController>(m_settings, m_center,
+            AlertController::Services{std::move(notifier), std::move(synthesizer), std::move(beeper)}, table);
     }
 
     QString writeTable(const std::string& dictBody)
     {
-        const QString path = QString::fromStdString(m_dir.file("Alerts.plist").string());
-        std::ofstream(path.toStdString(), std::ios::trunc)
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" << dictBody
-            << "</dict></plist>\n";
-        return path;
-    }
-
-    static AlertEntry tableEntry(const std::string& key)
-    {
-        return *AlertTable::fromFile(AlertTable::defaultPath()).entry(key);
-    }
-    static PostedNotification fromTable(const std::string& key, const std::string& description)
-    {
-        const AlertEntry entry = tableEntry(key);
-        return {*entry.title, description, *entry.notificationName, *entry.priority, *entry.sticky};
+        return QString::fromStdString(m_dir.write("Alerts.plist",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" + dictBody
+                + "</dict></plist>\n"));
     }
 
     MemorySettingsStore m_store;
     Settings m_settings{m_store};
     NotificationCenter m_center;
     test::ScratchDirectory m_dir;
-    RecordingNotifier* m_notifier = nullptr;
-    ScriptedSynthesizer* m_synthesizer = nullptr;
-    CountingBeeper* m_beeper = nullptr;
+    test::RecordingNotifier* m_notifier = nullptr;
+    test::ScriptedSynthesizer* m_synthesizer = nullptr;
+    test::CountingBeeper* m_beeper = nullptr;
 };
 
 TEST_F(AlertControllerTest, StartsFromTheStoredSettings)
 {
-    // The defaults: ChangeNotificationsWithoutAControlAreLoggedAndIgnored.
     store(false, true, 1);
     auto stored = make();
     EXPECT_FALSE(stored->growlOn());
@@ -87,49 +68,74 @@ TEST_F(AlertControllerTest, StartsFromTheStoredSettings)
     EXPECT_EQ(stored->sayWhat(), 1);
 }
 
-TEST_F(AlertControllerTest, TableAlertPostsAndSpeaksTheTableTexts)
+// An alert posts its entry's title, name, priority and stickiness with the
+// entry's text, or the caller's, and speaks the entry's speech or the
+// caller's; a key the table lacks has only the caller's texts.
+TEST_F(AlertControllerTest, AlertPostsAndSpeaksTheEntryOrTheCallersTexts)
 {
     store(true, true);
-    auto alerts = make();
-    for (const std::string key : {"GPSOffline", "TRVGPSModeDown2D", "CourseReversal"}) {
-        SCOPED_TRACE(key);
-        alerts->alertAllForKey(key);
-        ASSERT_FALSE(m_notifier->posted().empty());
-        EXPECT_EQ(m_notifier->posted().back(), fromTable(key, *tableEntry(key).description));
-        EXPECT_EQ(m_synthesizer->requested().back(), *tableEntry(key).speech);
+    auto alerts = make(true, writeTable(R"(
+        <key>GPSOffline</key><dict><key>AlertTitle</key><string>GPS Offline</string>
+          <key>AlertDescription</key><string>The GPS went away</string>
+          <key>AlertNotificationName</key><string>GPS Connection</string>
+          <key>AlertPriority</key><integer>2</integer><key>AlertSticky</key><true/>
+          <key>AlertSpeech</key><string>GPS offline</string></dict>
+        <key>CourseReversal</key><dict><key>AlertTitle</key><string>Course Reversal</string>
+          <key>AlertNotificationName</key><string>Course</string>
+          <key>AlertPriority</key><integer>-1</integer><key>AlertSticky</key><false/></dict>)"));
+    struct Row {
+        std::string key;
+        std::optional<std::pair<std::string, std::string>> texts; // description and speech; none: the table's
+        std::optional<PostedNotification> posted;
+        std::string spoken;
+    };
+    const Row rows[] = {
+        {"GPSOffline", {}, PostedNotification{"GPS Offline", "The GPS went away", "GPS Connection", 2, true},
+            "GPS offline"},
+        {"GPSOffline", {{"Lost at Buoy 7", "Buoy 7"}},
+            PostedNotification{"GPS Offline", "Lost at Buoy 7", "GPS Connection", 2, true}, "Buoy 7"},
+        {"CourseReversal", {}, PostedNotification{"Course Reversal", "", "Course", -1, false}, ""},
+        {"DestinationArrival", {{"Arrived at Harbour", "Harbour"}},
+            PostedNotification{"", "Arrived at Harbour", "", 0, false}, "Harbour"},
+        {"DestinationArrival", {}, std::nullopt, ""}, // no title and no text: nothing to show
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        const size_t posted = m_notifier->posted().size();
+        const size_t spoken = m_synthesizer->requested().size();
+        if (row.texts)
+            alerts->alertAllForKey(row.key, row.texts->first, row.texts->second);
+        else
+            alerts->alertAllForKey(row.key);
+        ASSERT_EQ(m_notifier->posted().size(), posted + (row.posted ? 1 : 0));
+        if (row.posted) {
+            EXPECT_EQ(m_notifier->posted().back(), *row.posted);
+        }
+        ASSERT_EQ(m_synthesizer->requested().size(), spoken + (row.spoken.empty() ? 0 : 1));
+        if (!row.spoken.empty()) {
+            EXPECT_EQ(m_synthesizer->requested().back(), row.spoken);
+        }
     }
-}
-
-TEST_F(AlertControllerTest, CallerTextReplacesOnlyTextAndSpeech)
-{
-    store(true, true);
-    auto alerts = make();
-    alerts->alertAllForKey("WaypointArrival", "Arriving at Buoy 7 in 30 seconds", "Buoy 7");
-    EXPECT_EQ(m_notifier->posted(),
-        std::vector<PostedNotification>{fromTable("WaypointArrival", "Arriving at Buoy 7 in 30 seconds")});
-    EXPECT_EQ(m_synthesizer->requested(), std::vector<std::string>{"Buoy 7"});
 }
 
 TEST_F(AlertControllerTest, PreferenceChangesTakeEffectAtTheNextAlert)
 {
     store(false, false);
     auto alerts = make();
-    struct Step {
-        const char* change;
-        std::string name;
+    const struct {
+        std::string_view name;
         ControlState control;
         size_t postedAfter;
         size_t spokenAfter;
+    } steps[] = {
+        {"", {}, 0, 0},
+        {TRVSpeechChanged, checkBox(3, true), 0, 1},
+        {TRVGrowlChanged, checkBox(0, true), 1, 2},
+        {TRVSpeechChanged, checkBox(3, false), 2, 2},
+        {TRVGrowlChanged, checkBox(0, false), 2, 2},
     };
-    const std::vector<Step> steps = {
-        {"both off", "", {}, 0, 0},
-        {"speech on", std::string(TRVSpeechChanged), checkBox(3, true), 0, 1},
-        {"growl on", std::string(TRVGrowlChanged), checkBox(0, true), 1, 2},
-        {"speech off", std::string(TRVSpeechChanged), checkBox(3, false), 2, 2},
-        {"growl off", std::string(TRVGrowlChanged), checkBox(0, false), 2, 2},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.change);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.postedAfter * 10 + step.spokenAfter);
         if (!step.name.empty())
             m_center.post(step.name, step.control);
         alerts->alertAllForKey("GPSOnline");
@@ -140,37 +146,32 @@ TEST_F(AlertControllerTest, PreferenceChangesTakeEffectAtTheNextAlert)
     EXPECT_FALSE(m_settings.boolForKey(TRVSpeechOnKey));
 }
 
+ControlState control(int tag, bool state, int column)
+{
+    ControlState c;
+    c.tag = tag;
+    c.state = state;
+    c.selectedColumn = column;
+    return c;
+}
+
 TEST_F(AlertControllerTest, SpeechChangeTellsTheTwoControlsApartAndLogsBothValues)
 {
     auto alerts = make();
-    struct Step {
-        const char* change;
+    const struct {
         ControlState control;
         bool speechOn;
         int sayWhat;
         const char* line;
+    } steps[] = {
+        {checkBox(3, true), true, 0, "Speech On, speaking names"},
+        {matrixColumn(4, 1), true, 1, "Speech On, speaking comments"},
+        {control(3, false, 0), false, 1, "Speech Off, speaking comments"}, // the column is ignored
+        {control(0, true, 0), false, 0, "Speech Off, speaking names"}, // the state is ignored
+        {matrixColumn(7, 2), false, 2, "Speech Off, speaking names"}, // another column logs names
     };
-    const std::vector<Step> steps = {
-        {"check box on", checkBox(3, true), true, 0, "Speech On, speaking names"},
-        {"comments chosen", matrixColumn(4, 1), true, 1, "Speech On, speaking comments"},
-        {"check box off, column ignored",
-            [] {
-                auto c = checkBox(3, false);
-                c.selectedColumn = 0;
-                return c;
-            }(),
-            false, 1, "Speech Off, speaking comments"},
-        {"names chosen, state ignored",
-            [] {
-                auto c = matrixColumn(0, 0);
-                c.state = true;
-                return c;
-            }(),
-            false, 0, "Speech Off, speaking names"},
-        {"another column speaks comments but logs names", matrixColumn(7, 2), false, 2, "Speech Off, speaking names"},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.change);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.line);
         LogCapture log;
         m_center.post(TRVSpeechChanged, step.control);
         EXPECT_EQ(alerts->speechOn(), step.speechOn);
@@ -198,23 +199,20 @@ TEST_F(AlertControllerTest, ChangeNotificationsWithoutAControlAreLoggedAndIgnore
 TEST_F(AlertControllerTest, SpeechFailuresAreLoggedAfterTheNotificationIsPosted)
 {
     store(true, true);
-    struct Case {
-        const char* name;
+    const struct {
         bool synthesizer;
         bool refuses;
         std::string speech;
         std::vector<std::string> lines;
         size_t requested;
+    } cases[] = {
+        {false, false, "Buoy 7", {"no speech synthesizer initialised", "failed to start speaking"}, 0},
+        {true, true, "Buoy 7", {"failed to start speaking"}, 1},
+        {false, false, "", {}, 0},
+        {true, false, "", {}, 0},
     };
-    const std::vector<Case> cases = {
-        {"no synthesizer", false, false, "Buoy 7", {"no speech synthesizer initialised", "failed to start speaking"},
-            0},
-        {"refused", true, true, "Buoy 7", {"failed to start speaking"}, 1},
-        {"empty speech, no synthesizer", false, false, "", {}, 0},
-        {"empty speech", true, false, "", {}, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.synthesizer) + c.speech);
         auto alerts = make(c.synthesizer);
         if (m_synthesizer)
             m_synthesizer->setRefuses(c.refuses);
@@ -236,55 +234,29 @@ TEST_F(AlertControllerTest, BeepIsSilentOnlyWhileSpeaking)
     EXPECT_EQ(m_beeper->beeps(), 1) << "the settings do not silence the beep";
     m_synthesizer->setSpeaking(true);
     alerts->approachingBeep();
-    alerts->approachingBeep();
     EXPECT_EQ(m_beeper->beeps(), 1);
     m_synthesizer->setSpeaking(false);
     alerts->approachingBeep();
     EXPECT_EQ(m_beeper->beeps(), 2);
-
     auto withoutSynthesizer = make(false);
     withoutSynthesizer->approachingBeep();
     EXPECT_EQ(m_beeper->beeps(), 1);
 }
 
+// Registered once, with the distinct notification names in table order.
 TEST_F(AlertControllerTest, RegistersOnceWithTheDistinctNotificationNames)
 {
     auto alerts = make(true, writeTable(R"(
-        <key>GPSModeUp2D</key><dict><key>AlertNotificationName</key><string>GPS Fix</string></dict>
-        <key>GPSOffline</key><dict><key>AlertNotificationName</key><string>GPS Connection</string></dict>
-        <key>GPSModeUp3D</key><dict><key>AlertNotificationName</key><string>GPS Fix</string></dict>)"));
-    const std::vector<std::string> names = {"GPS Fix", "GPS Connection"};
+        <key>Zulu</key><dict><key>AlertNotificationName</key><string>Fix</string></dict>
+        <key>Alpha</key><dict><key>AlertNotificationName</key><string>Arrival</string></dict>
+        <key>Mike</key><dict><key>AlertNotificationName</key><string>Fix</string></dict>
+        <key>Nameless</key><dict><key>AlertTitle</key><string>No name</string></dict>
+        <key>Bravo</key><dict><key>AlertNotificationName</key><string>fix</string></dict>)"));
+    const std::vector<std::string> names = {"Fix", "Arrival", "fix"};
     const AlertController::RegistrationDictionary expected
         = {{"AllNotifications", names}, {"DefaultNotifications", names}};
     EXPECT_EQ(alerts->registrationDictionaryForGrowl(), expected);
     EXPECT_EQ(m_notifier->registration(), (test::Registration{"Navora", names, names}));
-    EXPECT_EQ(AlertController::applicationNameForGrowl(), "Navora");
-}
-
-TEST_F(AlertControllerTest, MissingTableOrKeyLeavesOnlyCallerTexts)
-{
-    store(true, true);
-    const std::vector<std::pair<const char*, QString>> tables = {
-        {"missing table", QString::fromStdString(m_dir.file("none.plist").string())},
-        {"broken table", writeTable("<key>GPSOffline</key><dict>")},
-        {"table without the keys", writeTable("<key>Other</key><dict><key>AlertTitle</key><string>T</string></dict>")},
-    };
-    for (const auto& [name, path] : tables) {
-        SCOPED_TRACE(name);
-        LogCapture log;
-        auto alerts = make(true, path);
-        EXPECT_TRUE(log.lines().empty()) << "nothing is logged at start";
-
-        alerts->alertAllForKey("GPSOffline");
-        EXPECT_TRUE(m_notifier->posted().empty()) << "no title and no text: nothing to show";
-        EXPECT_TRUE(m_synthesizer->requested().empty());
-
-        alerts->alertAllForKey("DestinationArrival", "Arrived at Harbour", "Harbour");
-        const PostedNotification untitled{"", "Arrived at Harbour", "", 0, false};
-        EXPECT_EQ(m_notifier->posted(), std::vector<PostedNotification>{untitled});
-        EXPECT_EQ(m_synthesizer->requested(), std::vector<std::string>{"Harbour"});
-        EXPECT_TRUE(log.lines().empty());
-    }
 }
 
 TEST_F(AlertControllerTest, StopsObservingWhenDestroyed)
@@ -292,7 +264,6 @@ TEST_F(AlertControllerTest, StopsObservingWhenDestroyed)
     make().reset();
     EXPECT_EQ(m_center.observerCount(TRVGrowlChanged), 0U);
     EXPECT_EQ(m_center.observerCount(TRVSpeechChanged), 0U);
-    m_center.post(TRVSpeechChanged, checkBox(3, true));
 }
 
 } // namespace

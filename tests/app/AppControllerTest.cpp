@@ -25,40 +25,21 @@
 namespace navora::test {
 namespace {
 
-// Where links were asked to connect: on their GPS threads.
-class Opens {
-public:
-    void add(std::string endpoint)
-    {
-        std::lock_guard lock(m_mutex);
-        m_opens.push_back(std::move(endpoint));
-    }
-    std::vector<std::string> list() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_opens;
-    }
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<std::string> m_opens;
-};
-
-// A link that records where it was asked to connect.
+// A link that records where it was asked to connect (on its GPS thread).
 class CountingLink : public StubGPSLink {
 public:
-    explicit CountingLink(Opens& opens)
-        : m_opens(opens)
+    explicit CountingLink(std::function<void(std::string)> record)
+        : m_record(std::move(record))
     {
     }
     bool open(const std::string& server, const std::string& port) override
     {
-        m_opens.add(server + ":" + port);
+        m_record(server + ":" + port);
         return false;
     }
 
 private:
-    Opens& m_opens;
+    std::function<void(std::string)> m_record;
 };
 
 class AppControllerTest : public testing::Test {
@@ -70,7 +51,10 @@ protected:
         app = std::make_unique<AppController>(AppController::Services{settings, desk.center, *desk.controller,
             [this]() -> std::unique_ptr<GPSLink> {
                 ++linksMade;
-                return std::make_unique<CountingLink>(opens);
+                return std::make_unique<CountingLink>([this](std::string endpoint) {
+                    std::lock_guard lock(opensMutex);
+                    opensList.push_back(std::move(endpoint));
+                });
             },
             [this] { return alerts; }, GPSTimings{},
             [this](std::string_view title, std::string_view, std::string_view, std::string_view) {
@@ -126,7 +110,14 @@ protected:
     Settings settings{desk.store};
     std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
     int linksMade = 0;
-    Opens opens;
+    std::vector<std::string> opens()
+    {
+        std::lock_guard lock(opensMutex);
+        return opensList;
+    }
+
+    std::mutex opensMutex;
+    std::vector<std::string> opensList;
     std::vector<std::string> stopQuestions;
     std::deque<bool> stopAnswers;
     std::unique_ptr<AppController> app;
@@ -202,8 +193,8 @@ TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
     processEvents();
     ASSERT_NE(app->gpsController(), nullptr);
     EXPECT_EQ(linksMade, 2);
-    EXPECT_TRUE(eventually([&] { return opens.list().size() == 2; }));
-    EXPECT_EQ(opens.list(), (std::vector<std::string>{"localhost:2947", "localhost:2947"}));
+    EXPECT_TRUE(eventually([&] { return opens().size() == 2; }));
+    EXPECT_EQ(opens(), (std::vector<std::string>{"localhost:2947", "localhost:2947"}));
     EXPECT_FALSE(gps().controller().mnOn());
     EXPECT_TRUE(window(fields::window).isVisible());
 }
@@ -236,8 +227,8 @@ TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
     desk.center.post(TRVCheckGPSRunning);
     processEvents();
     ASSERT_NE(app->gpsController(), nullptr);
-    EXPECT_TRUE(eventually([&] { return !opens.list().empty(); }));
-    EXPECT_EQ(opens.list(), std::vector<std::string>{"localhost:2947"});
+    EXPECT_TRUE(eventually([&] { return !opens().empty(); }));
+    EXPECT_EQ(opens(), std::vector<std::string>{"localhost:2947"});
     EXPECT_TRUE(window(fields::window).isVisible());
 
     // A second activation finds it there.

@@ -143,11 +143,6 @@ TEST(NotificationCenter, EmptyHandlerIsLoggedAndIgnored)
         log.lines(), (std::vector<std::string>{"Observer of TRVGrowlChanged registered without a handler; ignored"}));
 }
 
-TEST(NotificationCenter, DefaultCenterIsOneInstance)
-{
-    EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
-}
-
 using namespace std::chrono_literals;
 
 void waitFor(const std::atomic<bool>& flag)

@@ -1,23 +1,141 @@
-#include "app/preferences/PreferenceHarness.h"
-
+#include "app/preferences/PreferenceController.h"
+#include "alerts/AlertTable.h"
 #include "app/preferences/RouteColourWell.h"
+#include "core/MemorySettingsStore.h"
+#include "core/NotificationCenter.h"
 #include "core/NotificationNames.h"
+#include "core/Settings.h"
 #include "core/SettingsKeys.h"
 #include "support/ControlStates.h"
 #include "support/LogCapture.h"
+#include "support/PostRecorder.h"
+#include "support/QtApplication.h"
+#include "support/ScratchDirectory.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QString>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVariant>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace navora::test {
+
+// One preferences window on settings of its own (defaults registered, then
+// the given values stored), shown, with every notification it posts recorded.
+class PreferenceHarness {
+public:
+    using Post = PostRecorder::Post;
+    using StoredValues = std::vector<std::pair<std::string_view, QVariant>>;
+
+    explicit PreferenceHarness(
+        const StoredValues& stored = {}, const QString& alertTablePath = AlertTable::defaultPath());
+    ~PreferenceHarness();
+
+    PreferenceController& controller() { return *m_controller; }
+    Settings& settings() { return m_settings; }
+    MemorySettingsStore& store() { return m_store; }
+    const std::vector<Post>& posts() const { return m_recorder.posts; }
+
+    // Everything in the store, key to value.
+    std::map<std::string, QVariant> storedValues() const;
+
+    // The window's control with that objectName; fails the test if missing.
+    template <typename Widget> Widget& control(const char* name) const
+    {
+        auto* widget = m_controller->window().findChild<Widget*>(QString::fromLatin1(name));
+        if (widget == nullptr)
+            throw std::runtime_error(std::string("no control ") + name);
+        return *widget;
+    }
+
+    // Types text into a line edit as the user would and presses Return.
+    void typeAndReturn(const char* field, const QString& text);
+    // Empties a line edit and moves the focus away, ending its editing.
+    void emptyAndLeave(const char* field);
+    void click(const char* button);
+
+private:
+    MemorySettingsStore m_store;
+    Settings m_settings;
+    NotificationCenter m_center;
+    PostRecorder m_recorder{m_center, {std::begin(allNotificationNames), std::end(allNotificationNames)}};
+    std::unique_ptr<PreferenceController> m_controller;
+};
+
+PreferenceHarness::PreferenceHarness(const StoredValues& stored, const QString& alertTablePath)
+    : m_settings(m_store)
+{
+    ensureWidgetApplication();
+    m_settings.registerDefaults();
+    for (const auto& [key, value] : stored)
+        m_store.setValue(key, value);
+    m_controller = std::make_unique<PreferenceController>(m_settings, m_center, nullptr, alertTablePath);
+    m_controller->showWindow();
+    QApplication::setActiveWindow(&m_controller->window());
+}
+
+PreferenceHarness::~PreferenceHarness()
+{
+    m_controller.reset();
+}
+
+std::map<std::string, QVariant> PreferenceHarness::storedValues() const
+{
+    std::map<std::string, QVariant> values;
+    for (const std::string& key : m_store.keys())
+        values[key] = m_store.value(key);
+    return values;
+}
+
+void PreferenceHarness::typeAndReturn(const char* field, const QString& text)
+{
+    auto& edit = control<QLineEdit>(field);
+    edit.setFocus();
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keyClicks(&edit, text);
+    QTest::keyClick(&edit, Qt::Key_Return);
+}
+
+void PreferenceHarness::emptyAndLeave(const char* field)
+{
+    auto& edit = control<QLineEdit>(field);
+    edit.setFocus();
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    control<QWidget>("growlCheck").setFocus();
+}
+
+void PreferenceHarness::click(const char* button)
+{
+    // Near the left edge: a check box or radio button stretched by its layout
+    // answers clicks only on its indicator and text.
+    auto& target = control<QAbstractButton>(button);
+    QTest::mouseClick(&target, Qt::LeftButton, {}, QPoint(6, target.height() / 2));
+}
+
 namespace {
 
 using StoredValues = PreferenceHarness::StoredValues;
@@ -317,6 +435,148 @@ TEST(PreferenceSpeechTest, WaypointSpeechChoiceFollowsTheSpeechCheckBoxBothWays)
         EXPECT_EQ(option.isVisible(), on);
         EXPECT_EQ(harness.settings().boolForKey(TRVSpeechOnKey), on);
     }
+}
+
+// --- The alert notification names ------------------------------------------
+
+TEST(PreferenceAlertListTest, SharedNameIsOneRowNamingBothAlerts)
+{
+    ScratchDirectory folder;
+    const QString path = QString::fromStdString(folder.file("Alerts.plist").string());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>GPSOffline</key><dict><key>AlertTitle</key><string>GPS Offline</string>
+  <key>AlertNotificationName</key><string>GPS Connection</string></dict>
+<key>CourseReversal</key><dict><key>AlertTitle</key><string>Course Reversal</string>
+  <key>AlertNotificationName</key><string>Course</string></dict>
+<key>GPSOnline</key><dict><key>AlertNotificationName</key><string>GPS Connection</string></dict>
+</dict></plist>)");
+    file.close();
+    PreferenceHarness harness({}, path);
+    const auto& list = harness.control<QTreeWidget>("alertNotificationList");
+    ASSERT_EQ(list.topLevelItemCount(), 2);
+    EXPECT_EQ(list.topLevelItem(0)->text(0), QStringLiteral("GPS Connection"));
+    // An entry without a title is named by its key.
+    EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("GPS Offline, GPSOnline"));
+    EXPECT_EQ(list.topLevelItem(1)->text(0), QStringLiteral("Course"));
+}
+
+TEST(PreferenceAlertListTest, UnreadableTableSaysSo)
+{
+    PreferenceHarness harness({}, QStringLiteral("/nonexistent/Alerts.plist"));
+    const auto& list = harness.control<QTreeWidget>("alertNotificationList");
+    ASSERT_EQ(list.topLevelItemCount(), 1);
+    EXPECT_EQ(list.topLevelItem(0)->text(1), QStringLiteral("The alert table could not be read"));
+}
+
+// --- The window's frame ------------------------------------------------------
+
+TEST(PreferenceFrameTest, PositionIsKeptUnderPrefWindowAndRestored)
+{
+    MemorySettingsStore store;
+    QPoint placed;
+    {
+        PreferenceHarness first;
+        QWidget& window = first.controller().window();
+        // Down only: the window is wider than the test's screen and keeps to
+        // its left edge; a place within the screen is kept as it was.
+        window.move(window.pos() + QPoint(0, 21));
+        placed = window.pos();
+        window.close();
+        ASSERT_TRUE(first.store().contains("PrefWindow"));
+        store.setValue("PrefWindow", first.store().value("PrefWindow"));
+    }
+    PreferenceHarness second({{"PrefWindow", store.value("PrefWindow")}});
+    EXPECT_EQ(second.controller().window().pos(), placed);
+}
+
+TEST(PreferenceFrameTest, UnreadableSavedFrameIsLoggedAndIgnored)
+{
+    LogCapture log;
+    PreferenceHarness harness({{"PrefWindow", QStringLiteral("left of the screen")}});
+    EXPECT_TRUE(
+        log.contains("Saved frame of the preferences window \"PrefWindow\" cannot be read - default position used"));
+    EXPECT_TRUE(harness.controller().window().isVisible());
+}
+
+TEST(PreferenceFrameTest, AFramePartlyOffTheScreenOpensWholeOnIt)
+{
+    PreferenceHarness harness;
+    QWidget& window = harness.controller().window();
+    const QRect area = window.screen()->availableGeometry();
+    window.hide();
+    window.move(area.left(), area.bottom() - 30);
+    harness.controller().showWindow();
+    EXPECT_EQ(window.frameGeometry().left(), area.left());
+    EXPECT_EQ(window.frameGeometry().bottom(), area.bottom());
+}
+
+// --- Closing -------------------------------------------------------------------
+
+TEST(PreferenceClosingTest, TheCloseButtonAndEscapeCloseTheWindow)
+{
+    PreferenceHarness harness;
+    QWidget& window = harness.controller().window();
+    struct Row {
+        const char* how;
+        std::function<void()> close;
+    };
+    const Row rows[] = {
+        {"Close", [&] { harness.control<QDialogButtonBox>("closeButtons").button(QDialogButtonBox::Close)->click(); }},
+        {"Escape in a field", [&] { QTest::keyClick(&harness.control<QLineEdit>("serverBox"), Qt::Key_Escape); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.how);
+        harness.controller().showWindow();
+        QApplication::setActiveWindow(&window);
+        harness.control<QLineEdit>("serverBox").setFocus();
+        ASSERT_TRUE(window.isVisible());
+        row.close();
+        EXPECT_FALSE(window.isVisible());
+    }
+}
+
+// --- The colour dialog -------------------------------------------------------
+
+// Answers the colour dialog that the well opens, once it is up.
+void answerColourDialog(const std::optional<QColor>& colour)
+{
+    QTimer::singleShot(0, [colour] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->testOption(QColorDialog::ShowAlphaChannel));
+        if (!colour) {
+            dialog->reject();
+            return;
+        }
+        dialog->setCurrentColor(*colour);
+        dialog->accept();
+    });
+}
+
+TEST(PreferenceColourDialogTest, OpaqueChoiceIsStoredAtEightyPercent)
+{
+    PreferenceHarness harness;
+    answerColourDialog(QColor(0, 0, 255));
+    harness.click("routeColourWell");
+    const RouteColour expected{0.0, 0.0, 1.0, 0.8};
+    EXPECT_EQ(harness.settings().colourForKey(TRVRouteColourKey), expected);
+    EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), expected);
+    ASSERT_EQ(harness.posts().size(), 1u);
+    EXPECT_EQ(harness.posts()[0].name, "TRVRouteColourChanged");
+    EXPECT_EQ(harness.posts()[0].object.controlState()->colour, expected);
+}
+
+TEST(PreferenceColourDialogTest, CancelChangesNothing)
+{
+    PreferenceHarness harness;
+    answerColourDialog(std::nullopt);
+    harness.click("routeColourWell");
+    EXPECT_FALSE(harness.store().contains(TRVRouteColourKey));
+    EXPECT_EQ(harness.control<RouteColourWell>("routeColourWell").colour(), RouteColour::routeDefault());
+    EXPECT_TRUE(harness.posts().empty());
 }
 
 } // namespace

@@ -1,16 +1,19 @@
-#include "app/update/HttpsTestServer.h"
-#include "app/update/TestCertificate.h"
 #include "support/PlistBytes.h"
 
 #include "app/update/UpdateCheck.h"
 #include "support/LogCapture.h"
+#include "support/ProgramRun.h"
 #include "support/QtApplication.h"
+#include "support/ScratchDirectory.h"
 
 #include <QAbstractButton>
 #include <QLabel>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QProgressBar>
 #include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
 #include <QSslSocket>
 #include <QTest>
 
@@ -18,9 +21,170 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 
 namespace navora::test {
 namespace {
+
+// A small HTTPS server on 127.0.0.1 for one test. Each request is answered
+// with the bytes set for its path (then the connection closes), or, while
+// requests are held, waits until the test sends or closes.
+class HttpsTestServer : public QObject {
+public:
+    HttpsTestServer(const QSslCertificate& certificate, const QSslKey& key);
+
+    QUrl address() const; // https://127.0.0.1:<port>
+
+    // The whole answer to a request for path (an empty path: any other).
+    void answer(const QByteArray& path, const QByteArray& bytes);
+    void holdRequests() { m_holding = true; }
+    // To every held connection.
+    void sendToHeld(const QByteArray& bytes);
+    void closeHeld();
+
+    // The request lines received ("GET /path HTTP/1.1"), in order.
+    const QList<QByteArray>& requests() const { return m_requests; }
+    int heldCount() const;
+    int openConnections() const { return m_open; }
+
+    // An HTTP/1.1 answer with the body's length announced.
+    static QByteArray response(int status, const QByteArray& body, const QByteArray& extraHeaders = {});
+    // Status line and headers only, for answers the test writes itself.
+    static QByteArray head(int status, const QByteArray& headers);
+
+private:
+    void accept(QSslSocket* socket);
+    void respond(QSslSocket* socket, const QByteArray& requestHead);
+
+    QSslServer m_server;
+    QMap<QByteArray, QByteArray> m_answers;
+    QList<QPointer<QSslSocket>> m_held;
+    QList<QByteArray> m_requests;
+    bool m_holding = false;
+    int m_open = 0;
+};
+
+HttpsTestServer::HttpsTestServer(const QSslCertificate& certificate, const QSslKey& key)
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setLocalCertificate(certificate);
+    tls.setPrivateKey(key);
+    tls.setPeerVerifyMode(QSslSocket::VerifyNone); // clients show no certificate
+    m_server.setSslConfiguration(tls);
+    connect(&m_server, &QSslServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket* socket = m_server.nextPendingConnection())
+            accept(static_cast<QSslSocket*>(socket));
+    });
+    if (!m_server.listen(QHostAddress::LocalHost))
+        throw std::runtime_error("the test server cannot listen: " + m_server.errorString().toStdString());
+}
+
+QUrl HttpsTestServer::address() const
+{
+    return QUrl(QStringLiteral("https://127.0.0.1:%1").arg(m_server.serverPort()));
+}
+
+void HttpsTestServer::answer(const QByteArray& path, const QByteArray& bytes)
+{
+    m_answers.insert(path, bytes);
+}
+
+void HttpsTestServer::accept(QSslSocket* socket)
+{
+    socket->setParent(this);
+    ++m_open;
+    connect(socket, &QSslSocket::disconnected, this, [this, socket] {
+        --m_open;
+        socket->deleteLater();
+    });
+    auto received = std::make_shared<QByteArray>();
+    connect(socket, &QSslSocket::readyRead, this, [this, socket, received] {
+        *received += socket->readAll();
+        const auto end = received->indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QByteArray requestHead = received->left(end);
+        received->clear();
+        respond(socket, requestHead);
+    });
+}
+
+void HttpsTestServer::respond(QSslSocket* socket, const QByteArray& requestHead)
+{
+    const QByteArray requestLine = requestHead.left(requestHead.indexOf("\r\n"));
+    m_requests.append(requestLine);
+    if (m_holding) {
+        m_held.append(socket);
+        return;
+    }
+    const QList<QByteArray> parts = requestLine.split(' ');
+    const QByteArray path = parts.size() > 1 ? parts.at(1) : QByteArray();
+    socket->write(m_answers.value(path, m_answers.value({})));
+    socket->disconnectFromHost();
+}
+
+void HttpsTestServer::sendToHeld(const QByteArray& bytes)
+{
+    for (const QPointer<QSslSocket>& socket : m_held) {
+        if (socket)
+            socket->write(bytes);
+    }
+}
+
+void HttpsTestServer::closeHeld()
+{
+    for (const QPointer<QSslSocket>& socket : std::exchange(m_held, {})) {
+        if (socket)
+            socket->disconnectFromHost();
+    }
+}
+
+int HttpsTestServer::heldCount() const
+{
+    int count = 0;
+    for (const QPointer<QSslSocket>& socket : m_held)
+        count += socket ? 1 : 0;
+    return count;
+}
+
+QByteArray HttpsTestServer::head(int status, const QByteArray& headers)
+{
+    return "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nConnection: close\r\n" + headers + "\r\n";
+}
+
+QByteArray HttpsTestServer::response(int status, const QByteArray& body, const QByteArray& extraHeaders)
+{
+    return head(status,
+               "Content-Type: application/x-plist\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n"
+                   + extraHeaders)
+        + body;
+}
+
+// A throw-away self-signed certificate for 127.0.0.1 and its key, made by
+// openssl in a temporary folder that is gone once they are loaded.
+struct TestCertificate {
+    TestCertificate()
+    {
+        const ScratchDirectory folder;
+        const std::string certificatePath = folder.file("certificate.pem").string();
+        const std::string keyPath = folder.file("key.pem").string();
+        // Its progress dots go to the errors, shown only on failure.
+        ProgramRun openssl(
+            {"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", keyPath, "-out", certificatePath},
+            folder.file("errors.txt"), std::vector<std::string>{});
+        while (openssl.readLine(std::chrono::seconds(60))) { }
+        if (openssl.terminate(std::chrono::seconds(60)) != 0)
+            throw std::runtime_error(
+                "openssl could not make the test certificate: " + ProgramRun::fileText(folder.file("errors.txt")));
+        certificate = QSslCertificate(QByteArray::fromStdString(ProgramRun::fileText(certificatePath)), QSsl::Pem);
+        key = QSslKey(QByteArray::fromStdString(ProgramRun::fileText(keyPath)), QSsl::Rsa, QSsl::Pem);
+        if (certificate.isNull() || key.isNull())
+            throw std::runtime_error("the test certificate does not load");
+    }
+    QSslCertificate certificate;
+    QSslKey key;
+};
 
 const QString ownVersion = QStringLiteral("1.0.0");
 const QUrl downloadPage(QStringLiteral("https://navora.org/download"));
@@ -56,7 +220,7 @@ protected:
         options.channel = QStringLiteral("Beta");
         options.versionString = ownVersion;
         options.downloadPage = downloadPage;
-        options.extraCaCertificates = {s_certificate->certificate()};
+        options.extraCaCertificates = {s_certificate->certificate};
         return options;
     }
 
@@ -119,7 +283,7 @@ protected:
     }
 
     static inline std::unique_ptr<TestCertificate> s_certificate;
-    HttpsTestServer server{s_certificate->certificate(), s_certificate->key()};
+    HttpsTestServer server{s_certificate->certificate, s_certificate->key};
     LogCapture log;
     QStringList alerts;
     QList<QUrl> opened;
@@ -223,7 +387,7 @@ TEST_F(UpdateCheckTest, ExtraAuthorityIsAddedToTheSystemStore)
         const QSslConfiguration used = replies.front()->request().sslConfiguration();
         if (extra) {
             const auto authorities = used.caCertificates();
-            EXPECT_TRUE(authorities.contains(s_certificate->certificate()));
+            EXPECT_TRUE(authorities.contains(s_certificate->certificate));
             const auto system = QSslConfiguration::systemCaCertificates();
             EXPECT_TRUE(std::all_of(system.begin(), system.end(),
                 [&](const QSslCertificate& authority) { return authorities.contains(authority); }));
