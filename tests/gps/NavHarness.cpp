@@ -1,7 +1,7 @@
 #include "gps/NavHarness.h"
 
 #include "core/NotificationNames.h"
-#include "nav/LetteredRoute.h"
+#include "nav/EngineHarness.h"
 
 namespace navora::test {
 
@@ -23,16 +23,10 @@ NavHarness::~NavHarness()
 
 void NavHarness::report(double lat, double lon, double speed, double track, double secondsAfterStart, int mode)
 {
-    GPSRecord& r = link->data;
-    r.online = startTime;
-    r.fix = GPSRecord::Fix{};
-    r.fix.mode = mode;
-    r.fix.time = startTime + secondsAfterStart;
-    r.fix.latitude = lat;
-    r.fix.longitude = lon;
-    r.fix.altitude = 10.0;
-    r.fix.speed = speed;
-    r.fix.track = track;
+    // The fix alone: whatever else the test put in the record stays.
+    const GPSRecord report = EngineHarness::fix(lat, lon, speed, track, secondsAfterStart, mode);
+    link->data.online = report.online;
+    link->data.fix = report.fix;
     controller().updateGPS(NotificationObject(static_cast<double>(mode)));
 }
 
