@@ -59,21 +59,16 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
     const bool isKml = std::filesystem::path(input).extension() == ".kml";
     Exporter exporter;
     MemoryDocumentHost& host = exporter.host;
-    std::vector<std::string> logLines;
-    {
-        LogCapture log;
-        if (isKml) {
-            importerFor(host, input, [] { return ImportChoice::Route; }).importKML();
-            importerFor(host, input, [] { return ImportChoice::Waypoints; }).importKML();
-        } else {
-            importerFor(host, input).importGPX();
-        }
-        logLines = log.lines();
+    LogCapture log;
+    if (isKml) {
+        importerFor(host, input, [] { return ImportChoice::Route; }).importKML();
+        importerFor(host, input, [] { return ImportChoice::Waypoints; }).importKML();
+    } else {
+        importerFor(host, input).importGPX();
     }
-    compareWithExpected(dump(host, logLines, ioDataPath("golden")), input + ".import.txt");
+    compareWithExpected(dump(host, log.lines(), ioDataPath("golden")), input + ".import.txt");
 
     ScratchDirectory scratch;
-    LogCapture quiet;
     exporter.saveTo = scratch.file("out.gpx").string();
     ASSERT_TRUE(exporter.controller.exportAllToGPX());
     compareWithExpected(fileBytes(scratch.file("out.gpx")), input + ".export.gpx");
@@ -94,9 +89,7 @@ std::vector<std::string> goldenInputs()
     std::vector<std::string> inputs;
     for (const auto& entry : std::filesystem::directory_iterator(ioDataPath("golden"))) {
         const std::string name = entry.path().filename().string();
-        const bool input = (entry.path().extension() == ".kml" || entry.path().extension() == ".gpx")
-            && name.find(".export") == std::string::npos;
-        if (input)
+        if ((name.ends_with(".kml") || name.ends_with(".gpx")) && name.find(".export") == std::string::npos)
             inputs.push_back(entry.path().string());
     }
     std::sort(inputs.begin(), inputs.end());
