@@ -56,7 +56,7 @@ std::vector<std::string> written(const WaypointList& list)
 
 // Every document's type, route name and waypoints; a list whose waypoints
 // were all left out has nothing to write.
-std::vector<std::string> everything(const MemoryDocumentHost& host)
+[[maybe_unused]] std::vector<std::string> everything(const MemoryDocumentHost& host)
 {
     std::vector<std::string> lines;
     for (const ExchangeDocument* document : host.documents()) {
