@@ -1,7 +1,5 @@
 // What the golden files do not pin: an unknown altitude, the route colour, the
-// controller's choice of document and its failures, and text that XML cannot
-// hold. The written files themselves are compared byte for byte in
-// GoldenFileTests.
+// controller's choice of document and its failures, text XML cannot hold.
 #include "io/IoTestSupport.h"
 
 #include "core/NotificationNames.h"

@@ -1,8 +1,5 @@
-// Every file under data/golden is imported the way the desktop program does
-// it and exported again; what that gives is compared with the expected files
-// beside it (.import.txt, .export.gpx, .export-N.kml). With
-// NAVORA_UPDATE_GOLDEN=1 in the environment the expected files are written
-// instead, to be reviewed before they are committed.
+// Every file under data/golden imported and exported as the desktop program
+// does it, compared with the expected files beside it (data/README.md).
 #include "io/IoTestSupport.h"
 
 #include <fstream>
