@@ -7,41 +7,28 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <string_view>
-
-namespace {
 
 using navora::DocumentArchive;
 
 template <typename Decode, typename Encode> void checkStable(std::string_view data, Decode decode, Encode encode)
 {
     std::string error;
-    auto document = decode(data, error);
+    const auto document = decode(data, error);
     if (!document) {
         if (error.empty())
             std::abort();
         return;
     }
-    const auto first = encode(document, error);
-    if (!first)
-        std::abort();
-    auto again = decode(*first, error);
-    if (!again)
-        std::abort();
-    const auto second = encode(again, error);
-    if (!second || *second != *first)
+    const auto first = encode(*document, error);
+    const auto again = first ? decode(*first, error) : decltype(document){};
+    if (!again || encode(*again, error) != first)
         std::abort();
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    checkStable(bytes, DocumentArchive::decodeWaypointList,
-        [](const auto& list, std::string& error) { return DocumentArchive::encodeWaypointList(*list, error); });
-    checkStable(bytes, DocumentArchive::decodeRoute,
-        [](const auto& route, std::string& error) { return DocumentArchive::encodeRoute(*route, error); });
+    checkStable(bytes, DocumentArchive::decodeWaypointList, DocumentArchive::encodeWaypointList);
+    checkStable(bytes, DocumentArchive::decodeRoute, DocumentArchive::encodeRoute);
     return 0;
 }

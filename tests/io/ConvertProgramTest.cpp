@@ -1,6 +1,5 @@
-// navora convert as the program runs it, for what only a whole process shows:
-// a file-size limit (ulimit -f) is an ordinary write error, not a silent
-// death that leaves its temporary behind.
+// navora convert as a process: a file-size limit (ulimit -f) is an ordinary
+// write error, not a silent death that leaves its temporary behind.
 #include "support/ProgramRun.h"
 #include "support/ScratchDirectory.h"
 

@@ -1,8 +1,5 @@
-// Every file under data/golden is imported the way the desktop program does
-// it and exported again; what that gives is compared with the expected files
-// beside it (.import.txt, .export.gpx, .export-N.kml). With
-// NAVORA_UPDATE_GOLDEN=1 in the environment the expected files are written
-// instead, to be reviewed before they are committed.
+// Every file under data/golden imported and exported as the desktop program
+// does it, compared with the expected files beside it (data/README.md).
 #include "io/IoTestSupport.h"
 
 #include <fstream>
@@ -59,21 +56,16 @@ TEST_P(GoldenFile, ImportsAndExportsAsExpected)
     const bool isKml = std::filesystem::path(input).extension() == ".kml";
     Exporter exporter;
     MemoryDocumentHost& host = exporter.host;
-    std::vector<std::string> logLines;
-    {
-        LogCapture log;
-        if (isKml) {
-            importerFor(host, input, [] { return ImportChoice::Route; }).importKML();
-            importerFor(host, input, [] { return ImportChoice::Waypoints; }).importKML();
-        } else {
-            importerFor(host, input).importGPX();
-        }
-        logLines = log.lines();
+    LogCapture log;
+    if (isKml) {
+        importerFor(host, input, [] { return ImportChoice::Route; }).importKML();
+        importerFor(host, input, [] { return ImportChoice::Waypoints; }).importKML();
+    } else {
+        importerFor(host, input).importGPX();
     }
-    compareWithExpected(dump(host, logLines, ioDataPath("golden")), input + ".import.txt");
+    compareWithExpected(dump(host, log.lines(), ioDataPath("golden")), input + ".import.txt");
 
     ScratchDirectory scratch;
-    LogCapture quiet;
     exporter.saveTo = scratch.file("out.gpx").string();
     ASSERT_TRUE(exporter.controller.exportAllToGPX());
     compareWithExpected(fileBytes(scratch.file("out.gpx")), input + ".export.gpx");
@@ -94,9 +86,7 @@ std::vector<std::string> goldenInputs()
     std::vector<std::string> inputs;
     for (const auto& entry : std::filesystem::directory_iterator(ioDataPath("golden"))) {
         const std::string name = entry.path().filename().string();
-        const bool input = (entry.path().extension() == ".kml" || entry.path().extension() == ".gpx")
-            && name.find(".export") == std::string::npos;
-        if (input)
+        if ((name.ends_with(".kml") || name.ends_with(".gpx")) && name.find(".export") == std::string::npos)
             inputs.push_back(entry.path().string());
     }
     std::sort(inputs.begin(), inputs.end());

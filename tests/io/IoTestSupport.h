@@ -15,10 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 namespace navora::test {
 
 inline std::string ioDataPath(const std::string& name)

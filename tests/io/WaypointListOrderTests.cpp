@@ -1,6 +1,4 @@
-#include "io/MemoryWaypointDocument.h"
 #include "io/WaypointListOrder.h"
-#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -60,22 +58,6 @@ TEST(WaypointListOrder, MatchesTheWalkOnRandomLists)
     WaypointList pair{Waypoint::create("A", "", 1, 1, 0), Waypoint::create("A", "", 1, 1, 0)};
     EXPECT_EQ(WaypointListOrder::stripDuplicates(pair), 1);
     EXPECT_EQ(pair.size(), 1u);
-}
-
-TEST(MemoryWaypointDocument, RefreshSortsStripsAndLogs)
-{
-    MemoryWaypointDocument document;
-    for (const char* name : {"b", "a", "b", "c", "a"})
-        document.addWP(Waypoint::create(name, "", 0.0f, 0.0f, 0.0f));
-    LogCapture log;
-    document.refresh();
-    EXPECT_EQ(log.lines(),
-        (std::vector<std::string>{"Import complete - 2 duplicates removed",
-            "(a duplicate has the name and the position of another waypoint; same-named waypoints elsewhere are "
-            "kept)"}));
-    ASSERT_EQ(document.waypointList().size(), 3u);
-    EXPECT_EQ(document.waypointList()[2]->wpName(), "c");
-    EXPECT_EQ(document.changeCount(), 1);
 }
 
 } // namespace

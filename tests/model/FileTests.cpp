@@ -12,7 +12,6 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
-#include <future>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -31,15 +30,7 @@ mode_t permissionsOf(const std::string& path)
 TEST(AtomicFile, FailedOrUncommittedWritesKeepTheOldFile)
 {
     ScratchDirectory folder;
-    const std::string path = folder.write("route.nvr", "previous contents, longer than nothing");
-    std::string error;
-    ASSERT_TRUE(DocumentArchive::saveRoute(path, Route(), error)) << error;
-    ASSERT_TRUE(DocumentArchive::loadRoute(path, error)) << error;
-    const std::string before = fileBytes(path);
-
-    Route big;
-    for (int i = 0; i < 2000; ++i)
-        big.appendWaypoint(Waypoint::create("WP" + std::to_string(i), "comment", 10.0f, 20.0f, 30.0f));
+    const std::string path = folder.write("route.nvr", "previous contents");
     // A cap on the size of any file this process writes, as a full disk would
     // stop a write midway; with SIGXFSZ ignored the write fails with EFBIG.
     rlimit previous{};
@@ -48,7 +39,8 @@ TEST(AtomicFile, FailedOrUncommittedWritesKeepTheOldFile)
     rlimit limit = previous;
     limit.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const bool saved = DocumentArchive::saveRoute(path, big, error);
+    std::string error;
+    const bool saved = AtomicFile::writeFile(path, std::string(100000, 'x'), error);
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, handler);
     EXPECT_FALSE(saved);
@@ -59,7 +51,7 @@ TEST(AtomicFile, FailedOrUncommittedWritesKeepTheOldFile)
         ASSERT_TRUE(file.open(error)) << error;
         ASSERT_TRUE(file.write("never committed", error)) << error;
     }
-    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(fileBytes(path), "previous contents");
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"route.nvr"});
 
     const std::string missing = folder.file("no/such/folder/list.nvw");
@@ -113,20 +105,27 @@ TEST(AtomicFile, ASaveRemovesTheStaleTemporariesOfItsOwnTarget)
             ".harbour.nvw.Zz0000", ".harbour.nvw.toolong1", ".marina.nvw.Ab3dE9", "harbour.nvw"}));
 }
 
-TEST(RegularFile, APipeIsRefusedWithoutWaitingForAWriter)
+// Only a regular file of at most 256 MiB is read; a pipe is refused without
+// waiting for a writer (none ever opens this one).
+TEST(RegularFile, UnreadableFilesAreRefusedWithPathAndReason)
 {
-    ScratchDirectory scratch;
-    const std::string fifo = scratch.file("list.nvw").string();
+    ScratchDirectory folder;
+    const std::string tooLarge = folder.write("huge.nvw", "");
+    std::filesystem::resize_file(tooLarge, DocumentArchive::kMaxFileBytes + 1); // sparse
+    const std::string fifo = folder.file("pipe.nvw");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // No writer ever opens the pipe: a blocking open would never return.
-    auto read = std::async(std::launch::async, [&fifo] {
+    const struct {
+        std::string path;
+        const char* reason;
+    } rows[] = {{folder.file("missing.nvw"), "No such file or directory"}, {folder.file(""), "a folder, not a file"},
+        {fifo, "not a regular file"}, {"/dev/zero", "not a regular file"}, {tooLarge, "larger than 256 MiB"},
+        {folder.write("empty.nvw", ""), "the file is empty"}};
+    for (const auto& row : rows) {
         std::string error;
-        return std::pair(DocumentArchive::loadWaypointList(fifo, error).has_value(), error);
-    });
-    ASSERT_EQ(read.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "reading a FIFO blocked";
-    const auto [loaded, error] = read.get();
-    EXPECT_FALSE(loaded);
-    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+        EXPECT_FALSE(DocumentArchive::loadWaypointList(row.path, error));
+        EXPECT_NE(error.find(row.path), std::string::npos) << error;
+        EXPECT_NE(error.find(row.reason), std::string::npos) << error;
+    }
 }
 
 // A writer killed outright (kill -9) while appending: every point it was

@@ -33,12 +33,8 @@ TEST(NumberText, FormatsLikePrintfFixed)
     } rows[] = {{0.0, 6, "0.000000"}, {-1.5, 6, "-1.500000"}, {static_cast<double>(37.7749f), 6, "37.774899"},
         {1e20, 6, "100000000000000000000.000000"}, {46.4939, 4, "46.4939"}, {9.85107421875, 2, "9.85"},
         {0.125, 2, "0.12"}}; // ties to even, as printf does
-    for (const auto& row : rows) {
+    for (const auto& row : rows)
         EXPECT_EQ(NumberText::formatFixed(row.value, row.decimals), row.expected);
-        char printed[512];
-        std::snprintf(printed, sizeof printed, "%.*f", row.decimals, row.value);
-        EXPECT_EQ(NumberText::formatFixed(row.value, row.decimals), printed);
-    }
     EXPECT_EQ(NumberText::formatFixed(1.0), "1.000000");
 }
 

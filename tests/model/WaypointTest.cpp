@@ -21,6 +21,7 @@ TEST(Waypoint, KeepsCoordinatesInRangeAndUnknownOtherwise)
     } rows[] = {{90.0f, true, true}, {-90.0f, true, true}, {90.0001f, false, true}, {-90.0001f, false, true},
         {180.0f, false, true}, {-180.0f, false, true}, {180.0001f, false, false}, {kNaN, false, false},
         {std::numeric_limits<float>::infinity(), false, false}};
+    const auto same = [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); };
     for (const auto& row : rows) {
         Waypoint set;
         set.setLatitude(row.value);
@@ -30,10 +31,9 @@ TEST(Waypoint, KeepsCoordinatesInRangeAndUnknownOtherwise)
         moved.setPosition(row.value, row.value, 7.0f, "fix");
         for (const Waypoint* waypoint : {&set, &made, &moved}) {
             const WaypointSnapshot s = waypoint->snapshot();
-            EXPECT_EQ(s.latitude == row.value, row.keptAsLatitude) << row.value;
-            EXPECT_EQ(std::isnan(s.latitude), !row.keptAsLatitude) << row.value;
-            EXPECT_EQ(s.longitude == row.value, row.keptAsLongitude) << row.value;
-            EXPECT_EQ(std::isnan(s.longitude), !row.keptAsLongitude) << row.value;
+            EXPECT_TRUE(same(s.latitude, row.keptAsLatitude ? row.value : kNaN)
+                && same(s.longitude, row.keptAsLongitude ? row.value : kNaN))
+                << row.value << ": " << s.latitude << "," << s.longitude;
         }
         EXPECT_EQ(moved.snapshot().wpName + "|" + moved.snapshot().wpComment, "PPOS|fix");
         EXPECT_EQ(moved.altitude(), 7.0f);
@@ -49,9 +49,7 @@ TEST(Waypoint, CopyIsIndependentAndNamesSortByteWise)
     copy->setPosition(10.0f, 20.0f, 30.0f, "moved");
     const WaypointSnapshot s = original->snapshot();
     EXPECT_EQ(s.wpName + "|" + s.wpComment, "Harbour|entrance");
-    EXPECT_EQ(s.latitude, 50.5f);
-    EXPECT_EQ(s.longitude, -1.25f);
-    EXPECT_EQ(s.altitude, 3.0f);
+    EXPECT_TRUE(s.latitude == 50.5f && s.longitude == -1.25f && s.altitude == 3.0f);
     EXPECT_EQ(copy->snapshot().altitude, 30.0f);
 
     const Waypoint a("Alpha", "", 0, 0, 0), b("beta", "", 0, 0, 0), upperB("Beta", "", 0, 0, 0);
@@ -99,12 +97,10 @@ TEST(Route, EditsRefuseIndicesOutsideTheListAndReverseKeepsTheActiveIndex)
     for (const char* name : {"A", "B", "C"})
         route.appendWaypoint(Waypoint::create(name, "", 0, 0, 0));
     const auto x = [] { return Waypoint::create("X", "", 0, 0, 0); };
-    EXPECT_FALSE(route.insertWaypoint(x(), 4));
-    EXPECT_FALSE(route.insertWaypoint(x(), -1));
-    EXPECT_FALSE(route.replaceWaypointAtIndex(3, x()));
-    EXPECT_FALSE(route.replaceWaypointAtIndex(-1, x()));
-    EXPECT_FALSE(route.deleteWaypointAtIndex(3));
-    EXPECT_FALSE(route.deleteWaypointAtIndex(-1));
+    for (const int index : {-1, 4})
+        EXPECT_FALSE(route.insertWaypoint(x(), index)) << index;
+    for (const int index : {-1, 3})
+        EXPECT_FALSE(route.replaceWaypointAtIndex(index, x()) || route.deleteWaypointAtIndex(index)) << index;
     EXPECT_EQ(namesOf(route), "ABC");
 
     EXPECT_TRUE(route.insertWaypoint(x(), 3)); // index == count appends
