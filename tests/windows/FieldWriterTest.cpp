@@ -28,7 +28,7 @@ namespace f = navora::fields;
 using Shown = std::map<std::string, std::string>;
 
 // A track or bearing ("angle") that rounds to a full turn reads 0, at any precision.
-TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
+TEST(FieldWriter, NumbersAndDatesFollowTheFormatOfTheirLabel)
 {
     const struct {
         QLocale::Language language;
@@ -61,11 +61,7 @@ TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
             EXPECT_EQ(FieldWriter::numberText(label, value), QString::fromUtf8(text)) << value;
     }
     QLocale::setDefault(QLocale::system());
-}
-
-TEST(FieldWriter, DatesShowInLocalTimeInTheirFormat)
-{
-    ensureWidgetApplication();
+    // Dates show in local time in their format.
     QLabel label;
     label.setProperty("dateFormat", "yyyy-MM-dd HH:mm:ss");
     const QString expected
@@ -111,6 +107,7 @@ TEST_F(WindowDisplay, WritesNoWidgetCanShowAreLoggedOnceAndDropped)
 // A window placed partly off the screen opens whole on it.
 TEST_F(WindowDisplay, FrontShowsRaisesOnTheScreenAndFloatingChangesTheLevelOfAShownWindow)
 {
+    LogCapture log;
     QWidget& mini = windows->miniNavWindow();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     mini.move(area.right() - 20, area.top() - 10);
@@ -131,6 +128,7 @@ TEST_F(WindowDisplay, FrontShowsRaisesOnTheScreenAndFloatingChangesTheLevelOfASh
     hide.setVisible(f::miniNavWindow, false);
     display->apply(hide);
     EXPECT_FALSE(mini.isVisible());
+    EXPECT_TRUE(log.lines().empty()) << log.lines().front();
 }
 
 // Names and markup from files show as plain text.
