@@ -17,52 +17,18 @@ using Axis = CoordinateText::Axis;
 constexpr Axis Lat = Axis::Latitude;
 constexpr Axis Lon = Axis::Longitude;
 
-struct DisplayCase {
-    float value;
-    Axis axis;
-    const char* decimal;
-    const char* minutes;
-    const char* seconds;
-};
-
-// The degree sign is U+00B0, written out as UTF-8 bytes.
-const DisplayCase displayCases[] = {
-    {37.7749f, Lat, "37.7749\xC2\xB0 N", "37\xC2\xB0 46.4939' N", "37\xC2\xB0 46' 29.63\" N"},
-    {-122.4194f, Lon, "122.4194\xC2\xB0 W", "122\xC2\xB0 25.1642' W", "122\xC2\xB0 25' 9.85\" W"},
-    {-33.8568f, Lat, "33.8568\xC2\xB0 S", "33\xC2\xB0 51.4080' S", "33\xC2\xB0 51' 24.48\" S"},
-    {151.2153f, Lon, "151.2153\xC2\xB0 E", "151\xC2\xB0 12.9181' E", "151\xC2\xB0 12' 55.09\" E"},
-    {0.25f, Lat, "0.25\xC2\xB0 N", "0\xC2\xB0 15.0000' N", "0\xC2\xB0 15' 0.00\" N"},
-    {-90.0f, Lat, "90\xC2\xB0 S", "90\xC2\xB0 0.0000' S", "90\xC2\xB0 0' 0.00\" S"},
-    {0.0f, Lat, "0\xC2\xB0 N", "0\xC2\xB0 0.0000' N", "0\xC2\xB0 0' 0.00\" N"},
-    // Negative zero is not negative: no "-0" and the positive letter.
-    {-0.0f, Lon, "0\xC2\xB0 E", "0\xC2\xB0 0.0000' E", "0\xC2\xB0 0' 0.00\" E"},
-    // Rounded once to the last digit shown, carrying into minutes and
-    // degrees: never 60 seconds or 60 minutes. 10.999999f is 10.99999904632568;
-    // 0.9999995f is 0.99999952316284 (59.99997'); 9.7f is 9.69999980926514 (41' 59.99931").
-    {10.999999f, Lat, "10.999999\xC2\xB0 N", "10\xC2\xB0 59.9999' N", "11\xC2\xB0 0' 0.00\" N"},
-    {0.9999995f, Lon, "0.9999995\xC2\xB0 E", "1\xC2\xB0 0.0000' E", "1\xC2\xB0 0' 0.00\" E"},
-    {9.7f, Lon, "9.7\xC2\xB0 E", "9\xC2\xB0 42.0000' E", "9\xC2\xB0 42' 0.00\" E"},
-    // An unknown position shows nothing.
-    {std::numeric_limits<float>::quiet_NaN(), Lat, "", "", ""},
-};
-
 TEST(CoordinateText, ReadsWhatPeopleType)
 {
-    // Expected values worked out by hand: degrees + minutes / 60 + seconds / 3600.
+    // Worked out by hand: degrees + minutes / 60 + seconds / 3600.
     const struct {
         const char* text;
         Axis axis;
         std::optional<double> value;
     } rows[] = {{"47.5412", Lat, 47.5412}, {"47,5412", Lat, 47.5412}, {" N47.5412 ", Lat, 47.5412},
         {"47.5412 n", Lat, 47.5412}, {"S 33.8568", Lat, -33.8568}, {"-9.68", Lon, -9.68}, {"+9.68", Lon, 9.68},
-        {"9.68W", Lon, -9.68}, {"47\xC2\xB0 32.47' N", Lat, 47.0 + 32.47 / 60}, {"47 32,47 N", Lat, 47.0 + 32.47 / 60},
-        {"47\xC2\xB0 32' 28\" N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600},
-        {"47 32 28 N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600},
-        {"9\xC2\xB0"
-         "40\xE2\x80\xB2"
-         "48.5\xE2\x80\xB3W",
-            Lon, -(9.0 + 40.0 / 60 + 48.5 / 3600)},
-        {"90 S", Lat, -90.0}, {"180", Lon, 180.0},
+        {"9.68W", Lon, -9.68}, {"47° 32.47' N", Lat, 47.0 + 32.47 / 60}, {"47 32,47 N", Lat, 47.0 + 32.47 / 60},
+        {"47° 32' 28\" N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600}, {"47 32 28 N", Lat, 47.0 + 32.0 / 60 + 28.0 / 3600},
+        {"9°40′48.5″W", Lon, -(9.0 + 40.0 / 60 + 48.5 / 3600)}, {"90 S", Lat, -90.0}, {"180", Lon, 180.0},
         // Refused: out of range, the other axis's letter, two signs, 60
         // minutes or seconds, a fraction before the last part, junk.
         {"95", Lat, {}}, {"181", Lon, {}}, {"90 0 1 N", Lat, {}}, {"47.5 E", Lat, {}}, {"9.68 N", Lon, {}},
@@ -80,13 +46,37 @@ TEST(CoordinateText, ReadsWhatPeopleType)
 }
 
 // By tag: 1 decimal, 2 minutes, 3 seconds; any other tag leaves the fields
-// alone. The locale does not change what shows.
+// alone. The locale does not change what shows. The degree sign is U+00B0,
+// written out as UTF-8 bytes.
 TEST(CoordinateText, DisplayFormatsByTagWhateverTheLocale)
 {
+    const struct {
+        float value;
+        Axis axis;
+        const char *decimal, *minutes, *seconds;
+    } displayCases[] = {
+        {37.7749f, Lat, "37.7749° N", "37° 46.4939' N", "37° 46' 29.63\" N"},
+        {-122.4194f, Lon, "122.4194° W", "122° 25.1642' W", "122° 25' 9.85\" W"},
+        {-33.8568f, Lat, "33.8568° S", "33° 51.4080' S", "33° 51' 24.48\" S"},
+        {151.2153f, Lon, "151.2153° E", "151° 12.9181' E", "151° 12' 55.09\" E"},
+        {0.25f, Lat, "0.25° N", "0° 15.0000' N", "0° 15' 0.00\" N"},
+        {-90.0f, Lat, "90° S", "90° 0.0000' S", "90° 0' 0.00\" S"},
+        {0.0f, Lat, "0° N", "0° 0.0000' N", "0° 0' 0.00\" N"},
+        // Negative zero is not negative: no "-0" and the positive letter.
+        {-0.0f, Lon, "0° E", "0° 0.0000' E", "0° 0' 0.00\" E"},
+        // Rounded once to the last digit shown, carrying into minutes and
+        // degrees: never 60 seconds or 60 minutes. 10.999999f is 10.99999904632568;
+        // 0.9999995f is 0.99999952316284 (59.99997'); 9.7f is 9.69999980926514 (41' 59.99931").
+        {10.999999f, Lat, "10.999999° N", "10° 59.9999' N", "11° 0' 0.00\" N"},
+        {0.9999995f, Lon, "0.9999995° E", "1° 0.0000' E", "1° 0' 0.00\" E"},
+        {9.7f, Lon, "9.7° E", "9° 42.0000' E", "9° 42' 0.00\" E"},
+        // An unknown position shows nothing.
+        {std::numeric_limits<float>::quiet_NaN(), Lat, "", "", ""},
+    };
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     for (const char* locale : {"C", "de_DE.UTF-8"}) {
         ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << " is not generated (scripts/setup.sh)";
-        for (const DisplayCase& c : displayCases) {
+        for (const auto& c : displayCases) {
             SCOPED_TRACE(std::string(locale) + " " + std::to_string(c.value));
             EXPECT_EQ(CoordinateText::display(c.value, c.axis, 1), c.decimal);
             EXPECT_EQ(CoordinateText::display(c.value, c.axis, 2), c.minutes);
@@ -101,8 +91,7 @@ TEST(CoordinateText, DisplayFormatsByTagWhateverTheLocale)
 TEST(CoordinateText, DecimalEntryFillsDegreesMinutesSeconds)
 {
     // Rounded once to the fewest decimals of a second that read back as the
-    // stored float, worked out by hand: 47.5412 is 47 32 28.32 exactly, and
-    // 47.5412f lies within half a float step of it; 0.7778f is 46 40.080085,
+    // stored float: 47.5412 is 47 32 28.32 exactly; 0.7778f is 46 40.080085,
     // where 40.08 sums (in float) to the float below it. A value beyond any
     // coordinate gives its parts as typed.
     const struct {

@@ -1,49 +1,33 @@
 #include "documents/DocumentDesk.h"
 
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace navora::test {
 
-// Ends the test program with a message: a test's own set-up is broken.
-[[noreturn]] static void fatal(const std::string& message)
-{
-    std::fprintf(stderr, "test set-up: %s\n", message.c_str());
-    std::abort();
-}
-
 int ScriptedDialogs::ask(QWidget*, const QString& title, const QString& text, const QStringList& buttons)
 {
     questions.push_back({title, text, buttons});
-    if (answers.empty())
-        return static_cast<int>(buttons.size()) - 1;
-    const QString answer = answers.front();
-    answers.pop_front();
-    const auto index = buttons.indexOf(answer);
-    if (index < 0) {
-        ADD_FAILURE() << "scripted answer is not a button: " << answer.toStdString();
-        return static_cast<int>(buttons.size()) - 1;
-    }
-    return static_cast<int>(index);
+    const auto index = answers.empty() ? -1 : buttons.indexOf(answers.front());
+    if (!answers.empty() && index < 0)
+        ADD_FAILURE() << "scripted answer is not a button: " << answers.front().toStdString();
+    if (!answers.empty())
+        answers.pop_front();
+    return static_cast<int>(index < 0 ? buttons.size() - 1 : index);
 }
 
 // A scripted answer; an empty optional stands for a cancelled panel. The
-// answer is taken apart before the pop, which keeps GCC's uninitialised-value
+// answer is copied before the pop, which keeps GCC's uninitialised-value
 // analysis of std::optional<QString> quiet.
 static std::optional<QString> takeFront(std::deque<std::optional<QString>>& answers)
 {
-    if (answers.empty() || !answers.front().has_value()) {
-        if (!answers.empty())
-            answers.pop_front();
+    if (answers.empty())
         return std::nullopt;
-    }
-    QString path = *answers.front();
+    const bool given = answers.front().has_value();
+    const QString path = given ? *answers.front() : QString();
     answers.pop_front();
-    return path;
+    return given ? std::optional<QString>(path) : std::nullopt;
 }
 
 void ScriptedDialogs::tell(QWidget*, const QString& title, const QString& text)
@@ -76,45 +60,35 @@ DocumentDesk::~DocumentDesk()
     processEvents();
 }
 
-WaypointWindow& DocumentDesk::newWaypointList(const std::vector<WaypointPtr>& waypoints)
+// The window of a new document holding the waypoints; the test ends when there is none.
+template <typename Window, typename Type>
+static Window& newWindow(DocumentController& controller, const char* type, const std::vector<WaypointPtr>& waypoints)
 {
-    ExchangeDocument* document = controller->makeUntitledDocumentOfType("Navora Waypoints File");
+    ExchangeDocument* document = controller.makeUntitledDocumentOfType(type);
     for (const WaypointPtr& waypoint : waypoints)
         document->addWP(waypoint);
-    auto& window = waypointWindow(*static_cast<Document*>(static_cast<WaypointDocument*>(document)));
+    auto* window = qobject_cast<Window*>(controller.windowFor(*static_cast<Document*>(static_cast<Type*>(document))));
+    if (!window)
+        std::abort();
+    return *window;
+}
+
+WaypointWindow& DocumentDesk::newWaypointList(const std::vector<WaypointPtr>& waypoints)
+{
+    auto& window = newWindow<WaypointWindow, WaypointDocument>(*controller, "Navora Waypoints File", waypoints);
     window.waypointDocument().wpTableModel().reload();
     return window;
 }
 
 RouteWindow& DocumentDesk::newRoute(const std::vector<WaypointPtr>& waypoints, std::string name)
 {
-    ExchangeDocument* document = controller->makeUntitledDocumentOfType("Navora Route File");
-    for (const WaypointPtr& waypoint : waypoints)
-        document->addWP(waypoint);
+    auto& window = newWindow<RouteWindow, RouteDocument>(*controller, "Navora Route File", waypoints);
     if (!name.empty())
-        document->route()->setRouteName(name);
-    auto& window = routeWindow(*static_cast<Document*>(static_cast<RouteDocument*>(document)));
-    // As an import completes: the name shown, the table reloaded; then
-    // taken as unedited.
+        window.routeDocument().route()->setRouteName(name);
+    // As an import completes: the name shown, the table reloaded; then taken as unedited.
     window.routeDocument().refresh();
     window.routeDocument().updateChangeCount(Document::ChangeType::Cleared);
     return window;
-}
-
-WaypointWindow& DocumentDesk::waypointWindow(Document& document) const
-{
-    auto* window = qobject_cast<WaypointWindow*>(controller->windowFor(document));
-    if (!window)
-        fatal("no waypoint window");
-    return *window;
-}
-
-RouteWindow& DocumentDesk::routeWindow(Document& document) const
-{
-    auto* window = qobject_cast<RouteWindow*>(controller->windowFor(document));
-    if (!window)
-        fatal("no route window");
-    return *window;
 }
 
 } // namespace navora::test

@@ -10,7 +10,6 @@
 #include "documents/WaypointDocument.h"
 #include "documents/WaypointWindow.h"
 
-#include "support/PostRecorder.h"
 #include "support/QtApplication.h"
 #include "support/ScratchDirectory.h"
 
@@ -59,8 +58,6 @@ public:
 
     WaypointWindow& newWaypointList(const std::vector<WaypointPtr>& waypoints = {});
     RouteWindow& newRoute(const std::vector<WaypointPtr>& waypoints = {}, std::string name = {});
-    WaypointWindow& waypointWindow(Document& document) const;
-    RouteWindow& routeWindow(Document& document) const;
     QString file(const QString& name) const { return QString::fromStdString(m_dir.file(name.toStdString())); }
 
     NotificationCenter center;

@@ -155,7 +155,7 @@ inline std::string namesOf(const WaypointList& list)
 {
     std::string names;
     for (const WaypointPtr& waypoint : list)
-        names += (names.empty() ? "" : ",") + waypoint->wpName();
+        names += (&waypoint == &list.front() ? "" : ",") + waypoint->wpName();
     return names;
 }
 
@@ -171,11 +171,8 @@ inline std::string describe(const Waypoint& w)
 inline std::string texts(const FormState& form, std::initializer_list<std::string_view> names)
 {
     std::string shown;
-    const char* separator = "";
-    for (const std::string_view name : names) {
-        shown += separator + form.text(name);
-        separator = "|";
-    }
+    for (const std::string_view& name : names)
+        shown += (&name == names.begin() ? "" : "|") + form.text(name);
     return shown;
 }
 inline std::string enabled(const FormState& form, std::initializer_list<std::string_view> names)

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
+#include <vector>
 
 namespace navora {
 namespace {
@@ -44,24 +46,19 @@ QMap<QString, Control> readLayout(const char* name)
     return controls;
 }
 
-template <typename Names> void expectNames(const char* layout, const Names& names)
-{
-    const QMap<QString, Control> controls = readLayout(layout);
-    for (const std::string_view name : names)
-        EXPECT_TRUE(controls.contains(toQString(name))) << layout << " has no control " << name;
-}
-
 TEST(LayoutNamesTest, EveryNameTheLogicUsesIsInItsLayout)
 {
-    expectNames("WaypointDocument.ui", field::waypointWindowNames);
-    expectNames("WaypointDetailPanel.ui", field::waypointDetailNames);
-    expectNames("NearestPanel.ui", field::nearestNames);
-    expectNames("RouteDocument.ui", field::routeWindowNames);
-    expectNames("RouteDetailPanel.ui", field::routeDetailNames);
-    const QMap<QString, Control> menu = readLayout("MainMenu.ui");
-    for (const char* name : {"newDocument", "openNewWaypointsList", "openDocument", "openRecentMenu", "closeDocument",
-             "saveDocument", "saveDocumentAs", "revertDocumentToSaved", "quit"})
-        EXPECT_TRUE(menu.contains(name)) << name;
+    const std::vector<std::string_view> menu = {"newDocument", "openNewWaypointsList", "openDocument", "openRecentMenu",
+        "closeDocument", "saveDocument", "saveDocumentAs", "revertDocumentToSaved", "quit"};
+    const std::pair<const char*, std::span<const std::string_view>> layouts[]
+        = {{"WaypointDocument.ui", field::waypointWindowNames}, {"WaypointDetailPanel.ui", field::waypointDetailNames},
+            {"NearestPanel.ui", field::nearestNames}, {"RouteDocument.ui", field::routeWindowNames},
+            {"RouteDetailPanel.ui", field::routeDetailNames}, {"MainMenu.ui", menu}};
+    for (const auto& [layout, names] : layouts) {
+        const QMap<QString, Control> controls = readLayout(layout);
+        for (const std::string_view name : names)
+            EXPECT_TRUE(controls.contains(toQString(name))) << layout << " has no control " << name;
+    }
     // The tag tells the decimal field (0) from the degree fields.
     const QMap<QString, Control> detail = readLayout("WaypointDetailPanel.ui");
     for (const char* name : {"wpLatitude", "wpLongitude", "wpLatDeg", "wpLatMin", "wpLatSec", "wpNS", "wpLonDeg",

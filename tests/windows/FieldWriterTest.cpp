@@ -1,12 +1,11 @@
 // How writes show in the widgets: number and date formats from the layout,
 // the highlight, plain text, and writes the windows cannot take.
 #include "gps/windows/FieldWriter.h"
-#include "nav/DisplayFields.h"
-#include "support/LogCapture.h"
-
 #include "gps/windows/ControllerWindow.h"
 #include "gps/windows/GPSWindows.h"
 #include "gps/windows/QtDisplay.h"
+#include "nav/DisplayFields.h"
+#include "support/LogCapture.h"
 #include "support/QtApplication.h"
 
 #include <QDateTime>
@@ -26,44 +25,28 @@ namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
-
-class LocaleScope {
-public:
-    explicit LocaleScope(const QLocale& locale) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(QLocale::system()); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-};
+using Shown = std::map<std::string, std::string>;
 
 // A track or bearing ("angle") that rounds to a full turn reads 0, at any precision.
-TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
+TEST(FieldWriter, NumbersAndDatesFollowTheFormatOfTheirLabel)
 {
     const struct {
         QLocale::Language language;
         int decimals, integerDigits;
         const char *positive, *negative, *suffix;
         bool angle;
-        double value;
-        const char* text;
-    } rows[] = {{QLocale::English, 0, 3, "", "", "", false, 5.4, "005"},
-        {QLocale::English, 0, 3, "", "", "", false, 359.6, "360"},
-        {QLocale::English, 2, 1, "R ", "L ", "", false, -0.256, "L 0.26"},
-        {QLocale::English, 2, 1, "R ", "L ", "", false, 1.5, "R 1.50"},
-        {QLocale::English, 2, 1, "R ", "L ", "", false, -0.004, "0.00"},
-        {QLocale::English, 1, 1, "", "", "", false, -12.24, "-12.2"},
-        {QLocale::English, 2, 1, "", "", "", false, 12345.678, "12345.68"},
-        {QLocale::English, 5, 1, "N ", "S ", "°", false, -33.868, "S 33.86800°"},
-        {QLocale::German, 5, 1, "N ", "S ", "°", false, 48.1374, "N 48,13740°"},
-        {QLocale::English, 2, 1, "", "", "", false, std::nan(""), ""},
-        {QLocale::English, 2, 1, "", "", "", false, INFINITY, ""},
-        {QLocale::English, 0, 3, "", "", "", true, 359.6, "000"},
-        {QLocale::English, 0, 3, "", "", "", true, 359.4, "359"},
-        {QLocale::English, 1, 3, "", "", "", true, 359.96, "000.0"},
-        {QLocale::English, 1, 3, "", "", "", true, 359.94, "359.9"},
-        {QLocale::English, 0, 3, "", "", "", true, 360.0, "000"}};
+        std::vector<std::pair<double, const char*>> shown;
+    } rows[] = {{QLocale::English, 0, 3, "", "", "", false, {{5.4, "005"}, {359.6, "360"}}},
+        {QLocale::English, 2, 1, "R ", "L ", "", false, {{-0.256, "L 0.26"}, {1.5, "R 1.50"}, {-0.004, "0.00"}}},
+        {QLocale::English, 1, 1, "", "", "", false, {{-12.24, "-12.2"}}},
+        {QLocale::English, 2, 1, "", "", "", false, {{12345.678, "12345.68"}, {NAN, ""}, {INFINITY, ""}}},
+        {QLocale::English, 5, 1, "N ", "S ", "°", false, {{-33.868, "S 33.86800°"}}},
+        {QLocale::German, 5, 1, "N ", "S ", "°", false, {{48.1374, "N 48,13740°"}}},
+        {QLocale::English, 0, 3, "", "", "", true, {{359.6, "000"}, {359.4, "359"}, {360.0, "000"}}},
+        {QLocale::English, 1, 3, "", "", "", true, {{359.96, "000.0"}, {359.94, "359.9"}}}};
     ensureWidgetApplication();
     for (const auto& row : rows) {
-        LocaleScope locale{QLocale(row.language)};
+        QLocale::setDefault(QLocale(row.language));
         QLabel label;
         label.setProperty("decimals", row.decimals);
         label.setProperty("integerDigits", row.integerDigits);
@@ -74,19 +57,16 @@ TEST(FieldWriter, NumbersFollowTheFormatOfTheirLabel)
         }
         if (row.angle)
             label.setProperty("angle", true);
-        EXPECT_EQ(FieldWriter::numberText(label, row.value), QString::fromUtf8(row.text)) << row.value;
+        for (const auto& [value, text] : row.shown)
+            EXPECT_EQ(FieldWriter::numberText(label, value), QString::fromUtf8(text)) << value;
     }
-}
-
-TEST(FieldWriter, DatesShowInLocalTimeInTheirFormat)
-{
-    ensureWidgetApplication();
+    QLocale::setDefault(QLocale::system());
+    // Dates show in local time in their format.
     QLabel label;
     label.setProperty("dateFormat", "yyyy-MM-dd HH:mm:ss");
-    const double instant = 1714564800.0; // 2024-05-01 12:00:00 UTC
     const QString expected
         = QDateTime::fromSecsSinceEpoch(1714564800, Qt::UTC).toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
-    EXPECT_EQ(FieldWriter::dateText(label, instant), expected);
+    EXPECT_EQ(FieldWriter::dateText(label, 1714564800.0), expected);
     EXPECT_EQ(FieldWriter::dateText(label, std::nan("")), "");
 }
 
@@ -100,27 +80,12 @@ bool amber(QLabel& label)
 
 class WindowDisplay : public testing::Test {
 protected:
-    void apply(const DisplayBatch& batch) { display->apply(batch); }
-
     std::unique_ptr<GPSWindows> windows = [] {
         ensureWidgetApplication();
         return std::make_unique<GPSWindows>();
     }();
     std::unique_ptr<QtDisplay> display = std::make_unique<QtDisplay>(windows->all());
 };
-
-TEST_F(WindowDisplay, NamesAndMarkupFromFilesShowAsPlainText)
-{
-    DisplayBatch batch;
-    batch.setText(f::nextWP, "<b>Rock</b> & <i>Reef</i>");
-    batch.setBoxTitle(f::wpBox, "<h1>Coast</h1>: A->B (1 of 2)");
-    apply(batch);
-    auto* next = windows->navDataWindow().findChild<QLabel*>("nextWP");
-    EXPECT_EQ(next->textFormat(), Qt::PlainText);
-    EXPECT_EQ(display->snapshot(std::array{f::nextWP, f::wpBox}),
-        (std::map<std::string, std::string>{
-            {"nextWP", "<b>Rock</b> & <i>Reef</i>"}, {"wpBox", "<h1>Coast</h1>: A->B (1 of 2)"}}));
-}
 
 TEST_F(WindowDisplay, WritesNoWidgetCanShowAreLoggedOnceAndDropped)
 {
@@ -130,40 +95,43 @@ TEST_F(WindowDisplay, WritesNoWidgetCanShowAreLoggedOnceAndDropped)
     batch.setColour(f::fixLatitude, DisplayBatch::Colour::Red);
     batch.setMatrixCell(f::satsInView, 0, 5, "12", true);
     batch.setText(f::fixMode, "3D fix");
-    apply(batch);
-    apply(batch);
+    display->apply(batch);
+    display->apply(batch);
     EXPECT_EQ(log.count("No window field is named \"noSuchField\" - its writes are dropped"), 1u);
     EXPECT_EQ(log.count("Window field \"fixLatitude\" cannot show a colour - dropped"), 1u);
     EXPECT_EQ(log.count("Window field \"satsInView\" cannot show a matrix cell - dropped"), 1u);
-    EXPECT_EQ(display->snapshot(std::array{f::fixMode, f::satsInView}),
-        (std::map<std::string, std::string>{{"fixMode", "3D fix"}, {"satsInView", "/"}}));
+    EXPECT_EQ(
+        display->snapshot(std::array{f::fixMode, f::satsInView}), (Shown{{"fixMode", "3D fix"}, {"satsInView", "/"}}));
 }
 
 // A window placed partly off the screen opens whole on it.
 TEST_F(WindowDisplay, FrontShowsRaisesOnTheScreenAndFloatingChangesTheLevelOfAShownWindow)
 {
+    LogCapture log;
     QWidget& mini = windows->miniNavWindow();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     mini.move(area.right() - 20, area.top() - 10);
     DisplayBatch front;
     front.bringToFront(f::miniNavWindow);
     front.setFloating(f::miniNavWindow, true);
-    apply(front);
+    display->apply(front);
     EXPECT_TRUE(mini.isVisible());
     EXPECT_EQ(mini.frameGeometry().topRight(), area.topRight());
     EXPECT_TRUE(area.contains(mini.frameGeometry()));
     EXPECT_TRUE(mini.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     DisplayBatch lower;
     lower.setFloating(f::miniNavWindow, false);
-    apply(lower);
+    display->apply(lower);
     EXPECT_TRUE(mini.isVisible());
     EXPECT_FALSE(mini.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     DisplayBatch hide;
     hide.setVisible(f::miniNavWindow, false);
-    apply(hide);
+    display->apply(hide);
     EXPECT_FALSE(mini.isVisible());
+    EXPECT_TRUE(log.lines().empty()) << log.lines().front();
 }
 
+// Names and markup from files show as plain text.
 TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount)
 {
     DisplayBatch batch;
@@ -182,12 +150,15 @@ TEST_F(WindowDisplay, TheLastValueOfABatchShowsWhileStepsAndWindowOrdersAllCount
     batch.setMatrixColumns(f::satsInView, 2);
     batch.setMatrixCell(f::satsInView, 0, 1, "17", true);
     batch.setMatrixColumns(f::satsInView, 3);
-    apply(batch);
-    EXPECT_EQ(display->snapshot(std::array{
-                  f::fixHError, f::fixHErrorMeter, f::wpCrossTrackCDI, f::gpsDataIndicator, f::window, f::satsInView}),
-        (std::map<std::string, std::string>{{"fixHError", "27.9"}, {"fixHErrorMeter", "9"},
-            {"wpCrossTrackCDI", "-0.250 in -1.0..1.0"}, {"gpsDataIndicator", "2"}, {"window", "shown"},
-            {"satsInView", "/ 17/* /"}}));
+    batch.setText(f::nextWP, "<b>Rock</b> & <i>Reef</i>");
+    batch.setBoxTitle(f::wpBox, "<h1>Coast</h1>: A->B");
+    display->apply(batch);
+    EXPECT_EQ(windows->navDataWindow().findChild<QLabel*>("nextWP")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(display->snapshot(std::array{f::fixHError, f::fixHErrorMeter, f::wpCrossTrackCDI, f::gpsDataIndicator,
+                  f::window, f::satsInView, f::nextWP, f::wpBox}),
+        (Shown{{"fixHError", "27.9"}, {"fixHErrorMeter", "9"}, {"wpCrossTrackCDI", "-0.250 in -1.0..1.0"},
+            {"gpsDataIndicator", "2"}, {"window", "shown"}, {"satsInView", "/ 17/* /"},
+            {"nextWP", "<b>Rock</b> & <i>Reef</i>"}, {"wpBox", "<h1>Coast</h1>: A->B"}}));
 }
 
 // The highlight draws the background of the time en route.
@@ -203,7 +174,7 @@ TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChangeAndHighlightDrawsT
         batch.setNumber(f::wpDistance, value);
         batch.setText(f::wpETE, "123:59:59");
         batch.setHighlight(f::wpETE, value > 0.0);
-        apply(batch);
+        display->apply(batch);
         processEvents();
         EXPECT_EQ(distance->width(), distanceWidth) << value;
         EXPECT_GE(distance->contentsRect().width(), distance->fontMetrics().horizontalAdvance(distance->text()));
@@ -213,7 +184,7 @@ TEST_F(WindowDisplay, NumberFieldsKeepTheirWidthAsValuesChangeAndHighlightDrawsT
     }
     DisplayBatch off;
     off.setHighlight(f::wpETE, false);
-    apply(off);
+    display->apply(off);
     EXPECT_FALSE(amber(*ete));
     EXPECT_EQ(ete->text(), "123:59:59");
 }

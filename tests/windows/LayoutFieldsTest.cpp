@@ -81,9 +81,7 @@ std::set<std::pair<std::string, Kind>> writesOfTheLogic()
     record = GPSRecord{};
     nav.controller().updateGPS(NotificationObject(0.0));
     nav.controller().stopAll();
-
-    // The link's own writes: a controller with a link, which shows that it
-    // connects as its window loads.
+    // A controller with a link writes that it connects as its window loads.
     ControllerHarness linked;
     linked.make(std::make_unique<StubGPSLink>()).windowDidLoad();
     linked.destroy();
@@ -98,8 +96,10 @@ std::set<std::pair<std::string, Kind>> writesOfTheLogic()
     return writes;
 }
 
-TEST(LayoutFields, EveryFieldNameHasOneWidgetInItsWindow)
+// The drive reaches every field, so the writes it makes cover the layouts whole.
+TEST(LayoutFields, EveryFieldHasOneWidgetInItsWindowThatShowsWhatTheLogicWrites)
 {
+    const auto writes = writesOfTheLogic();
     WindowHarness harness;
     for (const std::string_view name : f::all) {
         SCOPED_TRACE(std::string(name));
@@ -111,32 +111,17 @@ TEST(LayoutFields, EveryFieldNameHasOneWidgetInItsWindow)
             named += static_cast<int>(
                 harness.windows().window(window)->findChildren<QWidget*>(QString::fromUtf8(name.data())).size());
         EXPECT_LE(named, 1) << "two widgets carry the name";
+        EXPECT_TRUE(std::any_of(writes.begin(), writes.end(), [name](const auto& w) { return w.first == name; }))
+            << "never written";
     }
-}
-
-TEST(LayoutFields, EveryWriteOfTheLogicLandsOnAWidgetThatShowsIt)
-{
-    const auto writes = writesOfTheLogic();
-    WindowHarness harness;
-    std::set<std::string> written;
     for (const auto& [name, kind] : writes) {
         SCOPED_TRACE(name + " " + FieldWriter::kindName(kind));
-        written.insert(name);
         EXPECT_NE(std::find(f::all.begin(), f::all.end(), name), f::all.end()) << "not in fields::all";
         QWidget* widget = harness.field<QWidget>(name);
         ASSERT_NE(widget, nullptr);
         EXPECT_TRUE(FieldWriter::canTake(*widget, kind));
     }
-    // The drive reaches every field: the check above covers the layouts whole.
-    for (const std::string_view name : f::all)
-        EXPECT_TRUE(written.count(std::string(name))) << "never written: " << name;
-}
-
-// Every true angle shown is marked the same way: the label beside it reads
-// "°T" (U+00B0 T).
-TEST(LayoutFields, TrueAnglesAreMarkedTrue)
-{
-    WindowHarness harness;
+    // Every true angle shown is marked alike: the label beside it reads "°T".
     for (const std::string_view name : {f::wpBearing, f::wpDTK, f::fixTrack, f::mnTrack}) {
         SCOPED_TRACE(std::string(name));
         QWidget* field = harness.field<QWidget>(name);

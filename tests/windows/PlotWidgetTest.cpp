@@ -63,6 +63,7 @@ TEST(PlotWidget, DrawsTheRouteTheCorridorAndTheBoat)
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.0)), QColor(220, 0, 160))) << "the active leg";
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.2)), QColor(245, 220, 235))) << "its corridor";
     EXPECT_TRUE(near(picture.pixelColor(at(1.5, 0.4)), QColor(250, 250, 246))) << "beyond the corridor";
+    EXPECT_NE(picture.pixelColor(at(1.5, 0.2)), picture.pixelColor(at(1.5, 0.4))) << "the corridor ends";
     const QColor backdrop = picture.pixelColor(at(0.5, 1.5));
     EXPECT_TRUE(near(backdrop, QColor(200, 200, 212)) && backdrop.red() < 230) << "the other list's waypoint";
     // The legs ahead are a thin line: the two pixels it lies between.

@@ -33,11 +33,12 @@ QString WindowHarness::shown(std::string_view name) const
 
 void WindowHarness::report(double lat, double lon, double speed, double track, double secondsAfterStart)
 {
+    constexpr double start = 1714564800.0;
     GPSRecord& r = link->data;
-    r.online = startTime;
+    r.online = start;
     r.fix = GPSRecord::Fix{};
     r.fix.mode = 3;
-    r.fix.time = startTime + secondsAfterStart;
+    r.fix.time = start + secondsAfterStart;
     r.fix.latitude = lat;
     r.fix.longitude = lon;
     r.fix.altitude = 120.0;

@@ -11,9 +11,7 @@
 
 #include <chrono>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace navora::test {
 
@@ -21,17 +19,13 @@ namespace navora::test {
 // link on the test's (user-interface) thread, offscreen.
 class WindowHarness {
 public:
-    static constexpr double startTime = 1714564800.0;
-
     // The latest alert stays in the alert line for alertLineHold.
     explicit WindowHarness(std::chrono::milliseconds alertLineHold = std::chrono::seconds(60));
     ~WindowHarness();
 
     GPSWindowController& windows() const { return *m_windows; }
     GPSController& controller() const { return m_windows->controller(); }
-
-    // A field of any of the three windows by its name; fails the test when
-    // there is none of that type.
+    // A field of any of the three windows by its name, or none of that type.
     template <typename Widget> Widget* field(std::string_view name) const
     {
         for (const std::string_view window : {"window", "navDataWindow", "miniNavWindow"}) {
@@ -44,7 +38,6 @@ public:
         return nullptr;
     }
     QString shown(std::string_view name) const;
-
     // One report with a 3D fix at (lat, lon) moving at speed m/s on track.
     void report(double lat, double lon, double speed, double track, double secondsAfterStart);
 
