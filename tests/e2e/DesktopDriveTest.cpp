@@ -1,9 +1,6 @@
-// The desktop program end to end: "navora --navigate" on an X server of its
-// own (Xvfb) with a private session bus, against a real gpsd (gpsfake
-// replaying a drive along a three-leg route). What the windows show is read
-// from the snapshots the program writes on SIGUSR1; the pictures stay in
-// the build folder (e2e-output/desktop-drive, with the program's standard
-// error beside it) to be looked at.
+// The desktop program end to end on its own Xvfb and session bus, against
+// gpsfake: the windows read from the snapshots SIGUSR1 writes (kept, with
+// standard error, in the build folder's e2e-output/desktop-drive).
 #include "gps/GpsFake.h"
 #include "model/DocumentArchive.h"
 #include "model/TrackFile.h"
@@ -75,9 +72,8 @@ TEST(DesktopDrive, FollowsAThreeLegRouteInItsWindows)
     std::vector<std::string> environment
         = {"DISPLAY=:" + *display, "DBUS_SESSION_BUS_ADDRESS=" + *address, "QT_QPA_PLATFORM=xcb",
             "XDG_CONFIG_HOME=" + scratch.path().string(), "XDG_DATA_HOME=" + scratch.path().string()};
-    // In a sanitized build: the speech client library and fontconfig keep
-    // allocations for the life of the process, which are not ours. Full
-    // stacks, so the suppressions find their frames.
+    // Sanitized builds: speechd and fontconfig keep allocations for the life
+    // of the process; full stacks so the suppressions find their frames.
     {
         std::ofstream suppressions(scratch.file("lsan.supp"));
         suppressions << "leak:spd_open2\nleak:libspeechd.so\nleak:libfontconfig.so\n";

@@ -1,9 +1,5 @@
-// Sequencing, report by report: the arrival alert with its beeps, re-arm and
-// lead time, the passage check's timing, sharp and gentle turns, course
-// reversal once per spell, destination arrival once, a route edited while
-// active; by miles and knots whatever the units shown. Then whole drives on
-// the tests' own flat grid: overshoots, swerves, heading away, waypoints
-// entered twice, destinations passed slowly or wide.
+// Sequencing report by report (by miles and knots whatever the units shown),
+// then whole drives on the tests' own flat grid.
 #include "nav/EngineHarness.h"
 #include "nav/LocalTime.h"
 #include "nav/NavGeometry.h"

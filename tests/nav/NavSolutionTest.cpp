@@ -1,9 +1,5 @@
-// The navigation pass, report by report: leg texts and titles, clock texts,
-// turn angles, the CDI, blanking without a fix, the MiniNav title, and
-// nothing written once navigation stops. Activation (routes at an index,
-// auto-location, the detour of a waypoint within a route, stopping, refused
-// requests) and the display modes (the MiniNav, the CDI scales, the question
-// before the window closes).
+// The navigation pass report by report; activation (at an index, joining,
+// direct to, stopping, refused requests); the display modes.
 #include "nav/ClockTime.h"
 #include "nav/EngineHarness.h"
 #include "nav/NavGeometry.h"
