@@ -48,7 +48,7 @@ protected:
     WaypointPtr lone;
 };
 
-TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
+TEST_F(Sequencing, ArrivalAlertOnceThenBeepsRearmsAfterSlowingAndFollowsTheLeadTime)
 {
     nav.keep(nav.engine.changeUnits('m'));
     nav.report(0.0, 0.0, 10.0, 0.0, 0);
@@ -72,21 +72,16 @@ TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_EQ(alerts[1].speech, "X in 15 seconds");
     EXPECT_EQ(alerts[1].speechOfComment, "the harbour in 15 seconds");
-}
-
-TEST_F(Sequencing, LeadTimeFollowsThePreferences)
-{
-    nav.report(0.0, 0.0, 10.0, 0.0, 0);
-    activateLone();
+    // The lead time follows the preferences: none, then a minute.
     nav.engine.setArrivalAlertSeconds(0);
-    for (int t = 1; t < 5; ++t)
-        closeIn(0.1 - 0.02 * t, 10.0, t);
-    EXPECT_TRUE(nav.navigationAlerts().empty());
+    for (int t = 7; t < 10; ++t)
+        closeIn(0.03 - 0.005 * (t - 6), 10.0, t);
+    EXPECT_EQ(nav.navigationAlerts().size(), 2u);
     EXPECT_FALSE(amber());
     nav.engine.setArrivalAlertSeconds(60);
-    closeIn(0.2, 10.0, 6); // about 37 s out
-    ASSERT_EQ(nav.navigationAlerts().size(), 1u);
-    EXPECT_EQ(nav.navigationAlerts()[0].description, "Arrival at waypoint X in 60 seconds");
+    closeIn(0.2, 10.0, 10); // about 37 s out
+    ASSERT_EQ(nav.navigationAlerts().size(), 3u);
+    EXPECT_EQ(nav.navigationAlerts()[2].description, "Arrival at waypoint X in 60 seconds");
     EXPECT_TRUE(amber());
 }
 

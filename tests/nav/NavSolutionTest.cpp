@@ -404,7 +404,7 @@ TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
     EXPECT_NEAR(nav.number(f::wpDTK), 90.0, 0.05);
 }
 
-TEST_F(Activation, ClearAllWpFieldsClearsTheShowingDisplay)
+TEST_F(Activation, ClearingFieldsAndSwitchingModesClearTheDisplayNowShowing)
 {
     nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
     nav.keep(nav.engine.activateRoute(abcd, 1));
@@ -415,15 +415,8 @@ TEST_F(Activation, ClearAllWpFieldsClearsTheShowingDisplay)
             f::wpVMG, f::nextWP});
     EXPECT_EQ(nav.shown.title(f::wpBox), "");
     EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), false);
-    // Route totals and the local arrival are left as they were.
-    EXPECT_NE(nav.shown.text(f::dETE), "");
-}
-
-TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
-{
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.keep(nav.engine.activateRoute(abcd, 1));
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_NE(nav.shown.text(f::dETE), ""); // route totals are left as they were
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 2);
     nav.keep(nav.engine.toggleMiniNav(true));
     EXPECT_TRUE(nav.state().mnOn);
     EXPECT_EQ(nav.shown.visible(f::window), false);
@@ -440,7 +433,7 @@ TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
     EXPECT_GE(nav.shown.field(f::window)->fronts, 1);
     EXPECT_EQ(nav.shown.title(f::wpBox), "");
     EXPECT_EQ(nav.shown.text(f::wpDistance), "");
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 2);
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 3);
     EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: A->B (1 of 3)");
     // The MiniNav's level follows the setting and the check box.
     nav.keep(nav.engine.toggleMiniNav(false));
