@@ -126,10 +126,6 @@ struct EngineHarness {
             routes.push_back(active.route);
         return routes;
     }
-    static RoutePtr route(const std::string& name, const std::vector<std::pair<double, double>>& points)
-    {
-        return letteredRoute(name, points);
-    }
     // A lettered route at miles north and east of (0, 0).
     static RoutePtr miles(std::vector<std::pair<double, double>> points, const std::string& name = "R")
     {

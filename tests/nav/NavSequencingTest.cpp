@@ -145,20 +145,6 @@ TEST_F(Sequencing, GentleTurnPassesAcrossTheHyperbola)
     }
 }
 
-TEST_F(Sequencing, CourseReversalOncePerRecedingSpell)
-{
-    RoutePtr r = follow({{0, 0}, {10, 0}, {20, 5}}, 9.5);
-    // Past B heading away from both B and C.
-    for (int t = 2; t <= 20; ++t)
-        nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.count("CourseReversal"), 1u);
-    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
-    nav.report(10.5 * nm, 0.0, 5.0, 180.0, 21); // closing on B again
-    for (int t = 22; t <= 30; ++t)
-        nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.count("CourseReversal"), 2u);
-}
-
 // In SI units: reached by miles, whatever is shown.
 TEST_F(Sequencing, DestinationArrivalOncePerActivation)
 {
@@ -256,7 +242,8 @@ struct Boat {
 // boat has come to C and turned. A 135-degree turn is not passed on a swerve
 // six miles short, only on the overshoot. A first leg without start (active
 // before any fix) is passed only after reaching A. Coming round a hairpin is
-// no course reversal; turning back after closing on the next mark is. A
+// no course reversal; turning back after closing on the next mark is, once
+// each time. A
 // waypoint entered twice is one mark, passed once in either direction.
 TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
 {
@@ -287,7 +274,7 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
     const std::vector<std::pair<double, double>> hairpin{{0, 0}, {10, 0}, {10 + 5 * c, 5 * s}, {5 + 5 * c, 1 + 5 * s}};
     const std::vector<Leg> comeRound{{0, 10, 40}, {60, 10, 10}, {100, 10, 10}, {135, 10, 30}};
     std::vector<Leg> turnBack = comeRound;
-    turnBack.push_back({315, 10, 20});
+    turnBack.insert(turnBack.end(), {{315, 10, 20}, {135, 10, 20}, {315, 10, 20}});
     const Drive drives[] = {
         {"zig-zag", {{0, 0}, {1, 0}, {0.2, 0.2}, {1.2, 0.4}}, 1, false, 0.9, 0, 5,
             {{0, 5, 180}, {0, 5, 0, {0.2, 0.2}}, {NavGeometry::bearing(0.2, 0.2, 1.2, 0.4), 5, 30}},
@@ -297,7 +284,7 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
         {"first leg, heading away", {{0, 0}, {10, 0}}, 0, true, -8, 180, 5, {{180, 5, 30}}, {}, "A", 0},
         {"first leg, from A", {{0, 0}, {10, 0}}, 0, true, 0, 0, 5, {{0, 5, 10}}, {{"A", 0, 0, 0.02}}, "B", 0},
         {"coming round a hairpin", hairpin, 1, false, 9.9, 0, 10, comeRound, {{"B", 10, 0, 0.3}}, "C", 0},
-        {"turning back after it", hairpin, 1, false, 9.9, 0, 10, turnBack, {{"B", 10, 0, 0.3}}, nullptr, 1},
+        {"turning back twice after it", hairpin, 1, false, 9.9, 0, 10, turnBack, {{"B", 10, 0, 0.3}}, nullptr, 2},
         {"twice, northbound, gentle turn", {{0, 0}, {1, 0}, {1, 0}, {2, 0.5}}, 1, false, 0.9, 0, 5,
             {{0, 5, 40}, {NavGeometry::bearing(1 * nm, 0, 2 * nm, 0.5 * nm), 5, 30}}, {{"B", 1, 0, 0.2}}, "D", 0},
         {"twice, southbound, hairpin", {{2, 0}, {1, 0}, {1, 0}, {2, 0.3}}, 1, false, 1.1, 180, 5,

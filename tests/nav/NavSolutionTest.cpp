@@ -310,27 +310,13 @@ TEST_F(Activation, RouteAtAnIndexSetsTheLegAnnouncesItAndStops)
     EXPECT_EQ(nav.routesAnnounced(), (std::vector<RoutePtr>{abcd, abcd, nullptr}));
 }
 
-TEST_F(Activation, FirstWaypointStartsAtACopyOfThePosition)
-{
-    nav.report(-5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.keep(nav.engine.activateRoute(abcd, 0));
-    const WaypointPtr start = nav.state().prevWaypoint;
-    ASSERT_TRUE(start);
-    EXPECT_NE(start, nav.state().fix.currentPos);
-    EXPECT_EQ(start->wpName(), "PPOS");
-    const float lat = start->latitude();
-    nav.report(-4 * nm, 0.0, 5.0, 0.0, 1);
-    EXPECT_EQ(start->latitude(), lat);
-    EXPECT_NE(nav.state().fix.currentPos->latitude(), lat);
-}
-
 TEST_F(Activation, RequestsOutsideTheRouteAreRefused)
 {
     LogCapture log;
     nav.keep(nav.engine.activateRoute(abcd, 1));
     nav.events.clear();
     RoutePtr empty = Route::create();
-    RoutePtr single = EngineHarness::route("One", {{0.0, 0.0}});
+    RoutePtr single = letteredRoute("One", {{0.0, 0.0}});
     for (const auto& [route, index] : {std::pair{abcd, 4}, {abcd, -1}, {empty, 0}, {single, 1}})
         nav.keep(nav.engine.activateRoute(route, index));
     EXPECT_TRUE(log.contains("Not activating route ABCD at index 4: it has 4 waypoints"));
@@ -387,9 +373,21 @@ TEST_F(Activation, JoinTakesTheLegWhoseSegmentIsNearest)
     EXPECT_EQ(two->activeIndex(), 1);
 }
 
-TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
+// The first waypoint and a direct to start at a copy of the position.
+TEST_F(Activation, FirstWaypointAndDirectToRunFromThePosition)
 {
-    nav.report(5 * nm, 3 * nm, 5.0, 0.0, 0);
+    nav.report(-5 * nm, 0.0, 5.0, 0.0, 0);
+    nav.keep(nav.engine.activateRoute(abcd, 0));
+    const WaypointPtr start = nav.state().prevWaypoint;
+    ASSERT_TRUE(start);
+    EXPECT_NE(start, nav.state().fix.currentPos);
+    EXPECT_EQ(start->wpName(), "PPOS");
+    const float lat = start->latitude();
+    nav.report(-4 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_EQ(start->latitude(), lat);
+    EXPECT_NE(nav.state().fix.currentPos->latitude(), lat);
+
+    nav.report(5 * nm, 3 * nm, 5.0, 0.0, 2);
     abcd->setActiveIndex(2);
     nav.keep(nav.engine.routeActivated(abcd));
     nav.keep(nav.engine.waypointActivated(abcd->waypointAtIndex(2)));
@@ -398,7 +396,7 @@ TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
     EXPECT_NEAR(nav.number(f::wpDTK), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
     EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: Position->C (2 of 3)");
     // A second waypoint: its leg starts where the position is then.
-    nav.report(6 * nm, 3 * nm, 5.0, 0.0, 1);
+    nav.report(6 * nm, 3 * nm, 5.0, 0.0, 3);
     nav.keep(nav.engine.waypointActivated(
         Waypoint::create("Y", "", static_cast<float>(6 * nm), static_cast<float>(10 * nm), 0.0f)));
     EXPECT_NEAR(nav.number(f::wpDTK), 90.0, 0.05);
