@@ -1,15 +1,33 @@
 #pragma once
 
-#include "nav/LetteredRoute.h"
-
 #include "nav/DisplayState.h"
 #include "nav/NavEngine.h"
 
+#include "model/Route.h"
+#include "model/Waypoint.h"
+
 #include <algorithm>
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace navora::test {
+
+// A route of waypoints named "A", "B", ... (comments "near A", ...) at the
+// given latitude and longitude pairs.
+inline RoutePtr letteredRoute(const std::string& name, const std::vector<std::pair<double, double>>& points)
+{
+    RoutePtr route = Route::create();
+    route->setRouteName(name);
+    char label = 'A';
+    for (const auto& [lat, lon] : points) {
+        route->appendWaypoint(Waypoint::create(std::string(1, label), std::string("near ") + label,
+            static_cast<float>(lat), static_cast<float>(lon), 0.0f));
+        ++label;
+    }
+    return route;
+}
 
 // A navigation engine with what its calls gave back: the display state the
 // windows would show, the batches and the events. Nautical units and a lead
@@ -66,6 +84,8 @@ struct EngineHarness {
         events.clear();
     }
     NavEngine::State& state() { return engine.state(); }
+    // The number shown in a field, NaN for none.
+    double number(std::string_view field) const { return shown.number(field).value_or(std::nan("")); }
 
     template <typename E> std::vector<E> all() const
     {
@@ -106,8 +126,11 @@ struct EngineHarness {
             routes.push_back(active.route);
         return routes;
     }
-    static RoutePtr route(const std::string& name, std::initializer_list<std::pair<double, double>> points)
+    // A lettered route at miles north and east of (0, 0).
+    static RoutePtr miles(std::vector<std::pair<double, double>> points, const std::string& name = "R")
     {
+        for (auto& [north, east] : points)
+            north /= 60.0, east /= 60.0;
         return letteredRoute(name, points);
     }
     static std::chrono::sys_seconds at(double seconds)

@@ -177,37 +177,53 @@ TEST_F(FixIngestion, FieldsOfOneEpochAreMergedAndNeverCarriedOver)
     EXPECT_FALSE(shownFinite(nav.shown, f::fixTrack));
 }
 
-// Values no receiver can give are unknown; so is a negative error estimate.
-// A track of exactly 0 is not shown either.
-TEST_F(FixIngestion, ImpossibleValuesAreUnknown)
+// Values no receiver can give are unknown, as is a negative error estimate;
+// a track of exactly 0 shows blank. The errors show only with an estimate
+// (the vertical one in 3D).
+TEST_F(FixIngestion, ImpossibleValuesAreUnknownAndErrorsNeedAnEstimate)
 {
     struct Row {
-        double latitude, speed, track;
+        int mode;
+        double latitude, speed, track, eph, epv;
         const char* title;
-        bool speedShown, trackShown;
+        bool speedShown, trackShown, horizontal, vertical;
     };
+    const double inf = std::numeric_limits<double>::infinity();
     const Row rows[] = {
-        {52.5, 5.0, 45.0, "3D fix", true, true},
-        {400.0, 5.0, 45.0, "No GPS fix...", false, false},
-        {52.5, -1e308, 45.0, "3D fix", false, true},
-        {52.5, 400.0, 45.0, "3D fix", false, true},
-        {52.5, 5.0, 400.0, "3D fix", true, false},
-        {52.5, 5.0, 0.0, "3D fix", true, false}, // a track of exactly 0 shows blank
-        {52.5, std::numeric_limits<double>::infinity(), 45.0, "3D fix", false, true},
+        {3, 52.5, 5.0, 45.0, -5.0, nan, "3D fix", true, true, false, false},
+        {3, 400.0, 5.0, 45.0, -5.0, nan, "No GPS fix...", false, false, false, false},
+        {3, 52.5, -1e308, 45.0, -5.0, nan, "3D fix", false, true, false, false},
+        {3, 52.5, 400.0, 45.0, -5.0, nan, "3D fix", false, true, false, false},
+        {3, 52.5, 5.0, 400.0, -5.0, nan, "3D fix", true, false, false, false},
+        {3, 52.5, 5.0, 0.0, -5.0, nan, "3D fix", true, false, false, false},
+        {3, 52.5, inf, 45.0, -5.0, nan, "3D fix", false, true, false, false},
+        {3, 52.5, 5.0, 45.0, 5.0, 8.0, "3D fix", true, true, true, true},
+        {3, 52.5, 5.0, 45.0, 5.0, 0.0, "3D fix", true, true, true, true},
+        {3, 52.5, 5.0, 45.0, 5.0, nan, "3D fix", true, true, true, false},
+        {2, 52.5, 5.0, 45.0, 5.0, 8.0, "2D fix", true, true, true, false},
+        {2, 52.5, 5.0, 45.0, 0.0, 8.0, "2D fix", true, true, false, false},
+        {2, 52.5, 5.0, 45.0, nan, 8.0, "2D fix", true, true, false, false},
+        {1, 52.5, 5.0, 45.0, 5.0, 8.0, "No GPS fix...", false, false, false, false},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.latitude << " " << row.speed << " " << row.track);
+        SCOPED_TRACE(testing::Message() << row.mode << " " << row.latitude << " " << row.speed << " " << row.track
+                                        << " " << row.eph << " " << row.epv);
         EngineHarness run;
-        GPSRecord r = fixAt(1714564801.0);
+        GPSRecord r = fixAt(1714564801.0, row.mode);
         r.fix.latitude = row.latitude;
         r.fix.speed = row.speed;
         r.fix.track = row.track;
-        r.fix.eph = -5.0;
+        r.fix.eph = row.eph;
+        r.fix.epv = row.epv;
         run.take(r);
         EXPECT_EQ(run.shown.title(f::fixBox), row.title);
         EXPECT_EQ(shownFinite(run.shown, f::fixSpeed), row.speedShown);
         EXPECT_EQ(shownFinite(run.shown, f::fixTrack), row.trackShown);
-        EXPECT_FALSE(shownFinite(run.shown, f::fixHError));
+        EXPECT_FALSE(row.eph < 0 && shownFinite(run.shown, f::fixHError)) << "a negative estimate shows no number";
+        for (const auto field : {f::fixHError, f::fixHErrorMeter, f::unitsHError})
+            EXPECT_EQ(run.shown.visible(field), row.horizontal) << field;
+        for (const auto field : {f::fixVError, f::fixVErrorMeter, f::unitsVError})
+            EXPECT_EQ(run.shown.visible(field), row.vertical) << field;
     }
 }
 
@@ -328,34 +344,19 @@ TEST_F(FixIngestion, FixValuesLabelsAndScalesInEachUnitSystem)
     EXPECT_EQ(state.text(f::unitsSpeed), "");
 }
 
-TEST_F(FixIngestion, ErrorFieldsAreShownOnlyWithAnEstimate)
-{
-    struct Row {
-        int mode;
-        double eph, epv;
-        bool horizontal, vertical;
-    };
-    const Row rows[]
-        = {{3, 5.0, 8.0, true, true}, {3, 5.0, 0.0, true, true}, {3, 5.0, nan, true, false}, {2, 5.0, 8.0, true, false},
-            {2, 0.0, 8.0, false, false}, {2, nan, 8.0, false, false}, {1, 5.0, 8.0, false, false}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.mode << " " << row.eph << " " << row.epv);
-        GPSRecord r = fixAt(1714564812.0 + seconds++, row.mode);
-        r.fix.eph = row.eph;
-        r.fix.epv = row.epv;
-        nav.take(r);
-        for (const auto field : {f::fixHError, f::fixHErrorMeter, f::unitsHError})
-            EXPECT_EQ(nav.shown.visible(field), row.horizontal) << field;
-        for (const auto field : {f::fixVError, f::fixVErrorMeter, f::unitsVError})
-            EXPECT_EQ(nav.shown.visible(field), row.vertical) << field;
-    }
-}
-
 // "PPOS" is made on the first fix, moved in place, released on a report
 // without a fix; its comment and the fix time drop the fraction of a second.
+// A fix time beyond any calendar is logged and ignored.
 TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
 {
     LogCapture log;
+    for (const double time : {1e300, 253402300800.0})
+        nav.take(fixAt(time));
+    EXPECT_FALSE(fix().currentPos);
+    const std::vector<std::string> lines = log.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                  [](const std::string& l) { return l.starts_with("Ignoring a fix time beyond the year 9999: "); }),
+        2);
     report(3);
     EXPECT_EQ(nav.shown.text(f::fixTime), "2024-05-01 12:00:12");
     EXPECT_EQ(fix().fixDate.time_since_epoch().count(), 1714564812);
@@ -392,19 +393,6 @@ TEST_F(FixIngestion, CurrentPositionIsCreatedUpdatedInPlaceAndReleased)
     report(3, offline);
     EXPECT_TRUE(fix().currentPos);
     EXPECT_EQ(nav.all<NavEngine::PositionChanged>().size(), 3u);
-}
-
-TEST_F(FixIngestion, AFixTimeBeyondAnyCalendarIsLoggedAndIgnored)
-{
-    LogCapture log;
-    for (const double time : {1e300, 253402300800.0})
-        nav.take(fixAt(time));
-    EXPECT_FALSE(fix().currentPos);
-    const std::vector<std::string> lines = log.lines();
-    EXPECT_EQ(
-        std::count_if(lines.begin(), lines.end(),
-            [](const std::string& line) { return line.starts_with("Ignoring a fix time beyond the year 9999: "); }),
-        2);
 }
 
 TEST_F(FixIngestion, SatelliteMatrixShowsTwelveUsedFirstThenStrongest)

@@ -1,7 +1,6 @@
 // Where a position lies along and beside a leg, and on which side of a turn,
-// against the tests' own spherical geometry (haversine and initial bearings):
-// on the equator, near a pole and across the 180th meridian. The local
-// plane around a point; the thinning of a recorded track.
+// against the tests' own spherical geometry: on the equator, near a pole and
+// across the 180th meridian. The local plane; the thinning of a track.
 #include "nav/NavGeometry.h"
 
 #include "nav/LegGeometry.h"

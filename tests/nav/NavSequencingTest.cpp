@@ -1,10 +1,5 @@
-// Sequencing, report by report: the arrival alert with its beeps and re-arm,
-// the passage check's timing, sharp and gentle turns, course reversal once
-// per spell, destination arrival once, a route edited while active, and unit
-// systems that change the numbers only. Then whole drives where the boat
-// does what boats do: overshoots sharp turns, swerves, starts heading away,
-// meets waypoints entered twice, passes its destination slowly or wide; the
-// boat moves on the tests' own flat grid.
+// Sequencing report by report (by miles and knots whatever the units shown),
+// then whole drives on the tests' own flat grid.
 #include "nav/EngineHarness.h"
 #include "nav/LocalTime.h"
 #include "nav/NavGeometry.h"
@@ -14,16 +9,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <regex>
-#include <string>
-#include <vector>
 
 namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
 constexpr double nm = NavGeometry::nm;
+using Point = NavGeometry::Point;
+
+// An alert's key, description and speech.
+std::string said(const NavEngine::Alert& a)
+{
+    return a.key + ": " + a.description + " / " + a.speech;
+}
 
 class Sequencing : public testing::Test {
 protected:
@@ -35,11 +34,11 @@ protected:
     // Closing on X (north of the start) at speed from distance miles out.
     void closeIn(double distance, double speed, double t) { nav.report(10 * nm - distance * nm, 0.0, speed, 0.0, t); }
     bool amber() const { return nav.shown.field(f::wpETE) && nav.shown.field(f::wpETE)->highlighted.value_or(false); }
-    // Activates a route at B from 9 miles north, with a first pass at t = 1
-    // from 'then' miles north.
-    RoutePtr follow(std::initializer_list<std::pair<double, double>> points, double then)
+    // Activates a route (miles) at B from 9 miles north; a first pass at
+    // t = 1 from 'then' miles north.
+    RoutePtr follow(std::vector<std::pair<double, double>> points, double then)
     {
-        RoutePtr r = EngineHarness::route("R", points);
+        RoutePtr r = EngineHarness::miles(std::move(points));
         nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
         nav.keep(nav.engine.activateRoute(r, 1));
         nav.report(then * nm, 0.0, 5.0, 0.0, 1);
@@ -49,8 +48,7 @@ protected:
     WaypointPtr lone;
 };
 
-// In metric units: sequencing goes by miles and knots whatever is shown.
-TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
+TEST_F(Sequencing, ArrivalAlertOnceThenBeepsRearmsAfterSlowingAndFollowsTheLeadTime)
 {
     nav.keep(nav.engine.changeUnits('m'));
     nav.report(0.0, 0.0, 10.0, 0.0, 0);
@@ -61,9 +59,7 @@ TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
     EXPECT_TRUE(amber());
     auto alerts = nav.navigationAlerts();
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].key, "WaypointArrival");
-    EXPECT_EQ(alerts[0].description, "Arrival at waypoint X in 15 seconds");
-    EXPECT_EQ(alerts[0].speech, "X in 15 seconds");
+    EXPECT_EQ(said(alerts[0]), "WaypointArrival: Arrival at waypoint X in 15 seconds / X in 15 seconds");
     EXPECT_TRUE(alerts[0].hasTexts);
     closeIn(0.05, 10.0, 3);
     closeIn(0.04, 10.0, 4);
@@ -76,28 +72,23 @@ TEST_F(Sequencing, ArrivalAlertOnceThenBeepsAndRearmsAfterSlowing)
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_EQ(alerts[1].speech, "X in 15 seconds");
     EXPECT_EQ(alerts[1].speechOfComment, "the harbour in 15 seconds");
-}
-
-TEST_F(Sequencing, LeadTimeFollowsThePreferences)
-{
-    nav.report(0.0, 0.0, 10.0, 0.0, 0);
-    activateLone();
+    // The lead time follows the preferences: none, then a minute.
     nav.engine.setArrivalAlertSeconds(0);
-    for (int t = 1; t < 5; ++t)
-        closeIn(0.1 - 0.02 * t, 10.0, t);
-    EXPECT_TRUE(nav.navigationAlerts().empty());
+    for (int t = 7; t < 10; ++t)
+        closeIn(0.03 - 0.005 * (t - 6), 10.0, t);
+    EXPECT_EQ(nav.navigationAlerts().size(), 2u);
     EXPECT_FALSE(amber());
     nav.engine.setArrivalAlertSeconds(60);
-    closeIn(0.2, 10.0, 6); // about 37 s out
-    ASSERT_EQ(nav.navigationAlerts().size(), 1u);
-    EXPECT_EQ(nav.navigationAlerts()[0].description, "Arrival at waypoint X in 60 seconds");
+    closeIn(0.2, 10.0, 10); // about 37 s out
+    ASSERT_EQ(nav.navigationAlerts().size(), 3u);
+    EXPECT_EQ(nav.navigationAlerts()[2].description, "Arrival at waypoint X in 60 seconds");
     EXPECT_TRUE(amber());
 }
 
 TEST_F(Sequencing, PassageIsCheckedAtTheSecondRecedingReportThenEveryFiveSeconds)
 {
-    // A, B, C with a right angle at B; receding south of A, far from B.
-    RoutePtr r = EngineHarness::route("R", {{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm, 10 * nm}});
+    // A right angle at B; receding south of A, far from B.
+    RoutePtr r = EngineHarness::miles({{0, 0}, {10, 0}, {10, 10}});
     nav.report(-5 * nm, 0.0, 5.0, 180.0, 0);
     nav.keep(nav.engine.activateRoute(r, 1));
     for (const auto& [t, lastCheck] : {std::pair{1, -4}, {2, 2}, {3, 2}, {6, 2}, {7, 7}, {8, 7}, {12, 12}}) {
@@ -109,11 +100,9 @@ TEST_F(Sequencing, PassageIsCheckedAtTheSecondRecedingReportThenEveryFiveSeconds
 
 TEST_F(Sequencing, SharpTurnPassesAtTheFirstCheckWithinTheNextLegsLength)
 {
-    const double c = 10 * nm * std::cos(135 * NavGeometry::radians);
-    const double s = 10 * nm * std::sin(135 * NavGeometry::radians);
-    RoutePtr r = follow({{0.0, 0.0}, {10 * nm, 0.0}, {10 * nm + c, s}}, 9.2);
+    const double turn = 135 * NavGeometry::radians;
+    RoutePtr r = follow({{0, 0}, {10, 0}, {10 + 10 * std::cos(turn), 10 * std::sin(turn)}}, 9.2);
     nav.report(9.5 * nm, 0.0, 5.0, 0.0, 2); // the second pass knows the turn
-    EXPECT_NEAR(nav.state().legCache.nextTurnAngle, 135.0f, 0.1f);
     nav.report(10.5 * nm, 0.0, 5.0, 0.0, 3); // past B: arms
     EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
     nav.events.clear();
@@ -125,11 +114,9 @@ TEST_F(Sequencing, SharpTurnPassesAtTheFirstCheckWithinTheNextLegsLength)
     EXPECT_EQ(nav.state().followedRoute->activeIndex(), 2);
     EXPECT_EQ(r->activeIndex(), 1);
     EXPECT_EQ(nav.routesAnnounced(), std::vector<RoutePtr>{r});
-    const auto alerts = nav.navigationAlerts();
-    ASSERT_FALSE(alerts.empty());
-    EXPECT_EQ(alerts.back().key, "WaypointPassage");
-    EXPECT_EQ(alerts.back().description, "Arrival at B - " + LocalTime::text(EngineHarness::at(4)));
-    EXPECT_EQ(alerts.back().speech, "B");
+    ASSERT_FALSE(nav.navigationAlerts().empty());
+    EXPECT_EQ(said(nav.navigationAlerts().back()),
+        "WaypointPassage: Arrival at B - " + LocalTime::text(EngineHarness::at(4)) + " / B");
     EXPECT_TRUE(std::regex_match(
         LocalTime::text(EngineHarness::at(3)), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [+-]\d{4})")));
     // The new leg starts afresh.
@@ -138,41 +125,24 @@ TEST_F(Sequencing, SharpTurnPassesAtTheFirstCheckWithinTheNextLegsLength)
 }
 
 // A gentle turn at B: the passage is the crossing of the hyperbola through B
-// with foci A and C, computed here with the test's own geometry.
+// with foci A and C, computed with the tests' own geometry.
 TEST_F(Sequencing, GentleTurnPassesAcrossTheHyperbola)
 {
-    const double bLat = 10 * nm, cLat = 20 * nm, cLon = 5 * nm;
-    struct Row {
-        double lat, lon, track;
-    };
-    // Beside B short of the branch; past B towards C; just short of and
-    // just past the branch.
-    for (const Row& row : {Row{9.9 * nm, 0.3 * nm, 90.0}, Row{10.3 * nm, 0.1 * nm, 20.0},
-             Row{9.95 * nm, 0.1 * nm, 90.0}, Row{10.05 * nm, 0.1 * nm, 90.0}}) {
-        SCOPED_TRACE(row.lat / nm);
-        RoutePtr r = follow({{0.0, 0.0}, {bLat, 0.0}, {cLat, cLon}}, 9);
-        nav.report(row.lat, row.lon, 5.0, row.track, 2);
-        nav.report(row.lat, row.lon, 5.0, row.track, 3);
-        const double margin
-            = (NavGeometry::distance(bLat, 0, cLat, cLon) - NavGeometry::distance(row.lat, row.lon, cLat, cLon))
-            - (NavGeometry::distance(0, 0, bLat, 0) - NavGeometry::distance(row.lat, row.lon, 0, 0));
+    const auto miles
+        = [](Point p, double north, double east) { return NavGeometry::distance(p.lat, p.lon, north * nm, east * nm); };
+    // Beside B short of the branch; past B towards C; just short of and just
+    // past the branch.
+    for (const auto& [north, east, track] :
+        {std::tuple{9.9, 0.3, 90.0}, {10.3, 0.1, 20.0}, {9.95, 0.1, 90.0}, {10.05, 0.1, 90.0}}) {
+        SCOPED_TRACE(north);
+        RoutePtr r = follow({{0, 0}, {10, 0}, {20, 5}}, 9);
+        nav.report(north * nm, east * nm, 5.0, track, 2);
+        nav.report(north * nm, east * nm, 5.0, track, 3);
+        const Point p{north * nm, east * nm}, b{10 * nm, 0};
+        const double margin = (miles(b, 20, 5) - miles(p, 20, 5)) - (miles(b, 0, 0) - miles(p, 0, 0));
         ASSERT_GT(std::fabs(margin), 0.01) << "the row lies too near the branch to tell";
         EXPECT_EQ(nav.state().activeWaypoint == r->waypointAtIndex(2), margin > 0) << margin;
     }
-}
-
-TEST_F(Sequencing, CourseReversalOncePerRecedingSpell)
-{
-    RoutePtr r = follow({{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 5 * nm}}, 9.5);
-    // Past B heading away from both B and C.
-    for (int t = 2; t <= 20; ++t)
-        nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.count("CourseReversal"), 1u);
-    EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
-    nav.report(10.5 * nm, 0.0, 5.0, 180.0, 21); // closing on B again
-    for (int t = 22; t <= 30; ++t)
-        nav.report(10.5 * nm, 0.0, 5.0, 285.0, t);
-    EXPECT_EQ(nav.count("CourseReversal"), 2u);
 }
 
 // In SI units: reached by miles, whatever is shown.
@@ -187,8 +157,8 @@ TEST_F(Sequencing, DestinationArrivalOncePerActivation)
         nav.report(lat * nm, 0.0, 10.0, 0.0, t++);
         EXPECT_EQ(nav.count("DestinationArrival"), alerts) << lat;
     }
-    EXPECT_EQ(nav.navigationAlerts().back().description, "Arrival at X - " + LocalTime::text(EngineHarness::at(2)));
-    EXPECT_EQ(nav.navigationAlerts().back().speech, "X");
+    EXPECT_EQ(said(nav.navigationAlerts().back()),
+        "DestinationArrival: Arrival at X - " + LocalTime::text(EngineHarness::at(2)) + " / X");
     EXPECT_EQ(nav.state().activeWaypoint, lone);
     // Moving off at 100 degrees from the bearing to it: never reached.
     nav.report(10.02 * nm, 0.0, 10.0, 80.0, t++);
@@ -202,7 +172,7 @@ TEST_F(Sequencing, DestinationArrivalOncePerActivation)
 TEST_F(Sequencing, EditsOfTheActiveRouteAreTakenWholeWhenReported)
 {
     LogCapture log;
-    RoutePtr r = EngineHarness::route("Short", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}});
+    RoutePtr r = EngineHarness::miles({{0, 0}, {10, 0}, {20, 0}}, "Short");
     nav.report(9 * nm, 0.0, 5.0, 0.0, 0);
     nav.keep(nav.engine.activateRoute(r, 1));
     r->setRouteName("Renamed");
@@ -215,26 +185,13 @@ TEST_F(Sequencing, EditsOfTheActiveRouteAreTakenWholeWhenReported)
     EXPECT_EQ(nav.state().activeWaypoint, r->waypointAtIndex(1));
     EXPECT_FALSE(nav.state().nextWaypoint);
     // Another route's edits are none of navigation's business.
-    nav.keep(nav.engine.routeEdited(EngineHarness::route("Other", {{0.0, 0.0}, {1 * nm, 0.0}})));
+    nav.keep(nav.engine.routeEdited(EngineHarness::miles({{0, 0}, {1, 0}})));
     EXPECT_EQ(nav.state().activeRoute, r);
     r->clearAllWaypoints();
     nav.keep(nav.engine.routeEdited(r));
     EXPECT_TRUE(log.contains("Route Renamed has no waypoints left - stopping navigation"));
     EXPECT_FALSE(nav.state().activeWaypoint);
     EXPECT_FALSE(nav.state().activeRoute);
-}
-
-using Point = NavGeometry::Point;
-
-// A route of waypoints A, B, ... at the given miles north and east.
-RoutePtr route(const std::vector<std::pair<double, double>>& miles)
-{
-    RoutePtr r = Route::create();
-    char name = 'A';
-    for (const auto& [north, east] : miles)
-        r->appendWaypoint(Waypoint::create(
-            std::string(1, name++), "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
-    return r;
 }
 
 double milesBetween(const Point& p, double north, double east)
@@ -250,9 +207,8 @@ struct Boat {
     void sail(double track, double speed, int count, double eph = std::nan(""))
     {
         for (int i = 0; i < count; ++i) {
-            const double miles = speed / 1852.0;
-            where = NavGeometry::offset(
-                where, miles * std::cos(track * NavGeometry::radians), miles * std::sin(track * NavGeometry::radians));
+            const double miles = speed / 1852.0, rad = track * NavGeometry::radians;
+            where = NavGeometry::offset(where, miles * std::cos(rad), miles * std::sin(rad));
             report(track, speed, eph);
         }
     }
@@ -276,10 +232,6 @@ struct Boat {
         }
     }
     void activate(const RoutePtr& r, int index) { nav.keep(nav.engine.activateRoute(r, index)); }
-    std::string activeName()
-    {
-        return nav.state().activeWaypoint ? nav.state().activeWaypoint->wpName() : std::string();
-    }
     EngineHarness& nav;
     Point where;
     std::vector<std::pair<std::string, Point>> arrivals = {};
@@ -290,7 +242,8 @@ struct Boat {
 // boat has come to C and turned. A 135-degree turn is not passed on a swerve
 // six miles short, only on the overshoot. A first leg without start (active
 // before any fix) is passed only after reaching A. Coming round a hairpin is
-// no course reversal; turning back after closing on the next mark is. A
+// no course reversal; turning back after closing on the next mark is, once
+// each time. A
 // waypoint entered twice is one mark, passed once in either direction.
 TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
 {
@@ -321,7 +274,7 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
     const std::vector<std::pair<double, double>> hairpin{{0, 0}, {10, 0}, {10 + 5 * c, 5 * s}, {5 + 5 * c, 1 + 5 * s}};
     const std::vector<Leg> comeRound{{0, 10, 40}, {60, 10, 10}, {100, 10, 10}, {135, 10, 30}};
     std::vector<Leg> turnBack = comeRound;
-    turnBack.push_back({315, 10, 20});
+    turnBack.insert(turnBack.end(), {{315, 10, 20}, {135, 10, 20}, {315, 10, 20}});
     const Drive drives[] = {
         {"zig-zag", {{0, 0}, {1, 0}, {0.2, 0.2}, {1.2, 0.4}}, 1, false, 0.9, 0, 5,
             {{0, 5, 180}, {0, 5, 0, {0.2, 0.2}}, {NavGeometry::bearing(0.2, 0.2, 1.2, 0.4), 5, 30}},
@@ -331,7 +284,7 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
         {"first leg, heading away", {{0, 0}, {10, 0}}, 0, true, -8, 180, 5, {{180, 5, 30}}, {}, "A", 0},
         {"first leg, from A", {{0, 0}, {10, 0}}, 0, true, 0, 0, 5, {{0, 5, 10}}, {{"A", 0, 0, 0.02}}, "B", 0},
         {"coming round a hairpin", hairpin, 1, false, 9.9, 0, 10, comeRound, {{"B", 10, 0, 0.3}}, "C", 0},
-        {"turning back after it", hairpin, 1, false, 9.9, 0, 10, turnBack, {{"B", 10, 0, 0.3}}, nullptr, 1},
+        {"turning back twice after it", hairpin, 1, false, 9.9, 0, 10, turnBack, {{"B", 10, 0, 0.3}}, nullptr, 2},
         {"twice, northbound, gentle turn", {{0, 0}, {1, 0}, {1, 0}, {2, 0.5}}, 1, false, 0.9, 0, 5,
             {{0, 5, 40}, {NavGeometry::bearing(1 * nm, 0, 2 * nm, 0.5 * nm), 5, 30}}, {{"B", 1, 0, 0.2}}, "D", 0},
         {"twice, southbound, hairpin", {{2, 0}, {1, 0}, {1, 0}, {2, 0.3}}, 1, false, 1.1, 180, 5,
@@ -341,7 +294,7 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
         SCOPED_TRACE(drive.name);
         EngineHarness nav;
         Boat boat{nav, {drive.north * nm, 0}};
-        RoutePtr r = route(drive.route);
+        RoutePtr r = EngineHarness::miles(drive.route);
         if (drive.activateFirst)
             boat.activate(r, drive.index);
         boat.report(drive.track, drive.speed);
@@ -355,17 +308,19 @@ TEST(SafeSequencing, DrivesPassEachMarkOnlyWhenThere)
         }
         ASSERT_EQ(boat.arrivals.size(), drive.marks.size());
         for (size_t i = 0; i < drive.marks.size(); ++i) {
-            EXPECT_EQ(boat.arrivals[i].first, drive.marks[i].name);
-            EXPECT_LT(
-                milesBetween(boat.arrivals[i].second, drive.marks[i].north, drive.marks[i].east), drive.marks[i].within)
-                << drive.marks[i].name;
+            const Mark& mark = drive.marks[i];
+            EXPECT_EQ(boat.arrivals[i].first, mark.name);
+            EXPECT_LT(milesBetween(boat.arrivals[i].second, mark.north, mark.east), mark.within) << mark.name;
         }
-        EXPECT_EQ(boat.activeName(), drive.active ? drive.active : boat.activeName());
+        if (drive.active) {
+            ASSERT_TRUE(nav.state().activeWaypoint);
+            EXPECT_EQ(nav.state().activeWaypoint->wpName(), drive.active);
+        }
         EXPECT_EQ(nav.count("CourseReversal"), drive.reversals);
     }
     // A route of one place only is on its last leg at once.
     EngineHarness nav;
-    RoutePtr same = route({{1, 0}, {1, 0}, {1, 0}});
+    RoutePtr same = EngineHarness::miles({{1, 0}, {1, 0}, {1, 0}});
     nav.keep(nav.engine.activateRoute(same, 1));
     EXPECT_EQ(nav.state().activeWaypoint, same->waypointAtIndex(2));
     EXPECT_FALSE(nav.state().nextWaypoint);
@@ -395,7 +350,7 @@ TEST(SafeSequencing, DestinationReachedSlowlyOrAbeam)
         EngineHarness nav;
         Boat boat{nav, {0.9 * nm, row.eastMetres / 1852.0 * nm}};
         boat.report(0.0, row.speed, row.eph);
-        boat.activate(route({{0, 0}, {1, 0}}), 1);
+        boat.activate(EngineHarness::miles({{0, 0}, {1, 0}}), 1);
         boat.sail(0.0, row.speed, static_cast<int>(0.5 * 1852 / row.speed), row.eph);
         ASSERT_EQ(boat.arrivals.size(), row.earliest >= 0 ? 1u : 0u);
         if (row.earliest < 0)
@@ -408,7 +363,7 @@ TEST(SafeSequencing, DestinationReachedSlowlyOrAbeam)
     EngineHarness nav;
     Boat boat{nav, {(1.0 - 10 / 1852.0) * nm, 0}};
     boat.report(0.0, 1.0);
-    boat.activate(route({{0, 0}, {1, 0}}), 1);
+    boat.activate(EngineHarness::miles({{0, 0}, {1, 0}}), 1);
     EXPECT_EQ(nav.count("DestinationArrival"), 0u);
     boat.report(0.0, 0.0);
     EXPECT_EQ(nav.count("DestinationArrival"), 1u);
@@ -425,7 +380,7 @@ TEST(SafeSequencing, EachFixIsDecidedOnce)
         {std::tuple{1.02, 5.0, "DestinationArrival"}, std::tuple{0.95, 10.0, "WaypointArrival"}}) {
         SCOPED_TRACE(key);
         EngineHarness nav;
-        RoutePtr r = route({{0, 0}, {1, 0}});
+        RoutePtr r = EngineHarness::miles({{0, 0}, {1, 0}});
         Boat boat{nav, {north * nm, 0}};
         boat.report(0.0, speed);
         r->setActiveIndex(1);

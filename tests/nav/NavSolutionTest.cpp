@@ -1,9 +1,5 @@
-// The navigation pass, report by report: leg texts and titles, clock texts,
-// turn angles, the CDI, blanking without a fix, the MiniNav title, and
-// nothing written once navigation stops. Activation (routes at an index,
-// auto-location, the detour of a waypoint within a route, stopping, refused
-// requests) and the display modes (the MiniNav, the CDI scales, the question
-// before the window closes).
+// The navigation pass report by report; activation (at an index, joining,
+// direct to, stopping, refused requests); the display modes.
 #include "nav/ClockTime.h"
 #include "nav/EngineHarness.h"
 #include "nav/NavGeometry.h"
@@ -14,21 +10,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <utility>
-#include <vector>
-
 namespace navora::test {
 namespace {
 
 namespace f = navora::fields;
 constexpr double nm = NavGeometry::nm;
 constexpr double knots = 3600.0 / 1852.0; // per metre a second
-
-double numberOf(const DisplayState& state, std::string_view field)
-{
-    return state.number(field).value_or(std::nan(""));
-}
 
 void expectBlank(const DisplayState& state, std::initializer_list<std::string_view> fields)
 {
@@ -64,17 +51,16 @@ TEST(ClockAndCalendarTexts, PartsAreCutDownAndYearsGoBeyondFourDigits)
 
 class NavSolution : public testing::Test {
 protected:
-    // Joins the coast at an index at (lat, 0), moving north at 5 m/s (or the speed).
-    void joinAt(int index, double lat, double speed = 5.0)
+    // Joins the coast at an index at (miles, 0), moving north at 5 m/s (or the speed).
+    void joinAt(int index, double miles, double speed = 5.0)
     {
         coast->setActiveIndex(index);
-        nav.report(lat, 0.0, speed, 0.0, 0);
+        nav.report(miles * nm, 0.0, speed, 0.0, 0);
         nav.keep(nav.engine.routeActivated(coast));
-        nav.report(lat, 0.0, speed, 0.0, 1);
+        nav.report(miles * nm, 0.0, speed, 0.0, 1);
     }
     // Coast: A to E northwards along the meridian, 10 miles apart.
-    RoutePtr coast
-        = EngineHarness::route("Coast", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}, {40 * nm, 0.0}});
+    RoutePtr coast = EngineHarness::miles({{0, 0}, {10, 0}, {20, 0}, {30, 0}, {40, 0}}, "Coast");
     EngineHarness nav;
 };
 
@@ -119,44 +105,68 @@ TEST_F(NavSolution, LegWithoutStartHidesTrackFieldsUntilAPosition)
     EXPECT_EQ(nav.shown.title(f::wpBox), "->Lone");
     nav.report(0.0, 0.0, 5.0, 0.0, 0);
     nav.report(0.0, 0.0, 5.0, 0.0, 1);
-    const DisplayState& state = nav.shown;
-    EXPECT_EQ(state.title(f::wpBox), "Position->Lone");
-    EXPECT_EQ(state.visible(f::wpCrossTrackCDI), true);
-    EXPECT_EQ(state.enabled(f::wpCrossTrackCDI), true);
-    EXPECT_NEAR(numberOf(state, f::wpCrossTrack), 0.0, 1e-3);
-    EXPECT_NEAR(numberOf(state, f::wpCrossTrackCDI), 0.0, 1e-3);
-    EXPECT_NEAR(numberOf(state, f::wpDTK), 0.0, 0.01);
+    EXPECT_EQ(nav.shown.title(f::wpBox), "Position->Lone");
+    EXPECT_EQ(nav.shown.visible(f::wpCrossTrackCDI), true);
+    EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), true);
+    EXPECT_NEAR(nav.number(f::wpCrossTrack), 0.0, 1e-3);
+    EXPECT_NEAR(nav.number(f::wpCrossTrackCDI), 0.0, 1e-3);
+    EXPECT_NEAR(nav.number(f::wpDTK), 0.0, 0.01);
 }
 
-TEST_F(NavSolution, TimesArrivalsAndRouteTotalsWhileClosing)
+// Closing: the leg and the rest of the route timed at the ground speed.
+// Receding, standing still, without a fix: fewer figures. Stopped: none.
+TEST_F(NavSolution, FiguresWhileClosingRecedingStillOrWithoutAFix)
 {
-    joinAt(2, 17 * nm);
-    const DisplayState& state = nav.shown;
-    const double d = numberOf(state, f::wpDistance);
+    joinAt(2, 17);
+    const double d = nav.number(f::wpDistance);
     EXPECT_NEAR(d, NavGeometry::distance(17 * nm, 0, 20 * nm, 0), 0.02);
-    EXPECT_NEAR(numberOf(state, f::wpVMG), 5.0 * knots, 1e-3);
-    EXPECT_EQ(numberOf(state, f::wpBearing), 0.0);
+    EXPECT_NEAR(nav.number(f::wpVMG), 5.0 * knots, 1e-3);
+    EXPECT_EQ(nav.number(f::wpBearing), 0.0);
     const float hours = static_cast<float>(static_cast<float>(d) / (5.0 * knots));
     const ClockTime::Parts leg = ClockTime::partsOf(hours);
-    EXPECT_EQ(state.text(f::wpETE), ClockTime::text(leg));
-    EXPECT_EQ(state.text(f::wpETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(leg)));
-    EXPECT_EQ(state.date(f::wpETALocal), EngineHarness::at(1) + ClockTime::duration(leg));
-    // The rest of the route is timed at the ground speed.
+    EXPECT_EQ(nav.shown.text(f::wpETE), ClockTime::text(leg));
+    EXPECT_EQ(nav.shown.text(f::wpETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(leg)));
+    EXPECT_EQ(nav.shown.date(f::wpETALocal), EngineHarness::at(1) + ClockTime::duration(leg));
     const double rest = coast->distanceRemainingOnRouteFromIndex(2);
-    EXPECT_NEAR(numberOf(state, f::dDistance), d + rest, 1e-3);
+    EXPECT_NEAR(nav.number(f::dDistance), d + rest, 1e-3);
     const ClockTime::Parts total = ClockTime::partsOf(static_cast<float>(hours + rest / (knots * 5.0)));
-    EXPECT_EQ(state.text(f::dETE), ClockTime::text(total));
-    EXPECT_EQ(state.text(f::dETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(total)));
+    EXPECT_EQ(nav.shown.text(f::dETE), ClockTime::text(total));
+    EXPECT_EQ(nav.shown.text(f::dETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(total)));
+
+    nav.report(17 * nm, 0.0, 5.0, 180.0, 2); // receding
+    expectBlank(nav.shown, {f::wpETE});
+    EXPECT_NEAR(nav.number(f::dDistance), nav.number(f::wpDistance) + rest, 1e-3);
+    EXPECT_TRUE(nav.state().sequencing.lastSPcheck.has_value());
+    nav.report(17 * nm, 0.0, 0.0, 0.0, 3); // standing still
+    expectBlank(nav.shown, {f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA, f::dDistance});
+    EXPECT_TRUE(nav.navigationAlerts().empty());
+
+    nav.reportNoFix(4);
+    expectBlank(nav.shown, {f::wpBearing, f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dDistance, f::dETE, f::dETA});
+    EXPECT_EQ(nav.shown.text(f::wpDistance), "waiting for a position");
+    EXPECT_EQ(nav.shown.title(f::wpBox), "Coast: B->C (2 of 4)");
+    EXPECT_EQ(nav.shown.text(f::nextWP), "D");
+    EXPECT_NEAR(nav.number(f::wpDTK), 0.0, 0.01);
+
+    nav.keep(nav.engine.activateRoute(nullptr, 0));
+    nav.clear();
+    nav.report(15 * nm, 0.0, 5.0, 0.0, 5);
+    nav.report(25 * nm, 0.0, 5.0, 180.0, 6);
+    for (const DisplayBatch& batch : nav.batches)
+        for (const DisplayBatch::Write& write : batch.writes())
+            for (const std::string_view field : {f::wpBox, f::nextWP, f::wpLatitude, f::wpDTK, f::wpCDIScale})
+                EXPECT_NE(write.field, field);
+    EXPECT_TRUE(nav.navigationAlerts().empty());
 }
 
 // On the last leg the active waypoint is the destination; once it is
 // reached, only where and when remain, with the way to stop.
 TEST_F(NavSolution, LastLegShowsTheDestinationAndArrivalEndsTheFigures)
 {
-    joinAt(4, 37 * nm);
-    const double d = numberOf(nav.shown, f::wpDistance);
+    joinAt(4, 37);
+    const double d = nav.number(f::wpDistance);
     EXPECT_NEAR(d, NavGeometry::distance(37 * nm, 0, 40 * nm, 0), 0.02);
-    EXPECT_EQ(numberOf(nav.shown, f::dDistance), d);
+    EXPECT_EQ(nav.number(f::dDistance), d);
     const ClockTime::Parts leg = ClockTime::partsOf(static_cast<float>(d / (5.0 * knots)));
     EXPECT_EQ(nav.shown.text(f::dETE), ClockTime::text(leg));
     EXPECT_EQ(nav.shown.text(f::dETA), UtcTime::text(EngineHarness::at(1) + ClockTime::duration(leg)));
@@ -174,49 +184,41 @@ TEST_F(NavSolution, LastLegShowsTheDestinationAndArrivalEndsTheFigures)
     EXPECT_EQ(nav.shown.visible(f::wpStopNavigating), true);
     expectBlank(nav.shown, {f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA});
     EXPECT_EQ(nav.shown.field(f::wpETE)->highlighted, false);
-    EXPECT_NEAR(numberOf(nav.shown, f::wpDistance), NavGeometry::distance(39.99 * nm, 0, 40 * nm, 0), 1e-3);
+    EXPECT_NEAR(nav.number(f::wpDistance), NavGeometry::distance(39.99 * nm, 0, 40 * nm, 0), 1e-3);
     // Stopping clears the note and the command with the leg.
     nav.keep(nav.engine.activateRoute(nullptr, 0));
     expectBlank(nav.shown, {f::wpArrived, f::wpArrivedTime, f::dDistance});
     EXPECT_EQ(nav.shown.visible(f::wpStopNavigating), false);
 }
 
-TEST_F(NavSolution, BearingIsCutTowardZero)
+TEST_F(NavSolution, BearingIsCutTowardZeroAndTheTurnComesOnTheSecondPass)
 {
     for (const auto& [degrees, shown] : {std::pair{359.7, 359.0}, std::pair{0.4, 0.0}, std::pair{90.9, 90.0}}) {
         const double rad = degrees * NavGeometry::radians;
         nav.keep(nav.engine.waypointActivated(Waypoint::create(
             "T", "", static_cast<float>(10 * nm * std::cos(rad)), static_cast<float>(10 * nm * std::sin(rad)), 0.0f)));
         nav.report(0.0, 0.0, 5.0, degrees, 0);
-        EXPECT_EQ(numberOf(nav.shown, f::wpBearing), shown) << degrees;
+        EXPECT_EQ(nav.number(f::wpBearing), shown) << degrees;
     }
-}
-
-TEST_F(NavSolution, TurnAngleComesOnTheSecondPassAndWraps)
-{
-    struct Row {
-        double legIn, legOut;
-        float turn;
-    };
-    for (const Row& row : {Row{350, 10, 20}, Row{10, 350, -20}, Row{0, 135, 135}, Row{45, 300, -105}}) {
-        SCOPED_TRACE(testing::Message() << row.legIn << " to " << row.legOut);
-        const double in = row.legIn * NavGeometry::radians;
-        const double out = row.legOut * NavGeometry::radians;
-        nav.keep(nav.engine.activateRoute(EngineHarness::route("Turn",
-                                              {{-10 * nm * std::cos(in), -10 * nm * std::sin(in)}, {0.0, 0.0},
-                                                  {10 * nm * std::cos(out), 10 * nm * std::sin(out)}}),
+    // The turn at the active waypoint wraps to within 180 degrees.
+    for (const auto& [in, out, turn] :
+        {std::tuple{350, 10, 20.0f}, {10, 350, -20.0f}, {0, 135, 135.0f}, {45, 300, -105.0f}}) {
+        SCOPED_TRACE(testing::Message() << in << " to " << out);
+        const double i = in * NavGeometry::radians, o = out * NavGeometry::radians;
+        nav.keep(nav.engine.activateRoute(EngineHarness::miles({{-10 * std::cos(i), -10 * std::sin(i)}, {0, 0},
+                                              {10 * std::cos(o), 10 * std::sin(o)}}),
             1));
         nav.keep(nav.engine.updateNavData());
         EXPECT_TRUE(std::isnan(nav.state().legCache.nextTurnAngle));
         nav.keep(nav.engine.updateNavData());
-        EXPECT_NEAR(nav.state().legCache.nextTurnAngle, row.turn, 0.05);
+        EXPECT_NEAR(nav.state().legCache.nextTurnAngle, turn, 0.05);
     }
 }
 
 TEST_F(NavSolution, CrossTrackBeyondTheScalePinsTheIndicator)
 {
     nav.report(0.0, 0.5 * nm, 5.0, 0.0, 0);
-    nav.keep(nav.engine.activateRoute(EngineHarness::route("Leg", {{-10 * nm, 0.0}, {10 * nm, 0.0}}), 1));
+    nav.keep(nav.engine.activateRoute(EngineHarness::miles({{-10, 0}, {10, 0}}), 1));
     // 0.5 miles right of the leg: beyond the 0.3 scale, inside the 5. Other
     // units change the numbers shown by their definitions (a nautical mile
     // is 1852 m, a statute mile 1609.344 m), not the indicator.
@@ -235,46 +237,23 @@ TEST_F(NavSolution, CrossTrackBeyondTheScalePinsTheIndicator)
         nav.keep(nav.engine.changeCDIScale(row.column));
         nav.keep(nav.engine.changeUnits(row.units));
         nav.report(0.0, 0.5 * nm, 5.0, 0.0, t++);
-        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrack), 0.5 * row.mile, 0.02 * row.mile);
+        EXPECT_NEAR(nav.number(f::wpCrossTrack), 0.5 * row.mile, 0.02 * row.mile);
         EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), row.enabled);
-        EXPECT_NEAR(numberOf(nav.shown, f::wpCrossTrackCDI), -0.5, 0.01);
-        distance = distance > 0 ? distance : numberOf(nav.shown, f::wpDistance);
-        vmg = vmg > 0 ? vmg : numberOf(nav.shown, f::wpVMG);
-        EXPECT_NEAR(numberOf(nav.shown, f::wpDistance), distance * row.mile, 1e-4 * row.mile);
-        EXPECT_NEAR(numberOf(nav.shown, f::wpVMG), vmg * row.knot, 1e-4 * row.knot);
+        EXPECT_NEAR(nav.number(f::wpCrossTrackCDI), -0.5, 0.01);
+        distance = distance > 0 ? distance : nav.number(f::wpDistance);
+        vmg = vmg > 0 ? vmg : nav.number(f::wpVMG);
+        EXPECT_NEAR(nav.number(f::wpDistance), distance * row.mile, 1e-4 * row.mile);
+        EXPECT_NEAR(nav.number(f::wpVMG), vmg * row.knot, 1e-4 * row.knot);
     }
     // An error right on either end of the scale is still on it.
     for (const double side : {1.0, -1.0}) {
         nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 6);
-        const double error = -numberOf(nav.shown, f::wpCrossTrackCDI);
+        const double error = -nav.number(f::wpCrossTrackCDI);
         nav.state().cdiMinimum = side < 0 ? error : -1.0;
         nav.state().cdiMaximum = side > 0 ? error : 1.0;
         nav.report(0.0, side * 0.5 * nm, 5.0, 0.0, 7);
         EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), true) << side;
     }
-}
-
-TEST_F(NavSolution, LostFixBlanksPositionFieldsAndKeepsTheLeg)
-{
-    joinAt(2, 15 * nm);
-    nav.reportNoFix(2);
-    expectBlank(nav.shown, {f::wpBearing, f::wpVMG, f::wpETE, f::wpETA, f::wpETALocal, f::dDistance, f::dETE, f::dETA});
-    EXPECT_EQ(nav.shown.text(f::wpDistance), "waiting for a position");
-    EXPECT_EQ(nav.shown.title(f::wpBox), "Coast: B->C (2 of 4)");
-    EXPECT_EQ(nav.shown.text(f::nextWP), "D");
-    EXPECT_NEAR(numberOf(nav.shown, f::wpDTK), 0.0, 0.01);
-}
-
-TEST_F(NavSolution, StandingStillOrRecedingShowsNoTimes)
-{
-    joinAt(2, 15 * nm, 0.0);
-    expectBlank(nav.shown, {f::wpETE, f::wpETA, f::wpETALocal, f::dETE, f::dETA, f::dDistance});
-    EXPECT_TRUE(nav.navigationAlerts().empty());
-    nav.report(15 * nm, 0.0, 5.0, 180.0, 2);
-    expectBlank(nav.shown, {f::wpETE});
-    EXPECT_NEAR(numberOf(nav.shown, f::dDistance),
-        numberOf(nav.shown, f::wpDistance) + coast->distanceRemainingOnRouteFromIndex(2), 1e-3);
-    EXPECT_TRUE(nav.state().sequencing.lastSPcheck.has_value());
 }
 
 TEST_F(NavSolution, MiniNavTitleFollowsTheLastFixStatus)
@@ -288,7 +267,7 @@ TEST_F(NavSolution, MiniNavTitleFollowsTheLastFixStatus)
     EXPECT_EQ(nav.shown.title(f::mnBox), "2D fix - B->C");
     EXPECT_EQ(nav.shown.visible(f::mnCDI), true);
     EXPECT_EQ(nav.shown.enabled(f::mnCDI), true);
-    EXPECT_NEAR(numberOf(nav.shown, f::mnCDI), 0.0, 1e-3);
+    EXPECT_NEAR(nav.number(f::mnCDI), 0.0, 1e-3);
     EXPECT_NE(nav.shown.text(f::mnDistance), "");
     EXPECT_NE(nav.shown.text(f::mnETE), "");
     nav.reportNoFix(2);
@@ -302,20 +281,6 @@ TEST_F(NavSolution, MiniNavTitleFollowsTheLastFixStatus)
     EXPECT_FALSE(nav.shown.field(f::wpBox));
 }
 
-TEST_F(NavSolution, StoppedNavigationWritesNothing)
-{
-    joinAt(2, 15 * nm);
-    nav.keep(nav.engine.activateRoute(nullptr, 0));
-    nav.clear();
-    nav.report(15 * nm, 0.0, 5.0, 0.0, 2);
-    nav.report(25 * nm, 0.0, 5.0, 180.0, 3);
-    for (const DisplayBatch& batch : nav.batches)
-        for (const DisplayBatch::Write& write : batch.writes())
-            for (const std::string_view field : {f::wpBox, f::nextWP, f::wpLatitude, f::wpDTK, f::wpCDIScale})
-                EXPECT_NE(write.field, field);
-    EXPECT_TRUE(nav.navigationAlerts().empty());
-}
-
 class Activation : public testing::Test {
 protected:
     void expectLeg(int prev, int active, int next)
@@ -325,7 +290,7 @@ protected:
         EXPECT_EQ(nav.state().activeWaypoint, at(active));
         EXPECT_EQ(nav.state().nextWaypoint, at(next));
     }
-    RoutePtr abcd = EngineHarness::route("ABCD", {{0.0, 0.0}, {10 * nm, 0.0}, {20 * nm, 0.0}, {30 * nm, 0.0}});
+    RoutePtr abcd = EngineHarness::miles({{0, 0}, {10, 0}, {20, 0}, {30, 0}}, "ABCD");
     EngineHarness nav;
 };
 
@@ -338,27 +303,11 @@ TEST_F(Activation, RouteAtAnIndexSetsTheLegAnnouncesItAndStops)
     EXPECT_EQ(nav.shown.field(f::navDataWindow)->fronts, 1);
     nav.keep(nav.engine.activateRoute(abcd, 3));
     EXPECT_FALSE(nav.state().nextWaypoint);
-    nav.keep(nav.engine.updateNavData());
-    EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: C->D (end)");
     // Stopping clears the route and announces none.
     nav.keep(nav.engine.activateRoute(nullptr, 0));
     EXPECT_FALSE(nav.state().activeRoute);
     expectLeg(-1, -1, -1);
     EXPECT_EQ(nav.routesAnnounced(), (std::vector<RoutePtr>{abcd, abcd, nullptr}));
-}
-
-TEST_F(Activation, FirstWaypointStartsAtACopyOfThePosition)
-{
-    nav.report(-5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.keep(nav.engine.activateRoute(abcd, 0));
-    const WaypointPtr start = nav.state().prevWaypoint;
-    ASSERT_TRUE(start);
-    EXPECT_NE(start, nav.state().fix.currentPos);
-    EXPECT_EQ(start->wpName(), "PPOS");
-    const float lat = start->latitude();
-    nav.report(-4 * nm, 0.0, 5.0, 0.0, 1);
-    EXPECT_EQ(start->latitude(), lat);
-    EXPECT_NE(nav.state().fix.currentPos->latitude(), lat);
 }
 
 TEST_F(Activation, RequestsOutsideTheRouteAreRefused)
@@ -367,7 +316,7 @@ TEST_F(Activation, RequestsOutsideTheRouteAreRefused)
     nav.keep(nav.engine.activateRoute(abcd, 1));
     nav.events.clear();
     RoutePtr empty = Route::create();
-    RoutePtr single = EngineHarness::route("One", {{0.0, 0.0}});
+    RoutePtr single = letteredRoute("One", {{0.0, 0.0}});
     for (const auto& [route, index] : {std::pair{abcd, 4}, {abcd, -1}, {empty, 0}, {single, 1}})
         nav.keep(nav.engine.activateRoute(route, index));
     EXPECT_TRUE(log.contains("Not activating route ABCD at index 4: it has 4 waypoints"));
@@ -407,10 +356,7 @@ TEST_F(Activation, JoinTakesTheLegWhoseSegmentIsNearest)
     LogCapture log;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
-        RoutePtr r = Route::create();
-        for (const auto& [north, east] : row.route)
-            r->appendWaypoint(
-                Waypoint::create("W", "", static_cast<float>(north * nm), static_cast<float>(east * nm), 0.0f));
+        RoutePtr r = EngineHarness::miles(row.route);
         EngineHarness run;
         if (row.positioned)
             run.report(row.position.first * nm, row.position.second * nm, 5.0, 0.0, 0);
@@ -421,49 +367,54 @@ TEST_F(Activation, JoinTakesTheLegWhoseSegmentIsNearest)
     }
     EXPECT_TRUE(log.contains("unable to autolocate - no current position available"));
     // Two waypoints are enough.
-    RoutePtr two = EngineHarness::route("Two", {{0.0, 0.0}, {10 * nm, 0.0}});
+    RoutePtr two = EngineHarness::miles({{0, 0}, {10, 0}});
     nav.keep(nav.engine.autoLocateOnRoute(two));
     EXPECT_EQ(nav.state().activeRoute, two);
     EXPECT_EQ(two->activeIndex(), 1);
 }
 
-TEST_F(Activation, DirectToRunsFromThePositionAndKeepsTheRoute)
+// The first waypoint and a direct to start at a copy of the position.
+TEST_F(Activation, FirstWaypointAndDirectToRunFromThePosition)
 {
-    nav.report(5 * nm, 3 * nm, 5.0, 0.0, 0);
+    nav.report(-5 * nm, 0.0, 5.0, 0.0, 0);
+    nav.keep(nav.engine.activateRoute(abcd, 0));
+    const WaypointPtr start = nav.state().prevWaypoint;
+    ASSERT_TRUE(start);
+    EXPECT_NE(start, nav.state().fix.currentPos);
+    EXPECT_EQ(start->wpName(), "PPOS");
+    const float lat = start->latitude();
+    nav.report(-4 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_EQ(start->latitude(), lat);
+    EXPECT_NE(nav.state().fix.currentPos->latitude(), lat);
+
+    nav.report(5 * nm, 3 * nm, 5.0, 0.0, 2);
     abcd->setActiveIndex(2);
     nav.keep(nav.engine.routeActivated(abcd));
     nav.keep(nav.engine.waypointActivated(abcd->waypointAtIndex(2)));
     EXPECT_EQ(nav.state().prevWaypoint->wpName(), "PPOS");
     EXPECT_EQ(nav.state().nextWaypoint, abcd->waypointAtIndex(3));
-    EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
+    EXPECT_NEAR(nav.number(f::wpDTK), NavGeometry::bearing(5 * nm, 3 * nm, 20 * nm, 0.0), 0.05);
     EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: Position->C (2 of 3)");
     // A second waypoint: its leg starts where the position is then.
-    nav.report(6 * nm, 3 * nm, 5.0, 0.0, 1);
+    nav.report(6 * nm, 3 * nm, 5.0, 0.0, 3);
     nav.keep(nav.engine.waypointActivated(
         Waypoint::create("Y", "", static_cast<float>(6 * nm), static_cast<float>(10 * nm), 0.0f)));
-    EXPECT_NEAR(nav.shown.number(f::wpDTK).value_or(-1), 90.0, 0.05);
+    EXPECT_NEAR(nav.number(f::wpDTK), 90.0, 0.05);
 }
 
-TEST_F(Activation, ClearAllWpFieldsClearsTheShowingDisplay)
+TEST_F(Activation, ClearingFieldsAndSwitchingModesClearTheDisplayNowShowing)
 {
     nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
     nav.keep(nav.engine.activateRoute(abcd, 1));
     nav.report(6 * nm, 0.0, 5.0, 0.0, 1);
     nav.keep(nav.engine.clearAllWpFields());
-    for (const std::string_view field : {f::wpDistance, f::wpDTK, f::wpLatitude, f::wpLongitude, f::wpBearing,
-             f::wpCrossTrack, f::wpETA, f::wpETE, f::wpVMG, f::nextWP})
-        EXPECT_EQ(nav.shown.text(field), "") << field;
+    expectBlank(nav.shown,
+        {f::wpDistance, f::wpDTK, f::wpLatitude, f::wpLongitude, f::wpBearing, f::wpCrossTrack, f::wpETA, f::wpETE,
+            f::wpVMG, f::nextWP});
     EXPECT_EQ(nav.shown.title(f::wpBox), "");
     EXPECT_EQ(nav.shown.enabled(f::wpCrossTrackCDI), false);
-    // Route totals and the local arrival are left as they were.
-    EXPECT_NE(nav.shown.text(f::dETE), "");
-}
-
-TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
-{
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
-    nav.keep(nav.engine.activateRoute(abcd, 1));
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 1);
+    EXPECT_NE(nav.shown.text(f::dETE), ""); // route totals are left as they were
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 2);
     nav.keep(nav.engine.toggleMiniNav(true));
     EXPECT_TRUE(nav.state().mnOn);
     EXPECT_EQ(nav.shown.visible(f::window), false);
@@ -480,7 +431,7 @@ TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
     EXPECT_GE(nav.shown.field(f::window)->fronts, 1);
     EXPECT_EQ(nav.shown.title(f::wpBox), "");
     EXPECT_EQ(nav.shown.text(f::wpDistance), "");
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 2);
+    nav.report(5 * nm, 0.0, 5.0, 0.0, 3);
     EXPECT_EQ(nav.shown.title(f::wpBox), "ABCD: A->B (1 of 3)");
     // The MiniNav's level follows the setting and the check box.
     nav.keep(nav.engine.toggleMiniNav(false));
@@ -493,36 +444,23 @@ TEST_F(Activation, SwitchingModesClearsTheDisplayNowShowing)
     EXPECT_EQ(nav.shown.visible(f::miniNavWindow), false);
 }
 
-TEST_F(Activation, CdiScalesByColumn)
+// A column out of range is the narrowest scale; the choice keeps its place
+// in other units (the middle one is 2 km). Only the navigation window asks
+// before it closes.
+TEST_F(Activation, CdiScalesByColumnAndTheCloseQuestion)
 {
-    struct Row {
-        int column;
-        double maximum;
-    };
-    for (const Row row : {Row{0, 5.0}, Row{2, 0.3}, Row{3, 0.3}, Row{-1, 0.3}, Row{1, 1.0}}) {
-        nav.keep(nav.engine.changeCDIScale(row.column));
-        EXPECT_EQ(nav.state().cdiMinimum, -row.maximum) << row.column;
-        EXPECT_EQ(nav.state().cdiMaximum, row.maximum) << row.column;
-        EXPECT_EQ(nav.shown.field(f::wpCrossTrackCDI)->range, std::make_pair(-row.maximum, row.maximum));
+    for (const auto& [column, maximum] : {std::pair{0, 5.0}, {2, 0.3}, {3, 0.3}, {-1, 0.3}, {1, 1.0}}) {
+        nav.keep(nav.engine.changeCDIScale(column));
+        EXPECT_EQ(nav.state().cdiMinimum, -maximum) << column;
+        EXPECT_EQ(nav.state().cdiMaximum, maximum) << column;
+        EXPECT_EQ(nav.shown.field(f::wpCrossTrackCDI)->range, std::make_pair(-maximum, maximum));
     }
-    // The choice keeps its place in other units: the middle one is 2 km.
     nav.keep(nav.engine.changeUnits('m'));
     EXPECT_NEAR(nav.state().cdiMaximum, 2000 / 1852.0, 1e-9);
     EXPECT_NEAR(nav.shown.field(f::wpCrossTrackCDI)->range->first, -2000 / 1852.0, 1e-9);
-}
-
-TEST(CloseQuestion, OnlyTheNavigationWindowAsksBeforeClosing)
-{
     for (const std::string_view window : {f::miniNavWindow, f::window, std::string_view("somethingElse")})
         EXPECT_FALSE(NavEngine::closeQuestion(window)) << window;
-    const std::optional<NavEngine::CloseQuestion> question = NavEngine::closeQuestion(f::navDataWindow);
-    ASSERT_TRUE(question);
-    EXPECT_EQ(question->title, "Stop route navigation?");
-    EXPECT_EQ(question->message,
-        "Closing this window will stop route navigation and deactivate the current route/waypoint (if "
-        "any).  Do you want to close this window?");
-    EXPECT_EQ(question->yes, "Yes");
-    EXPECT_EQ(question->no, "No");
+    EXPECT_EQ(NavEngine::closeQuestion(f::navDataWindow).value().title, "Stop route navigation?");
 }
 
 } // namespace

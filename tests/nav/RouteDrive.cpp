@@ -23,13 +23,6 @@ void RouteDrive::add(int mode, double speedKnots)
     m_time += 1.0;
 }
 
-void RouteDrive::step(double track, double speedKnots)
-{
-    const double nm = speedKnots / 3600.0;
-    m_latitude += nm * std::cos(track * radians) * degreesPerNm;
-    m_longitude += nm * std::sin(track * radians) * degreesPerNm / std::cos(m_latitude * radians);
-}
-
 void RouteDrive::waitWithoutFix(int seconds)
 {
     for (int i = 0; i < seconds; ++i)
@@ -47,8 +40,10 @@ void RouteDrive::driveTo(double latitude, double longitude, double speedKnots)
 void RouteDrive::driveOn(double track, double speedKnots, int seconds)
 {
     m_track = track;
+    const double nm = speedKnots / 3600.0;
     for (int i = 0; i < seconds; ++i) {
-        step(track, speedKnots);
+        m_latitude += nm * std::cos(track * radians) * degreesPerNm;
+        m_longitude += nm * std::sin(track * radians) * degreesPerNm / std::cos(m_latitude * radians);
         add(3, speedKnots);
     }
 }

@@ -27,7 +27,6 @@ public:
 
 private:
     void add(int mode, double speedKnots);
-    void step(double track, double speedKnots);
 
     double m_time;
     double m_latitude;
