@@ -12,9 +12,8 @@
 
 namespace navora::test {
 
-// A GPS controller with its services in memory: settings with the
-// registered defaults, a centre of its own, a recording display and a
-// recording alert dispatcher.
+// A GPS controller with its services in memory: the registered default
+// settings, a centre of its own, a recording display and alert dispatcher.
 class ControllerHarness {
 public:
     ControllerHarness() { settings.registerDefaults(); }

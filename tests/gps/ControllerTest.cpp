@@ -1,7 +1,6 @@
-// The GPS controller as a façade: the settings it reads and observes, and
-// how it delivers what the engine gives back (one batch per call, alerts
-// with the speech the dispatcher asks for, notifications), also to an
-// observer that calls back in.
+// The GPS controller as a façade: the settings it reads and observes, and how
+// it delivers what the engine gives back (one batch per call, alerts with the
+// speech asked for, notifications), also to an observer that calls back in.
 #include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
 
@@ -19,46 +18,46 @@ namespace {
 
 namespace f = navora::fields;
 constexpr double nm = NavGeometry::nm;
+using Strings = std::vector<std::string>;
 
-TEST(ControllerSettings, WindowLoadTakesTheStoredSettings)
-{
-    NavHarness nav;
-    ControllerHarness& h = nav.harness;
-    h.settings.setInteger(TRVUnitsKey, 's');
-    h.settings.setInteger(TRVArrivalAlertKey, 30);
-    h.settings.setInteger(TRVProtocolKey, 1);
-    nav.controller().windowDidLoad();
-    EXPECT_EQ(nav.controller().units(), 's');
-    EXPECT_EQ(nav.controller().dstconv(), 1852.0);
-    EXPECT_EQ(nav.controller().dst_units(), "m");
-    EXPECT_EQ(h.display->state().text(f::unitsDistance), "m");
-    EXPECT_EQ(nav.controller().arrivalAlertSeconds(), 30);
-    EXPECT_FLOAT_EQ(nav.controller().arrivalAlertHours(), 30.0f / 3600.0f);
-    EXPECT_EQ(nav.controller().gpsdProtocol(), 1);
-    EXPECT_EQ(nav.controller().server(), "localhost");
-    EXPECT_EQ(nav.controller().port(), "2947");
-}
-
-TEST(ControllerSettings, ObserversFollowThePreferences)
+// The stored settings are taken as the window loads; preferences then arrive
+// as notifications.
+TEST(ControllerSettings, WindowLoadTakesTheStoredSettingsAndObserversFollowThePreferences)
 {
     LogCapture log;
     NavHarness nav;
+    GPSController& controller = nav.controller();
+    Settings& settings = nav.harness.settings;
+    settings.setInteger(TRVUnitsKey, 's');
+    settings.setInteger(TRVArrivalAlertKey, 30);
+    settings.setInteger(TRVProtocolKey, 1);
+    controller.windowDidLoad();
+    EXPECT_EQ(controller.units(), 's');
+    EXPECT_EQ(controller.dstconv(), 1852.0);
+    EXPECT_EQ(controller.dst_units(), "m");
+    EXPECT_EQ(nav.shown().text(f::unitsDistance), "m");
+    EXPECT_EQ(controller.arrivalAlertSeconds(), 30);
+    EXPECT_FLOAT_EQ(controller.arrivalAlertHours(), 30.0f / 3600.0f);
+    EXPECT_EQ(controller.gpsdProtocol(), 1);
+    EXPECT_EQ(controller.server(), "localhost");
+    EXPECT_EQ(controller.port(), "2947");
+
     NotificationCenter& center = nav.harness.center;
     const std::pair<int, char> rows[] = {{0, 'n'}, {1, 'm'}, {2, 'i'}, {3, 's'}, {4, 's'}, {-1, 's'}};
     for (const auto& [row, code] : rows) {
         ControlState matrix;
         matrix.selectedRow = row;
         center.post(TRVUnitsChanged, NotificationObject(matrix));
-        EXPECT_EQ(nav.controller().units(), code) << row;
+        EXPECT_EQ(controller.units(), code) << row;
     }
     EXPECT_TRUE(log.contains("Unknown units - row 4 - selected"));
     EXPECT_TRUE(log.contains("Unknown units - row -1 - selected"));
 
     center.post(TRVArrivalAlertChanged, NotificationObject(60.0));
-    EXPECT_EQ(nav.controller().arrivalAlertSeconds(), 60);
+    EXPECT_EQ(controller.arrivalAlertSeconds(), 60);
     center.post(TRVArrivalAlertChanged, NotificationObject(std::nan("")));
     EXPECT_TRUE(log.contains("Ignoring an arrival alert time that is not a number of seconds"));
-    EXPECT_EQ(nav.controller().arrivalAlertSeconds(), 60);
+    EXPECT_EQ(controller.arrivalAlertSeconds(), 60);
 
     ControlState box;
     box.state = false;
@@ -66,25 +65,26 @@ TEST(ControllerSettings, ObserversFollowThePreferences)
     EXPECT_EQ(nav.shown().field(f::miniNavWindow)->floating, false);
 }
 
+// A port longer than five characters is refused; while not running a change
+// is only stored.
 TEST(ControllerSettings, APortLongerThanFiveCharactersIsRefused)
 {
     LogCapture log;
     NavHarness nav;
-    ControllerHarness& h = nav.harness;
-    h.settings.setString(TRVgpsdPortKey, "29470");
-    h.settings.setString(TRVgpsdServerKey, "gps.example");
-    h.center.post(TRVServerPortChanged);
-    EXPECT_EQ(nav.controller().port(), "29470");
-
-    // Not running: a change is only stored.
-    h.settings.setString(TRVgpsdPortKey, "2947000");
-    h.settings.setString(TRVgpsdServerKey, "");
+    GPSController& controller = nav.controller();
+    Settings& settings = nav.harness.settings;
+    NotificationCenter& center = nav.harness.center;
+    settings.setString(TRVgpsdPortKey, "29470");
+    settings.setString(TRVgpsdServerKey, "gps.example");
+    center.post(TRVServerPortChanged);
+    EXPECT_EQ(controller.port(), "29470");
+    settings.setString(TRVgpsdPortKey, "2947000");
+    settings.setString(TRVgpsdServerKey, "");
     log.clear();
-    h.center.post(TRVServerPortChanged);
-    EXPECT_EQ(nav.controller().port(), "29470");
-    EXPECT_EQ(nav.controller().server(), "gps.example");
-    EXPECT_EQ(log.lines(),
-        std::vector<std::string>{"GPSd port \"2947000\" is longer than 5 characters - keeping port 29470"});
+    center.post(TRVServerPortChanged);
+    EXPECT_EQ(controller.port(), "29470");
+    EXPECT_EQ(controller.server(), "gps.example");
+    EXPECT_EQ(log.lines(), Strings{"GPSd port \"2947000\" is longer than 5 characters - keeping port 29470"});
 }
 
 TEST(ControllerDelivery, AReportIsOneBatchAndAnnouncesANewPosition)
@@ -158,11 +158,11 @@ TEST(ControllerDelivery, ModeZeroAsksAgainOncePerQuietInterval)
     nav.link->queries.clear();
     nav.report(0.0, 0.0, 0.0, 0.0, 0, 0);
     nav.report(0.0, 0.0, 0.0, 0.0, 0, 0);
-    EXPECT_EQ(nav.link->queries, std::vector<std::string>{"omyx\n"});
+    EXPECT_EQ(nav.link->queries, Strings{"omyx\n"});
     std::this_thread::sleep_for(ControllerHarness::fastTimings().quietWait);
     nav.report(0.0, 0.0, 0.0, 0.0, 0, 0);
     nav.report(0.0, 0.0, 0.0, 0.0, 0, 1);
-    EXPECT_EQ(nav.link->queries, (std::vector<std::string>{"omyx\n", "omyx\n"}));
+    EXPECT_EQ(nav.link->queries, (Strings{"omyx\n", "omyx\n"}));
 }
 
 } // namespace

@@ -1,8 +1,7 @@
-// Passes, activations, edits of the active route and display switches from
-// two threads: reports arrive on one (advancing the route at each passage,
-// from inside the pass) while the other, as the route's document does,
-// renames, reorders and Directs-To the active route, switches the display
-// and reads the state. Run under ThreadSanitizer with the threaded tests.
+// Reports on one thread, advancing the route at each passage, while another,
+// as the route's document does, renames, reorders and Directs-To the active
+// route, switches the display and reads the state. Run under ThreadSanitizer
+// with the threaded tests.
 #include "gps/NavHarness.h"
 #include "nav/NavGeometry.h"
 
@@ -11,8 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
-#include <set>
 #include <string>
 #include <thread>
 
@@ -28,19 +25,14 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
     RoutePtr zig = NavHarness::route("Zig",
         {{0.0, 0.0}, {1 * nm, 0.0}, {0.2 * nm, 0.2 * nm}, {1.2 * nm, 0.4 * nm}, {0.4 * nm, 0.6 * nm},
             {1.4 * nm, 0.8 * nm}});
-    std::mutex seenMutex;
-    std::set<std::thread::id> announcingThreads;
-    nav.harness.center.addObserver(&seenMutex, TRVRouteIsActive, [&](const NotificationObject&) {
-        std::lock_guard lock(seenMutex);
-        announcingThreads.insert(std::this_thread::get_id());
-    });
+    std::atomic<int> announced{0};
+    nav.harness.center.addObserver(&announced, TRVRouteIsActive, [&](const NotificationObject&) { ++announced; });
     nav.controller().activateRoute(zig, 1);
 
-    std::atomic<bool> done{false};
-    // Thousands of edits, each with reports arriving around it. The two
-    // threads pace each other at one round of edits per four reports, so
-    // neither starves the other (a slow instrumented build included).
+    // The two threads pace each other at one round of edits per four reports,
+    // so neither starves the other (a slow instrumented build included).
     constexpr int reports = 6000;
+    std::atomic<bool> done{false};
     std::atomic<int> round{0};
     std::atomic<int> reported{0};
     std::thread gps([&] {
@@ -60,44 +52,34 @@ TEST(NavThreads, ActivationsWhileReportsArrive)
             continue;
         }
         const int step = round++;
-        switch (step % 5) {
-        case 0: {
-            // Direct To, as the route window asks for it.
+        if (step % 5 == 0) { // Direct To, as the route window asks for it
             const auto index = static_cast<size_t>(1 + step % 4);
             zig->setActiveIndex(static_cast<int32_t>(index));
             nav.harness.center.post(TRVRouteActivated, NotificationObject(zig));
             nav.harness.center.post(TRVWaypointActivated, NotificationObject(zig->waypointAtIndex(index)));
-            break;
-        }
-        case 1:
+        } else if (step % 5 == 1) {
             zig->setRouteName("Zig " + std::to_string(step));
             nav.harness.center.post(TRVRouteEdited, NotificationObject(zig));
-            break;
-        case 2: {
+        } else if (step % 5 == 2) {
             WaypointList reordered = zig->routeWaypoints();
             std::swap(reordered[2], reordered[4]);
             zig->setRouteWaypoints(std::move(reordered));
             nav.harness.center.post(TRVRouteEdited, NotificationObject(zig));
-            break;
-        }
-        case 3:
+        } else if (step % 5 == 3) {
             nav.controller().toggleMiniNav();
-            break;
-        default:
+        } else {
             (void)nav.controller().legCache();
             (void)nav.controller().sequencingState();
             (void)nav.controller().nextWaypoint();
-            break;
         }
         std::this_thread::yield();
     }
     gps.join();
     EXPECT_GE(round, reports / 4 - 1);
     nav.controller().activateRoute(nullptr, 0);
-    nav.harness.center.removeObserver(&seenMutex);
+    nav.harness.center.removeObserver(&announced);
     EXPECT_FALSE(nav.controller().activeWaypoint());
-    std::lock_guard lock(seenMutex);
-    EXPECT_FALSE(announcingThreads.empty());
+    EXPECT_GT(announced, 0);
 }
 
 } // namespace

@@ -2,8 +2,8 @@
 
 #include "gps/ScriptedServer.h"
 
-#include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -22,9 +22,7 @@ namespace {
 
 constexpr const char* gpsfakeProgram = "/usr/bin/gpsfake";
 
-} // namespace
-
-bool GpsFake::answers(int port)
+bool answers(int port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -36,19 +34,31 @@ bool GpsFake::answers(int port)
     return connected;
 }
 
+// Polls until done; false when the time runs out first.
+template <class Done> bool within(std::chrono::seconds limit, Done done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+} // namespace
+
 bool GpsFake::available()
 {
     return ::access(gpsfakeProgram, X_OK) == 0;
 }
 
 GpsFake::GpsFake(const std::filesystem::path& log, double cycle, int port)
+    : m_port(port != 0 ? port : unusedPort())
 {
-    m_port = port != 0 ? port : unusedPort();
-    const std::string portText = std::to_string(m_port);
-    const std::string delay = std::to_string(cycle);
-    const std::string file = log.string();
     const std::string output = log.string() + ".gpsfake.log";
-    std::vector<std::string> arguments = {gpsfakeProgram, "-q", "-1", "-c", delay, "-P", portText, file};
+    std::vector<std::string> arguments
+        = {gpsfakeProgram, "-q", "-1", "-c", std::to_string(cycle), "-P", portText(), log.string()};
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
@@ -68,20 +78,13 @@ GpsFake::GpsFake(const std::filesystem::path& log, double cycle, int port)
         m_pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    if (m_pid < 0)
-        return;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (answers(m_port)) {
-            m_ready = true;
-            return;
-        }
-        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-            m_pid = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    bool exited = m_pid < 0;
+    m_ready = within(std::chrono::seconds(20), [&] {
+        exited = exited || ::waitpid(m_pid, nullptr, WNOHANG) == m_pid;
+        return exited || answers(m_port);
+    }) && !exited;
+    if (exited)
+        m_pid = -1;
 }
 
 GpsFake::~GpsFake()
@@ -89,14 +92,10 @@ GpsFake::~GpsFake()
     if (m_pid < 0)
         return;
     ::kill(-m_pid, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid)
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (!within(std::chrono::seconds(5), [this] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; })) {
+        ::kill(-m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
     }
-    ::kill(-m_pid, SIGKILL);
-    ::waitpid(m_pid, nullptr, 0);
 }
 
 } // namespace navora::test

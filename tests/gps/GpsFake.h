@@ -1,30 +1,23 @@
 #pragma once
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include <sys/types.h>
 
 namespace navora::test {
 
-// A real gpsd replaying an NMEA log, run by gpsd's own gpsfake on a free
+// A real gpsd replaying an NMEA log once, run by gpsd's own gpsfake on a
 // loopback port: started by the constructor (which waits until gpsd
-// answers), stopped with everything it started by the destructor. The log
-// is played once; the device is gone when it ends.
+// answers), stopped with all it started by the destructor.
 class GpsFake {
 public:
     // cycle: seconds between two sentences; port: 0 for a free one.
     explicit GpsFake(const std::filesystem::path& log, double cycle = 0.01, int port = 0);
     ~GpsFake();
     GpsFake(const GpsFake&) = delete;
-    GpsFake& operator=(const GpsFake&) = delete;
 
     static bool available();
-    // Something listens on the loopback port.
-    static bool answers(int port);
-
     bool ready() const { return m_ready; }
     int port() const { return m_port; }
     std::string portText() const { return std::to_string(m_port); }

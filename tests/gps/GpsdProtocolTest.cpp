@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace navora::test {
@@ -32,11 +33,17 @@ TEST(LetterReply, ReadsFixModeSatellitesAndOnlineState)
     for (const auto& [value, expected] : read)
         EXPECT_DOUBLE_EQ(value, expected) << expected;
     EXPECT_EQ(r.satellites, 3);
-    EXPECT_EQ(r.channels[1].prn, 2);
-    EXPECT_EQ(r.channels[1].ss, 41);
-    EXPECT_EQ(r.channels[1].used, 0);
-    EXPECT_EQ(r.channels[2].used, 1);
+    EXPECT_EQ(std::tuple(r.channels[1].prn, r.channels[1].ss, r.channels[1].used, r.channels[2].used),
+        std::tuple(2, 41, 0, 1));
     EXPECT_DOUBLE_EQ(r.online, 1714564812.7);
+
+    // Twenty satellites: the record keeps the first it has channels for.
+    std::string many = "GPSD,Y=GSV 1.0 20:";
+    for (int prn = 1; prn <= 20; ++prn)
+        many += std::to_string(prn) + " 10 20 30 1:";
+    LetterReply::apply(many, r);
+    EXPECT_EQ(r.satellites, GPSRecord::channelCount);
+    EXPECT_EQ(r.channels[13].prn, 14);
 }
 
 TEST(LetterReply, TakesUnknownsAndRejectsWhatItCannotRead)
@@ -81,17 +88,6 @@ TEST(LetterReply, TakesUnknownsAndRejectsWhatItCannotRead)
         EXPECT_EQ(r.satellites, row.satellites);
         EXPECT_EQ(r.online, row.online);
     }
-}
-
-TEST(LetterReply, KeepsAtMostTheRecordsChannels)
-{
-    std::string line = "GPSD,Y=GSV 1.0 20:";
-    for (int prn = 1; prn <= 20; ++prn)
-        line += std::to_string(prn) + " 10 20 30 1:";
-    GPSRecord r;
-    LetterReply::apply(line, r);
-    EXPECT_EQ(r.satellites, GPSRecord::channelCount);
-    EXPECT_EQ(r.channels[13].prn, 14);
 }
 
 // A flood of bad lines: three an interval reach the log, the rest are
@@ -184,11 +180,7 @@ TEST(GpsdDeviceList, FollowsTheDeviceReports)
     }
     devices.sawDataFrom("/dev/ttyUSB0");
     EXPECT_EQ(devices.state(), State::Active);
-}
-
-TEST(GpsdDeviceList, BelievesABoundedNumberOfDevices)
-{
-    GpsdDeviceList devices;
+    // Data from ever new paths: a bounded number is believed.
     for (int i = 0; i < 1000; ++i)
         devices.sawDataFrom("/dev/fake" + std::to_string(i));
     EXPECT_LE(devices.activeCount(), 64u);

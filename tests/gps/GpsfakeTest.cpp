@@ -1,7 +1,6 @@
-// The GPS controller against a real gpsd, run by gpsfake: three captures
-// from gpsd's own regression suite (tests/gps/captures), what Navora holds at
-// the end compared field by field with the reports gpsd 3.22 itself produces
-// from the same log; and a gpsd killed and started again.
+// The GPS controller against a real gpsd run by gpsfake: three captures of
+// gpsd's own regression suite, the last fix compared field by field with the
+// reports gpsd 3.22 makes of them; and a gpsd killed and started again.
 #include "gps/GpsFake.h"
 #include "gps/ControllerHarness.h"
 #include "gps/ScriptedServer.h"
@@ -34,8 +33,8 @@ using Strings = std::vector<std::string>;
 
 const std::filesystem::path captures = NAVORA_CAPTURES_DIR;
 
-// gpsd's last epoch in its own reports: every TPV of the last fix time, a
-// later report's value over an earlier one's.
+// gpsd's last epoch in its own reports: the TPVs of the last fix time, later
+// values over earlier ones.
 std::map<std::string, double> lastEpochOf(const std::filesystem::path& checkFile)
 {
     std::ifstream in(checkFile);
@@ -82,6 +81,7 @@ protected:
         EXPECT_TRUE(fake->ready()) << "gpsfake did not start";
         return fake;
     }
+    std::string linkState() const { return harness.display->state().text(fields::linkState).value_or("(none)"); }
 
     ScratchDirectory scratch;
     LogCapture log;
@@ -103,11 +103,8 @@ TEST_P(GpsdCapture, TheLastFixShowsAsGpsdReportsIt)
     harness.settings.setInteger(TRVUnitsKey, 's'); // metres and metres per second, as gpsd's
     GPSController& controller = connect(fake);
     // The end of the log: gpsd closes the device.
-    const auto offLine = [&] {
-        const Strings keys = harness.alerts->keys();
-        return std::find(keys.begin(), keys.end(), "GPSOffline") != keys.end();
-    };
-    ASSERT_TRUE(eventually(offLine, 60s)) << testing::PrintToString(harness.alerts->keys());
+    ASSERT_TRUE(eventually([&] { return std::ranges::count(harness.alerts->keys(), std::string("GPSOffline")); }, 60s))
+        << testing::PrintToString(harness.alerts->keys());
     EXPECT_EQ(dynamic_cast<GpsdLink&>(controller.gps1()).protocol(), GpsdLink::Protocol::Json);
 
     const FixState fix = controller.fixState();
@@ -124,9 +121,8 @@ TEST_P(GpsdCapture, TheLastFixShowsAsGpsdReportsIt)
 
 INSTANTIATE_TEST_SUITE_P(Receivers, GpsdCapture, testing::Values("haicom-305N", "et-332", "ch-4711"));
 
-// gpsd killed in the middle of a drive, and a new one started a while later
-// on the same port: the link finds its way back by itself, and the window
-// follows the new gpsd. (The growing intervals are the scripted server's.)
+// gpsd killed in the middle of a drive and a new one started on the same
+// port: the link finds its way back by itself, and the window follows.
 TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
 {
     auto north = replay(52.5, 13.3, "before.nmea");
@@ -138,8 +134,7 @@ TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
     const std::string receiving = "Receiving fixes from gpsd at 127.0.0.1:" + north->portText() + ".";
     ASSERT_TRUE(eventually([&] { return controller.currentPos() && controller.lat() > 52.0; }, 30s));
     // The display's batch reaches the window after the controller holds the fix.
-    EXPECT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == receiving; }))
-        << harness.display->state().text(fields::linkState).value_or("(none)");
+    EXPECT_TRUE(eventually([&] { return linkState() == receiving; })) << linkState();
 
     north.reset();
     const std::string refused = "Unable to open gpsd connection to 127.0.0.1:" + std::to_string(port)
@@ -148,17 +143,11 @@ TEST_F(Gpsfake, AKilledGpsdIsFoundAgainWhenANewOneStarts)
     EXPECT_FALSE(controller.connected());
     const std::string cannot
         = "Cannot connect to gpsd at 127.0.0.1:" + std::to_string(port) + " (connection refused). Next try in 1 s.";
-    EXPECT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == cannot; }, 5s));
-    Strings lines = linesFrom(log.lines(), "Attempting to reopen gpsd connection...");
-    lines.resize(std::min<size_t>(lines.size(), 3));
-    EXPECT_EQ(lines,
-        (Strings{"Attempting to reopen gpsd connection...",
-            "Connecting to gpsd server 127.0.0.1, port " + std::to_string(port) + "...",
-            "Unable to open gpsd connection."}));
+    EXPECT_TRUE(eventually([&] { return linkState() == cannot; }, 5s)) << linkState();
 
     auto south = replay(-33.9, 151.2, "after.nmea", port);
     ASSERT_TRUE(eventually([&] { return controller.currentPos() && controller.lat() < -33.0; }, 30s));
-    EXPECT_TRUE(eventually([&] { return harness.display->state().text(fields::linkState) == receiving; }));
+    EXPECT_TRUE(eventually([&] { return linkState() == receiving; })) << linkState();
     EXPECT_EQ(log.count("Connection re-established"), 1u);
 }
 

@@ -69,6 +69,8 @@ TEST_F(Navigate, FilesAndChoicesAreCheckedFirst)
     }
 }
 
+// Direct to the waypoint at the index, once, at the first position; a
+// document's route on the thread that owns it, when that thread gets to it.
 TEST_F(Navigate, ActivatesOnceAPositionIsKnown)
 {
     NavHarness nav;
@@ -77,40 +79,47 @@ TEST_F(Navigate, ActivatesOnceAPositionIsKnown)
     request->start(nav.controller(), nav.harness.center);
     EXPECT_FALSE(nav.controller().activeWaypoint());
     nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
-    // Direct to the waypoint at the index, the route continuing after it.
     ASSERT_TRUE(nav.controller().activeWaypoint());
     EXPECT_EQ(nav.controller().activeWaypoint()->wpName(), "C");
     EXPECT_EQ(nav.controller().prevWaypoint()->wpName(), "PPOS");
     EXPECT_EQ(nav.controller().activeRoute(), request->route());
-    // Later positions do not activate again.
     nav.controller().activateRoute(nullptr, 0);
     nav.report(6 * nm, 0.0, 5.0, 0.0, 1);
-    EXPECT_FALSE(nav.controller().activeWaypoint());
+    EXPECT_FALSE(nav.controller().activeWaypoint()) << "later positions do not activate again";
     request->stop(nav.harness.center);
 
     auto join = NavigationRequest::load({path("r.nvr"), {}, true, {}});
     join->start(nav.controller(), nav.harness.center); // a position is held: at once
     EXPECT_EQ(nav.controller().activeRoute()->activeIndex(), 1);
     join->stop(nav.harness.center);
+
+    NavHarness owned;
+    std::vector<std::function<void()>> handedOver;
+    request = NavigationRequest::load({path("r.nvr"), 2, false, {}});
+    request->start(owned.controller(), owned.harness.center,
+        [&handedOver](std::function<void()> work) { handedOver.push_back(std::move(work)); });
+    owned.report(5 * nm, 0.0, 5.0, 0.0, 0);
+    ASSERT_EQ(handedOver.size(), 1u);
+    EXPECT_FALSE(owned.controller().activeWaypoint());
+    handedOver[0]();
+    ASSERT_TRUE(owned.controller().activeWaypoint());
+    EXPECT_EQ(owned.controller().activeWaypoint()->wpName(), "C");
+    request->stop(owned.harness.center);
 }
 
-// The first position comes on the GPS thread; a document's route is
-// activated on the thread that owns it, when that thread gets to it.
-TEST_F(Navigate, ActivatesOnTheOwnersThread)
+// An open document's own objects replace the file's copies when they match.
+TEST_F(Navigate, AdoptsAnOpenDocumentsMatchingObjects)
 {
-    NavHarness nav;
-    auto request = NavigationRequest::load({path("r.nvr"), 2, false, {}});
-    ASSERT_TRUE(request);
-    std::vector<std::function<void()>> handedOver;
-    request->start(nav.controller(), nav.harness.center,
-        [&handedOver](std::function<void()> work) { handedOver.push_back(std::move(work)); });
-    nav.report(5 * nm, 0.0, 5.0, 0.0, 0);
-    ASSERT_EQ(handedOver.size(), 1u);
-    EXPECT_FALSE(nav.controller().activeWaypoint());
-    handedOver[0]();
-    ASSERT_TRUE(nav.controller().activeWaypoint());
-    EXPECT_EQ(nav.controller().activeWaypoint()->wpName(), "C");
-    request->stop(nav.harness.center);
+    const RoutePtr open = NavHarness::route("Open", {{0.0, 0.0}, {1.0, 1.0}, {2.0, 2.0}});
+    auto list = NavigationRequest::load({path("l.nvw"), {}, false, "B"});
+    ASSERT_TRUE(list && list->adopt(nullptr, open->routeWaypoints()));
+    EXPECT_EQ(list->waypoint(), open->waypointAtIndex(1)) << "the one named B";
+    auto route = NavigationRequest::load({path("r.nvr"), 2, false, {}});
+    EXPECT_FALSE(route->adopt(NavHarness::route("Short", {{0.0, 0.0}}), {}));
+    ASSERT_TRUE(route->adopt(open, {}));
+    EXPECT_EQ(route->route(), open);
+    EXPECT_EQ(route->waypoint(), open->waypointAtIndex(2));
 }
+
 } // namespace
 } // namespace navora::test

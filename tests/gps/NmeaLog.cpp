@@ -1,11 +1,11 @@
 #include "gps/NmeaLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <string_view>
 
 namespace navora::test {
 
@@ -25,35 +25,11 @@ std::string angle(double degrees, bool latitude)
 {
     const double magnitude = std::fabs(degrees);
     const int whole = static_cast<int>(magnitude);
-    const double minutes = (magnitude - whole) * 60.0;
     const char hemisphere = latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E');
-    if (latitude)
-        return format("%02d%07.4f,%c", whole, minutes, hemisphere);
-    return format("%03d%07.4f,%c", whole, minutes, hemisphere);
+    return format(latitude ? "%02d%07.4f,%c" : "%03d%07.4f,%c", whole, (magnitude - whole) * 60.0, hemisphere);
 }
 
-std::tm utc(double time)
-{
-    const auto whole = static_cast<std::time_t>(std::floor(time));
-    std::tm parts{};
-    gmtime_r(&whole, &parts);
-    return parts;
-}
-
-std::string clock(double time)
-{
-    const std::tm t = utc(time);
-    const int hundredths = static_cast<int>(std::lround((time - std::floor(time)) * 100.0)) % 100;
-    return format("%02d%02d%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec, hundredths);
-}
-
-std::string date(double time)
-{
-    const std::tm t = utc(time);
-    return format("%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
-}
-
-std::string sentence(std::string_view body)
+std::string sentence(const std::string& body)
 {
     unsigned char sum = 0;
     for (const char c : body)
@@ -64,18 +40,23 @@ std::string sentence(std::string_view body)
 
 std::string sentencesOf(const NmeaLog::Epoch& e)
 {
+    const auto whole = static_cast<std::time_t>(std::floor(e.time));
+    std::tm t{};
+    gmtime_r(&whole, &t);
+    const int hundredths = static_cast<int>(std::lround((e.time - std::floor(e.time)) * 100.0)) % 100;
+    const std::string clock = format("%02d%02d%02d.%02d", t.tm_hour, t.tm_min, t.tm_sec, hundredths);
+    const std::string date = format("%02d%02d%02d", t.tm_mday, t.tm_mon + 1, t.tm_year % 100);
     const bool fix = e.mode >= 2;
     const std::string position = angle(e.latitude, true) + "," + angle(e.longitude, false);
-    std::string rmc;
-    std::string gga;
+    std::string out;
     if (fix) {
-        rmc = sentence("GPRMC," + clock(e.time) + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track)
-            + date(e.time) + ",,,A");
-        const std::string altitude = e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M");
-        gga = sentence("GPGGA," + clock(e.time) + "," + position + ",1,12,0.9," + altitude + ",,");
+        out = sentence(
+                  "GPRMC," + clock + ",A," + position + format(",%.1f,%.1f,", e.speedKnots, e.track) + date + ",,,A")
+            + sentence("GPGGA," + clock + "," + position + ",1,12,0.9,"
+                + (e.mode == 3 ? format("%.1f,M,46.9,M", e.altitude) : std::string(",M,,M")) + ",,");
     } else {
-        rmc = sentence("GPRMC," + clock(e.time) + ",V,,,,,,," + date(e.time) + ",,,N");
-        gga = sentence("GPGGA," + clock(e.time) + ",,,,,0,00,,,M,,M,,");
+        out = sentence("GPRMC," + clock + ",V,,,,,,," + date + ",,,N")
+            + sentence("GPGGA," + clock + ",,,,,0,00,,,M,,M,,");
     }
     std::string used;
     int listed = 0;
@@ -85,10 +66,8 @@ std::string sentencesOf(const NmeaLog::Epoch& e)
             ++listed;
         }
     }
-    for (; listed < 12; ++listed)
-        used += ",";
-    const std::string gsa = sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
-    std::string out = rmc + gga + gsa;
+    used.append(static_cast<size_t>(12 - listed), ',');
+    out += sentence(format("GPGSA,A,%d,", e.mode) + used + (fix ? "1.5,0.9,1.2" : ",,"));
     const int count = static_cast<int>(e.satellites.size());
     const int sentences = (count + 3) / 4;
     for (int n = 0; n < sentences; ++n) {

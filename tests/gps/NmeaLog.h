@@ -1,13 +1,12 @@
 #pragma once
 
-#include <chrono>
 #include <string>
 #include <vector>
 
 namespace navora::test {
 
-// NMEA logs for gpsfake to replay: one epoch per second, each of RMC, GGA,
-// GSA and GSV sentences with valid checksums.
+// NMEA logs for gpsfake to replay: one epoch a second, each of RMC, GGA, GSA
+// and GSV sentences with valid checksums.
 class NmeaLog {
 public:
     struct Satellite {
@@ -19,14 +18,11 @@ public:
     };
 
     struct Epoch {
-        // Seconds since 1970 UTC, fraction included.
-        double time;
-        // 1 no fix, 2 two-dimensional, 3 three-dimensional.
-        int mode;
+        double time; // seconds since 1970 UTC, fraction included
+        int mode; // 1 no fix, 2 two-dimensional, 3 three-dimensional
         double latitude;
         double longitude;
-        // Metres above mean sea level (written in 3D epochs only).
-        double altitude;
+        double altitude; // metres above mean sea level, written in 3D only
         double speedKnots;
         double track;
         std::vector<Satellite> satellites;

@@ -27,59 +27,37 @@ sockaddr_in loopback(int port)
     return address;
 }
 
-int boundPort(int fd)
+// A socket bound to a free loopback port; listening unless backlog < 0.
+int boundSocket(int backlog, int& port)
 {
-    sockaddr_in address{};
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    sockaddr_in address = loopback(0);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    if (backlog >= 0)
+        ::listen(fd, backlog);
     socklen_t length = sizeof(address);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    return ntohs(address.sin_port);
-}
-
-int millisecondsUntil(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
+    port = ntohs(address.sin_port);
+    return fd;
 }
 
 } // namespace
 
-ScriptedServer::Connection::Connection(ScriptedServer& server, int fd, int number)
-    : m_server(server)
-    , m_fd(fd)
-    , m_number(number)
-{
-}
-
-bool ScriptedServer::Connection::stopping() const
-{
-    return m_server.m_stopping.load();
-}
-
 std::optional<std::string> ScriptedServer::Connection::readLine(std::chrono::milliseconds limit)
 {
     const Clock::time_point deadline = Clock::now() + limit;
-    while (true) {
-        const size_t end = m_buffer.find('\n');
-        if (end != std::string::npos) {
-            std::string line = m_buffer.substr(0, end + 1);
-            m_buffer.erase(0, end + 1);
-            m_server.record(m_number, line);
-            return line;
-        }
-        if (stopping())
-            return std::nullopt;
+    for (size_t end; (end = m_buffer.find('\n')) == std::string::npos;) {
         pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_server.m_stopFd, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, millisecondsUntil(deadline));
-        if (ready == 0)
-            return std::nullopt;
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            m_closed = true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const int ready = stopping() ? 0 : ::poll(fds, 2, static_cast<int>(std::max<int64_t>(left, 0)));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0 || (fds[1].revents & POLLIN)) {
+            m_closed = m_closed || ready < 0;
             return std::nullopt;
         }
-        if (fds[1].revents & POLLIN)
-            return std::nullopt;
         std::array<char, 4096> bytes;
         const ssize_t got = ::recv(m_fd, bytes.data(), bytes.size(), 0);
         if (got <= 0) {
@@ -88,6 +66,12 @@ std::optional<std::string> ScriptedServer::Connection::readLine(std::chrono::mil
         }
         m_buffer.append(bytes.data(), static_cast<size_t>(got));
     }
+    const size_t end = m_buffer.find('\n');
+    std::string line = m_buffer.substr(0, end + 1);
+    m_buffer.erase(0, end + 1);
+    std::lock_guard lock(m_server.m_mutex);
+    m_server.m_received.push_back({m_number, line, Clock::now()});
+    return line;
 }
 
 bool ScriptedServer::Connection::send(std::string_view bytes)
@@ -111,16 +95,10 @@ bool ScriptedServer::Connection::idle(std::chrono::milliseconds duration)
 
 ScriptedServer::ScriptedServer(Script script)
     : m_script(std::move(script))
+    , m_listenFd(boundSocket(8, m_port))
+    , m_stopFd(::eventfd(0, EFD_CLOEXEC))
+    , m_thread([this] { serve(); })
 {
-    m_stopFd = ::eventfd(0, EFD_CLOEXEC);
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-    sockaddr_in address = loopback(0);
-    ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    ::listen(m_listenFd, 8);
-    m_port = boundPort(m_listenFd);
-    m_thread = std::thread([this] { serve(); });
 }
 
 ScriptedServer::~ScriptedServer()
@@ -137,25 +115,15 @@ void ScriptedServer::serve()
 {
     while (!m_stopping) {
         pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+        if ((::poll(fds, 2, -1) < 0 && errno != EINTR) || (fds[1].revents & POLLIN))
             return;
-        if (fds[1].revents & POLLIN)
-            return;
-        if (!(fds[0].revents & POLLIN))
-            continue;
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+        const int fd = (fds[0].revents & POLLIN) ? ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
         if (fd < 0)
             continue;
         Connection client(*this, fd, ++m_connections);
         m_script(client);
         ::close(fd);
     }
-}
-
-void ScriptedServer::record(int connection, std::string line)
-{
-    std::lock_guard lock(m_mutex);
-    m_received.push_back({connection, std::move(line), Clock::now()});
 }
 
 std::vector<ScriptedServer::Received> ScriptedServer::received() const
@@ -201,25 +169,18 @@ ScriptedServer::Script ScriptedServer::singleLetterServer()
 
 int unusedPort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    const int port = boundPort(fd);
-    ::close(fd);
+    int port = 0;
+    ::close(boundSocket(-1, port));
     return port;
 }
 
 BlackHole::BlackHole()
+    : m_listenFd(boundSocket(0, m_port))
 {
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
-    ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    ::listen(m_listenFd, 0);
-    m_port = boundPort(m_listenFd);
-    address = loopback(m_port);
+    const sockaddr_in address = loopback(m_port);
     for (int i = 0; i < 4; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
         m_queued.push_back(fd);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -234,10 +195,8 @@ BlackHole::~BlackHole()
 
 std::vector<std::string> linesFrom(const std::vector<std::string>& lines, const std::string& first)
 {
-    if (first.empty())
-        return lines;
     const auto found = std::find(lines.begin(), lines.end(), first);
-    return found == lines.end() ? std::vector<std::string>{} : std::vector<std::string>(found, lines.end());
+    return std::vector<std::string>(found, lines.end());
 }
 
 } // namespace navora::test

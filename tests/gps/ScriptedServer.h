@@ -13,8 +13,8 @@
 
 namespace navora::test {
 
-// Bounds short enough for the suite: a connection (or its refusal) on the
-// loopback interface is immediate, and a silent server is silent.
+// Bounds short enough for the suite: on the loopback interface a connection
+// (or its refusal) is immediate, and a silent server is silent.
 inline std::unique_ptr<GpsdLink> fastLink()
 {
     GpsdLink::Timeouts timeouts;
@@ -27,50 +27,46 @@ inline std::unique_ptr<GpsdLink> fastLink()
 int unusedPort();
 
 // A listener whose queue is full, so that a further connection attempt is
-// never answered: a host that drops every packet, on the loopback interface.
+// never answered: a host that drops every packet.
 class BlackHole {
 public:
     BlackHole();
     ~BlackHole();
     BlackHole(const BlackHole&) = delete;
-    BlackHole& operator=(const BlackHole&) = delete;
-
     int port() const { return m_port; }
 
 private:
-    int m_listenFd = -1;
     int m_port = 0;
+    int m_listenFd = -1;
     std::vector<int> m_queued;
 };
 
-// The lines that came after the first one equal to first (all of them when
-// first is empty): the part of a log that a step of a test produced.
+// The lines from the first one equal to first on: what one step logged.
 std::vector<std::string> linesFrom(const std::vector<std::string>& lines, const std::string& first);
 
-// A TCP server on the loopback interface that plays a script against each
-// client, one client at a time, on a thread of its own: a fake gpsd of any
-// kind, well-behaved or not. Everything a client sends is recorded.
+// A loopback TCP server playing a script against each client in turn, on a
+// thread of its own: a fake gpsd, well-behaved or not. It records every line
+// a client sends.
 class ScriptedServer {
 public:
-    class Connection;
-    using Script = std::function<void(Connection& client)>;
-
-    // What one client sees; used by the script on the server's thread.
+    // One client, as the script on the server's thread sees it.
     class Connection {
     public:
-        Connection(ScriptedServer& server, int fd, int number);
-
+        Connection(ScriptedServer& server, int fd, int number)
+            : m_server(server)
+            , m_fd(fd)
+            , m_number(number)
+        {
+        }
         // 1 for the first client, and so on.
         int number() const { return m_number; }
-
-        // The next line the client sent (with its line feed), or nullopt when
-        // the client closed, the server stops or the time runs out.
+        // The next line (with its line feed); nullopt once the client closed,
+        // the server stops or the time runs out.
         std::optional<std::string> readLine(std::chrono::milliseconds limit = std::chrono::seconds(30));
         bool send(std::string_view bytes);
         // Waits without reading; false when the server is stopping.
         bool idle(std::chrono::milliseconds duration);
-        bool stopping() const;
-        // The client has closed its end (or the connection failed).
+        bool stopping() const { return m_server.m_stopping; }
         bool closed() const { return m_closed; }
 
     private:
@@ -80,11 +76,10 @@ public:
         bool m_closed = false;
         std::string m_buffer;
     };
+    using Script = std::function<void(Connection& client)>;
 
     explicit ScriptedServer(Script script);
     ~ScriptedServer();
-    ScriptedServer(const ScriptedServer&) = delete;
-    ScriptedServer& operator=(const ScriptedServer&) = delete;
 
     int port() const { return m_port; }
     std::string portText() const { return std::to_string(m_port); }
@@ -98,22 +93,20 @@ public:
     // The lines of one connection (numbered from 1).
     std::vector<std::string> linesOf(int connection) const;
 
-    // Serves the script of the old-style gpsd: silent until asked, then one
-    // reply per command line.
+    // The old-style gpsd: silent until asked, then one reply per command.
     static Script singleLetterServer();
     // A single-letter reply with a 3D fix, mode, satellites and on-line state.
     static std::string fixReply();
 
 private:
     void serve();
-    void record(int connection, std::string line);
 
     Script m_script;
+    int m_port = 0;
     int m_listenFd = -1;
     int m_stopFd = -1;
-    int m_port = 0;
     std::atomic<bool> m_stopping{false};
-    std::atomic<int> m_connections{0};
+    int m_connections = 0;
     mutable std::mutex m_mutex;
     std::vector<Received> m_received;
     std::thread m_thread;

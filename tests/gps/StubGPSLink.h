@@ -7,8 +7,7 @@
 
 namespace navora::test {
 
-// A link that never connects: the tests of fix ingestion set its record and
-// call updateGPS themselves, on their own thread.
+// A link that never connects: the test sets its record and calls updateGPS.
 class StubGPSLink : public GPSLink {
 public:
     bool open(const std::string&, const std::string&) override { return false; }

@@ -27,29 +27,26 @@ TEST(TrackRecorder, ANewTrackOnRequestOrAfterAGapStartsItsOwnFile)
 {
     ScratchDirectory scratch;
     TrackRecorder recorder(scratch.path().string());
+    std::vector<std::string> files;
     for (int n = 0; n < 3; ++n)
         recorder.take(minute(n));
-    const std::string first = recorder.currentFile();
-
+    files.push_back(recorder.currentFile());
     recorder.startNewTrack();
     EXPECT_TRUE(recorder.currentTrack().empty());
-    // A minute after the last point kept, so the thinner alone would keep
-    // it in the old track.
+    // A minute after the last point kept: the thinner alone would keep it.
     recorder.take(minute(3));
     recorder.take(minute(4));
-    const std::string second = recorder.currentFile();
+    files.push_back(recorder.currentFile());
     EXPECT_EQ(times(recorder.currentTrack()), times({minute(3), minute(4)}));
-
-    // Eleven minutes without a fix.
-    recorder.take(minute(15));
+    recorder.take(minute(15)); // eleven minutes without a fix
     EXPECT_EQ(times(recorder.currentTrack()), times({minute(15)}));
-    const std::string third = recorder.currentFile();
+    files.push_back(recorder.currentFile());
 
-    EXPECT_NE(first, second);
-    EXPECT_NE(second, third);
+    EXPECT_NE(files[0], files[1]);
+    EXPECT_NE(files[1], files[2]);
     std::string error;
-    EXPECT_EQ(times(TrackFile::read(first, error)), times({minute(0), minute(1), minute(2)})) << error;
-    EXPECT_EQ(times(TrackFile::read(second, error)), times({minute(3), minute(4)})) << error;
+    EXPECT_EQ(times(TrackFile::read(files[0], error)), times({minute(0), minute(1), minute(2)})) << error;
+    EXPECT_EQ(times(TrackFile::read(files[1], error)), times({minute(3), minute(4)})) << error;
     EXPECT_EQ(scratch.entries().size(), 3u);
 }
 
