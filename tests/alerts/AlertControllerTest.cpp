@@ -59,15 +59,6 @@ protected:
     test::CountingBeeper* m_beeper = nullptr;
 };
 
-TEST_F(AlertControllerTest, StartsFromTheStoredSettings)
-{
-    store(false, true, 1);
-    auto stored = make();
-    EXPECT_FALSE(stored->growlOn());
-    EXPECT_TRUE(stored->speechOn());
-    EXPECT_EQ(stored->sayWhat(), 1);
-}
-
 // An alert posts its entry's title, name, priority and stickiness with the
 // entry's text, or the caller's, and speaks the entry's speech or the
 // caller's; a key the table lacks has only the caller's texts.
@@ -83,45 +74,28 @@ TEST_F(AlertControllerTest, AlertPostsAndSpeaksTheEntryOrTheCallersTexts)
         <key>CourseReversal</key><dict><key>AlertTitle</key><string>Course Reversal</string>
           <key>AlertNotificationName</key><string>Course</string>
           <key>AlertPriority</key><integer>-1</integer><key>AlertSticky</key><false/></dict>)"));
-    struct Row {
-        std::string key;
-        std::optional<std::pair<std::string, std::string>> texts; // description and speech; none: the table's
-        std::optional<PostedNotification> posted;
-        std::string spoken;
+    // Description and speech given by the caller, or none: the table's.
+    const std::pair<std::string, std::optional<std::pair<std::string, std::string>>> alertsRaised[] = {
+        {"GPSOffline", {}}, {"GPSOffline", {{"Lost at Buoy 7", "Buoy 7"}}}, {"CourseReversal", {}},
+        {"DestinationArrival", {{"Arrived at Harbour", "Harbour"}}},
+        {"DestinationArrival", {}}, // no title and no text: nothing to show or say
     };
-    const Row rows[] = {
-        {"GPSOffline", {}, PostedNotification{"GPS Offline", "The GPS went away", "GPS Connection", 2, true},
-            "GPS offline"},
-        {"GPSOffline", {{"Lost at Buoy 7", "Buoy 7"}},
-            PostedNotification{"GPS Offline", "Lost at Buoy 7", "GPS Connection", 2, true}, "Buoy 7"},
-        {"CourseReversal", {}, PostedNotification{"Course Reversal", "", "Course", -1, false}, ""},
-        {"DestinationArrival", {{"Arrived at Harbour", "Harbour"}},
-            PostedNotification{"", "Arrived at Harbour", "", 0, false}, "Harbour"},
-        {"DestinationArrival", {}, std::nullopt, ""}, // no title and no text: nothing to show
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.key);
-        const size_t posted = m_notifier->posted().size();
-        const size_t spoken = m_synthesizer->requested().size();
-        if (row.texts)
-            alerts->alertAllForKey(row.key, row.texts->first, row.texts->second);
-        else
-            alerts->alertAllForKey(row.key);
-        ASSERT_EQ(m_notifier->posted().size(), posted + (row.posted ? 1 : 0));
-        if (row.posted) {
-            EXPECT_EQ(m_notifier->posted().back(), *row.posted);
-        }
-        ASSERT_EQ(m_synthesizer->requested().size(), spoken + (row.spoken.empty() ? 0 : 1));
-        if (!row.spoken.empty()) {
-            EXPECT_EQ(m_synthesizer->requested().back(), row.spoken);
-        }
-    }
+    for (const auto& [key, texts] : alertsRaised)
+        texts ? alerts->alertAllForKey(key, texts->first, texts->second) : alerts->alertAllForKey(key);
+    EXPECT_EQ(m_notifier->posted(),
+        (std::vector<PostedNotification>{{"GPS Offline", "The GPS went away", "GPS Connection", 2, true},
+            {"GPS Offline", "Lost at Buoy 7", "GPS Connection", 2, true}, {"Course Reversal", "", "Course", -1, false},
+            {"", "Arrived at Harbour", "", 0, false}}));
+    EXPECT_EQ(m_synthesizer->requested(), (std::vector<std::string>{"GPS offline", "Buoy 7", "Harbour"}));
 }
 
+// The controller starts from the stored settings; their changes take
+// effect at the next alert.
 TEST_F(AlertControllerTest, PreferenceChangesTakeEffectAtTheNextAlert)
 {
-    store(false, false);
+    store(false, false, 1);
     auto alerts = make();
+    EXPECT_EQ(alerts->sayWhat(), 1);
     const struct {
         std::string_view name;
         ControlState control;
@@ -146,15 +120,6 @@ TEST_F(AlertControllerTest, PreferenceChangesTakeEffectAtTheNextAlert)
     EXPECT_FALSE(m_settings.boolForKey(TRVSpeechOnKey));
 }
 
-ControlState control(int tag, bool state, int column)
-{
-    ControlState c;
-    c.tag = tag;
-    c.state = state;
-    c.selectedColumn = column;
-    return c;
-}
-
 TEST_F(AlertControllerTest, SpeechChangeTellsTheTwoControlsApartAndLogsBothValues)
 {
     auto alerts = make();
@@ -166,8 +131,10 @@ TEST_F(AlertControllerTest, SpeechChangeTellsTheTwoControlsApartAndLogsBothValue
     } steps[] = {
         {checkBox(3, true), true, 0, "Speech On, speaking names"},
         {matrixColumn(4, 1), true, 1, "Speech On, speaking comments"},
-        {control(3, false, 0), false, 1, "Speech Off, speaking comments"}, // the column is ignored
-        {control(0, true, 0), false, 0, "Speech Off, speaking names"}, // the state is ignored
+        {ControlState{.tag = 3, .selectedColumn = 0, .colour = {}}, false, 1,
+            "Speech Off, speaking comments"}, // column ignored
+        {ControlState{.state = true, .selectedColumn = 0, .colour = {}}, false, 0,
+            "Speech Off, speaking names"}, // state ignored
         {matrixColumn(7, 2), false, 2, "Speech Off, speaking names"}, // another column logs names
     };
     for (const auto& step : steps) {
@@ -181,6 +148,8 @@ TEST_F(AlertControllerTest, SpeechChangeTellsTheTwoControlsApartAndLogsBothValue
     EXPECT_TRUE(alerts->growlOn());
 }
 
+// Change notifications without a control are logged and ignored; once the
+// controller is gone it observes nothing.
 TEST_F(AlertControllerTest, ChangeNotificationsWithoutAControlAreLoggedAndIgnored)
 {
     auto alerts = make();
@@ -194,6 +163,9 @@ TEST_F(AlertControllerTest, ChangeNotificationsWithoutAControlAreLoggedAndIgnore
     EXPECT_TRUE(alerts->growlOn());
     EXPECT_FALSE(alerts->speechOn());
     EXPECT_EQ(alerts->sayWhat(), 0);
+    alerts.reset();
+    EXPECT_EQ(m_center.observerCount(TRVGrowlChanged), 0U);
+    EXPECT_EQ(m_center.observerCount(TRVSpeechChanged), 0U);
 }
 
 TEST_F(AlertControllerTest, SpeechFailuresAreLoggedAfterTheNotificationIsPosted)
@@ -257,13 +229,6 @@ TEST_F(AlertControllerTest, RegistersOnceWithTheDistinctNotificationNames)
         = {{"AllNotifications", names}, {"DefaultNotifications", names}};
     EXPECT_EQ(alerts->registrationDictionaryForGrowl(), expected);
     EXPECT_EQ(m_notifier->registration(), (test::Registration{"Navora", names, names}));
-}
-
-TEST_F(AlertControllerTest, StopsObservingWhenDestroyed)
-{
-    make().reset();
-    EXPECT_EQ(m_center.observerCount(TRVGrowlChanged), 0U);
-    EXPECT_EQ(m_center.observerCount(TRVSpeechChanged), 0U);
 }
 
 } // namespace

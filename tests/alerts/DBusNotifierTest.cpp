@@ -1,10 +1,6 @@
 // The notifier against a dbus-daemon of the test's own and a notification
 // server that records every Notify call.
-#include "alerts/AlertController.h"
 #include "alerts/DBusDesktopNotifier.h"
-#include "core/MemorySettingsStore.h"
-#include "core/NotificationCenter.h"
-#include "core/Settings.h"
 #include "support/ProgramRun.h"
 #include "support/QtApplication.h"
 #include "support/ScratchDirectory.h"
@@ -72,7 +68,6 @@ protected:
         const auto address = m_daemon->readLine(std::chrono::seconds(10));
         ASSERT_TRUE(address) << "dbus-daemon did not start";
         m_address = QString::fromStdString(*address);
-        m_settings.registerDefaults();
     }
     void TearDown() override
     {
@@ -92,12 +87,7 @@ protected:
         ASSERT_TRUE(connection.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &m_server)
             && connection.registerService(QStringLiteral("org.freedesktop.Notifications")));
     }
-    std::unique_ptr<AlertController> makeAlerts(const QString& table = AlertTable::defaultPath())
-    {
-        AlertController::Services services;
-        services.notifier = std::make_unique<DBusDesktopNotifier>(connect());
-        return std::make_unique<AlertController>(m_settings, m_center, std::move(services), table);
-    }
+    std::unique_ptr<DBusDesktopNotifier> makeNotifier() { return std::make_unique<DBusDesktopNotifier>(connect()); }
     bool waitForCalls(size_t count)
     {
         return processEventsUntil([&] { return m_server.calls().size() >= count; });
@@ -108,43 +98,31 @@ protected:
     QString m_address;
     QStringList m_connections;
     RecordingNotificationServer m_server;
-    MemorySettingsStore m_store;
-    Settings m_settings{m_store};
-    NotificationCenter m_center;
 };
 
-// Which texts an alert carries is the controller's; the bus adds the rest:
-// the priority as urgency (a byte), stickiness as never expiring.
-TEST_F(DBusNotifierTest, AlertsArriveWithTheirTextsUrgencyAndExpiry)
+// The texts as given, the priority as urgency (a byte), stickiness as never
+// expiring.
+TEST_F(DBusNotifierTest, NotificationsArriveWithTheirTextsUrgencyAndExpiry)
 {
     const struct {
-        const char* key;
-        const char* fields;
+        int priority;
+        bool sticky;
         uchar urgency;
         int expireTimeout;
-    } rows[] = {
-        {"VeryLow", "<key>AlertPriority</key><integer>-2</integer><key>AlertSticky</key><false/>", 0, -1},
-        {"Moderate", "<key>AlertPriority</key><integer>-1</integer><key>AlertSticky</key><true/>", 0, 0},
-        {"Normal", "<key>AlertPriority</key><integer>0</integer><key>AlertSticky</key><false/>", 1, -1},
-        {"High", "<key>AlertPriority</key><integer>1</integer><key>AlertSticky</key><true/>", 1, 0},
-        {"Emergency", "<key>AlertPriority</key><integer>2</integer><key>AlertSticky</key><false/>", 2, -1},
-        {"Beyond", "<key>AlertPriority</key><integer>40</integer><key>AlertSticky</key><false/>", 2, -1},
-        {"Unset", "", 1, -1},
-    };
-    std::string table = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>";
-    for (const auto& row : rows)
-        table += std::string("<key>") + row.key + "</key><dict><key>AlertTitle</key><string>" + row.key + "</string>"
-            + row.fields + "</dict>";
+    } rows[] = {{-2, false, 0, -1}, {-1, true, 0, 0}, {0, false, 1, -1}, {1, true, 1, 0}, {2, false, 2, -1},
+        {40, false, 2, -1}};
     startServer();
-    auto alerts = makeAlerts(QString::fromStdString(m_folder.write("Alerts.plist", table + "</dict></plist>")));
-    for (const auto& row : rows)
-        alerts->alertAllForKey(row.key, "Buoy 7 in 30 seconds – über Kurs", "");
+    auto notifier = makeNotifier();
+    for (const auto& row : rows) {
+        const std::string title = "Priority " + std::to_string(row.priority);
+        notifier->notify(title, "Buoy 7 in 30 seconds – über Kurs", title, row.priority, row.sticky);
+    }
     ASSERT_TRUE(waitForCalls(std::size(rows)));
     const std::vector<QVariantList> calls = m_server.calls();
     for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].key);
+        SCOPED_TRACE(rows[i].priority);
         const QVariantList& call = calls[i];
-        EXPECT_EQ(call[summary].toString(), QLatin1String(rows[i].key));
+        EXPECT_EQ(call[summary].toString(), QStringLiteral("Priority %1").arg(rows[i].priority));
         EXPECT_EQ(call[body].toString(), QStringLiteral("Buoy 7 in 30 seconds – über Kurs"));
         EXPECT_EQ(call[appName].toString(), QStringLiteral("Navora"));
         EXPECT_EQ(call[replacesId].toUInt(), 0U);
@@ -158,20 +136,20 @@ TEST_F(DBusNotifierTest, AlertsArriveWithTheirTextsUrgencyAndExpiry)
     }
 }
 
-// Alerts come from the GPS thread, which runs no Qt event loop.
-TEST_F(DBusNotifierTest, AlertsFromAPlainThreadReachTheBusInOrder)
+// Notifications come from the GPS thread, which runs no Qt event loop.
+TEST_F(DBusNotifierTest, NotificationsFromAPlainThreadReachTheBusInOrder)
 {
     startServer();
-    auto alerts = makeAlerts();
-    constexpr size_t alertCount = 20;
+    auto notifier = makeNotifier();
+    constexpr size_t count = 20;
     std::thread gps([&] {
-        for (size_t i = 0; i < alertCount; ++i)
-            alerts->alertAllForKey("WaypointPassage", "Passed " + std::to_string(i), "");
+        for (size_t i = 0; i < count; ++i)
+            notifier->notify("Waypoint Passage", "Passed " + std::to_string(i), "Waypoint", 0, false);
     });
     gps.join();
-    ASSERT_TRUE(waitForCalls(alertCount));
+    ASSERT_TRUE(waitForCalls(count));
     const std::vector<QVariantList> calls = m_server.calls();
-    for (size_t i = 0; i < alertCount; ++i)
+    for (size_t i = 0; i < count; ++i)
         EXPECT_EQ(calls[i][body].toString(), QStringLiteral("Passed %1").arg(i));
 }
 
@@ -179,11 +157,11 @@ TEST_F(DBusNotifierTest, AlertsFromAPlainThreadReachTheBusInOrder)
 TEST_F(DBusNotifierTest, ANamesNewBubbleReplacesItsPreviousOne)
 {
     startServer();
-    auto alerts = makeAlerts();
+    auto notifier = makeNotifier();
     const std::pair<const char*, uint> rows[]
-        = {{"GPSOffline", 0}, {"GPSModeDown0D", 0}, {"GPSOffline", 1}, {"GPSModeDown0D", 2}, {"GPSOffline", 3}};
+        = {{"GPS Connection", 0}, {"GPS Mode", 0}, {"GPS Connection", 1}, {"GPS Mode", 2}, {"GPS Connection", 3}};
     for (size_t i = 0; i < std::size(rows); ++i) {
-        alerts->alertAllForKey(rows[i].first);
+        notifier->notify("Title", "", rows[i].first, 0, false);
         ASSERT_TRUE(waitForCalls(i + 1));
         // The reply reaches the client's connection thread a moment later.
         test::processEventsFor(50);
@@ -193,14 +171,14 @@ TEST_F(DBusNotifierTest, ANamesNewBubbleReplacesItsPreviousOne)
         EXPECT_EQ(calls[i][replacesId].toUInt(), rows[i].second) << i << " " << rows[i].first;
 }
 
-// A server that comes up later gets the alerts raised from then on.
+// A server that comes up later gets the notifications raised from then on.
 TEST_F(DBusNotifierTest, NoServiceOnTheBusIsHarmless)
 {
-    auto alerts = makeAlerts();
+    auto notifier = makeNotifier();
     for (int i = 0; i < 5; ++i)
-        alerts->alertAllForKey("GPSModeUp3D");
+        notifier->notify("GPS 3D", "", "GPS Mode", 0, false);
     startServer();
-    alerts->alertAllForKey("GPSModeUp2D");
+    notifier->notify("GPS 2D", "", "GPS Mode", 0, false);
     ASSERT_TRUE(waitForCalls(1));
     test::processEventsFor(100);
     EXPECT_EQ(m_server.calls().size(), 1U);

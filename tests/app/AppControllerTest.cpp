@@ -9,6 +9,7 @@
 #include "gps/StubGPSLink.h"
 #include "gps/windows/GPSWindowController.h"
 #include "nav/DisplayFields.h"
+#include "nav/EngineHarness.h"
 #include "support/Eventually.h"
 #include "support/RecordingAlertDispatcher.h"
 
@@ -26,21 +27,24 @@ namespace navora::test {
 namespace {
 
 // A link that records where it was asked to connect (on its GPS thread).
-class CountingLink : public StubGPSLink {
-public:
-    explicit CountingLink(std::function<void(std::string)> record)
-        : m_record(std::move(record))
-    {
-    }
-    bool open(const std::string& server, const std::string& port) override
-    {
-        m_record(server + ":" + port);
-        return false;
-    }
-
-private:
-    std::function<void(std::string)> m_record;
+struct CountingLink : StubGPSLink {
+    bool open(const std::string& host, const std::string& port) override { return record(host + ":" + port), false; }
+    std::function<void(std::string)> record;
 };
+
+// An update check no test here lets reach a prompt: nothing listens there,
+// and the checks are cancelled first.
+std::unique_ptr<UpdateCheck> unansweredUpdateCheck()
+{
+    UpdateCheck::Options options;
+    options.server = QUrl("https://127.0.0.1:1");
+    options.channel = "Beta";
+    options.versionString = "1.0";
+    const auto fail = [] { ADD_FAILURE() << "update prompt"; };
+    return std::make_unique<UpdateCheck>(options,
+        UpdateCheck::Prompts{[fail](const QString&, const QString&) { return fail(), false; }, fail, fail,
+            [fail](const QUrl&) { fail(); }});
+}
 
 class AppControllerTest : public testing::Test {
 protected:
@@ -48,38 +52,22 @@ protected:
     {
         ensureWidgetApplication();
         settings.registerDefaults();
-        app = std::make_unique<AppController>(AppController::Services{settings, desk.center, *desk.controller,
-            [this]() -> std::unique_ptr<GPSLink> {
-                ++linksMade;
-                return std::make_unique<CountingLink>([this](std::string endpoint) {
-                    std::lock_guard lock(opensMutex);
-                    opensList.push_back(std::move(endpoint));
-                });
-            },
-            [this] { return alerts; }, GPSTimings{},
-            [this](std::string_view title, std::string_view, std::string_view, std::string_view) {
-                stopQuestions.emplace_back(title);
-                const bool yes = stopAnswers.empty() ? false : stopAnswers.front();
-                if (!stopAnswers.empty())
-                    stopAnswers.pop_front();
-                return yes;
-            },
-            [] {
-                UpdateCheck::Options options;
-                // Nothing listens there; the checks here are cancelled first.
-                options.server = QUrl("https://127.0.0.1:1");
-                options.channel = "Beta";
-                options.versionString = "1.0";
-                return std::make_unique<UpdateCheck>(options,
-                    UpdateCheck::Prompts{[](const QString&, const QString&) {
-                                             ADD_FAILURE() << "update prompt";
-                                             return false;
-                                         },
-                        [] { ADD_FAILURE() << "update prompt"; }, [] { ADD_FAILURE() << "update prompt"; },
-                        [](const QUrl&) { ADD_FAILURE() << "browser opened"; }});
-            }});
+        const auto makeLink = [this]() -> std::unique_ptr<GPSLink> {
+            ++linksMade;
+            auto link = std::make_unique<CountingLink>();
+            link->record = [this](std::string endpoint) {
+                std::lock_guard lock(opensMutex);
+                opensList.push_back(std::move(endpoint));
+            };
+            return link;
+        };
+        const auto askToStop = [this](std::string_view title, std::string_view, std::string_view, std::string_view) {
+            stopQuestions.emplace_back(title);
+            return std::exchange(stopAnswer, false);
+        };
+        app = std::make_unique<AppController>(AppController::Services{settings, desk.center, *desk.controller, makeLink,
+            [this] { return alerts; }, GPSTimings{}, askToStop, unansweredUpdateCheck});
     }
-
     ~AppControllerTest() override
     {
         app.reset();
@@ -88,38 +76,20 @@ protected:
 
     GPSWindowController& gps() const { return *app->gpsController(); }
     QWidget& window(std::string_view name) const { return *gps().window(name); }
-
-    // A report with a 3D fix, as the GPS thread would hand it on.
-    void reportFix()
-    {
-        auto& link = dynamic_cast<StubGPSLink&>(gps().controller().gps1());
-        GPSRecord& r = link.data;
-        r.online = 1714564812.0;
-        r.fix.mode = 3;
-        r.fix.time = 1714564812.0;
-        r.fix.latitude = 52.5;
-        r.fix.longitude = 13.3;
-        r.fix.altitude = 100.0;
-        r.fix.speed = 5.0;
-        r.fix.track = 90.0;
-        gps().controller().updateGPS(NotificationObject(3.0));
-        processEvents();
-    }
-
-    DocumentDesk desk;
-    Settings settings{desk.store};
-    std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
-    int linksMade = 0;
     std::vector<std::string> opens()
     {
         std::lock_guard lock(opensMutex);
         return opensList;
     }
 
+    DocumentDesk desk;
+    Settings settings{desk.store};
+    std::shared_ptr<RecordingAlertDispatcher> alerts = std::make_shared<RecordingAlertDispatcher>();
+    int linksMade = 0;
     std::mutex opensMutex;
     std::vector<std::string> opensList;
     std::vector<std::string> stopQuestions;
-    std::deque<bool> stopAnswers;
+    bool stopAnswer = false;
     std::unique_ptr<AppController> app;
 };
 
@@ -145,28 +115,26 @@ TEST_F(AppControllerTest, ShortcutsWorkFromTheGPSWindows)
 TEST_F(AppControllerTest, ClosingTheNavigationWindowAsksAndStopsOnlyOnYes)
 {
     app->showNavWindow();
-    reportFix();
+    auto& link = dynamic_cast<StubGPSLink&>(gps().controller().gps1());
+    link.data = EngineHarness::fix(52.5, 13.3, 5.0, 90.0, 12.0);
+    gps().controller().updateGPS(NotificationObject(3.0));
+    processEvents();
     ASSERT_TRUE(window(fields::window).isVisible());
-    ASSERT_TRUE(window(fields::navDataWindow).isVisible());
     desk.center.post(TRVWaypointActivated, NotificationObject(Waypoint::create("Harbour", "", 52.6f, 13.3f, 0.0f)));
     processEvents();
     ASSERT_TRUE(gps().controller().activeWaypoint());
-
-    stopAnswers = {false};
-    window(fields::navDataWindow).close();
-    processEvents();
-    EXPECT_EQ(stopQuestions, std::vector<std::string>{"Stop route navigation?"});
-    EXPECT_TRUE(window(fields::navDataWindow).isVisible());
-    EXPECT_TRUE(gps().controller().activeWaypoint());
-
-    stopAnswers = {true};
-    window(fields::navDataWindow).close();
-    processEvents();
-    EXPECT_EQ(stopQuestions.size(), 2u);
-    EXPECT_FALSE(window(fields::navDataWindow).isVisible());
-    EXPECT_FALSE(gps().controller().activeWaypoint());
+    for (const bool yes : {false, true}) {
+        stopAnswer = yes;
+        window(fields::navDataWindow).close();
+        processEvents();
+        EXPECT_EQ(window(fields::navDataWindow).isVisible(), !yes);
+        EXPECT_EQ(bool(gps().controller().activeWaypoint()), !yes);
+    }
+    EXPECT_EQ(stopQuestions, (std::vector<std::string>{"Stop route navigation?", "Stop route navigation?"}));
 }
 
+// The activation check, the Show command and Stop GPS: one controller and
+// link at a time, a fresh one after a stop.
 TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
 {
     // The launch makes nothing and opens no untitled document.
@@ -176,10 +144,13 @@ TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
     EXPECT_EQ(app->gpsController(), nullptr);
     EXPECT_EQ(linksMade, 0);
 
-    desk.controller->action("showGPSWindow")->trigger();
+    desk.center.post(TRVCheckGPSRunning);
     processEvents();
+    desk.center.post(TRVCheckGPSRunning); // the second finds it there
+    EXPECT_EQ(linksMade, 1);
     QPointer<QWidget> firstWindow = &window(fields::window);
     EXPECT_TRUE(firstWindow->isVisible());
+    EXPECT_TRUE(eventually([&] { return opens().size() == 1; }));
     app->toggleMiniNav();
     ASSERT_TRUE(app->mnItem()->isChecked());
 
@@ -189,7 +160,7 @@ TEST_F(AppControllerTest, StopGPSReleasesTheControllerAndShowGPSMakesAFreshOne)
     EXPECT_TRUE(firstWindow.isNull());
     EXPECT_FALSE(app->mnItem()->isChecked());
 
-    app->showGPSWindow();
+    desk.controller->action("showGPSWindow")->trigger();
     processEvents();
     ASSERT_NE(app->gpsController(), nullptr);
     EXPECT_EQ(linksMade, 2);
@@ -220,20 +191,6 @@ TEST_F(AppControllerTest, WhileTheMiniNavIsOnTheShowCommandsAreOffAndSayWhy)
             EXPECT_EQ(show->toolTip(), row.enabled ? show->text().remove(QLatin1Char('&')) : why);
         }
     }
-}
-
-TEST_F(AppControllerTest, CheckGPSRunningBringsUpTheGPSWindowAndItsLink)
-{
-    desk.center.post(TRVCheckGPSRunning);
-    processEvents();
-    ASSERT_NE(app->gpsController(), nullptr);
-    EXPECT_TRUE(eventually([&] { return !opens().empty(); }));
-    EXPECT_EQ(opens(), std::vector<std::string>{"localhost:2947"});
-    EXPECT_TRUE(window(fields::window).isVisible());
-
-    // A second activation finds it there.
-    desk.center.post(TRVCheckGPSRunning);
-    EXPECT_EQ(linksMade, 1);
 }
 
 TEST_F(AppControllerTest, ImportsShareOneImportControllerAndExportsOneExportController)

@@ -18,10 +18,35 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace navora::test {
 namespace {
 
 using Mode = CommandOptions::Mode;
+
+// What was read, as "name=value " for each option given.
+std::string summary(const CommandOptions& o)
+{
+    std::ostringstream text;
+    const auto put = [&text](const char* name, const auto& value) {
+        if (value)
+            text << name << '=' << *value << ' ';
+    };
+    text << (o.help ? "help " : "");
+    put("server", o.server);
+    put("port", o.port);
+    put("navigate", o.navigate);
+    put("index", o.index);
+    text << (o.join ? "join " : "");
+    put("waypoint", o.waypoint);
+    put("units", o.units);
+    put("track", o.track);
+    put("snapshots", o.snapshots);
+    for (const std::string& file : o.files)
+        text << "file=" << file << ' ';
+    return text.str();
+}
 
 TEST(CommandOptions, ReadsWhatEachModeTakes)
 {
@@ -31,32 +56,6 @@ TEST(CommandOptions, ReadsWhatEachModeTakes)
         std::vector<std::string> arguments;
         bool accepted;
         std::string expected; // what was read, summarised
-    };
-    auto summary = [](const CommandOptions& o) {
-        std::string text;
-        if (o.help)
-            text += "help ";
-        if (o.server)
-            text += "server=" + *o.server + " ";
-        if (o.port)
-            text += "port=" + *o.port + " ";
-        if (o.navigate)
-            text += "navigate=" + *o.navigate + " ";
-        if (o.index)
-            text += "index=" + std::to_string(*o.index) + " ";
-        if (o.join)
-            text += "join ";
-        if (o.waypoint)
-            text += "waypoint=" + *o.waypoint + " ";
-        if (o.units)
-            text += std::string("units=") + *o.units + " ";
-        if (o.track)
-            text += "track=" + *o.track + " ";
-        if (o.snapshots)
-            text += "snapshots=" + *o.snapshots + " ";
-        for (const std::string& file : o.files)
-            text += "file=" + file + " ";
-        return text;
     };
     const Row rows[] = {
         {"nothing", Mode::Desktop, {}, true, ""},
@@ -90,6 +89,7 @@ TEST(CommandOptions, ReadsWhatEachModeTakes)
         {"bad units", Mode::Headless, {"--units", "x"}, false, ""},
         {"choice alone", Mode::Desktop, {"--index", "1"}, false, ""},
         {"navigate alone", Mode::Desktop, {"--navigate", "r.nvr"}, false, ""},
+        {"empty navigate", Mode::Desktop, {"--navigate", ""}, false, ""},
         {"two choices", Mode::Desktop, {"--navigate", "r.nvr", "--join", "--index", "1"}, false, ""},
         {"negative index", Mode::Desktop, {"--navigate", "r.nvr", "--index", "-1"}, false, ""},
         {"index with text", Mode::Desktop, {"--navigate", "r.nvr", "--index", "2x"}, false, ""},
@@ -138,24 +138,22 @@ TEST(OverrideSettingsStore, ServesTheRunsValuesWithoutWritingThem)
     EXPECT_EQ(store.value("TRVgpsdPortKey").toString(), "2948");
 }
 
-TEST(SnapshotWriter, WritesEveryShownWindowAndTheFields)
+// Every shown window as a picture, numbered by snapshot; the fields beside.
+// A folder that cannot be made is said.
+TEST(SnapshotWriter, WritesEveryShownWindowAndTheFieldsOrSaysWhyNot)
 {
     ensureWidgetApplication();
     ScratchDirectory scratch;
-    QLabel first("one");
-    first.setObjectName("probeWindow");
-    first.show();
-    QLabel second("two");
-    second.setObjectName("probeWindow");
-    second.show();
-    QLabel hidden("three");
-    hidden.setObjectName("hiddenWindow");
+    QLabel windows[3];
+    for (QLabel& window : windows)
+        window.setObjectName(&window == &windows[2] ? "hiddenWindow" : "probeWindow");
+    windows[0].show();
+    windows[1].show();
     const QString folder = QString::fromStdString((scratch.path() / "shots").string());
     SnapshotWriter writer(folder, [] {
         return std::map<std::string, std::string>{{"fixLatitude", "52.500000"}, {"fixBox.title", "3D fix"}};
     });
     LogCapture log;
-
     ASSERT_TRUE(writer.write());
     ASSERT_TRUE(writer.write());
     EXPECT_TRUE(log.contains("Snapshot 001 written"));
@@ -168,18 +166,10 @@ TEST(SnapshotWriter, WritesEveryShownWindowAndTheFields)
     const QJsonObject object = QJsonDocument::fromJson(fields.readAll()).object();
     EXPECT_EQ(object.value("fixLatitude").toString(), "52.500000");
     EXPECT_EQ(object.value("fixBox.title").toString(), "3D fix");
-}
 
-TEST(SnapshotWriter, SaysSoWhenTheFolderCannotBeMade)
-{
-    ensureWidgetApplication();
-    ScratchDirectory scratch;
-    QFile blocker(QString::fromStdString(scratch.file("file").string()));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    SnapshotWriter writer(QString::fromStdString(scratch.file("file").string()) + "/inside", {});
-    LogCapture log;
-    EXPECT_FALSE(writer.write());
+    log.clear();
+    SnapshotWriter blocked(QString::fromStdString(scratch.write("file", "")) + "/inside", {});
+    EXPECT_FALSE(blocked.write());
     ASSERT_EQ(log.lines().size(), 1u);
     EXPECT_NE(log.lines()[0].find("Snapshot 001 not written"), std::string::npos);
 }

@@ -38,12 +38,10 @@ TEST(Log, LinesFromManyThreadsAllArrive)
 }
 
 // Standard error goes to a file while it lives.
-class StandardErrorToFile {
-public:
+struct StandardErrorToFile {
     explicit StandardErrorToFile(const std::string& path)
     {
         std::fflush(stderr);
-        m_saved = ::dup(2);
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(fd, 2);
         ::close(fd);
@@ -51,14 +49,10 @@ public:
     ~StandardErrorToFile()
     {
         std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
+        ::dup2(saved, 2);
+        ::close(saved);
     }
-    StandardErrorToFile(const StandardErrorToFile&) = delete;
-    StandardErrorToFile& operator=(const StandardErrorToFile&) = delete;
-
-private:
-    int m_saved = -1;
+    const int saved = ::dup(2);
 };
 
 // A batch (an import's line per placemark) holds standard error's lines back

@@ -20,135 +20,104 @@ namespace navora {
 namespace {
 
 // Records which handler ran, in order.
-class Journal {
-public:
+struct Journal {
     NotificationCenter::Handler recorder(std::string label)
     {
-        return [this, label](const NotificationObject&) { m_entries.push_back(label); };
+        return [this, label](const NotificationObject&) { entries.push_back(label); };
     }
-    const std::vector<std::string>& entries() const { return m_entries; }
-    void add(std::string entry) { m_entries.push_back(std::move(entry)); }
-
-private:
-    std::vector<std::string> m_entries;
+    std::vector<std::string> entries;
 };
 
+// Observers of a name hear its posts in registration order, with the object;
+// a name nobody observes is posted to nobody.
 TEST(NotificationCenter, DeliversTheObjectToObserversOfTheNameInRegistrationOrder)
 {
     NotificationCenter center;
+    Journal journal;
     int first = 0;
     int second = 0;
-    std::vector<std::string> order;
     std::optional<double> received;
     center.addObserver(&first, TRVArrivalAlertChanged, [&](const NotificationObject& object) {
-        order.push_back("first");
+        journal.entries.push_back("first");
         received = object.number();
     });
-    center.addObserver(&second, TRVArrivalAlertChanged, [&](const NotificationObject&) { order.push_back("second"); });
-    center.addObserver(&second, TRVUnitsChanged, [&](const NotificationObject&) { order.push_back("units"); });
-
+    center.addObserver(&second, TRVArrivalAlertChanged, journal.recorder("second"));
+    center.addObserver(&second, TRVUnitsChanged, journal.recorder("units"));
     center.post(TRVArrivalAlertChanged, 30.0);
-    EXPECT_EQ(order, (std::vector<std::string>{"first", "second"}));
+    center.post(TRVGrowlChanged);
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"first", "second"}));
     EXPECT_EQ(received, 30.0);
-    center.post(TRVGrowlChanged); // nobody listens: nothing happens
-    EXPECT_EQ(order.size(), 2u);
 }
 
+// A passage activates the next leg, which announces the active route: a
+// handler may post, its own name too.
 TEST(NotificationCenter, HandlerMayPostReentrantlyAlsoItsOwnName)
 {
     NotificationCenter center;
     Journal journal;
     int passage = 0;
     int depth = 0;
-    // A passage activates the next leg, which announces the active route.
     center.addObserver(&passage, TRVgpsUpdateReceived, [&](const NotificationObject&) {
-        journal.add("update " + std::to_string(depth));
+        journal.entries.push_back("update " + std::to_string(depth));
         if (depth++ < 2)
             center.post(TRVgpsUpdateReceived);
         center.post(TRVRouteIsActive);
     });
     center.addObserver(&journal, TRVRouteIsActive, journal.recorder("route"));
-
     center.post(TRVgpsUpdateReceived);
     EXPECT_EQ(
-        journal.entries(), (std::vector<std::string>{"update 0", "update 1", "update 2", "route", "route", "route"}));
+        journal.entries, (std::vector<std::string>{"update 0", "update 1", "update 2", "route", "route", "route"}));
 }
 
-// Removed during a post, by another handler or by itself (which finishes).
-TEST(NotificationCenter, ObserverRemovedDuringAPostIsNotCalledAfterwards)
+// Removed during a post, by another handler or by itself (which finishes),
+// an observer is not called afterwards; added during a post, it hears the
+// next one; added twice, it is called twice.
+TEST(NotificationCenter, ObserversAddedOrRemovedDuringAPost)
 {
     NotificationCenter center;
     Journal journal;
     int remover = 0;
     int removed = 0;
     center.addObserver(&remover, TRVRouteIsActive, [&](const NotificationObject&) {
-        journal.add("remover");
+        journal.entries.push_back("remover");
         center.removeObserver(&removed);
         center.removeObserver(&remover);
-        journal.add("finished");
+        journal.entries.push_back("finished");
+        center.addObserver(&removed, TRVRouteIsActive, journal.recorder("opened"));
     });
     center.addObserver(&removed, TRVRouteIsActive, journal.recorder("removed"));
-
     center.post(TRVRouteIsActive);
     center.post(TRVRouteIsActive);
-    EXPECT_EQ(journal.entries(), (std::vector<std::string>{"remover", "finished"}));
+    center.addObserver(&removed, TRVRouteIsActive, journal.recorder("again"));
+    center.post(TRVRouteIsActive);
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"remover", "finished", "opened", "opened", "again"}));
 }
 
-TEST(NotificationCenter, RemovalTakesEveryNameOfThatObserverOnly)
+// Removal takes every name of that observer only (a second time, nothing);
+// an empty handler is logged and not registered.
+TEST(NotificationCenter, RemovalTakesEveryNameOfThatObserverOnlyAndEmptyHandlersAreRefused)
 {
+    test::LogCapture log;
     NotificationCenter center;
     Journal journal;
     int leaving = 0;
     int staying = 0;
-    for (const std::string_view name : {TRVServerPortChanged, TRVUnitsChanged, TRVMNFloatChanged})
+    const std::string_view names[] = {TRVServerPortChanged, TRVUnitsChanged, TRVMNFloatChanged};
+    for (const std::string_view name : names)
         center.addObserver(&leaving, name, journal.recorder("leaving"));
     center.addObserver(&staying, TRVUnitsChanged, journal.recorder("staying"));
-
+    center.addObserver(&staying, TRVGrowlChanged, {});
     center.removeObserver(&leaving);
-    for (const std::string_view name : {TRVServerPortChanged, TRVUnitsChanged, TRVMNFloatChanged})
+    center.removeObserver(&leaving);
+    for (const std::string_view name : names)
         center.post(name);
-    EXPECT_EQ(journal.entries(), (std::vector<std::string>{"staying"}));
+    center.post(TRVGrowlChanged);
+    EXPECT_EQ(journal.entries, (std::vector<std::string>{"staying"}));
     EXPECT_EQ(center.observerCount(TRVServerPortChanged), 0u);
     EXPECT_EQ(center.observerCount(TRVUnitsChanged), 1u);
-    center.removeObserver(&leaving); // a second removal is harmless
-}
-
-// Added during a post it hears the next one; added twice, it is called twice.
-TEST(NotificationCenter, ObserverAddedDuringAPostHearsTheNextOne)
-{
-    NotificationCenter center;
-    Journal journal;
-    int opener = 0;
-    int opened = 0;
-    center.addObserver(&opener, TRVWDneedsCP, [&](const NotificationObject&) {
-        journal.add("opener");
-        center.addObserver(&opened, TRVWDneedsCP, journal.recorder("opened"));
-    });
-    center.post(TRVWDneedsCP);
-    center.removeObserver(&opener);
-    center.addObserver(&opened, TRVWDneedsCP, journal.recorder("again"));
-    center.post(TRVWDneedsCP);
-    EXPECT_EQ(journal.entries(), (std::vector<std::string>{"opener", "opened", "again"}));
-}
-
-TEST(NotificationCenter, EmptyHandlerIsLoggedAndIgnored)
-{
-    test::LogCapture log;
-    NotificationCenter center;
-    int observer = 0;
-    center.addObserver(&observer, TRVGrowlChanged, {});
-    center.post(TRVGrowlChanged);
     EXPECT_EQ(center.observerCount(TRVGrowlChanged), 0u);
     EXPECT_EQ(
         log.lines(), (std::vector<std::string>{"Observer of TRVGrowlChanged registered without a handler; ignored"}));
-}
-
-using namespace std::chrono_literals;
-
-void waitFor(const std::atomic<bool>& flag)
-{
-    while (!flag.load())
-        std::this_thread::yield();
 }
 
 // Removal waits for a handler running on another thread, but not for the
@@ -164,10 +133,11 @@ TEST(NotificationCenterThreads, RemovalWaitsForHandlersOnOtherThreadsOnly)
         ++calls;
         if (object.number() == 1.0) {
             otherInside = true;
-            std::this_thread::sleep_for(50ms);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             otherFinished = true;
         } else {
-            waitFor(otherInside);
+            while (!otherInside)
+                std::this_thread::yield();
             center.removeObserver(&observer);
             EXPECT_TRUE(otherFinished.load());
         }
@@ -244,10 +214,7 @@ TEST(NotificationObject, EachAccessorAnswersOnlyForItsOwnKind)
         EXPECT_EQ(object.sender<double>(), i == 5 ? &doubleSender : nullptr);
         EXPECT_EQ(object.controlState(), i == 6 ? std::optional<ControlState>(control) : std::nullopt);
     }
-}
-
-TEST(NotificationObject, AnEmptyRouteMeansNavigationStopped)
-{
+    // An empty route means navigation stopped: it is something.
     const NotificationObject stopped = RoutePtr();
     EXPECT_FALSE(stopped.isNone());
     EXPECT_EQ(stopped.route(), nullptr);

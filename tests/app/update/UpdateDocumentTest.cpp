@@ -17,11 +17,6 @@ struct DocumentCase {
     QString problem;
 };
 
-std::ostream& operator<<(std::ostream& out, const DocumentCase& row)
-{
-    return out << row.name;
-}
-
 const QByteArray versionOne = PlistBytes::xmlWithVersion(QStringLiteral("1.0"));
 
 QByteArray seed(const char* name)
@@ -68,63 +63,42 @@ const DocumentCase documentCases[] = {
         notAVersion},
 };
 
-class UpdateDocumentTest : public testing::TestWithParam<DocumentCase> { };
-
-TEST_P(UpdateDocumentTest, NamesTheVersionOrSaysWhyNot)
+TEST(UpdateDocumentTest, NamesTheVersionOrSaysWhyNot)
 {
-    const DocumentCase& row = GetParam();
-    const UpdateDocument document = UpdateDocument::parse(row.bytes);
-    EXPECT_EQ(document.hasVersion(), !row.version.isEmpty());
-    EXPECT_EQ(document.version().toStdString(), row.version.toStdString());
-    EXPECT_EQ(document.problem().toStdString(), row.problem.toStdString());
+    for (const DocumentCase& row : documentCases) {
+        SCOPED_TRACE(row.name);
+        const UpdateDocument document = UpdateDocument::parse(row.bytes);
+        EXPECT_EQ(document.hasVersion(), !row.version.isEmpty());
+        EXPECT_EQ(document.version().toStdString(), row.version.toStdString());
+        EXPECT_EQ(document.problem().toStdString(), row.problem.toStdString());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, UpdateDocumentTest, testing::ValuesIn(documentCases),
-    [](const testing::TestParamInfo<DocumentCase>& row) { return std::string(row.param.name); });
-
-// Restores an environment variable as it was.
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvironmentVariable()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_wasSet;
-    QByteArray m_old;
-};
-
+// The test's own environment for the two variables, the old one restored after.
 TEST(UpdateCheckOptions, TakeTheBuildsValuesUnlessTheEnvironmentOverrides)
 {
-    {
-        const EnvironmentVariable server("NAVORA_UPDATE_SERVER", {});
-        const EnvironmentVariable channel("NAVORA_UPDATE_CHANNEL", {});
-        const auto options = UpdateCheck::Options::fromBuildAndEnvironment(QStringLiteral("0.1.0"));
-        EXPECT_EQ(options.server, QUrl(QStringLiteral(NAVORA_UPDATE_SERVER)));
-        EXPECT_EQ(options.channel.toStdString(), NAVORA_UPDATE_CHANNEL);
-        EXPECT_EQ(options.downloadPage, QUrl(QStringLiteral(NAVORA_DOWNLOAD_PAGE)));
-        EXPECT_EQ(options.versionString.toStdString(), "0.1.0");
-        EXPECT_TRUE(options.extraCaCertificates.isEmpty());
-        EXPECT_EQ(options.transferTimeout, std::chrono::seconds(60));
+    const char* names[] = {"NAVORA_UPDATE_SERVER", "NAVORA_UPDATE_CHANNEL"};
+    std::vector<std::optional<QByteArray>> saved;
+    for (const char* name : names) {
+        saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qunsetenv(name);
     }
-    const EnvironmentVariable server("NAVORA_UPDATE_SERVER", "https://127.0.0.1:8443");
-    const EnvironmentVariable channel("NAVORA_UPDATE_CHANNEL", "Release");
-    const auto options = UpdateCheck::Options::fromBuildAndEnvironment(QStringLiteral("0.1.0"));
+    auto options = UpdateCheck::Options::fromBuildAndEnvironment(QStringLiteral("0.1.0"));
+    EXPECT_EQ(options.server, QUrl(QStringLiteral(NAVORA_UPDATE_SERVER)));
+    EXPECT_EQ(options.channel.toStdString(), NAVORA_UPDATE_CHANNEL);
+    EXPECT_EQ(options.downloadPage, QUrl(QStringLiteral(NAVORA_DOWNLOAD_PAGE)));
+    EXPECT_EQ(options.versionString.toStdString(), "0.1.0");
+    EXPECT_TRUE(options.extraCaCertificates.isEmpty());
+    EXPECT_EQ(options.transferTimeout, std::chrono::seconds(60));
+
+    qputenv(names[0], "https://127.0.0.1:8443");
+    qputenv(names[1], "Release");
+    options = UpdateCheck::Options::fromBuildAndEnvironment(QStringLiteral("0.1.0"));
     EXPECT_EQ(options.server, QUrl(QStringLiteral("https://127.0.0.1:8443")));
     EXPECT_EQ(options.channel.toStdString(), "Release");
     EXPECT_EQ(options.downloadPage, QUrl(QStringLiteral(NAVORA_DOWNLOAD_PAGE)));
+    for (size_t i = 0; i < saved.size(); ++i)
+        saved[i] ? qputenv(names[i], *saved[i]) : qunsetenv(names[i]);
 }
 
 } // namespace
