@@ -1,6 +1,7 @@
 #include "windows/WindowHarness.h"
 
 #include "core/NotificationObject.h"
+#include "nav/EngineHarness.h"
 #include "support/QtApplication.h"
 
 namespace navora::test {
@@ -33,17 +34,12 @@ QString WindowHarness::shown(std::string_view name) const
 
 void WindowHarness::report(double lat, double lon, double speed, double track, double secondsAfterStart)
 {
-    constexpr double start = 1714564800.0;
+    // The engine tests' fix, with the error estimates and climb the window shows.
+    const GPSRecord built = EngineHarness::fix(lat, lon, speed, track, secondsAfterStart);
     GPSRecord& r = link->data;
-    r.online = start;
-    r.fix = GPSRecord::Fix{};
-    r.fix.mode = 3;
-    r.fix.time = start + secondsAfterStart;
-    r.fix.latitude = lat;
-    r.fix.longitude = lon;
+    r.online = built.online;
+    r.fix = built.fix;
     r.fix.altitude = 120.0;
-    r.fix.speed = speed;
-    r.fix.track = track;
     r.fix.eph = 8.5;
     r.fix.epv = 14.0;
     r.fix.climb = 0.4;
