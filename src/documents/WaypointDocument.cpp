@@ -16,14 +16,19 @@
 #include "io/WaypointListOrder.h"
 #include "model/DocumentArchive.h"
 #include "model/DocumentTypes.h"
+#include "model/GeodesicOrigin.h"
 #include "model/NumberText.h"
 
 #include <QString>
 #include <QTime>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace navora {
 
@@ -560,21 +565,45 @@ WaypointPtr WaypointDocument::addUpdateWithDetail()
 
 WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const Waypoint& origin)
 {
-    // Each distance once; a NaN distance (no position) would break the
-    // ordering, so it goes after every real one.
-    std::vector<std::pair<float, size_t>> keyed;
-    keyed.reserve(list.size());
-    for (size_t i = 0; i < list.size(); ++i)
-        keyed.emplace_back(list[i]->distanceFromPoint(origin), i);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-        if (std::isnan(a.first) || std::isnan(b.first))
-            return !std::isnan(a.first) && std::isnan(b.first);
-        return a.first < b.first;
-    });
+    // Each distance once, from an origin whose own terms are worked out once.
+    // A key holds the distance's bits above the list index: non-negative
+    // floats order as their bits do, the index keeps equal distances in list
+    // order, and a NaN distance (no position) goes after every real one.
+    const WaypointSnapshot from = origin.snapshot();
+    const GeodesicOrigin geodesicOrigin(from.latitude, from.longitude);
+    std::vector<uint64_t> keys(list.size());
+    const auto keyRange = [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
+            const float distance = list[i]->distanceFrom(geodesicOrigin);
+            const uint32_t bits = std::isnan(distance) ? std::numeric_limits<uint32_t>::max()
+                : distance > 0                         ? std::bit_cast<uint32_t>(distance)
+                                                       : 0;
+            keys[i] = (uint64_t{bits} << 32) | i;
+        }
+    };
+    // The ellipsoidal iteration is nearly all the work; long lists share it
+    // out over the processors.
+    constexpr size_t kPerWorker = 8192;
+    const size_t workers = std::min<size_t>(
+        {std::max(1U, std::thread::hardware_concurrency()), 4, (list.size() + kPerWorker - 1) / kPerWorker});
+    {
+        std::vector<std::jthread> helpers;
+        const size_t share = workers > 0 ? (list.size() + workers - 1) / workers : 0;
+        for (size_t w = 1; w < workers; ++w) {
+            const size_t begin = w * share, end = std::min(list.size(), (w + 1) * share);
+            try {
+                helpers.emplace_back(keyRange, begin, end);
+            } catch (const std::system_error&) {
+                keyRange(begin, end); // no thread to be had: this one does it
+            }
+        }
+        keyRange(0, std::min(list.size(), share));
+    }
+    std::sort(keys.begin(), keys.end());
     WaypointList sorted;
     sorted.reserve(list.size());
-    for (const auto& [distance, index] : keyed)
-        sorted.push_back(list[index]);
+    for (const uint64_t key : keys)
+        sorted.push_back(list[static_cast<size_t>(key & 0xffffffffU)]);
     return sorted;
 }
 

@@ -3,6 +3,7 @@
 #include "model/ArchiveFormat.h"
 #include "model/ArchiveReader.h"
 #include "model/ArchiveWriter.h"
+#include "model/GeodesicOrigin.h"
 #include "model/Geodesy.h"
 
 #include <cmath>
@@ -159,6 +160,12 @@ float Waypoint::distanceFromPoint(const Waypoint& other) const
     const Position s = position();
     const Position p = other.position();
     return Geodesy::distanceNm(s.latitude, s.longitude, p.latitude, p.longitude);
+}
+
+float Waypoint::distanceFrom(const GeodesicOrigin& origin) const
+{
+    const Position s = position();
+    return origin.distanceNm(s.latitude, s.longitude);
 }
 
 float Waypoint::bearingFromPoint(const Waypoint& other) const

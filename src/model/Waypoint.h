@@ -8,6 +8,7 @@ namespace navora {
 
 class ArchiveReader;
 class ArchiveWriter;
+class GeodesicOrigin;
 
 // One consistent view of a waypoint's fields, taken under its lock.
 struct WaypointSnapshot {
@@ -72,6 +73,9 @@ public:
 
     // Great-circle distance in nautical miles between other and this waypoint.
     float distanceFromPoint(const Waypoint& other) const;
+    // The same figure from a fixed origin: distanceFromPoint(o) equals
+    // distanceFrom(GeodesicOrigin(o's latitude, o's longitude)).
+    float distanceFrom(const GeodesicOrigin& origin) const;
     // Initial great-circle bearing, in degrees 0..360, from other to this one.
     float bearingFromPoint(const Waypoint& other) const;
     // Signed distance, in nautical miles, of this waypoint from the great

@@ -7,8 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <numeric>
 #include <thread>
+#include <vector>
 
 namespace navora {
 namespace {
@@ -60,6 +64,51 @@ TEST(DocumentThreadTest, PositionAndRouteNotificationsFromAnotherThreadReachTheW
     waypoints.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(view.offThread, 0);
+}
+
+// A long list shares the distances out over threads while the GPS thread
+// keeps moving the position it is measured from. The order is the one the
+// distance column shows, from one position throughout: equal distances in
+// list order, unknown positions last.
+TEST(DocumentThreadTest, ALongNearestListIsOrderedAsItsDistanceColumnFromOnePosition)
+{
+    WaypointList list;
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245U + 12345U) >> 8; };
+    for (int i = 0; i < 40000; ++i) {
+        const float latitude = static_cast<float>(next() % 1200) / 10.0f - 60.0f;
+        const float longitude = i % 997 == 0 ? NAN : static_cast<float>(next() % 2400) / 10.0f - 120.0f;
+        list.push_back(Waypoint::create("", "", latitude, longitude, 0.0f));
+    }
+    const WaypointPtr ppos = Waypoint::create("PPOS", "", 10.0f, 20.0f, 0.0f);
+    std::atomic<bool> sorted = false;
+    std::thread gps([&] {
+        for (int i = 0; !sorted; ++i)
+            ppos->setPosition(10.0f + static_cast<float>(i % 2), 20.0f, 0.0f, "fix");
+    });
+    const WaypointList nearest = WaypointDocument::sortedByDistance(list, *ppos);
+    sorted = true;
+    gps.join();
+
+    // The reference: a stable sort by the column's own figures.
+    const auto orderFrom = [&list](float latitude) {
+        const auto origin = Waypoint::create("", "", latitude, 20.0f, 0.0f);
+        std::vector<float> distance;
+        for (const WaypointPtr& waypoint : list)
+            distance.push_back(waypoint->distanceFromPoint(*origin));
+        std::vector<size_t> order(list.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&distance](size_t a, size_t b) {
+            return !std::isnan(distance[a]) && (std::isnan(distance[b]) || distance[a] < distance[b]);
+        });
+        WaypointList ordered;
+        for (const size_t index : order)
+            ordered.push_back(list[index]);
+        return ordered;
+    };
+    const WaypointList from10 = orderFrom(10.0f), from11 = orderFrom(11.0f);
+    ASSERT_NE(from10, from11);
+    EXPECT_TRUE(nearest == from10 || nearest == from11);
 }
 
 } // namespace

@@ -2,14 +2,19 @@
 // thinned to a route. Expected figures from plain arithmetic: a minute of
 // arc is about a nautical mile.
 #include "model/Geodesy.h"
+#include "model/GeodesicOrigin.h"
 #include "model/Route.h"
 #include "model/RouteLegs.h"
 #include "model/TrackSimplifier.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace navora {
 namespace {
@@ -63,6 +68,38 @@ TEST(Geodesy, Distance)
         {known->distanceFromPoint(*unknown), unknown->distanceFromPoint(*known), known->bearingFromPoint(*unknown),
             unknown->bearingFromPoint(*known), at(10, kNaN)->nmOffsetFromGCFromPoint(*known, *at(11, 10))})
         EXPECT_TRUE(std::isnan(value)) << value;
+}
+
+// The nearest list orders by one origin's figures and shows libgps's: they
+// must agree to the last bit everywhere, the iteration's special cases (the
+// same point, both on the equator, nearly antipodal) and unknown positions
+// included.
+TEST(Geodesy, DistancesFromAnOriginAreLibgpsFiguresBitForBit)
+{
+    const float origins[][2]
+        = {{0, 0}, {47.55f, 9.68f}, {-33.9f, 151.2f}, {89.99f, -120}, {-90, 0}, {0, 180}, {12.345678f, -179.99f}};
+    size_t compared = 0;
+    for (const auto& [originLat, originLon] : origins) {
+        const GeodesicOrigin origin(originLat, originLon);
+        const auto originPoint = at(originLat, originLon);
+        std::vector<std::pair<float, float>> points = {{originLat, originLon}, {-originLat, originLon + 180},
+            {-originLat + 0.3f, originLon - 179.6f}, {0, originLon + 90}, {kNaN, 1}, {1, kNaN}};
+        for (float lat = -90; lat <= 90; lat += 7.3f)
+            for (float lon = -180; lon <= 180; lon += 11.7f)
+                points.emplace_back(lat, lon);
+        for (const auto& [lat, lon] : points) {
+            const float expected = at(lat, lon)->distanceFromPoint(*originPoint);
+            const float actual = at(lat, lon)->distanceFrom(origin);
+            ++compared;
+            if (std::isnan(expected))
+                EXPECT_TRUE(std::isnan(actual)) << lat << "," << lon;
+            else
+                EXPECT_EQ(std::bit_cast<uint32_t>(actual), std::bit_cast<uint32_t>(expected))
+                    << lat << "," << lon << " from " << originLat << "," << originLon << ": " << actual << " vs "
+                    << expected;
+        }
+    }
+    EXPECT_GT(compared, 5000u);
 }
 
 // Right of the direction of travel is positive; measured from the whole
