@@ -48,12 +48,13 @@ with open(path, "w") as out:
                   f'    <ele>{i % 3000}.5</ele>\n'
                   f'    <time>2026-06-01T{(i // 3600) % 24:02d}:{(i // 60) % 60:02d}:{i % 60:02d}Z</time>\n'
                   f'    <name>WP{i:06d}</name>\n'
-                  f'    <desc>Generated waypoint number {i}</desc>\n'
+                  f'    <cmt>Generated waypoint number {i}</cmt>\n'
+                  f'    <desc>Waypoint {i} of the start-up list</desc>\n'
                   f'  </wpt>\n')
     out.write('</gpx>\n')
 PY
 list=$work/waypoints.nvw
-"$navora" convert --quiet "$work/waypoints.gpx" "$list"
+"$navora" convert --quiet "$work/waypoints.gpx" "$list" >/dev/null
 rm "$work/waypoints.gpx"
 
 # A display of our own: Xvfb picks a free number and writes it to fd 3.

@@ -209,9 +209,10 @@ int DesktopApplication::run(int argc, char** argv)
         startNavigation(*navigation, *options->navigate, documents, controller, center, uiThread);
     std::optional<ShownWatcher> shown;
     if (options->quitWhenShown) {
-        QList<QWidget*> windows;
+        // The main window first, then the others shown, in no set order.
+        QList<QWidget*> windows = {&documents.mainWindow()};
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (widget->isVisible())
+            if (widget->isVisible() && widget != windows.front())
                 windows.append(widget);
         }
         shown.emplace(windows, [&documents, started](const QStringList& titles) {
