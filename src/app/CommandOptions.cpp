@@ -60,6 +60,8 @@ std::optional<CommandOptions> CommandOptions::parse(
             options.help = true;
         } else if (argument == "--join") {
             options.join = true;
+        } else if (mode == Mode::Desktop && argument == "--quit-when-shown") {
+            options.quitWhenShown = true;
         } else if (takesValue(argument, mode)) {
             if (i + 1 >= arguments.size()) {
                 error = argument + " needs a value";

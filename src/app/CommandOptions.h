@@ -11,7 +11,7 @@ namespace navora {
 // The options that the desktop program and its headless mode share: the
 // gpsd server and port for this run only, and a file to navigate with its
 // choice. Each mode takes a few of its own (the headless mode --units, the
-// desktop --snapshots and the documents to open).
+// desktop --snapshots, --quit-when-shown and the documents to open).
 class CommandOptions {
 public:
     enum class Mode { Headless, Desktop };
@@ -30,6 +30,8 @@ public:
     // Desktop only: where SIGUSR1 writes the windows, and the documents to open.
     std::optional<std::string> snapshots;
     std::vector<std::string> files;
+    // Desktop only: log how long the windows took to show, then quit.
+    bool quitWhenShown = false;
 
     // Reads arguments (without the program's name or the mode's own first
     // word); nullopt with error saying why when they cannot be used.

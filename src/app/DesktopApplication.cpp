@@ -4,6 +4,7 @@
 #include "app/AppController.h"
 #include "app/CommandOptions.h"
 #include "app/OverrideSettingsStore.h"
+#include "app/ShownWatcher.h"
 #include "app/SignalWatcher.h"
 #include "app/SnapshotWriter.h"
 #include "core/NotificationCenter.h"
@@ -26,6 +27,7 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +64,10 @@ constexpr const char* usageText = "Usage: navora [--server HOST] [--port PORT] [
                                   "  --snapshots DIR on SIGUSR1, writes every visible window as\n"
                                   "                  DIR/<seq>-<window>.png and the GPS windows' fields as\n"
                                   "                  DIR/<seq>-fields.json, then logs \"Snapshot <seq> written\"\n"
+                                  "  --quit-when-shown\n"
+                                  "                  once the windows opened at start are painted on the\n"
+                                  "                  screen, logs \"Shown after N ms: TITLES\" and quits (to\n"
+                                  "                  time the start)\n"
                                   "\n"
                                   "SIGUSR2 switches the MiniNav on or off (logging \"MiniNav on\" or \"MiniNav\n"
                                   "off\"); SIGINT and SIGTERM quit, asking only about unsaved documents. The\n"
@@ -121,6 +127,7 @@ const char* DesktopApplication::usage()
 
 int DesktopApplication::run(int argc, char** argv)
 {
+    const auto started = std::chrono::steady_clock::now();
     const std::optional<CommandOptions> options
         = CommandOptions::parse(argc, argv, CommandOptions::Mode::Desktop, usageText);
     if (!options)
@@ -200,6 +207,22 @@ int DesktopApplication::run(int argc, char** argv)
     UiThread uiThread;
     if (navigation)
         startNavigation(*navigation, *options->navigate, documents, controller, center, uiThread);
+    std::optional<ShownWatcher> shown;
+    if (options->quitWhenShown) {
+        // The main window first, then the others shown, in no set order.
+        QList<QWidget*> windows = {&documents.mainWindow()};
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->isVisible() && widget != windows.front())
+                windows.append(widget);
+        }
+        shown.emplace(windows, [&documents, started](const QStringList& titles) {
+            const auto elapsed
+                = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+            Log::format("Shown after %lld ms: %s", static_cast<long long>(elapsed.count()),
+                titles.join(QLatin1String(", ")).toUtf8().constData());
+            documents.quit();
+        });
+    }
     const int status = QApplication::exec();
     if (navigation)
         navigation->stop(center);

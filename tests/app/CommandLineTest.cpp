@@ -4,6 +4,7 @@
 #include "app/AlertLogger.h"
 #include "app/CommandOptions.h"
 #include "app/OverrideSettingsStore.h"
+#include "app/ShownWatcher.h"
 #include "app/SnapshotWriter.h"
 #include "core/MemorySettingsStore.h"
 #include "support/LogCapture.h"
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QPaintEvent>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +45,7 @@ std::string summary(const CommandOptions& o)
     put("units", o.units);
     put("track", o.track);
     put("snapshots", o.snapshots);
+    text << (o.quitWhenShown ? "quitWhenShown " : "");
     for (const std::string& file : o.files)
         text << "file=" << file << ' ';
     return text.str();
@@ -75,6 +78,8 @@ TEST(CommandOptions, ReadsWhatEachModeTakes)
         {"track desktop", Mode::Desktop, {"--track", "t.gpx"}, false, ""},
         {"empty track", Mode::Headless, {"--track", ""}, false, ""},
         {"snapshots headless", Mode::Headless, {"--snapshots", "d"}, false, ""},
+        {"quit when shown", Mode::Desktop, {"a.nvw", "--quit-when-shown"}, true, "quitWhenShown file=a.nvw "},
+        {"quit when shown headless", Mode::Headless, {"--quit-when-shown"}, false, ""},
         {"files headless", Mode::Headless, {"a.nvw"}, false, ""},
         {"unknown option", Mode::Desktop, {"--frobnicate"}, false, ""},
         {"missing value", Mode::Desktop, {"--server"}, false, ""},
@@ -136,6 +141,46 @@ TEST(OverrideSettingsStore, ServesTheRunsValuesWithoutWritingThem)
     EXPECT_EQ(user.value("TRVgpsdServerKey").toString(), "other.example");
     EXPECT_EQ(store.value("TRVgpsdServerKey").toString(), "other.example");
     EXPECT_EQ(store.value("TRVgpsdPortKey").toString(), "2948");
+}
+
+// A window that counts its paintings.
+class PaintCounter : public QWidget {
+public:
+    int paintings = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { ++paintings; }
+};
+
+// Told once, when every window still shown has painted; a window hidden or
+// deleted before its exposure is not waited for.
+TEST(ShownWatcher, TellsOnceWhenEveryShownWindowHasPainted)
+{
+    ensureWidgetApplication();
+    PaintCounter first;
+    PaintCounter second;
+    PaintCounter hidden;
+    auto* deleted = new PaintCounter;
+    first.setWindowTitle("First");
+    second.setWindowTitle("Second");
+    for (QWidget* window : std::initializer_list<QWidget*>{&first, &second, &hidden, deleted})
+        window->show();
+    std::vector<QStringList> told;
+    bool painted = false;
+    ShownWatcher watcher({&second, &hidden, &first, deleted}, [&](const QStringList& titles) {
+        told.push_back(titles);
+        painted = first.paintings > 0 && second.paintings > 0;
+    });
+    hidden.hide();
+    delete deleted;
+    ASSERT_TRUE(processEventsUntil([&] { return !told.empty(); }));
+    EXPECT_EQ(told[0], (QStringList{"Second", "First"}));
+    EXPECT_TRUE(painted);
+
+    first.hide();
+    first.show();
+    processEventsFor(100);
+    EXPECT_EQ(told.size(), 1u);
 }
 
 // Every shown window as a picture, numbered by snapshot; the fields beside.
