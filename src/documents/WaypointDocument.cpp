@@ -29,6 +29,7 @@
 #include <limits>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace navora {
 
@@ -60,6 +61,25 @@ char hemisphereOf(const FormState& form, std::string_view name, char positive)
 {
     const std::string text = form.text(name);
     return text.empty() ? positive : text.front();
+}
+
+// A stable radix sort on the upper 32 bits of each key, sixteen bits a pass:
+// keys equal there keep the order they came in.
+void sortByUpperHalf(std::vector<uint64_t>& keys)
+{
+    std::vector<uint64_t> moved(keys.size());
+    std::vector<size_t> start(size_t{1} << 16);
+    for (const int shift : {32, 48}) {
+        std::fill(start.begin(), start.end(), 0);
+        for (const uint64_t key : keys)
+            ++start[(key >> shift) & 0xffffU];
+        size_t next = 0;
+        for (size_t& bucket : start)
+            next += std::exchange(bucket, next);
+        for (const uint64_t key : keys)
+            moved[start[(key >> shift) & 0xffffU]++] = key;
+        keys.swap(moved);
+    }
 }
 
 } // namespace
@@ -599,7 +619,7 @@ WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const 
         }
         keyRange(0, std::min(list.size(), share));
     }
-    std::sort(keys.begin(), keys.end());
+    sortByUpperHalf(keys);
     WaypointList sorted;
     sorted.reserve(list.size());
     for (const uint64_t key : keys)
