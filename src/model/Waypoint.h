@@ -23,6 +23,9 @@ struct WaypointSnapshot {
 // of the waypoint lists it was built from, and the current position "PPOS" is
 // written by the GPS thread while the user-interface thread reads it, so every
 // field access is guarded and a whole position can be written and read as one.
+// The guard is one of a fixed set of mutexes chosen by the waypoint's address
+// rather than a mutex of its own: lists hold hundreds of thousands of
+// waypoints, and no method holds one waypoint's guard while taking another's.
 class Waypoint {
 public:
     // Name "", comment "", unknown (NaN) latitude, longitude and altitude.
@@ -91,8 +94,9 @@ private:
         float longitude;
     };
     Position position() const;
+    // This waypoint's guard.
+    std::mutex& mutex() const;
 
-    mutable std::mutex m_mutex;
     std::string m_wpName;
     std::string m_wpComment;
     float m_latitude;
