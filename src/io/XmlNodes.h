@@ -10,7 +10,7 @@ namespace navora {
 
 // String values of what libxml2 keeps of a document while it is streamed:
 // its entities and the attribute values its SAX2 parser hands over. Each
-// appends to value and fails (with part appended) when value would exceed
+// appends to value and fails (having appended what fitted) when value would exceed
 // maxBytes or entities nest too deep.
 class XmlNodes {
 public:

@@ -56,7 +56,7 @@ std::optional<std::string> XmlElement::attribute(std::string_view localName, siz
         const xmlChar* const* attribute = m_attributes + 5 * i;
         std::string_view name = text(attribute[0]);
         std::string qualified;
-        // A prefix that no declaration binds stays part of the name.
+        // A prefix that no declaration binds stays in the name.
         if (attribute[1] != nullptr && attribute[2] == nullptr) {
             qualified.append(text(attribute[1])).append(":").append(name);
             name = qualified;
@@ -269,7 +269,7 @@ void XmlParsePass::elementStarted(
     }
     XmlElement& element = newElement();
     const xmlChar* name = localName;
-    // A prefix that no declaration binds stays part of the name.
+    // A prefix that no declaration binds stays in the name.
     if (prefix != nullptr && uri == nullptr) {
         if (const xmlChar* qualified = xmlDictQLookup(m_context->dict, prefix, localName))
             name = qualified;
@@ -310,7 +310,7 @@ void XmlParsePass::elementEnded()
     m_live.pop_back();
     m_textNodeBytes = 0;
     if (m_capture != nullptr && element != m_capture) {
-        // Part of the captured value, never seen by the sink (unless the
+        // Inside the captured element, never seen by the sink (unless the
         // captured element's start tag broke off: then nothing ends any more).
         if (m_captureLive)
             m_free.push_back(element);

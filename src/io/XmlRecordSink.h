@@ -14,7 +14,7 @@ namespace navora {
 // exist, each at one address from its start to its end. Names are local
 // names, whatever namespace an element is in, so KML and GPX files of any
 // version, with or without a default namespace, read alike (a prefix that
-// no declaration binds stays part of the name, as "p:name").
+// no declaration binds stays in the name, as "p:name").
 class XmlElement {
 public:
     std::string_view name() const { return m_name; }
@@ -44,7 +44,7 @@ private:
 // open elements (the current one and its ancestors) exist at any time, so
 // files of any length are read in little memory. An element that the sink
 // captures has its string value gathered until its end, where the sink gets
-// it; elements inside a captured one are part of that value and are not
+// it; elements inside a captured one go into that value and are not
 // reported on their own.
 class XmlRecordSink {
 public:
