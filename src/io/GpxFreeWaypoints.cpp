@@ -37,7 +37,8 @@ size_t GpxFreeWaypoints::addTo(ExchangeDocument& document)
 {
     size_t added = 0;
     size_t leftOut = 0;
-    for (WaypointPtr& waypoint : m_made) {
+    for (; !m_made.empty(); m_made.pop_front()) {
+        WaypointPtr& waypoint = m_made.front();
         if (!waypoint) {
             Log::line(m_leftOut[leftOut++]);
             continue;
@@ -45,8 +46,8 @@ size_t GpxFreeWaypoints::addTo(ExchangeDocument& document)
         document.addWP(std::move(waypoint));
         ++added;
     }
-    m_made.clear();
-    m_leftOut.clear();
+    m_made = {};
+    m_leftOut = {};
     return added;
 }
 

@@ -3,6 +3,7 @@
 #include "io/GpxPointReader.h"
 #include "model/Waypoint.h"
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ public:
     size_t addTo(ExchangeDocument& document);
 
 private:
-    // In the file's order; null where a point was left out.
-    std::vector<WaypointPtr> m_made;
+    // In the file's order; null where a point was left out. A deque: the
+    // waypoints leave it for the document a block at a time, so the two
+    // lists are never both whole.
+    std::deque<WaypointPtr> m_made;
     std::vector<std::string> m_leftOut;
 };
 

@@ -1,7 +1,6 @@
 #include "io/GpxPointReader.h"
 
 #include "io/XmlFileReader.h"
-#include "io/XmlNodes.h"
 
 #include "model/NumberText.h"
 #include "model/Waypoint.h"
@@ -21,46 +20,46 @@ void GpxPointReader::reset()
     m_numberTarget = nullptr;
 }
 
-bool GpxPointReader::elementStarted(const xmlNode* element)
+bool GpxPointReader::elementStarted(const XmlElement& element)
 {
-    if (XmlNodes::isElement(element, "wpt")) {
+    if (element.is("wpt")) {
         m_waypoints.push_back(readAttributes(element));
-        m_open.push_back({element, Kind::Waypoint, 0, m_waypoints.size() - 1});
+        m_open.push_back({&element, Kind::Waypoint, 0, m_waypoints.size() - 1});
         return false;
     }
-    if (XmlNodes::isElement(element, "rte")) {
+    if (element.is("rte")) {
         m_routes.emplace_back();
-        m_open.push_back({element, Kind::Route, m_routes.size() - 1, 0});
+        m_open.push_back({&element, Kind::Route, m_routes.size() - 1, 0});
         return false;
     }
-    if (XmlNodes::isElement(element, "trk")) {
+    if (element.is("trk")) {
         m_tracks.emplace_back();
-        m_open.push_back({element, Kind::Track, m_tracks.size() - 1, 0});
+        m_open.push_back({&element, Kind::Track, m_tracks.size() - 1, 0});
         return false;
     }
-    if (m_open.empty() || element->parent != m_open.back().element)
+    if (m_open.empty() || element.parent() != m_open.back().element)
         return false;
     const OpenElement& parent = m_open.back();
     if (parent.kind == Kind::TrackSegment) {
-        if (XmlNodes::isElement(element, "trkpt")) {
+        if (element.is("trkpt")) {
             auto& points = m_tracks[parent.route].points;
             points.push_back(readAttributes(element));
-            m_open.push_back({element, Kind::TrackPoint, parent.route, points.size() - 1});
+            m_open.push_back({&element, Kind::TrackPoint, parent.route, points.size() - 1});
         }
         return false;
     }
     if (parent.kind == Kind::Route || parent.kind == Kind::Track) {
         const bool route = parent.kind == Kind::Route;
-        if (XmlNodes::isElement(element, route ? "rtept" : "trkseg")) {
+        if (element.is(route ? "rtept" : "trkseg")) {
             auto& points = route ? m_routes[parent.route].points : m_tracks[parent.route].points;
             if (route)
                 points.push_back(readAttributes(element));
-            m_open.push_back({element, route ? Kind::RoutePoint : Kind::TrackSegment, parent.route,
+            m_open.push_back({&element, route ? Kind::RoutePoint : Kind::TrackSegment, parent.route,
                 points.empty() ? 0 : points.size() - 1});
             return false;
         }
         std::optional<std::string>& name = route ? m_routes[parent.route].name : m_tracks[parent.route].name;
-        if (XmlNodes::isElement(element, "name") && !name) {
+        if (element.is("name") && !name) {
             m_textTarget = &name;
             return true;
         }
@@ -68,18 +67,18 @@ bool GpxPointReader::elementStarted(const xmlNode* element)
     }
     // Only the first of each child counts.
     Point* point = pointOf(parent);
-    if (XmlNodes::isElement(element, "name"))
+    if (element.is("name"))
         m_textTarget = point->name ? nullptr : &point->name;
-    else if (XmlNodes::isElement(element, "cmt"))
+    else if (element.is("cmt"))
         m_textTarget = point->comment ? nullptr : &point->comment;
-    else if (XmlNodes::isElement(element, "time"))
+    else if (element.is("time"))
         m_textTarget = point->time ? nullptr : &point->time;
-    else if (XmlNodes::isElement(element, "ele"))
+    else if (element.is("ele"))
         m_numberTarget = point->elevation ? nullptr : &point->elevation;
     return m_textTarget != nullptr || m_numberTarget != nullptr;
 }
 
-void GpxPointReader::elementEnded(const xmlNode* element, std::string_view value)
+void GpxPointReader::elementEnded(const XmlElement& element, std::string_view value)
 {
     if (m_textTarget != nullptr) {
         *m_textTarget = std::string(value);
@@ -91,7 +90,7 @@ void GpxPointReader::elementEnded(const xmlNode* element, std::string_view value
         m_numberTarget = nullptr;
         return;
     }
-    if (m_open.empty() || m_open.back().element != element)
+    if (m_open.empty() || m_open.back().element != &element)
         return;
     const bool waypointEnded = m_open.back().kind == Kind::Waypoint;
     m_open.pop_back();
@@ -118,11 +117,11 @@ GpxPointReader::Point* GpxPointReader::pointOf(const OpenElement& open)
     return &m_routes[open.route].points[open.index];
 }
 
-GpxPointReader::Point GpxPointReader::readAttributes(const xmlNode* element)
+GpxPointReader::Point GpxPointReader::readAttributes(const XmlElement& element)
 {
     Point point;
-    point.latitudeText = XmlNodes::attribute(element, "lat", XmlFileReader::kMaxCapturedBytes).value_or("");
-    point.longitudeText = XmlNodes::attribute(element, "lon", XmlFileReader::kMaxCapturedBytes).value_or("");
+    point.latitudeText = element.attribute("lat", XmlFileReader::kMaxCapturedBytes).value_or("");
+    point.longitudeText = element.attribute("lon", XmlFileReader::kMaxCapturedBytes).value_or("");
     const std::optional<double> latitude = NumberText::readExactly(point.latitudeText);
     const std::optional<double> longitude = NumberText::readExactly(point.longitudeText);
     if (latitude && Waypoint::validLatitude(*latitude))

@@ -49,8 +49,8 @@ public:
     void takeWaypointsWith(WaypointTaker taker) { m_waypointTaker = std::move(taker); }
 
     void reset() override;
-    bool elementStarted(const xmlNode* element) override;
-    void elementEnded(const xmlNode* element, std::string_view value) override;
+    bool elementStarted(const XmlElement& element) override;
+    void elementEnded(const XmlElement& element, std::string_view value) override;
 
     const std::vector<RouteElement>& routes() const { return m_routes; }
     const std::deque<Point>& waypoints() const { return m_waypoints; }
@@ -60,7 +60,7 @@ private:
     enum class Kind { Waypoint, Route, RoutePoint, Track, TrackSegment, TrackPoint };
     // An open wpt, rte or rtept element.
     struct OpenElement {
-        const xmlNode* element;
+        const XmlElement* element;
         Kind kind;
         size_t route;
         size_t index;
@@ -68,7 +68,7 @@ private:
 
     Point* pointOf(const OpenElement& open);
     void handOverWaypoints();
-    static Point readAttributes(const xmlNode* element);
+    static Point readAttributes(const XmlElement& element);
 
     std::vector<RouteElement> m_routes;
     std::vector<RouteElement> m_tracks;

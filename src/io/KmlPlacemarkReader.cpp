@@ -1,7 +1,5 @@
 #include "io/KmlPlacemarkReader.h"
 
-#include "io/XmlNodes.h"
-
 #include <algorithm>
 #include <numeric>
 #include <sstream>
@@ -20,11 +18,11 @@ void KmlPlacemarkReader::reset()
     m_lines.clear();
 }
 
-bool KmlPlacemarkReader::elementStarted(const xmlNode* element)
+bool KmlPlacemarkReader::elementStarted(const XmlElement& element)
 {
     // Placemarks are numbered as they begin: document order.
-    if (XmlNodes::isElement(element, "Placemark")) {
-        m_open.push_back({element, m_order++, false, {}, {}, {}, {}});
+    if (element.is("Placemark")) {
+        m_open.push_back({&element, m_order++, false, {}, {}, {}, {}});
         return false;
     }
     m_capture = captureTarget(element);
@@ -34,34 +32,34 @@ bool KmlPlacemarkReader::elementStarted(const xmlNode* element)
 // Where the value of element goes, if anywhere: the innermost open placemark
 // is the parent of its name, description and Point children, and the
 // grandparent of a Point's coordinates. Only the first of each counts.
-std::optional<std::string>* KmlPlacemarkReader::captureTarget(const xmlNode* element)
+std::optional<std::string>* KmlPlacemarkReader::captureTarget(const XmlElement& element)
 {
     if (!m_open.empty()) {
         OpenPlacemark& placemark = m_open.back();
         // Lines anywhere inside (a MultiGeometry too), every one.
-        if (XmlNodes::isElement(element, "coordinates") && XmlNodes::parentIs(element, "LineString"))
+        if (element.is("coordinates") && element.parentIs("LineString"))
             return &placemark.lineStrings.emplace_back();
-        if (XmlNodes::isElement(element, "coord") && XmlNodes::parentIs(element, "Track"))
+        if (element.is("coord") && element.parentIs("Track"))
             return &placemark.trackCoords.emplace_back();
-        if (XmlNodes::isElement(element, "when") && XmlNodes::parentIs(element, "Track"))
+        if (element.is("when") && element.parentIs("Track"))
             return &placemark.trackWhens.emplace_back();
         std::optional<std::string>* target = nullptr;
-        if (element->parent == placemark.element && XmlNodes::isElement(element, "name"))
+        if (element.parent() == placemark.element && element.is("name"))
             target = &placemark.fields.name;
-        else if (element->parent == placemark.element && XmlNodes::isElement(element, "description"))
+        else if (element.parent() == placemark.element && element.is("description"))
             target = &placemark.fields.description;
-        else if (XmlNodes::isElement(element, "coordinates") && XmlNodes::parentIs(element, "Point")
-            && element->parent->parent == placemark.element)
+        else if (element.is("coordinates") && element.parentIs("Point")
+            && element.parent()->parent() == placemark.element)
             target = &placemark.fields.coordinates;
         if (target != nullptr)
             return target->has_value() ? nullptr : target;
     }
-    if (!m_documentName && XmlNodes::isElement(element, "name") && XmlNodes::parentIs(element, "Document"))
+    if (!m_documentName && element.is("name") && element.parentIs("Document"))
         return &m_documentName;
     return nullptr;
 }
 
-void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view value)
+void KmlPlacemarkReader::elementEnded(const XmlElement& element, std::string_view value)
 {
     if (m_capture != nullptr) {
         *m_capture = std::string(value);
@@ -70,11 +68,11 @@ void KmlPlacemarkReader::elementEnded(const xmlNode* element, std::string_view v
     }
     if (m_open.empty())
         return;
-    if (XmlNodes::isElement(element, "Point") && element->parent == m_open.back().element) {
+    if (element.is("Point") && element.parent() == m_open.back().element) {
         m_open.back().hasPoint = true;
         return;
     }
-    if (element != m_open.back().element)
+    if (&element != m_open.back().element)
         return;
     OpenPlacemark placemark = std::move(m_open.back());
     m_open.pop_back();

@@ -34,8 +34,8 @@ public:
     };
 
     void reset() override;
-    bool elementStarted(const xmlNode* element) override;
-    void elementEnded(const xmlNode* element, std::string_view value) override;
+    bool elementStarted(const XmlElement& element) override;
+    void elementEnded(const XmlElement& element, std::string_view value) override;
 
     // The point placemarks in document order, once the parse is over.
     const std::deque<Placemark>& placemarks();
@@ -48,7 +48,7 @@ private:
     // A Placemark element still open: it counts once it is known to have a
     // Point child. Its number is its place in document order.
     struct OpenPlacemark {
-        const xmlNode* element;
+        const XmlElement* element;
         uint64_t order;
         bool hasPoint = false;
         Placemark fields;
@@ -58,7 +58,7 @@ private:
         std::deque<std::optional<std::string>> trackWhens;
     };
 
-    std::optional<std::string>* captureTarget(const xmlNode* element);
+    std::optional<std::string>* captureTarget(const XmlElement& element);
     void takeLines(OpenPlacemark& placemark);
 
     uint64_t m_order = 0;

@@ -4,41 +4,52 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace navora {
 
 namespace {
 
-// The names of list, each copied out of its (locked) waypoint once.
-std::vector<std::string> namesOf(const WaypointList& list)
-{
-    std::vector<std::string> names;
-    names.reserve(list.size());
-    for (const WaypointPtr& waypoint : list)
-        names.push_back(waypoint->wpName());
-    return names;
-}
-
-// Sorts list stably by names (which belong to it entry by entry); returns
-// the names in the new order.
-std::vector<std::string> sortWithNames(WaypointList& list, std::vector<std::string> names)
-{
-    std::vector<size_t> order(list.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&names](size_t a, size_t b) { return names[a] < names[b]; });
-    WaypointList sorted;
-    std::vector<std::string> sortedNames;
-    sorted.reserve(list.size());
-    sortedNames.reserve(list.size());
-    for (const size_t index : order) {
-        sorted.push_back(std::move(list[index]));
-        sortedNames.push_back(std::move(names[index]));
+// The names of a list, each copied out of its (locked) waypoint once and
+// kept end to end in one text: a long list's names take a fraction of the
+// room of as many strings.
+class NameTable {
+public:
+    explicit NameTable(const WaypointList& list)
+    {
+        m_ends.reserve(list.size());
+        for (const WaypointPtr& waypoint : list) {
+            m_text += waypoint->wpName();
+            m_ends.push_back(m_text.size());
+        }
     }
-    list = std::move(sorted);
-    return sortedNames;
+
+    size_t size() const { return m_ends.size(); }
+    std::string_view operator[](size_t i) const
+    {
+        const size_t start = i == 0 ? 0 : m_ends[i - 1];
+        return std::string_view(m_text).substr(start, m_ends[i] - start);
+    }
+
+private:
+    std::string m_text;
+    std::vector<size_t> m_ends;
+};
+
+// Entry i of the list in order is list[order[i]]; indices of 32 bits, as a
+// list never nears four billion entries. Sorted, the order is stable.
+std::vector<uint32_t> orderOf(const NameTable& names, bool sorted)
+{
+    std::vector<uint32_t> order(names.size());
+    std::iota(order.begin(), order.end(), uint32_t{0});
+    const auto byName = [&names](uint32_t a, uint32_t b) { return names[a] < names[b]; };
+    if (sorted && !std::is_sorted(order.begin(), order.end(), byName))
+        std::stable_sort(order.begin(), order.end(), byName);
+    return order;
 }
 
 // Two positions are the same place when both coordinates are equal or both
@@ -49,49 +60,90 @@ bool samePlace(const WaypointSnapshot& a, const WaypointSnapshot& b)
     return same(a.latitude, b.latitude) && same(a.longitude, b.longitude);
 }
 
-// On a list sorted by name: within each run of one name, an entry at the
-// same place as an entry kept before it goes. Runs are short in practice, so
-// each entry is compared with the kept ones of its run.
-int stripWithNames(WaypointList& list, const std::vector<std::string>& names)
+// Which entries of the list in order stay: within each run of one name, an
+// entry at the same place as an entry kept before it goes. Runs are short in
+// practice, so each entry is compared with the kept ones of its run.
+std::vector<bool> entriesKept(const WaypointList& list, const NameTable& names, const std::vector<uint32_t>& order)
 {
-    if (list.size() < 2)
-        return 0;
-    size_t kept = 0;
-    size_t runStart = 0;
+    std::vector<bool> kept(order.size(), true);
     std::vector<WaypointSnapshot> runPlaces;
-    for (size_t i = 0; i < list.size(); ++i) {
-        if (i == 0 || names[i] != names[runStart]) {
+    size_t runStart = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i == 0 || names[order[i]] != names[order[runStart]]) {
             runStart = i;
             runPlaces.clear();
         }
-        WaypointSnapshot place = list[i]->snapshot();
-        const bool duplicate = std::any_of(runPlaces.begin(), runPlaces.end(),
-            [&place](const WaypointSnapshot& other) { return samePlace(place, other); });
-        if (duplicate)
-            continue;
-        runPlaces.push_back(std::move(place));
-        list[kept++] = std::move(list[i]);
+        WaypointSnapshot place = list[order[i]]->snapshot();
+        if (std::any_of(runPlaces.begin(), runPlaces.end(),
+                [&place](const WaypointSnapshot& other) { return samePlace(place, other); }))
+            kept[i] = false;
+        else
+            runPlaces.push_back(std::move(place));
     }
-    const size_t removed = list.size() - kept;
-    list.resize(kept);
+    return kept;
+}
+
+// Puts list in order, in place (a long list is never held twice), and
+// leaves out the entries that kept (if given) excludes; the order is used
+// up. Returns the number left out.
+int rearrange(WaypointList& list, std::vector<uint32_t>& order, const std::vector<bool>* kept)
+{
+    // Each cycle of the permutation is walked once; a place that has its
+    // entry is marked by order[i] == i.
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start)
+            continue;
+        WaypointPtr waypoint = std::move(list[start]);
+        size_t place = start;
+        for (;;) {
+            const size_t from = order[place];
+            order[place] = static_cast<uint32_t>(place);
+            if (from == start) {
+                list[place] = std::move(waypoint);
+                break;
+            }
+            list[place] = std::move(list[from]);
+            place = from;
+        }
+    }
+    if (kept == nullptr)
+        return 0;
+    size_t count = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if ((*kept)[i])
+            list[count++] = std::move(list[i]);
+    }
+    const size_t removed = list.size() - count;
+    list.resize(count);
     return static_cast<int>(removed);
+}
+
+// Sorts (if asked) and strips (if asked) list, reading each name once.
+int tidy(WaypointList& list, bool sort, bool strip)
+{
+    const NameTable names(list);
+    std::vector<uint32_t> order = orderOf(names, sort);
+    if (!strip || list.size() < 2)
+        return rearrange(list, order, nullptr);
+    const std::vector<bool> kept = entriesKept(list, names, order);
+    return rearrange(list, order, &kept);
 }
 
 } // namespace
 
 void WaypointListOrder::sortByName(WaypointList& list)
 {
-    sortWithNames(list, namesOf(list));
+    tidy(list, true, false);
 }
 
 int WaypointListOrder::stripDuplicates(WaypointList& list)
 {
-    return stripWithNames(list, namesOf(list));
+    return tidy(list, false, true);
 }
 
 int WaypointListOrder::sortByNameAndStripDuplicates(WaypointList& list)
 {
-    return stripWithNames(list, sortWithNames(list, namesOf(list)));
+    return tidy(list, true, true);
 }
 
 void WaypointListOrder::tidyAfterImport(WaypointList& list)

@@ -30,7 +30,7 @@ XmlReadResult readTolerantly(XmlFileInput& input, const std::string& name, XmlRe
     sink.reset();
     XmlParsePass tolerant(sink, name);
     xmlDocPtr document = tolerant.run(input, kTolerantOptions);
-    const bool hasRoot = document != nullptr && xmlDocGetRootElement(document) != nullptr;
+    const bool hasRoot = document != nullptr && tolerant.hasRoot();
     xmlFreeDoc(document);
     if (error.empty())
         error = tolerant.firstError().empty() ? name + ": not a well-formed XML document" : tolerant.firstError();

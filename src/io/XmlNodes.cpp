@@ -39,12 +39,13 @@ bool appendText(const xmlChar* content, size_t maxBytes, std::string& value)
     return true;
 }
 
-// A reference to an entity stands for the nodes parsed from its text.
-bool appendEntity(const xmlNode* reference, int entityDepth, size_t maxBytes, std::string& value)
+// A reference stands for the nodes parsed from its entity's text.
+bool appendNamedEntity(
+    const xmlDoc* document, const xmlChar* name, int entityDepth, size_t maxBytes, std::string& value)
 {
-    if (entityDepth >= kMaxEntityDepth || reference->doc == nullptr)
+    if (entityDepth >= kMaxEntityDepth || document == nullptr)
         return false;
-    const xmlEntity* entity = xmlGetDocEntity(reference->doc, reference->name);
+    const xmlEntity* entity = xmlGetDocEntity(document, name);
     if (entity == nullptr)
         return true;
     return appendList(entity->children, entityDepth + 1, maxBytes, value);
@@ -60,41 +61,47 @@ bool appendNode(const xmlNode* node, int entityDepth, size_t maxBytes, std::stri
     case XML_ATTRIBUTE_NODE:
         return appendList(node->children, entityDepth, maxBytes, value);
     case XML_ENTITY_REF_NODE:
-        return appendEntity(node, entityDepth, maxBytes, value);
+        return appendNamedEntity(node->doc, node->name, entityDepth, maxBytes, value);
     default:
         // Comments and processing instructions have no part in it.
         return true;
     }
 }
 
+// The nodes of an attribute value that kept its references, as libxml2's
+// tree builder makes them.
+xmlNode* attributeNodes(xmlDoc* document, std::string_view written)
+{
+    return xmlStringLenGetNodeList(
+        document, reinterpret_cast<const xmlChar*>(written.data()), static_cast<int>(written.size()));
+}
+
 } // namespace
 
-bool XmlNodes::isElement(const xmlNode* node, const char* localName)
+bool XmlNodes::appendEntity(const xmlDoc* document, const xmlChar* name, size_t maxBytes, std::string& value)
 {
-    return node != nullptr && node->type == XML_ELEMENT_NODE && node->name != nullptr
-        && std::strcmp(text(node->name), localName) == 0;
+    return appendNamedEntity(document, name, 0, maxBytes, value);
 }
 
-bool XmlNodes::parentIs(const xmlNode* node, const char* localName)
+bool XmlNodes::appendAttribute(xmlDoc* document, std::string_view written, size_t maxBytes, std::string& value)
 {
-    return node != nullptr && isElement(node->parent, localName);
-}
-
-std::optional<std::string> XmlNodes::stringValue(const xmlNode* node, size_t maxBytes)
-{
-    std::string value;
-    if (!appendNode(node, 0, maxBytes, value))
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::string> XmlNodes::attribute(const xmlNode* element, const char* localName, size_t maxBytes)
-{
-    for (const xmlAttr* attribute = element->properties; attribute != nullptr; attribute = attribute->next) {
-        if (attribute->name != nullptr && std::strcmp(text(attribute->name), localName) == 0)
-            return stringValue(reinterpret_cast<const xmlNode*>(attribute), maxBytes);
+    // Without a reference the value is its own text.
+    if (written.find('&') == std::string_view::npos) {
+        if (written.size() > maxBytes - value.size())
+            return false;
+        value.append(written);
+        return true;
     }
-    return std::nullopt;
+    xmlNode* nodes = attributeNodes(document, written);
+    const bool appended = appendList(nodes, 0, maxBytes, value);
+    xmlFreeNodeList(nodes);
+    return appended;
+}
+
+void XmlNodes::noteAttribute(xmlDoc* document, std::string_view written)
+{
+    if (written.find('&') != std::string_view::npos)
+        xmlFreeNodeList(attributeNodes(document, written));
 }
 
 } // namespace navora

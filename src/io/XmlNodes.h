@@ -2,26 +2,29 @@
 
 #include <libxml/tree.h>
 
-#include <optional>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace navora {
 
-// Small questions asked of libxml2 nodes. Names are compared by local name,
-// whatever namespace an element is in, so KML and GPX files of any version,
-// with or without a default namespace, read alike.
+// String values of what libxml2 keeps of a document while it is streamed:
+// its entities and the attribute values its SAX2 parser hands over. Each
+// appends to value and fails (having appended what fitted) when value would exceed
+// maxBytes or entities nest too deep.
 class XmlNodes {
 public:
-    // Whether node is an element with this local name.
-    static bool isElement(const xmlNode* node, const char* localName);
-    // Whether node's parent is an element with this local name.
-    static bool parentIs(const xmlNode* node, const char* localName);
-
-    // The XPath string value of node (its text, CDATA and entity contents in
-    // document order), or nullopt when it would exceed maxBytes.
-    static std::optional<std::string> stringValue(const xmlNode* node, size_t maxBytes);
-    // The value of element's first attribute with this local name.
-    static std::optional<std::string> attribute(const xmlNode* element, const char* localName, size_t maxBytes);
+    // The entity called name: the string value of the nodes parsed from its
+    // text (text, CDATA and the entities it refers to, in order); nothing
+    // for an entity the document does not declare.
+    static bool appendEntity(const xmlDoc* document, const xmlChar* name, size_t maxBytes, std::string& value);
+    // An attribute value as the parser passed it: with entity references
+    // kept (the value holds "&"), they are expanded as the document's tree
+    // would hold them.
+    static bool appendAttribute(xmlDoc* document, std::string_view written, size_t maxBytes, std::string& value);
+    // What building the attribute's nodes does to the document: an entity
+    // first referred to in an attribute value gets its nodes there.
+    static void noteAttribute(xmlDoc* document, std::string_view written);
 };
 
 } // namespace navora

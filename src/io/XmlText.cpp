@@ -48,6 +48,12 @@ size_t cleanPrefixLength(std::string_view text, bool anyCharacter = false)
 {
     size_t i = 0;
     while (i < text.size()) {
+        // Printable ASCII, most of any text, in one step.
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x80) {
+            ++i;
+            continue;
+        }
         const size_t length = validCharacterLength(text, i, anyCharacter);
         if (length == 0)
             break;

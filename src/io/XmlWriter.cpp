@@ -148,8 +148,18 @@ void XmlWriter::appendEscaped(std::string_view text, bool inAttribute)
 
 void XmlWriter::appendEscapedClean(std::string_view text, bool inAttribute)
 {
-    for (const char c : text) {
-        switch (c) {
+    // Runs of characters written as they are go in one piece.
+    const auto special = [inAttribute](char c) {
+        return c == '&' || c == '<' || c == '>' || c == '\r' || (inAttribute && (c == '"' || c == '\n' || c == '\t'));
+    };
+    while (!text.empty()) {
+        size_t run = 0;
+        while (run < text.size() && !special(text[run]))
+            ++run;
+        m_bytes.append(text.substr(0, run));
+        if (run == text.size())
+            return;
+        switch (text[run]) {
         case '&':
             m_bytes.append("&amp;");
             break;
@@ -160,7 +170,7 @@ void XmlWriter::appendEscapedClean(std::string_view text, bool inAttribute)
             m_bytes.append("&gt;");
             break;
         case '"':
-            m_bytes.append(inAttribute ? "&quot;" : "\"");
+            m_bytes.append("&quot;");
             break;
         // Written as references so that a reader gets them back unchanged
         // (line ends are normalised, blanks in attributes too).
@@ -168,14 +178,13 @@ void XmlWriter::appendEscapedClean(std::string_view text, bool inAttribute)
             m_bytes.append("&#13;");
             break;
         case '\n':
-            m_bytes.append(inAttribute ? "&#10;" : "\n");
-            break;
-        case '\t':
-            m_bytes.append(inAttribute ? "&#9;" : "\t");
+            m_bytes.append("&#10;");
             break;
         default:
-            m_bytes.push_back(c);
+            m_bytes.append("&#9;");
+            break;
         }
+        text.remove_prefix(run + 1);
     }
 }
 

@@ -71,10 +71,16 @@ double NumberText::readDouble(std::string_view text)
     const size_t length = numberLength(rest);
     if (length == 0)
         return 0.0;
-    // strtod_l rounds correctly and gives +/-HUGE_VAL beyond the range; the
-    // copy gives it a terminated string that holds only the number.
-    const std::string number(rest.substr(0, length));
-    return strtod_l(number.c_str(), nullptr, cLocale());
+    // from_chars rounds correctly, as strtod_l does, and needs no copy; a
+    // leading "+" and a value beyond the range (+/-HUGE_VAL) are strtod_l's,
+    // given a terminated copy that holds only the number.
+    const std::string_view number = rest.substr(0, length);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc() && end == number.data() + number.size())
+        return value;
+    const std::string copy(number);
+    return strtod_l(copy.c_str(), nullptr, cLocale());
 }
 
 std::optional<double> NumberText::readExactly(std::string_view text)

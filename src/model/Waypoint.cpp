@@ -27,6 +27,23 @@ float checkedLongitude(float longitude)
 
 } // namespace
 
+void Waypoint::Guard::lock()
+{
+    uint32_t state = kFree;
+    if (m_state.compare_exchange_strong(state, kHeld, std::memory_order_acquire))
+        return;
+    // Taken: say so, and sleep until it is let go; whoever takes it this way
+    // wakes a sleeper when letting go.
+    while (m_state.exchange(kWaitedFor, std::memory_order_acquire) != kFree)
+        m_state.wait(kWaitedFor, std::memory_order_relaxed);
+}
+
+void Waypoint::Guard::unlock()
+{
+    if (m_state.exchange(kFree, std::memory_order_release) == kWaitedFor)
+        m_state.notify_one();
+}
+
 Waypoint::Waypoint()
     : Waypoint("", "", kUnknown, kUnknown, kUnknown)
 {
@@ -64,67 +81,67 @@ std::shared_ptr<Waypoint> Waypoint::copy() const
 
 std::string Waypoint::wpName() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return m_wpName;
 }
 
 void Waypoint::setWpName(std::string wpName)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_wpName = std::move(wpName);
 }
 
 std::string Waypoint::wpComment() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return m_wpComment;
 }
 
 void Waypoint::setWpComment(std::string wpComment)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_wpComment = std::move(wpComment);
 }
 
 float Waypoint::latitude() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return m_latitude;
 }
 
 void Waypoint::setLatitude(float latitude)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_latitude = checkedLatitude(latitude);
 }
 
 float Waypoint::longitude() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return m_longitude;
 }
 
 void Waypoint::setLongitude(float longitude)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_longitude = checkedLongitude(longitude);
 }
 
 float Waypoint::altitude() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return m_altitude;
 }
 
 void Waypoint::setAltitude(float altitude)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_altitude = altitude;
 }
 
 void Waypoint::setPosition(float latitude, float longitude, float altitude, std::string wpComment)
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     m_latitude = checkedLatitude(latitude);
     m_longitude = checkedLongitude(longitude);
     m_altitude = altitude;
@@ -133,13 +150,13 @@ void Waypoint::setPosition(float latitude, float longitude, float altitude, std:
 
 WaypointSnapshot Waypoint::snapshot() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return {m_wpName, m_wpComment, m_latitude, m_longitude, m_altitude};
 }
 
 Waypoint::Position Waypoint::position() const
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_guard);
     return {m_latitude, m_longitude};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,6 +26,8 @@ struct WaypointSnapshot {
 // of the waypoint lists it was built from, and the current position "PPOS" is
 // written by the GPS thread while the user-interface thread reads it, so every
 // field access is guarded and a whole position can be written and read as one.
+// The guard is a lock of four bytes rather than a std::mutex of forty: lists
+// hold hundreds of thousands of waypoints.
 class Waypoint {
 public:
     // Name "", comment "", unknown (NaN) latitude, longitude and altitude.
@@ -96,12 +100,26 @@ private:
     };
     Position position() const;
 
-    mutable std::mutex m_mutex;
+    // A mutex in one word: free, held, or held with threads (maybe) waiting,
+    // who sleep until it is let go.
+    class Guard {
+    public:
+        void lock();
+        void unlock();
+
+    private:
+        static constexpr uint32_t kFree = 0;
+        static constexpr uint32_t kHeld = 1;
+        static constexpr uint32_t kWaitedFor = 2;
+        std::atomic<uint32_t> m_state{kFree};
+    };
+
     std::string m_wpName;
     std::string m_wpComment;
     float m_latitude;
     float m_longitude;
     float m_altitude;
+    mutable Guard m_guard;
 };
 
 using WaypointPtr = std::shared_ptr<Waypoint>;

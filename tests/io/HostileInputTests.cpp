@@ -80,6 +80,8 @@ TEST(HostileInput, EndsInTheLoggedErrorWithNothingImported)
         {"entity-at-a-url", "<!DOCTYPE gpx [<!ENTITY x SYSTEM \"" + url + "/x\">]><gpx>" + wpt + "</gpx>", "&x;"},
         {"deep-nesting", "<gpx>" + wpt + repeated("<a>", 100000) + repeated("</a>", 100000) + "</gpx>"},
         {"huge-single-line", "<gpx>" + wpt + "</gpx>", std::string(50u << 20, 'x')},
+        // Within what a value may hold, beyond what libxml2 puts in one text node.
+        {"huge-text-node", "<gpx>" + wpt + "</gpx>", std::string(10'200'000, 'x')},
         {"huge-attribute", "<gpx><x a=\"" + std::string(50u << 20, '1') + "\"/>" + wpt + "</gpx>"},
         {"many-nodes-in-a-value", "<gpx>" + wpt + "</gpx>", repeated("<b/>", 20000)},
         {"nul-bytes", std::string(4096, '\0')},

@@ -51,6 +51,60 @@ TEST(GpxImport, IntoAWaypointListOnlyTheFreeWaypointsEachOnce)
     EXPECT_EQ(log.count("waypoint WPT001 has no usable position (lat \"3\", lon \"\") - skipping..."), 1u);
 }
 
+// Values are read as the document's tree holds them: entity references
+// expanded wherever they stand (also in attributes, and an entity met first
+// in an attribute), markup inside a value left out, names matched by local
+// name only when their prefix is declared, attributes that the document type
+// would default not taken. An element whose start tag breaks off leaves the
+// file unread, as one cut short; an ID given twice is reported and harmless.
+TEST(GpxImport, ValuesAreReadAsTheDocumentTreeHoldsThem)
+{
+    const std::string entities = R"(<!DOCTYPE gpx [<!ENTITY n "5"><!ENTITY e "x"><!ENTITY c "C">)"
+                                 R"(<!ENTITY a "A<b>inner</b>&c;"><!ATTLIST wpt lat CDATA "10" lon CDATA "20">]>)";
+    const struct {
+        std::string label;
+        std::string body;
+        std::vector<std::string> waypoints;
+        std::string logged;
+        bool read = true;
+    } cases[]{
+        {"references", R"(<wpt lat="&n;" lon="2&#46;5"><name>&e;A&amp;B</name><cmt>c&e;&n;</cmt></wpt>)",
+            {"xA&B | cx5 | 5.000000 | 2.500000 | 0.000000"}, ""},
+        {"markup in entities and CDATA",
+            R"(<wpt lat="1" lon="2"><name>&a;x</name><cmt><![CDATA[<raw>]]>&a;</cmt></wpt>)",
+            {"AinnerCx | <raw>AinnerC | 1.000000 | 2.000000 | 0.000000"}, ""},
+        {"entity first met in an attribute", R"(<x a="&e;&c;"/><wpt lat="1" lon="2"><name>&e;&c;</name></wpt>)",
+            {"xC |  | 1.000000 | 2.000000 | 0.000000"}, ""},
+        {"prefixes",
+            R"(<g:wpt xmlns:g="urn:g" g:lat="1" lon="2"><g:name>N</g:name></g:wpt><q:wpt lat="3" lon="4"/>)"
+            R"(<wpt q:lat="5" lon="6" lat="7"><name>V</name></wpt>)",
+            {"N |  | 1.000000 | 2.000000 | 0.000000", "V |  | 7.000000 | 6.000000 | 0.000000"},
+            "Namespace prefix q on wpt is not defined"},
+        {"defaulted attributes", R"(<wpt><name>D</name></wpt>)", {},
+            R"(waypoint D has no usable position (lat "", lon "") - skipping...)"},
+        {"broken start tag", R"(<wpt lat="1" lon="2"><name%>A</name></wpt><wpt lat="3" lon="4"/>)", {},
+            "the file ends before its document does", false},
+        {"ID twice", R"(<wpt xml:id="a" lat="1" lon="2"><name xml:id="a">A</name></wpt>)",
+            {"A |  | 1.000000 | 2.000000 | 0.000000"}, "ID a already defined"},
+    };
+    ScratchDirectory folder;
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.label);
+        MemoryDocumentHost host;
+        MemoryWaypointDocument document;
+        LogCapture log;
+        const std::string path = folder.write("values.gpx", entities + "<gpx>" + row.body + "</gpx>");
+        EXPECT_EQ(importerFor(host, path).importGPXforDocument(document, false), row.read);
+        EXPECT_EQ(describe(document.waypointList()), row.waypoints);
+        if (!row.logged.empty()) {
+            const std::vector<std::string> lines = log.lines();
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+                return line.find(row.logged) != std::string::npos;
+            })) << row.logged;
+        }
+    }
+}
+
 // The farthest any point of the track lies from the route's legs, in metres
 // on a flat projection about each leg's start, 1852 m to the mile: measured
 // without the program's own geometry.
