@@ -26,6 +26,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -61,6 +62,31 @@ char hemisphereOf(const FormState& form, std::string_view name, char positive)
 {
     const std::string text = form.text(name);
     return text.empty() ? positive : text.front();
+}
+
+// Runs work(begin, end) over [0, count) in shares, one a processor (up to
+// four) for long lists: the distances of a long nearest list are nearly all
+// the work, and copying the shared waypoints is most of the rest.
+void inShares(size_t count, const std::function<void(size_t, size_t)>& work)
+{
+    constexpr size_t kLeastShare = 8192;
+    const size_t shares = std::min<size_t>(
+        {std::max(1U, std::thread::hardware_concurrency()), 4, (count + kLeastShare - 1) / kLeastShare});
+    if (shares <= 1) {
+        work(0, count);
+        return;
+    }
+    const size_t share = (count + shares - 1) / shares;
+    std::vector<std::jthread> helpers;
+    for (size_t begin = share; begin < count; begin += share) {
+        const size_t end = std::min(count, begin + share);
+        try {
+            helpers.emplace_back(work, begin, end);
+        } catch (const std::system_error&) {
+            work(begin, end); // no thread to be had: this one does it
+        }
+    }
+    work(0, std::min(count, share));
 }
 
 // A stable radix sort on the upper 32 bits of each key, sixteen bits a pass:
@@ -592,7 +618,7 @@ WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const 
     const WaypointSnapshot from = origin.snapshot();
     const GeodesicOrigin geodesicOrigin(from.latitude, from.longitude);
     std::vector<uint64_t> keys(list.size());
-    const auto keyRange = [&](size_t begin, size_t end) {
+    inShares(list.size(), [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
             const float distance = list[i]->distanceFrom(geodesicOrigin);
             const uint32_t bits = std::isnan(distance) ? std::numeric_limits<uint32_t>::max()
@@ -600,30 +626,13 @@ WaypointList WaypointDocument::sortedByDistance(const WaypointList& list, const 
                                                        : 0;
             keys[i] = (uint64_t{bits} << 32) | i;
         }
-    };
-    // The ellipsoidal iteration is nearly all the work; long lists share it
-    // out over the processors.
-    constexpr size_t kPerWorker = 8192;
-    const size_t workers = std::min<size_t>(
-        {std::max(1U, std::thread::hardware_concurrency()), 4, (list.size() + kPerWorker - 1) / kPerWorker});
-    {
-        std::vector<std::jthread> helpers;
-        const size_t share = workers > 0 ? (list.size() + workers - 1) / workers : 0;
-        for (size_t w = 1; w < workers; ++w) {
-            const size_t begin = w * share, end = std::min(list.size(), (w + 1) * share);
-            try {
-                helpers.emplace_back(keyRange, begin, end);
-            } catch (const std::system_error&) {
-                keyRange(begin, end); // no thread to be had: this one does it
-            }
-        }
-        keyRange(0, std::min(list.size(), share));
-    }
+    });
     sortByUpperHalf(keys);
-    WaypointList sorted;
-    sorted.reserve(list.size());
-    for (const uint64_t key : keys)
-        sorted.push_back(list[static_cast<size_t>(key & 0xffffffffU)]);
+    WaypointList sorted(list.size());
+    inShares(list.size(), [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+            sorted[i] = list[static_cast<size_t>(keys[i] & 0xffffffffU)];
+    });
     return sorted;
 }
 
