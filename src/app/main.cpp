@@ -3,6 +3,9 @@
 #include "app/HeadlessCommand.h"
 #include "io/ConvertCommand.h"
 
+#include <unistd.h>
+
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -40,6 +43,20 @@ bool hasOption(int argc, char** argv, std::string_view option)
     return false;
 }
 
+// Replaces this process with navora-convert, looked for beside this program
+// (a build tree) and where the install puts it; returns when neither runs.
+void runConverter(char** argv)
+{
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return;
+    const std::string program(self, static_cast<size_t>(length));
+    const std::string folder = program.substr(0, program.rfind('/') + 1);
+    for (const std::string& converter : {folder + "navora-convert", folder + NAVORA_CONVERTER_FROM_BINDIR})
+        execv(converter.c_str(), argv);
+}
+
 int runDesktop(int argc, char** argv)
 {
     return navora::DesktopApplication::run(argc, argv);
@@ -55,8 +72,10 @@ int main(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     if (navora::HeadlessCommand::wanted(argc, argv))
         return navora::HeadlessCommand::run(argc, argv);
-    if (argc > 1 && std::string_view(argv[1]) == "convert")
-        return navora::ConvertCommand::main(argc, argv);
+    if (argc > 1 && std::string_view(argv[1]) == "convert") {
+        runConverter(argv);
+        return navora::ConvertCommand::main(argc, argv); // converted here, in more memory
+    }
     if (hasOption(argc, argv, "--help") || hasOption(argc, argv, "-h")) {
         std::fputs(kUsage, stdout);
         // The desktop's options, without its own usage lines.

@@ -2,17 +2,37 @@
 
 #include "model/ArchiveFormat.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace navora {
 
 using namespace ArchiveFormat;
 
+namespace {
+
+// What a streaming writer gathers before handing it on.
+constexpr size_t kHandOnBytes = size_t{256} << 10;
+
+} // namespace
+
 ArchiveWriter::ArchiveWriter()
     : m_frames{1}
 {
     m_data.append(kMagic);
     putU16(kVersion);
+}
+
+ArchiveWriter::ArchiveWriter(Sink sink)
+    : ArchiveWriter()
+{
+    m_sink = std::move(sink);
+}
+
+void ArchiveWriter::reserve(size_t bytes)
+{
+    // A streaming writer holds no more than what it hands on at a time.
+    m_data.reserve(m_data.size() + (m_sink ? std::min(bytes, kHandOnBytes) : bytes));
 }
 
 void ArchiveWriter::beginObject(std::string_view className, uint8_t fieldCount)
@@ -26,6 +46,17 @@ void ArchiveWriter::beginObject(std::string_view className, uint8_t fieldCount)
 void ArchiveWriter::endObject()
 {
     popFrame("object");
+    if (m_sink && m_data.size() >= kHandOnBytes)
+        handOn();
+}
+
+void ArchiveWriter::handOn()
+{
+    if (failed())
+        return;
+    if (!m_sink(m_data))
+        return fail("the archive's bytes could not be written");
+    m_data.clear();
 }
 
 void ArchiveWriter::beginList(size_t count)
@@ -98,6 +129,8 @@ bool ArchiveWriter::finish()
 {
     if (!failed() && (m_frames.size() != 1 || m_frames.front() != 0))
         fail("the archive's root value is incomplete");
+    if (m_sink)
+        handOn();
     return !failed();
 }
 

@@ -165,7 +165,19 @@ RoutePtr DocumentArchive::decodeRoute(std::string_view data, std::string& error)
 
 bool DocumentArchive::saveWaypointList(const std::string& path, const WaypointList& list, std::string& error)
 {
-    return saveBytes(path, encodeWaypointList(list, error), error);
+    // Streamed into the temporary as it is encoded: a long list's archive is
+    // never whole in memory. Until the commit the old file stays as it was.
+    AtomicFile file(path);
+    if (!file.open(error))
+        return false;
+    std::string writeError;
+    ArchiveWriter coder([&file, &writeError](std::string_view bytes) { return file.write(bytes, writeError); });
+    writeWaypointList(coder, list);
+    if (!coder.finish()) {
+        error = !writeError.empty() ? writeError : "cannot save \"" + path + "\": " + coder.error();
+        return false;
+    }
+    return file.commit(error);
 }
 
 std::optional<WaypointList> DocumentArchive::loadWaypointList(const std::string& path, std::string& error)

@@ -33,6 +33,7 @@ share=$prefix/share
 # The tree.
 expected=(
   "bin/navora"
+  "libexec/navora/navora-convert"
   "share/applications/$id.desktop"
   "share/metainfo/$id.metainfo.xml"
   "share/mime/packages/$id.xml"
@@ -120,6 +121,21 @@ fi
 # The installed program runs.
 out=$("$prefix/bin/navora" --version 2>&1) || fail "installed navora --version exited with $?"
 [ "$out" = "navora $version" ] || fail "installed navora --version printed '$out', not 'navora $version'"
+
+# navora convert runs the installed converter, which loads no desktop library.
+converter=$prefix/libexec/navora/navora-convert
+if [ -x "$converter" ]; then
+  ldd "$converter" | grep -q 'libQt6Widgets' && fail "navora-convert loads Qt Widgets"
+  "$prefix/bin/navora" convert --quiet "$demo/lindau-round.gpx" "$prefix/round.nvw" ||
+    fail "installed navora convert exited with $?"
+  [ -s "$prefix/round.nvw" ] || fail "installed navora convert wrote nothing"
+  mv "$converter" "$converter.real"
+  printf '#!/bin/sh\necho "converter ran: $*"\n' >"$converter"
+  chmod +x "$converter"
+  out=$("$prefix/bin/navora" convert a.gpx b.nvw 2>&1)
+  [ "$out" = "converter ran: convert a.gpx b.nvw" ] || fail "navora convert did not run the installed converter: $out"
+  mv "$converter.real" "$converter"
+fi
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures check(s) failed" >&2

@@ -60,6 +60,28 @@ TEST(AtomicFile, FailedOrUncommittedWritesKeepTheOldFile)
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
 }
 
+// A list is written to the file while it is encoded: the file holds the same
+// bytes as the archive made in memory, and a waypoint that cannot be written
+// after much of the list has gone to disk still leaves the old file alone.
+TEST(DocumentArchive, AListSavedAsItIsEncodedIsAllOrNothing)
+{
+    ScratchDirectory folder;
+    WaypointList list;
+    for (int i = 0; i < 20000; ++i)
+        list.push_back(Waypoint::create("W" + std::to_string(i), "a comment", 47.5f, 9.5f, 400.0f));
+    std::string error;
+    const std::string path = folder.file("list.nvw");
+    ASSERT_TRUE(DocumentArchive::saveWaypointList(path, list, error)) << error;
+    EXPECT_EQ(fileBytes(path), DocumentArchive::encodeWaypointList(list, error).value_or("")) << error;
+
+    const std::string previous = fileBytes(path);
+    list.push_back(nullptr);
+    EXPECT_FALSE(DocumentArchive::saveWaypointList(path, list, error));
+    EXPECT_EQ(error, "cannot save \"" + path + "\": the waypoint list holds no waypoint at index 20000");
+    EXPECT_EQ(fileBytes(path), previous);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"list.nvw"});
+}
+
 TEST(AtomicFile, KeepsPermissionsAndLinks)
 {
     ScratchDirectory folder;
