@@ -22,23 +22,7 @@ input=$work/waypoints.gpx
 
 # The file: waypoints with name, description, elevation and time, as
 # GPSBabel and most programs write them.
-python3 - "$input" "$waypoints" <<'PY'
-import sys
-path, count = sys.argv[1], int(sys.argv[2])
-with open(path, "w") as out:
-    out.write('<?xml version="1.0" encoding="UTF-8"?>\n'
-              '<gpx version="1.1" creator="compare.sh" xmlns="http://www.topografix.com/GPX/1/1">\n')
-    for i in range(count):
-        lat = 45.0 + (i % 1000) / 1000.0
-        lon = 7.0 - (i // 1000) / 500.0
-        out.write(f'  <wpt lat="{lat:.6f}" lon="{lon:.6f}">\n'
-                  f'    <ele>{i % 3000}.5</ele>\n'
-                  f'    <time>2026-06-01T{(i // 3600) % 24:02d}:{(i // 60) % 60:02d}:{i % 60:02d}Z</time>\n'
-                  f'    <name>WP{i:06d}</name>\n'
-                  f'    <desc>Generated waypoint number {i}</desc>\n'
-                  f'  </wpt>\n')
-    out.write('</gpx>\n')
-PY
+python3 "$root/bench/waypoints_gpx.py" "$input" "$waypoints"
 echo "input: $waypoints waypoints, $(du -h "$input" | cut -f1) of GPX; median of $runs runs"
 
 # Runs a command $runs times; prints "median-seconds peak-kilobytes".

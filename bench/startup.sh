@@ -35,40 +35,17 @@ trap cleanup EXIT
 
 # The list: waypoints with name, description, elevation and time, as a GPX
 # file from elsewhere would bring them, converted by the program itself.
-python3 - "$work/waypoints.gpx" "$waypoints" <<'PY'
-import sys
-path, count = sys.argv[1], int(sys.argv[2])
-with open(path, "w") as out:
-    out.write('<?xml version="1.0" encoding="UTF-8"?>\n'
-              '<gpx version="1.1" creator="startup.sh" xmlns="http://www.topografix.com/GPX/1/1">\n')
-    for i in range(count):
-        lat = 45.0 + (i % 1000) / 1000.0
-        lon = 7.0 - (i // 1000) / 500.0
-        out.write(f'  <wpt lat="{lat:.6f}" lon="{lon:.6f}">\n'
-                  f'    <ele>{i % 3000}.5</ele>\n'
-                  f'    <time>2026-06-01T{(i // 3600) % 24:02d}:{(i // 60) % 60:02d}:{i % 60:02d}Z</time>\n'
-                  f'    <name>WP{i:06d}</name>\n'
-                  f'    <cmt>Generated waypoint number {i}</cmt>\n'
-                  f'    <desc>Waypoint {i} of the start-up list</desc>\n'
-                  f'  </wpt>\n')
-    out.write('</gpx>\n')
-PY
+python3 "$root/bench/waypoints_gpx.py" "$work/waypoints.gpx" "$waypoints" --comments
 list=$work/waypoints.nvw
 "$navora" convert --quiet "$work/waypoints.gpx" "$list" >/dev/null
 rm "$work/waypoints.gpx"
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-[ -s "$work/display" ] || { echo "startup.sh: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+source "$root/scripts/xvfb-common.sh"
+xvfb_start "$work" startup.sh
 
 echo "list: $waypoints waypoints, $(du -h "$list" | cut -f1) of .nvw; median of $runs runs, milliseconds"
 mkdir -p "$work/config"
-DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb WAYLAND_DISPLAY= XDG_CONFIG_HOME=$work/config \
+DISPLAY=$xvfb_display QT_QPA_PLATFORM=xcb WAYLAND_DISPLAY= XDG_CONFIG_HOME=$work/config \
     python3 - "$runs" "$list" "$navora" ${baseline:+"$baseline"} <<'PY'
 import re, statistics, subprocess, sys, time
 

@@ -13,6 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 source scripts/demo-common.sh
+source scripts/xvfb-common.sh
 demo_build
 
 output=${1:-docs/screenshots}
@@ -33,15 +34,8 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "screenshots: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$work/display")
+xvfb_start "$work" screenshots
+export DISPLAY=$xvfb_display
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$work/config
