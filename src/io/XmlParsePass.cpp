@@ -50,29 +50,6 @@ const char* text(const xmlChar* s)
 
 } // namespace
 
-std::optional<std::string> XmlElement::attribute(std::string_view localName, size_t maxBytes) const
-{
-    for (int i = 0; i < m_attributeCount; ++i) {
-        const xmlChar* const* attribute = m_attributes + 5 * i;
-        std::string_view name = text(attribute[0]);
-        std::string qualified;
-        // A prefix that no declaration binds stays in the name.
-        if (attribute[1] != nullptr && attribute[2] == nullptr) {
-            qualified.append(text(attribute[1])).append(":").append(name);
-            name = qualified;
-        }
-        if (name != localName)
-            continue;
-        const std::string_view written(
-            text(attribute[3]), static_cast<size_t>(std::max<ptrdiff_t>(attribute[4] - attribute[3], 0)));
-        std::string value;
-        if (!XmlNodes::appendAttribute(m_document, written, maxBytes, value))
-            return std::nullopt;
-        return value;
-    }
-    return std::nullopt;
-}
-
 XmlParsePass::XmlParsePass(XmlRecordSink& sink, const std::string& name)
     : m_sink(sink)
     , m_name(name)
@@ -263,9 +240,7 @@ void XmlParsePass::elementStarted(
     // they would in the document's tree: a value read later may use them.
     for (int i = 0; i < attributeCount; ++i) {
         const xmlChar* const* attribute = attributes + 5 * i;
-        XmlNodes::noteAttribute(m_context->myDoc,
-            std::string_view(
-                text(attribute[3]), static_cast<size_t>(std::max<ptrdiff_t>(attribute[4] - attribute[3], 0))));
+        XmlNodes::noteAttribute(m_context->myDoc, XmlElement::writtenValue(attribute));
     }
     XmlElement& element = newElement();
     const xmlChar* name = localName;
@@ -348,8 +323,7 @@ void XmlParsePass::noteIds(
         const bool xmlId = attribute[1] == m_context->str_xml && std::strcmp(text(attribute[0]), "id") == 0;
         if (!xmlId && !(declaredIds && declaredId(element, prefix, attribute)))
             continue;
-        const std::string value(
-            text(attribute[3]), static_cast<size_t>(std::max<ptrdiff_t>(attribute[4] - attribute[3], 0)));
+        const std::string value(XmlElement::writtenValue(attribute));
         if (xmlId && xmlValidateNCName(reinterpret_cast<const xmlChar*>(value.c_str()), 1) != 0)
             noteOwnError("xml:id : attribute value " + value + " is not an NCName");
         if (value.empty())

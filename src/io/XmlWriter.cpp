@@ -180,7 +180,7 @@ void XmlWriter::appendEscapedClean(std::string_view text, bool inAttribute)
         case '\n':
             m_bytes.append("&#10;");
             break;
-        default:
+        case '\t':
             m_bytes.append("&#9;");
             break;
         }
